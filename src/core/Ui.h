@@ -1,0 +1,116 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace core {
+
+// The controls that the program's logic reads and writes, by their window names. Controls
+// whose name recurs in several windows carry the window's name in front.
+enum class Ctl {
+    // main window: parameters
+    EditModelVer,
+    EditID,
+    ComboChnn,
+    ComboAirBaud,
+    ComboRadioSerBaud,
+    ComboRadioParity,
+    Speed_W,
+    FileWrite,
+    // main window: terminal
+    Memo_Rec,
+    Memo_Trtt,
+    Check_RecHex,
+    Check_AutoClr,
+    Button1, // stop / continue display
+    Check_TrttHex,
+    Check_AutoTrtt,
+    Edit_TrttPerio,
+    // main window: hidden functions
+    Test_M,
+    Panel2,
+    PanelTrttTest,
+    CheckTrtt,
+    Edit1,
+    Edit2,
+    Edit3,
+    Edit4,
+    // port settings dialog
+    Serial_Form,
+    Comb_ComNo,
+    ComboBaudRate,
+    ComboParity,
+    // progress dialog
+    Form_Progress,
+    Progress_Label1,
+    ProgressBar1,
+    // register test dialog
+    Test_EditDis,
+    Test_Edit2,
+    Test_Edit3,
+    Test_Edit4,
+    Test_Memo1,
+};
+
+enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1 };
+
+enum class TextColor { Normal, Red, HotLight };
+
+// What the logic needs of the windows. The real windows map each control to its widget; tests
+// use a recording fake. Texts are UTF-8; a text area's text has CR LF between its lines.
+class Ui
+{
+public:
+    virtual ~Ui() = default;
+
+    // Caption of a window, button or check box; text of an edit, text area or combo box.
+    virtual std::string text(Ctl ctl) const = 0;
+    virtual void setText(Ctl ctl, const std::string& text) = 0;
+
+    // Selected entry of a combo box, -1 for none; an index outside the list selects none.
+    virtual int currentIndex(Ctl ctl) const = 0;
+    virtual void setCurrentIndex(Ctl ctl, int index) = 0;
+
+    // Changing a check box runs its change handler, as a click would.
+    virtual bool isChecked(Ctl ctl) const = 0;
+    virtual void setChecked(Ctl ctl, bool checked) = 0;
+
+    virtual bool isEnabled(Ctl ctl) const = 0;
+    virtual void setEnabled(Ctl ctl, bool enabled) = 0;
+
+    // Showing or hiding a control, a menu item or a window (Form_Progress).
+    virtual bool isVisible(Ctl ctl) const = 0;
+    virtual void setVisible(Ctl ctl, bool visible) = 0;
+
+    // The inner bevel of a panel used as a button: lowered or raised.
+    virtual bool isLowered(Ctl ctl) const = 0;
+    virtual void setLowered(Ctl ctl, bool lowered) = 0;
+
+    virtual TextColor textColor(Ctl ctl) const = 0;
+    virtual void setTextColor(Ctl ctl, TextColor color) = 0;
+
+    // Progress bar; a value below zero shows an empty bar.
+    virtual int progressValue(Ctl ctl) const = 0;
+    virtual int progressMaximum(Ctl ctl) const = 0;
+    virtual void setProgressMaximum(Ctl ctl, int maximum) = 0;
+    virtual void setProgressValue(Ctl ctl, int value) = 0;
+
+    // Status bar panels of the main window, counted from 0.
+    virtual std::string statusText(int panel) const = 0;
+    virtual void setStatusText(int panel, const std::string& text) = 0;
+
+    virtual bool isTimerActive(TimerId timer) const = 0;
+    virtual void setTimerActive(TimerId timer, bool active) = 0;
+
+    // Text areas: the lines as shown (wrapped pieces are lines of their own, an empty last line
+    // does not count), appending without rewriting, and bringing the end into view.
+    virtual std::vector<std::string> shownLines(Ctl ctl) const = 0;
+    virtual int shownLineCount(Ctl ctl) const = 0;
+    virtual void appendText(Ctl ctl, const std::string& text) = 0;
+    virtual void scrollToEnd(Ctl ctl) = 0;
+
+    // The main window fits itself to its visible contents again.
+    virtual void fitMainWindow() = 0;
+};
+
+} // namespace core

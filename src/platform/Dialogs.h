@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+enum class MessageButtons { Ok, RetryCancel };
+enum class MessageResult { Ok, Retry, Cancel };
+
+// The modal messages of the program. Each keeps the message loop running while it waits.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // The plain message: the text, one OK button, the application's title as caption.
+    virtual void showMessage(const std::string& text) = 0;
+    // A message box with its own caption, no owner window and no icon.
+    virtual MessageResult messageBox(
+        const std::string& text, const std::string& caption, MessageButtons buttons)
+        = 0;
+    // The toolkit's standard report of an error that reached the event loop.
+    virtual void showError(const std::string& text) = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,299 @@
+#include "PosixSerialPort.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+struct SpeedEntry
+{
+    std::uint32_t baud;
+    speed_t speed;
+};
+
+constexpr SpeedEntry kSpeeds[] = {
+    {50, B50},
+    {75, B75},
+    {110, B110},
+    {134, B134},
+    {150, B150},
+    {200, B200},
+    {300, B300},
+    {600, B600},
+    {1200, B1200},
+    {1800, B1800},
+    {2400, B2400},
+    {4800, B4800},
+    {9600, B9600},
+    {19200, B19200},
+    {38400, B38400},
+    {57600, B57600},
+    {115200, B115200},
+    {230400, B230400},
+};
+
+// How long a write may make no progress before it gives up: a radio that stops taking data
+// must not freeze the window for ever.
+constexpr int kWriteStallMs = 2000;
+
+} // namespace
+
+std::uint32_t baudFromSpeed(unsigned speed)
+{
+    for (const auto& entry : kSpeeds) {
+        if (entry.speed == speed)
+            return entry.baud;
+    }
+    return 0;
+}
+
+unsigned speedFromBaud(std::uint32_t baud)
+{
+    for (const auto& entry : kSpeeds) {
+        if (entry.baud == baud)
+            return entry.speed;
+    }
+    return B0;
+}
+
+std::optional<std::string> devicePathForPort(const std::string& name)
+{
+    if (name.size() != 4 || name.compare(0, 3, "COM") != 0 || name[3] < '1' || name[3] > '8')
+        return std::nullopt;
+    const int n = name[3] - '0';
+    const std::string variable = "RADIOMODEM_COM" + std::to_string(n);
+    if (const char* overridden = std::getenv(variable.c_str()); overridden && *overridden)
+        return std::string(overridden);
+    if (n <= 4)
+        return "/dev/ttyS" + std::to_string(n - 1);
+    return "/dev/ttyUSB" + std::to_string(n - 5);
+}
+
+std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    auto refuse = [fd]() -> std::unique_ptr<PosixSerialPort> {
+        ::close(fd);
+        return nullptr;
+    };
+    termios tio {};
+    if (!::isatty(fd) || ::tcgetattr(fd, &tio) != 0)
+        return refuse();
+    // Root passes TIOCEXCL, so a port another program made exclusive is refused here, and the
+    // flock refuses a second opener that honours locks, root included.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive)
+        return refuse();
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0)
+        return refuse();
+
+    // A serial handle carries bytes unchanged: no line editing, echo, translation or software
+    // flow control. Speed, framing, parity and hardware flow control stay as the port had them.
+    tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF
+        | IXANY | IUCLC | IMAXBEL);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag |= CREAD | CLOCAL;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0)
+        return refuse();
+    return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd));
+}
+
+PosixSerialPort::PosixSerialPort(int fd) : m_fd(fd)
+{
+    serial_icounter_struct counts {};
+    if (::ioctl(m_fd, TIOCGICOUNT, &counts) == 0) {
+        m_haveCounts = true;
+        m_lastParity = counts.parity;
+        m_lastFrame = counts.frame;
+        m_lastOverrun = counts.overrun;
+        m_lastBufOverrun = counts.buf_overrun;
+        m_lastBreak = counts.brk;
+    }
+}
+
+PosixSerialPort::~PosixSerialPort()
+{
+    ::close(m_fd);
+}
+
+// A device that was unplugged (or a pty whose other side closed) hangs up; from then on every
+// call fails.
+bool PosixSerialPort::alive()
+{
+    if (m_gone)
+        return false;
+    pollfd p {m_fd, 0, 0};
+    if (::poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        m_gone = true;
+    return !m_gone;
+}
+
+bool PosixSerialPort::getSettings(LineSettings& settings)
+{
+    termios tio {};
+    if (!alive() || ::tcgetattr(m_fd, &tio) != 0)
+        return false;
+    settings.baudRate = baudFromSpeed(::cfgetospeed(&tio));
+    switch (tio.c_cflag & CSIZE) {
+    case CS5:
+        settings.byteSize = 5;
+        break;
+    case CS6:
+        settings.byteSize = 6;
+        break;
+    case CS7:
+        settings.byteSize = 7;
+        break;
+    default:
+        settings.byteSize = 8;
+        break;
+    }
+    if (tio.c_cflag & PARENB)
+        settings.parity = (tio.c_cflag & PARODD) ? Parity::Odd : Parity::Even;
+    else
+        settings.parity = Parity::None;
+    settings.parityCheck = (tio.c_iflag & INPCK) != 0;
+    settings.stopBits = (tio.c_cflag & CSTOPB) ? 2 : 1;
+    return true;
+}
+
+bool PosixSerialPort::setSettings(const LineSettings& settings)
+{
+    termios tio {};
+    const speed_t speed = speedFromBaud(settings.baudRate);
+    if (speed == B0 || settings.byteSize < 5 || settings.byteSize > 8
+        || (settings.stopBits != 1 && settings.stopBits != 2))
+        return false;
+    if (!alive() || ::tcgetattr(m_fd, &tio) != 0)
+        return false;
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
+    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+    tio.c_cflag = (tio.c_cflag & ~CSIZE) | kSizes[settings.byteSize - 5];
+    tio.c_cflag &= ~(PARENB | PARODD | CSTOPB);
+    if (settings.parity != Parity::None)
+        tio.c_cflag |= PARENB;
+    if (settings.parity == Parity::Odd)
+        tio.c_cflag |= PARODD;
+    if (settings.stopBits == 2)
+        tio.c_cflag |= CSTOPB;
+    if (settings.parityCheck)
+        tio.c_iflag |= INPCK;
+    else
+        tio.c_iflag &= ~INPCK;
+    return ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
+}
+
+bool PosixSerialPort::purge(unsigned purgeFlags)
+{
+    if (!alive())
+        return false;
+    bool ok = true;
+    if (purgeFlags & (PurgeTxAbort | PurgeTxClear))
+        ok = ::tcflush(m_fd, TCOFLUSH) == 0 && ok;
+    if (purgeFlags & (PurgeRxAbort | PurgeRxClear))
+        ok = ::tcflush(m_fd, TCIFLUSH) == 0 && ok;
+    return ok;
+}
+
+bool PosixSerialPort::clearErrors(CommStatus& status)
+{
+    status = {};
+    int waiting = 0;
+    if (!alive() || ::ioctl(m_fd, FIONREAD, &waiting) != 0)
+        return false;
+    status.bytesWaiting = waiting > 0 ? static_cast<std::uint32_t>(waiting) : 0;
+    serial_icounter_struct counts {};
+    if (m_haveCounts && ::ioctl(m_fd, TIOCGICOUNT, &counts) == 0) {
+        if (counts.parity != m_lastParity)
+            status.errors |= CommRxParity;
+        if (counts.frame != m_lastFrame)
+            status.errors |= CommFrame;
+        if (counts.overrun != m_lastOverrun)
+            status.errors |= CommOverrun;
+        if (counts.buf_overrun != m_lastBufOverrun)
+            status.errors |= CommRxOverflow;
+        if (counts.brk != m_lastBreak)
+            status.errors |= CommBreak;
+        m_lastParity = counts.parity;
+        m_lastFrame = counts.frame;
+        m_lastOverrun = counts.overrun;
+        m_lastBufOverrun = counts.buf_overrun;
+        m_lastBreak = counts.brk;
+    }
+    return true;
+}
+
+bool PosixSerialPort::read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got)
+{
+    got = 0;
+    if (m_gone)
+        return false;
+    while (got < count) {
+        const ssize_t n = ::read(m_fd, buffer + got, count - got);
+        if (n > 0) {
+            got += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN)
+            return true;
+        // End of file or EIO: the device has gone.
+        m_gone = n < 0 || !alive();
+        return !m_gone;
+    }
+    return true;
+}
+
+bool PosixSerialPort::write(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+{
+    written = 0;
+    if (!alive())
+        return false;
+    while (written < count) {
+        const ssize_t n = ::write(m_fd, data + written, count - written);
+        if (n > 0) {
+            written += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            pollfd p {m_fd, POLLOUT, 0};
+            const int ready = ::poll(&p, 1, kWriteStallMs);
+            if (ready > 0 && !(p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+                continue;
+            if (ready != 0)
+                m_gone = true;
+            return false;
+        }
+        m_gone = true;
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<SerialPort> PosixSerialPorts::open(const std::string& name)
+{
+    const auto path = devicePathForPort(name);
+    if (!path)
+        return nullptr;
+    return PosixSerialPort::openDevice(*path);
+}
+
+} // namespace platform

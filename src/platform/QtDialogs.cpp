@@ -1,0 +1,48 @@
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+QString toQt(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+void QtDialogs::showMessage(const std::string& text)
+{
+    QMessageBox box(
+        QMessageBox::NoIcon, QApplication::applicationDisplayName(), toQt(text), QMessageBox::Ok);
+    box.exec();
+}
+
+MessageResult QtDialogs::messageBox(
+    const std::string& text, const std::string& caption, MessageButtons buttons)
+{
+    const auto standard = buttons == MessageButtons::RetryCancel
+        ? QMessageBox::Retry | QMessageBox::Cancel
+        : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, toQt(caption), toQt(text), standard);
+    switch (box.exec()) {
+    case QMessageBox::Retry:
+        return MessageResult::Retry;
+    case QMessageBox::Cancel:
+        return MessageResult::Cancel;
+    default:
+        return buttons == MessageButtons::RetryCancel ? MessageResult::Cancel : MessageResult::Ok;
+    }
+}
+
+void QtDialogs::showError(const std::string& text)
+{
+    QMessageBox box(
+        QMessageBox::Critical, QApplication::applicationDisplayName(), toQt(text), QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace platform

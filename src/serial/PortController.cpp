@@ -1,0 +1,86 @@
+#include "PortController.h"
+
+namespace serial {
+
+using core::Ctl;
+
+PortController::PortController(SerialLink& link, platform::SerialPortProvider& ports, core::Ui& ui,
+    platform::Dialogs& dialogs, const core::Language& language)
+    : m_link(link), m_ports(ports), m_ui(ui), m_dialogs(dialogs), m_language(language)
+{ }
+
+void PortController::openFromDialog()
+{
+    const std::string name = portNameForListIndex(m_ui.currentIndex(Ctl::Comb_ComNo));
+    bool closedOld = false;
+    if (m_link.settings.portNumber >= 1 && m_link.settings.portNumber <= 8
+        && m_link.handle.isValid()) {
+        m_link.handle.port().purge(platform::PurgeTxAbort | platform::PurgeRxAbort
+            | platform::PurgeTxClear | platform::PurgeRxClear);
+        m_link.handle.close();
+        closedOld = true;
+    }
+    m_link.handle.assign(m_ports.open(name));
+    m_link.settings.portNumber = static_cast<std::uint8_t>(name[3] - '0');
+    if (!m_link.handle.isValid()) {
+        if (closedOld)
+            notifyClosed();
+        m_dialogs.messageBox(m_language.pick("Port open error!", "打开通讯端口错误!"), "CommError",
+            platform::MessageButtons::Ok);
+        return;
+    }
+    m_ui.setTimerActive(core::TimerId::RecData, true);
+    m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
+    const int speed = m_ui.currentIndex(Ctl::ComboBaudRate);
+    m_link.settings.speedIndex = speed < 0 ? 255 : static_cast<std::uint8_t>(speed);
+    m_link.settings.parityIndex = static_cast<std::uint8_t>(m_ui.currentIndex(Ctl::ComboParity));
+    applyPortSettings();
+    m_ui.setVisible(Ctl::Serial_Form, false);
+}
+
+bool PortController::applyPortSettings()
+{
+    auto& link = m_link.settings;
+    platform::LineSettings line;
+    // A failed read is not reported: the record goes back whatever it holds, and the port
+    // decides whether it takes it.
+    m_link.handle.port().getSettings(line);
+    line.byteSize = 8;
+    line.baudRate = baudForSpeedIndex(link.speedIndex);
+    link.timeoutBase = static_cast<std::uint8_t>(link.speedIndex + 8);
+    line.stopBits = 1;
+    line.parity = parityForIndex(link.parityIndex);
+    line.parityCheck = line.parity != platform::Parity::None;
+    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
+    m_ui.setStatusText(2, settingsText(link.speedIndex, link.parityIndex));
+    if (m_link.handle.port().setSettings(line)) {
+        m_link.handle.port().purge(platform::PurgeTxClear | platform::PurgeRxClear);
+        return true;
+    }
+    if (m_language.isEnglish())
+        m_dialogs.messageBox("Port open error!", "CommError", platform::MessageButtons::Ok);
+    else
+        m_dialogs.messageBox("通讯端口设置错误!", "Set_Error", platform::MessageButtons::Ok);
+    m_link.handle.close();
+    notifyClosed();
+    return false;
+}
+
+void PortController::closePort()
+{
+    if (!m_link.handle.isValid())
+        return;
+    m_link.handle.close();
+    m_link.settings.portNumber = 0;
+    m_ui.setStatusText(3, m_language.pick("Disconnect", "已断开"));
+    m_ui.setTimerActive(core::TimerId::RecData, false);
+    notifyClosed();
+}
+
+void PortController::notifyClosed()
+{
+    if (m_onClosed)
+        m_onClosed();
+}
+
+} // namespace serial

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/SerialPort.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace serial {
+
+// The process-wide link state: which port, at which speed and parity, and the base of the
+// response time-outs (in receive-timer ticks) that follows the speed.
+struct LinkSettings
+{
+    std::uint8_t portNumber = 0; // n of COMn, 0 when none
+    std::uint8_t speedIndex = 0; // 0 19200 .. 5 300 bit/s; 255 when no speed was selected
+    std::uint8_t parityIndex = 0; // 0 none, 1 odd, 2 even; any other value acts as none
+    std::uint8_t timeoutBase = 6;
+};
+
+// The one open port of the process, or none.
+class PortHandle
+{
+public:
+    bool isValid() const { return m_port != nullptr; }
+    platform::SerialPort& port() const { return *m_port; }
+    void assign(std::unique_ptr<platform::SerialPort> port) { m_port = std::move(port); }
+    void close() { m_port.reset(); }
+
+private:
+    std::unique_ptr<platform::SerialPort> m_port;
+};
+
+struct SerialLink
+{
+    PortHandle handle;
+    LinkSettings settings;
+};
+
+// The speed table: index 0 to 5 is 19200, 9600, 4800, 2400, 1200, 300 bit/s; any other
+// index runs the port at 9600.
+std::uint32_t baudForSpeedIndex(std::uint8_t speedIndex);
+std::string speedTextForIndex(std::uint8_t speedIndex);
+constexpr int kSpeedCount = 6;
+
+// The parity table: 1 odd and 2 even with parity checking, anything else none.
+platform::Parity parityForIndex(std::uint8_t parityIndex);
+char parityLetterForIndex(std::uint8_t parityIndex);
+
+// "9600-N-1": speed text, parity letter and the fixed single stop bit.
+std::string settingsText(std::uint8_t speedIndex, std::uint8_t parityIndex);
+
+// "COMn" for a position in the port list (0 gives COM1); no selection gives "COM0".
+std::string portNameForListIndex(int index);
+
+} // namespace serial

@@ -1,0 +1,42 @@
+#include "FakeDialogs.h"
+
+namespace fakes {
+
+void FakeDialogs::showMessage(const std::string& text)
+{
+    shown.push_back({ShownMessage::Message, text, {}, platform::MessageButtons::Ok});
+    if (onShow)
+        onShow(shown.back());
+}
+
+platform::MessageResult FakeDialogs::messageBox(
+    const std::string& text, const std::string& caption, platform::MessageButtons buttons)
+{
+    shown.push_back({ShownMessage::Box, text, caption, buttons});
+    if (onShow)
+        onShow(shown.back());
+    if (!answers.empty()) {
+        const auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return buttons == platform::MessageButtons::RetryCancel ? platform::MessageResult::Cancel
+                                                            : platform::MessageResult::Ok;
+}
+
+void FakeDialogs::showError(const std::string& text)
+{
+    shown.push_back({ShownMessage::Error, text, {}, platform::MessageButtons::Ok});
+    if (onShow)
+        onShow(shown.back());
+}
+
+void FakeSystem::sleepMs(unsigned milliseconds)
+{
+    sleeps.push_back(milliseconds);
+    nowMs += milliseconds;
+    if (onSleep)
+        onSleep(milliseconds);
+}
+
+} // namespace fakes

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "platform/System.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fakes {
+
+struct ShownMessage
+{
+    enum Kind { Message, Box, Error } kind;
+    std::string text;
+    std::string caption; // empty for a simple message and an error report
+    platform::MessageButtons buttons = platform::MessageButtons::Ok;
+};
+
+// Records every message; answers message boxes from a script (OK, or Cancel for Retry/Cancel,
+// when the script is empty). onShow runs while the "modal" message is up.
+class FakeDialogs final : public platform::Dialogs
+{
+public:
+    void showMessage(const std::string& text) override;
+    platform::MessageResult messageBox(const std::string& text, const std::string& caption,
+        platform::MessageButtons buttons) override;
+    void showError(const std::string& text) override;
+
+    std::vector<ShownMessage> shown;
+    std::deque<platform::MessageResult> answers;
+    std::function<void(const ShownMessage&)> onShow;
+};
+
+// A sleep that only advances a clock, and an exit that records its status.
+class FakeSystem final : public platform::System
+{
+public:
+    void sleepMs(unsigned milliseconds) override;
+    void exitProcess(int status) override { exitStatus = status; }
+
+    unsigned long long nowMs = 0;
+    std::vector<unsigned> sleeps;
+    std::optional<int> exitStatus;
+    std::function<void(unsigned)> onSleep; // e.g. a radio answering during the wait
+};
+
+} // namespace fakes

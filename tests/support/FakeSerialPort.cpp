@@ -1,0 +1,96 @@
+#include "FakeSerialPort.h"
+
+#include <algorithm>
+
+namespace fakes {
+
+FakeSerialPort::FakeSerialPort(std::shared_ptr<PortState> state) : m_state(std::move(state))
+{
+    m_state->open = true;
+}
+
+FakeSerialPort::~FakeSerialPort()
+{
+    m_state->open = false;
+}
+
+bool FakeSerialPort::getSettings(platform::LineSettings& settings)
+{
+    if (m_state->vanished)
+        return false;
+    settings = m_state->settings;
+    return true;
+}
+
+bool FakeSerialPort::setSettings(const platform::LineSettings& settings)
+{
+    if (m_state->vanished || m_state->refuseSettings)
+        return false;
+    m_state->settings = settings;
+    m_state->applied.push_back(settings);
+    return true;
+}
+
+bool FakeSerialPort::purge(unsigned purgeFlags)
+{
+    if (m_state->vanished)
+        return false;
+    m_state->purges.push_back(purgeFlags);
+    if (purgeFlags & (platform::PurgeRxAbort | platform::PurgeRxClear))
+        m_state->rx.clear();
+    return true;
+}
+
+bool FakeSerialPort::clearErrors(platform::CommStatus& status)
+{
+    status = {};
+    if (m_state->vanished)
+        return false;
+    status.errors = m_state->pendingErrors;
+    m_state->pendingErrors = 0;
+    status.bytesWaiting = static_cast<std::uint32_t>(m_state->rx.size());
+    return true;
+}
+
+bool FakeSerialPort::read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got)
+{
+    got = 0;
+    if (m_state->vanished)
+        return false;
+    while (got < count && !m_state->rx.empty()) {
+        buffer[got++] = m_state->rx.front();
+        m_state->rx.pop_front();
+    }
+    return true;
+}
+
+bool FakeSerialPort::write(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+{
+    written = 0;
+    if (m_state->vanished)
+        return false;
+    written = std::min(count, m_state->acceptLimit);
+    Bytes bytes(data, data + written);
+    m_state->writes.push_back(bytes);
+    if (m_state->onWrite)
+        m_state->onWrite(bytes);
+    return written == count;
+}
+
+std::shared_ptr<PortState> FakeSerialPorts::add(const std::string& name)
+{
+    auto state = std::make_shared<PortState>();
+    m_ports[name] = state;
+    return state;
+}
+
+std::unique_ptr<platform::SerialPort> FakeSerialPorts::open(const std::string& name)
+{
+    attempts.push_back(name);
+    const auto it = m_ports.find(name);
+    if (it == m_ports.end() || it->second->open || it->second->vanished)
+        return nullptr;
+    return std::make_unique<FakeSerialPort>(it->second);
+}
+
+} // namespace fakes

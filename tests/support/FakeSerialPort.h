@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/SerialPort.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fakes {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// What a scripted port holds and records; shared, so a test keeps it after the port object has
+// been handed to the code under test.
+struct PortState
+{
+    platform::LineSettings settings;
+    bool refuseSettings = false;
+    bool vanished = false; // every call fails, as on a pulled USB adapter
+    bool open = false;
+    std::deque<std::uint8_t> rx; // bytes waiting to be read
+    unsigned pendingErrors = 0; // error flags reported (and cleared) by the next clearErrors
+    std::uint32_t acceptLimit = UINT32_MAX; // bytes a write takes at most
+    std::vector<Bytes> writes;
+    std::vector<unsigned> purges;
+    std::vector<platform::LineSettings> applied; // every accepted setSettings
+    // Called after each write, e.g. by a scripted radio that queues its answer into rx.
+    std::function<void(const Bytes&)> onWrite;
+
+    void feed(const Bytes& bytes) { rx.insert(rx.end(), bytes.begin(), bytes.end()); }
+};
+
+class FakeSerialPort final : public platform::SerialPort
+{
+public:
+    explicit FakeSerialPort(std::shared_ptr<PortState> state);
+    ~FakeSerialPort() override;
+
+    bool getSettings(platform::LineSettings& settings) override;
+    bool setSettings(const platform::LineSettings& settings) override;
+    bool purge(unsigned purgeFlags) override;
+    bool clearErrors(platform::CommStatus& status) override;
+    bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) override;
+    bool write(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
+
+private:
+    std::shared_ptr<PortState> m_state;
+};
+
+// Ports by name; a name without a state does not exist, an open one is held.
+class FakeSerialPorts final : public platform::SerialPortProvider
+{
+public:
+    std::shared_ptr<PortState> add(const std::string& name);
+    std::unique_ptr<platform::SerialPort> open(const std::string& name) override;
+
+    std::vector<std::string> attempts; // every name asked for, in order
+
+private:
+    std::map<std::string, std::shared_ptr<PortState>> m_ports;
+};
+
+} // namespace fakes

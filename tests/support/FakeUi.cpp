@@ -1,0 +1,237 @@
+#include "FakeUi.h"
+
+namespace fakes {
+
+using core::Ctl;
+
+namespace {
+
+std::vector<std::string> numbered(const std::string& prefix, int count)
+{
+    std::vector<std::string> list;
+    for (int i = 1; i <= count; ++i)
+        list.push_back(prefix + std::to_string(i));
+    return list;
+}
+
+// Cuts a UTF-8 line into pieces of at most columns characters.
+void wrapInto(const std::string& line, std::size_t columns, std::vector<std::string>& out)
+{
+    if (columns == 0 || line.empty()) {
+        out.push_back(line);
+        return;
+    }
+    std::string piece;
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const bool starts = (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
+        if (starts && chars == columns) {
+            out.push_back(piece);
+            piece.clear();
+            chars = 0;
+        }
+        if (starts)
+            ++chars;
+        piece += line[i];
+    }
+    out.push_back(piece);
+}
+
+} // namespace
+
+FakeUi::FakeUi()
+{
+    items[Ctl::ComboChnn] = numbered("NO.", 32);
+    items[Ctl::ComboAirBaud] = {"19200", "9600", "4800", "2400", "1200"};
+    items[Ctl::ComboRadioSerBaud] = {"19200", "9600", "4800", "2400", "1200", "300"};
+    items[Ctl::ComboRadioParity] = {"无检验", "奇检验", "偶检验"};
+    items[Ctl::Comb_ComNo] = numbered("COM", 8);
+    items[Ctl::ComboBaudRate] = {"19200", "9600", "4800", "2400", "1200", "300"};
+    items[Ctl::ComboParity] = {"无", "奇", "偶"};
+    m_index[Ctl::Comb_ComNo] = 0;
+    m_index[Ctl::ComboParity] = 0;
+    m_text[Ctl::ComboBaudRate] = "9600";
+    m_text[Ctl::Edit_TrttPerio] = "1000";
+    m_text[Ctl::Button1] = "停止显示";
+    m_text[Ctl::Test_Edit2] = "00";
+    m_text[Ctl::Test_Edit3] = "00";
+    m_text[Ctl::Test_Edit4] = "00";
+    m_text[Ctl::Test_Memo1] = "Memo1";
+    m_checked[Ctl::Check_AutoClr] = true;
+    for (Ctl ctl : {Ctl::Speed_W, Ctl::FileWrite, Ctl::ComboAirBaud, Ctl::EditModelVer})
+        m_enabled[ctl] = false;
+    for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::Form_Progress, Ctl::Serial_Form,
+             Ctl::ComboAirBaud, Ctl::EditID})
+        m_visible[ctl] = false;
+    m_status = {"", "COMX", "XXXX-X-1", "断开的", "TX :0", "RX:0"};
+}
+
+std::string FakeUi::text(Ctl ctl) const
+{
+    if (const auto list = items.find(ctl); list != items.end()) {
+        const int index = currentIndex(ctl);
+        if (index >= 0)
+            return list->second[static_cast<std::size_t>(index)];
+    }
+    const auto it = m_text.find(ctl);
+    return it == m_text.end() ? std::string() : it->second;
+}
+
+void FakeUi::setText(Ctl ctl, const std::string& text)
+{
+    m_text[ctl] = text;
+    if (items.count(ctl))
+        m_index[ctl] = -1;
+}
+
+int FakeUi::currentIndex(Ctl ctl) const
+{
+    const auto it = m_index.find(ctl);
+    return it == m_index.end() ? -1 : it->second;
+}
+
+void FakeUi::setCurrentIndex(Ctl ctl, int index)
+{
+    const auto list = items.find(ctl);
+    const int size = list == items.end() ? 0 : static_cast<int>(list->second.size());
+    m_index[ctl] = index >= 0 && index < size ? index : -1;
+    if (m_index[ctl] < 0)
+        m_text[ctl].clear();
+}
+
+bool FakeUi::isChecked(Ctl ctl) const
+{
+    const auto it = m_checked.find(ctl);
+    return it != m_checked.end() && it->second;
+}
+
+void FakeUi::setChecked(Ctl ctl, bool checked)
+{
+    if (isChecked(ctl) == checked)
+        return;
+    m_checked[ctl] = checked;
+    if (onChecked)
+        onChecked(ctl);
+}
+
+bool FakeUi::isEnabled(Ctl ctl) const
+{
+    const auto it = m_enabled.find(ctl);
+    return it == m_enabled.end() || it->second;
+}
+
+void FakeUi::setEnabled(Ctl ctl, bool enabled)
+{
+    m_enabled[ctl] = enabled;
+}
+
+bool FakeUi::isVisible(Ctl ctl) const
+{
+    const auto it = m_visible.find(ctl);
+    return it == m_visible.end() || it->second;
+}
+
+void FakeUi::setVisible(Ctl ctl, bool visible)
+{
+    m_visible[ctl] = visible;
+}
+
+bool FakeUi::isLowered(Ctl ctl) const
+{
+    const auto it = m_lowered.find(ctl);
+    return it != m_lowered.end() && it->second;
+}
+
+void FakeUi::setLowered(Ctl ctl, bool lowered)
+{
+    m_lowered[ctl] = lowered;
+}
+
+core::TextColor FakeUi::textColor(Ctl ctl) const
+{
+    const auto it = m_color.find(ctl);
+    return it == m_color.end() ? core::TextColor::Normal : it->second;
+}
+
+void FakeUi::setTextColor(Ctl ctl, core::TextColor color)
+{
+    m_color[ctl] = color;
+}
+
+int FakeUi::progressValue(Ctl ctl) const
+{
+    const auto it = m_progress.find(ctl);
+    return it == m_progress.end() ? 0 : it->second;
+}
+
+int FakeUi::progressMaximum(Ctl ctl) const
+{
+    const auto it = m_maximum.find(ctl);
+    return it == m_maximum.end() ? 100 : it->second;
+}
+
+void FakeUi::setProgressMaximum(Ctl ctl, int maximum)
+{
+    m_maximum[ctl] = maximum;
+}
+
+void FakeUi::setProgressValue(Ctl ctl, int value)
+{
+    m_progress[ctl] = value;
+    progressValues.push_back(value);
+}
+
+std::string FakeUi::statusText(int panel) const
+{
+    return m_status.at(static_cast<std::size_t>(panel));
+}
+
+void FakeUi::setStatusText(int panel, const std::string& text)
+{
+    m_status.at(static_cast<std::size_t>(panel)) = text;
+}
+
+bool FakeUi::isTimerActive(core::TimerId timer) const
+{
+    const auto it = m_timers.find(timer);
+    return it != m_timers.end() && it->second;
+}
+
+void FakeUi::setTimerActive(core::TimerId timer, bool active)
+{
+    if (active && !isTimerActive(timer))
+        ++timerStarts[timer];
+    m_timers[timer] = active;
+}
+
+std::vector<std::string> FakeUi::shownLines(Ctl ctl) const
+{
+    std::vector<std::string> lines;
+    const std::string all = text(ctl);
+    if (all.empty())
+        return lines;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = all.find("\r\n", start);
+        wrapInto(all.substr(start, end == std::string::npos ? std::string::npos : end - start),
+            wrapColumns, lines);
+        if (end == std::string::npos)
+            break;
+        start = end + 2;
+    }
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+int FakeUi::shownLineCount(Ctl ctl) const
+{
+    return static_cast<int>(shownLines(ctl).size());
+}
+
+void FakeUi::appendText(Ctl ctl, const std::string& text)
+{
+    m_text[ctl] += text;
+}
+
+} // namespace fakes

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "core/Ui.h"
+
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fakes {
+
+// Control state by name, starting as the windows start; check box changes call onChecked as
+// the toolkit would call the change handler. Text areas wrap after wrapColumns characters
+// (0: no wrapping).
+class FakeUi final : public core::Ui
+{
+public:
+    FakeUi();
+
+    std::string text(core::Ctl ctl) const override;
+    void setText(core::Ctl ctl, const std::string& text) override;
+    int currentIndex(core::Ctl ctl) const override;
+    void setCurrentIndex(core::Ctl ctl, int index) override;
+    bool isChecked(core::Ctl ctl) const override;
+    void setChecked(core::Ctl ctl, bool checked) override;
+    bool isEnabled(core::Ctl ctl) const override;
+    void setEnabled(core::Ctl ctl, bool enabled) override;
+    bool isVisible(core::Ctl ctl) const override;
+    void setVisible(core::Ctl ctl, bool visible) override;
+    bool isLowered(core::Ctl ctl) const override;
+    void setLowered(core::Ctl ctl, bool lowered) override;
+    core::TextColor textColor(core::Ctl ctl) const override;
+    void setTextColor(core::Ctl ctl, core::TextColor color) override;
+    int progressValue(core::Ctl ctl) const override;
+    int progressMaximum(core::Ctl ctl) const override;
+    void setProgressMaximum(core::Ctl ctl, int maximum) override;
+    void setProgressValue(core::Ctl ctl, int value) override;
+    std::string statusText(int panel) const override;
+    void setStatusText(int panel, const std::string& text) override;
+    bool isTimerActive(core::TimerId timer) const override;
+    void setTimerActive(core::TimerId timer, bool active) override;
+    std::vector<std::string> shownLines(core::Ctl ctl) const override;
+    int shownLineCount(core::Ctl ctl) const override;
+    void appendText(core::Ctl ctl, const std::string& text) override;
+    void scrollToEnd(core::Ctl ctl) override { ++scrolls[ctl]; }
+    void fitMainWindow() override { ++fits; }
+
+    std::function<void(core::Ctl)> onChecked;
+    std::size_t wrapColumns = 0;
+    std::map<core::Ctl, std::vector<std::string>> items; // combo box entries
+    std::map<core::Ctl, int> scrolls;
+    std::map<core::TimerId, int> timerStarts; // how often each timer was switched on
+    std::vector<int> progressValues; // every value given to ProgressBar1
+    int fits = 0;
+
+private:
+    std::map<core::Ctl, std::string> m_text;
+    std::map<core::Ctl, int> m_index;
+    std::map<core::Ctl, bool> m_checked;
+    std::map<core::Ctl, bool> m_enabled;
+    std::map<core::Ctl, bool> m_visible;
+    std::map<core::Ctl, bool> m_lowered;
+    std::map<core::Ctl, core::TextColor> m_color;
+    std::map<core::Ctl, int> m_progress;
+    std::map<core::Ctl, int> m_maximum;
+    std::array<std::string, 6> m_status;
+    std::map<core::TimerId, bool> m_timers;
+};
+
+} // namespace fakes
