@@ -1,0 +1,46 @@
+#include "RevealGesture.h"
+
+namespace terminal {
+
+using core::Ctl;
+
+RevealGesture::RevealGesture(core::Ui& ui, TerminalState& state) : m_ui(ui), m_state(state) { }
+
+void RevealGesture::timer1Timer()
+{
+    if (++m_state.StartupTicks >= kStartWindowTicks) {
+        m_ui.setTimerActive(core::TimerId::Timer1, false);
+        m_state.RevealOpen = false;
+    }
+    if (++m_state.ArmTicks >= kArmWindowTicks)
+        m_state.RevealArmed = false;
+}
+
+void RevealGesture::panel11Click()
+{
+    m_state.ArmTicks = 0;
+    m_state.RevealArmed = !m_state.RevealArmed;
+}
+
+void RevealGesture::panel10Click()
+{
+    m_state.GestureToggle = !m_state.GestureToggle;
+    if (m_state.GestureToggle && m_state.RevealArmed && m_state.RevealOpen) {
+        m_ui.setEnabled(Ctl::ComboAirBaud, true);
+        showHidden();
+    }
+}
+
+void RevealGesture::speedButton2Click()
+{
+    showHidden();
+}
+
+void RevealGesture::showHidden()
+{
+    m_ui.setVisible(Ctl::Test_M, true);
+    m_ui.setVisible(Ctl::Panel2, true);
+    m_ui.fitMainWindow();
+}
+
+} // namespace terminal

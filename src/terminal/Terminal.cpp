@@ -1,0 +1,302 @@
+#include "Terminal.h"
+
+#include "HexText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <clocale>
+#include <vector>
+
+namespace terminal {
+
+using core::Ctl;
+
+namespace {
+
+// Decimal digits with an optional sign, within 32 bits; anything else is no integer.
+std::optional<std::int32_t> parseInteger(const std::string& text)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (text.size() > 1 && text[0] == '+' && text[1] >= '0' && text[1] <= '9')
+        ++first;
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last)
+        return std::nullopt;
+    return value;
+}
+
+// The counters are signed 32-bit and wrap, as the status panels show them.
+void addCount(std::int32_t& counter, std::uint32_t bytes)
+{
+    counter = static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + bytes);
+}
+
+} // namespace
+
+std::string formatRate(float rate, const std::string& decimalPoint)
+{
+    char buffer[32];
+    const auto result
+        = std::to_chars(buffer, buffer + sizeof buffer, rate, std::chars_format::fixed, 4);
+    std::string text(buffer, result.ptr);
+    if (const auto dot = text.find('.'); dot != std::string::npos)
+        text.replace(dot, 1, decimalPoint);
+    return text;
+}
+
+Terminal::Terminal(serial::SerialLink& link, core::Ui& ui, platform::Dialogs& dialogs,
+    const core::Language& language, TerminalState& state)
+    : m_link(link), m_ui(ui), m_dialogs(dialogs), m_language(language), m_state(state)
+{ }
+
+bool Terminal::checkCanSend(bool fromAutoSwitch)
+{
+    if (!m_link.handle.isValid()) {
+        if (!m_language.isEnglish())
+            m_dialogs.messageBox("串口未打开", "ERROR", platform::MessageButtons::Ok);
+        else if (fromAutoSwitch)
+            m_dialogs.messageBox("Port not opened", "Write", platform::MessageButtons::Ok);
+        else
+            m_dialogs.showMessage("Port not opened");
+        return false;
+    }
+    if (m_ui.text(Ctl::Memo_Trtt).empty()) {
+        if (m_language.isEnglish())
+            m_dialogs.showMessage("String is empty");
+        else
+            m_dialogs.messageBox("发送字符串为空", "传送", platform::MessageButtons::Ok);
+        return false;
+    }
+    return true;
+}
+
+std::string Terminal::sendBlock() const
+{
+    if (!m_ui.isChecked(Ctl::Check_TrttHex))
+        return m_ui.text(Ctl::Memo_Trtt);
+    const auto bytes = HexLinesToBytes(m_ui.shownLines(Ctl::Memo_Trtt));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::uint32_t Terminal::writeToPort(const std::string& bytes)
+{
+    if (!m_link.handle.isValid())
+        return 0;
+    std::uint32_t written = 0;
+    m_link.handle.port().write(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+        static_cast<std::uint32_t>(bytes.size()), written);
+    return written;
+}
+
+void Terminal::sendAndCount()
+{
+    addCount(m_state.TxCount, writeToPort(sendBlock()));
+    m_ui.setStatusText(4, "TX : " + std::to_string(m_state.TxCount));
+}
+
+void Terminal::manualTrttClick()
+{
+    if (checkCanSend(false))
+        sendAndCount();
+}
+
+void Terminal::autoTrttClick()
+{
+    if (!m_ui.isChecked(Ctl::Check_AutoTrtt)) {
+        m_ui.setTimerActive(core::TimerId::TrttData, false);
+        return;
+    }
+    if (!checkCanSend(true)) {
+        m_ui.setChecked(Ctl::Check_AutoTrtt, false);
+        return;
+    }
+    m_ui.setTimerActive(core::TimerId::TrttData, true);
+}
+
+// A bad period is reported once per distinct text rather than at every 10 ms tick, and never
+// while its report is still up (the timer keeps ticking under a modal box).
+std::optional<std::int32_t> Terminal::autoSendPeriod()
+{
+    const std::string text = m_ui.text(Ctl::Edit_TrttPerio);
+    if (const auto period = parseInteger(text)) {
+        m_reportedPeriod.reset();
+        return period;
+    }
+    if (!m_reportingPeriod && m_reportedPeriod != text) {
+        m_reportedPeriod = text;
+        m_reportingPeriod = true;
+        m_dialogs.showError("'" + text + "' is not a valid integer value");
+        m_reportingPeriod = false;
+    }
+    return std::nullopt;
+}
+
+void Terminal::trttDataTimer()
+{
+    ++m_state.SendTicks;
+    const auto period = autoSendPeriod();
+    // The divisor is 15, so the period 1000 sends at every 67th tick.
+    if (!period || m_state.SendTicks <= *period / 15)
+        return;
+    m_state.SendTicks = 0;
+    // The port may have been closed under a running auto send: then nothing goes out.
+    if (!m_link.handle.isValid())
+        return;
+    sendAndCount();
+    if (m_state.TestMode)
+        evaluateTest();
+}
+
+void Terminal::clrTrttMemoClick()
+{
+    m_ui.setText(Ctl::Memo_Trtt, "");
+}
+
+void Terminal::recDataTimer()
+{
+    if (!m_link.handle.isValid())
+        return;
+    platform::SerialPort& port = m_link.handle.port();
+    platform::CommStatus status;
+    if (!port.clearErrors(status))
+        status.bytesWaiting = 0;
+    const std::uint32_t waiting = status.bytesWaiting;
+    if (waiting > kMaxChunk) {
+        port.purge(platform::PurgeRxClear);
+        m_state.IdlePolls = 0;
+        return;
+    }
+    if (waiting == 0) {
+        if (m_state.IdlePolls++ >= kQuietPolls)
+            quietLine();
+        return;
+    }
+    m_state.IdlePolls = 0;
+    std::vector<std::uint8_t> chunk(waiting);
+    std::uint32_t got = 0;
+    port.read(chunk.data(), waiting, got);
+    chunk.resize(got);
+    if (chunk.empty())
+        return;
+
+    if (m_state.TestMode)
+        m_state.TestRxText.append(chunk.begin(), std::find(chunk.begin(), chunk.end(), 0));
+    if (m_state.DisplayStopped) {
+        m_decoder.reset();
+        return;
+    }
+    showChunk(chunk);
+    addCount(m_state.RxCount, got);
+    m_ui.scrollToEnd(Ctl::Memo_Rec);
+    m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));
+    const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
+    if (m_ui.shownLineCount(Ctl::Memo_Rec) > limit)
+        m_ui.setText(Ctl::Memo_Rec, "");
+}
+
+// Hex shows every byte; text stops at the first zero byte of the chunk.
+void Terminal::showChunk(std::span<const std::uint8_t> chunk)
+{
+    std::string piece;
+    if (m_ui.isChecked(Ctl::Check_RecHex)) {
+        m_decoder.reset();
+        piece = BytesToHexText(chunk);
+    } else {
+        const auto zero = std::find(chunk.begin(), chunk.end(), 0);
+        piece = m_decoder.decode({chunk.begin(), zero});
+        if (zero != chunk.end())
+            m_decoder.reset();
+    }
+    if (!piece.empty())
+        m_ui.appendText(Ctl::Memo_Rec, piece);
+}
+
+void Terminal::button1Click()
+{
+    m_state.DisplayStopped = !m_state.DisplayStopped;
+    m_ui.setText(Ctl::Button1,
+        m_state.DisplayStopped ? m_language.pick("continue", "继续显示")
+                               : m_language.pick("Stop Displsy", "停止显示"));
+}
+
+void Terminal::clrRecMemoClick()
+{
+    m_ui.setText(Ctl::Memo_Rec, "");
+}
+
+void Terminal::button3Click()
+{
+    m_state.RxCount = 0;
+    m_ui.setStatusText(5, "RX : 0");
+    m_state.TxCount = 0;
+    m_ui.setStatusText(4, "TX : 0");
+}
+
+void Terminal::panelTrttTestClick()
+{
+    if (m_ui.isLowered(Ctl::PanelTrttTest)) {
+        // A stop ends test mode too, so that an echo station stops echoing and later sends
+        // are no longer judged.
+        m_ui.setLowered(Ctl::PanelTrttTest, false);
+        m_state.TestMode = false;
+        m_state.TestRxText.clear();
+        m_ui.setChecked(Ctl::Check_AutoTrtt, false);
+        m_ui.setEnabled(Ctl::Check_AutoTrtt, true);
+        return;
+    }
+    for (const Ctl box : {Ctl::Edit1, Ctl::Edit2, Ctl::Edit3, Ctl::Edit4})
+        m_ui.setText(box, "0");
+    m_state.TestSent = m_state.TestGood = m_state.TestBad = 0;
+    if (m_ui.text(Ctl::Memo_Trtt).empty()) {
+        m_dialogs.showMessage(m_language.pick("Please input datas", "请输入发送字符"));
+        return;
+    }
+    m_state.TestMode = true;
+    m_state.TestRxText.clear();
+    m_ui.setText(Ctl::Edit_TrttPerio, "2000");
+    m_ui.setLowered(Ctl::PanelTrttTest, true);
+    m_ui.setEnabled(Ctl::Check_AutoTrtt, false);
+    if (m_ui.isChecked(Ctl::CheckTrtt))
+        m_ui.setChecked(Ctl::Check_AutoTrtt, true);
+}
+
+// Once the line has been quiet for a while, the measuring station sends its next text at
+// once, and the echo station returns what it received.
+void Terminal::quietLine()
+{
+    if (!m_state.TestMode || m_state.TestRxText.empty())
+        return;
+    if (m_ui.isChecked(Ctl::CheckTrtt)) {
+        m_state.SendTicks = 1000;
+        return;
+    }
+    writeToPort(m_state.TestRxText);
+    m_state.TestRxText.clear();
+    m_state.IdlePolls = 0;
+}
+
+// Judges the reply that came since the previous send; TestSent counts the judged sends.
+void Terminal::evaluateTest()
+{
+    // No reply counts neither way, also when the send area has been emptied.
+    if (!m_state.TestRxText.empty()) {
+        if (m_state.TestRxText == m_ui.text(Ctl::Memo_Trtt)) {
+            ++m_state.TestGood;
+            m_ui.setText(Ctl::Edit2, std::to_string(m_state.TestGood));
+        } else {
+            ++m_state.TestBad;
+        }
+    }
+    m_ui.setText(Ctl::Edit4, std::to_string(m_state.TestBad));
+    m_ui.setText(Ctl::Edit1, std::to_string(m_state.TestSent));
+    if (m_state.TestSent > 0 && m_ui.isChecked(Ctl::CheckTrtt)) {
+        const auto rate = static_cast<float>(m_state.TestGood * 100.0 / m_state.TestSent);
+        m_ui.setText(Ctl::Edit3, formatRate(rate, std::localeconv()->decimal_point));
+    }
+    m_state.TestRxText.clear();
+    ++m_state.TestSent;
+}
+
+} // namespace terminal

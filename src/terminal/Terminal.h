@@ -1,0 +1,70 @@
+#pragma once
+
+#include "DisplayTextDecoder.h"
+#include "TerminalState.h"
+#include "core/Language.h"
+#include "core/Ui.h"
+#include "platform/Dialogs.h"
+#include "serial/SerialLink.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace terminal {
+
+// A success rate with exactly four decimals ("66.6667"), with the given decimal separator.
+std::string formatRate(float rate, const std::string& decimalPoint);
+
+// The data terminal of the main window: sending the send area once or periodically, the
+// receive poll with its display and counters, and the echo error-rate test that rides on both.
+// One method per window event; the window calls autoTrttClick whenever Check_AutoTrtt changes,
+// also when this class changes it.
+class Terminal
+{
+public:
+    // A receive poll takes at most this many waiting bytes; more are discarded unseen.
+    static constexpr std::uint32_t kMaxChunk = 1024;
+    // The echo test acts on the seventh empty poll in a row (350 ms of quiet line).
+    static constexpr std::int32_t kQuietPolls = 6;
+
+    Terminal(serial::SerialLink& link, core::Ui& ui, platform::Dialogs& dialogs,
+        const core::Language& language, TerminalState& state);
+
+    // Sending
+    void manualTrttClick();
+    void autoTrttClick();
+    void trttDataTimer();
+    void clrTrttMemoClick();
+
+    // Receiving
+    void recDataTimer();
+    void button1Click(); // stop or continue the display
+    void clrRecMemoClick();
+    void button3Click(); // counter reset
+
+    // Error-rate test
+    void panelTrttTestClick();
+
+private:
+    bool checkCanSend(bool fromAutoSwitch);
+    std::string sendBlock() const;
+    std::uint32_t writeToPort(const std::string& bytes);
+    void sendAndCount();
+    std::optional<std::int32_t> autoSendPeriod();
+    void showChunk(std::span<const std::uint8_t> chunk);
+    void quietLine();
+    void evaluateTest();
+
+    serial::SerialLink& m_link;
+    core::Ui& m_ui;
+    platform::Dialogs& m_dialogs;
+    const core::Language& m_language;
+    TerminalState& m_state;
+    DisplayTextDecoder m_decoder;
+    std::optional<std::string> m_reportedPeriod; // the bad period text last reported
+    bool m_reportingPeriod = false; // its error report is up
+};
+
+} // namespace terminal
