@@ -1,0 +1,508 @@
+#include "ParameterExchange.h"
+
+#include <array>
+
+namespace radio {
+
+using core::Ctl;
+using core::TimerId;
+
+namespace {
+
+constexpr int kSteps = 4;
+// Bytes that must be waiting before an answer is looked at.
+constexpr std::array<std::uint32_t, kSteps> kReadAnswerSizes = {8, 7, 7, 9};
+constexpr std::uint32_t kProbeAnswerSize = 8;
+constexpr std::uint32_t kWriteAnswerSize = 6;
+// Time-outs in receive ticks on top of the link's time-out base.
+constexpr int kProbeTimeout = 75;
+constexpr int kStepTimeout = 70;
+// The connect bar runs to 19 but shows 16 - attempts left, so it starts empty and never fills.
+constexpr int kProbeBarOffset = 16;
+
+CommandFrame toFrame(const std::array<std::uint8_t, 7>& bytes)
+{
+    return CommandFrame(bytes.begin(), bytes.end());
+}
+
+CommandFrame readQuery(int step)
+{
+    static const std::array<CommandFrame, kSteps> queries = {toFrame(kQueryModelVersion),
+        toFrame(kQueryAirRate), toFrame(kQueryChannel), toFrame(kQueryId)};
+    return queries[static_cast<std::size_t>(step)];
+}
+
+CommandFrame writePrefix(int step)
+{
+    switch (step) {
+    case 0:
+        return writeAirRatePrefix();
+    case 1:
+        return writeIdPrefix();
+    case 2:
+        return writeChannelPrefix();
+    default:
+        return writeSerialModePrefix();
+    }
+}
+
+struct OperationTexts
+{
+    const char* failureEnglish;
+    const char* failureChinese;
+    const char* caption; // of the Chinese message boxes
+};
+
+// By ParameterExchange::Operation: Connect, Read, Write.
+constexpr std::array<OperationTexts, 3> kOperationTexts = {{
+    {"Connect error!", "检测电台失败", "参数"},
+    {"Read error!", "参数读取失败", "读参数"},
+    {"Write error!", "参数设置失败", "写参数"},
+}};
+
+const OperationTexts& textsFor(ParameterExchange::Operation operation)
+{
+    return kOperationTexts[static_cast<std::size_t>(operation)];
+}
+
+struct MissingValueTexts
+{
+    Ctl control;
+    const char* english;
+    const char* chinese;
+};
+
+constexpr std::array<MissingValueTexts, 5> kMissingValueTexts = {{
+    {Ctl::ComboAirBaud, "Nothing written: no air rate selected!", "参数未写入:未选择空中速率!"},
+    {Ctl::EditID, "Nothing written: no ID entered!", "参数未写入:未输入电台ID码!"},
+    {Ctl::ComboChnn, "Nothing written: no channel selected!", "参数未写入:未选择信道号!"},
+    {Ctl::ComboRadioSerBaud, "Nothing written: no serial speed selected!",
+        "参数未写入:未选择串口速率!"},
+    {Ctl::ComboRadioParity, "Nothing written: no serial parity selected!",
+        "参数未写入:未选择串口校验!"},
+}};
+
+} // namespace
+
+ParameterExchange::ParameterExchange(serial::SerialLink& link, platform::SerialPortProvider& ports,
+    serial::PortController& portController, core::Ui& ui, platform::Dialogs& dialogs,
+    const core::Language& language)
+    : m_link(link),
+      m_ports(ports),
+      m_portController(portController),
+      m_ui(ui),
+      m_dialogs(dialogs),
+      m_language(language)
+{
+    m_portController.setOnClosed([this] { portClosed(); });
+}
+
+ParameterExchange::~ParameterExchange()
+{
+    m_portController.setOnClosed({});
+}
+
+void ParameterExchange::speedRClick()
+{
+    startCommand(false);
+}
+
+void ParameterExchange::speedWClick()
+{
+    // Checked before anything goes out: a write must not put made-up values into the radio.
+    if (const auto missing = missingWriteValue(m_ui)) {
+        endMissingValue(*missing);
+        return;
+    }
+    startCommand(true);
+}
+
+void ParameterExchange::startCommand(bool writeMode)
+{
+    StartConnect();
+    ApplyProbeSettings();
+    m_state.writeMode = writeMode;
+    m_state.tick = 0;
+}
+
+void ParameterExchange::StartConnect()
+{
+    auto& settings = m_link.settings;
+    if (settings.portNumber == 0 || settings.portNumber > 8) {
+        for (std::uint8_t number = 1; number <= 8; ++number) {
+            if (auto port = m_ports.open("COM" + std::to_string(number))) {
+                m_link.handle.assign(std::move(port));
+                settings.portNumber = number;
+                settings.speedIndex = 1;
+                settings.parityIndex = 0;
+                break;
+            }
+        }
+    }
+    if (!m_link.handle.isValid()) {
+        m_dialogs.messageBox(m_language.pick("No idle Port!", "无空闲端口!"), "CommError",
+            platform::MessageButtons::Ok);
+        return;
+    }
+    m_state.attemptsLeft = kProbeAttempts;
+    m_state.sendPending = true;
+    m_state.connectMode = true;
+    startCommandTimers();
+    showProgress(m_language.pick("Connect", "连接电台"),
+        m_language.pick("Connecting.Please wait...", "正在连接电台,请稍候..."), kProbeAttempts);
+}
+
+void ParameterExchange::ApplyProbeSettings()
+{
+    auto& settings = m_link.settings;
+    const bool open = m_link.handle.isValid();
+    platform::LineSettings line;
+    if (open)
+        m_link.handle.port().getSettings(line);
+    line.byteSize = 8;
+    if (settings.parityIndex > 2) {
+        const int next = settings.speedIndex + 1;
+        settings.speedIndex = static_cast<std::uint8_t>(next >= serial::kSpeedCount ? 0 : next);
+        settings.parityIndex = 0;
+        settings.timeoutBase = static_cast<std::uint8_t>(settings.speedIndex + 8);
+    }
+    if (settings.speedIndex < serial::kSpeedCount) {
+        line.baudRate = serial::baudForSpeedIndex(settings.speedIndex);
+        m_speedLabel = serial::speedTextForIndex(settings.speedIndex);
+    }
+    line.parity = serial::parityForIndex(settings.parityIndex);
+    line.parityCheck = line.parity != platform::Parity::None;
+    m_parityLabel = std::string(1, serial::parityLetterForIndex(settings.parityIndex));
+
+    m_ui.setCurrentIndex(Ctl::Comb_ComNo, settings.portNumber - 1);
+    m_ui.setCurrentIndex(Ctl::ComboBaudRate, settings.speedIndex);
+    m_ui.setCurrentIndex(Ctl::ComboParity, settings.parityIndex);
+    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
+    m_ui.setStatusText(2, m_speedLabel + "-" + m_parityLabel + "-1");
+    m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
+
+    if (open) {
+        // A port refusing the settings is not an error here: the probe simply moves on.
+        m_link.handle.port().setSettings(line);
+        m_link.handle.port().purge(platform::PurgeTxClear | platform::PurgeRxClear);
+    }
+}
+
+void ParameterExchange::StartRead()
+{
+    m_state.sendPending = true;
+    m_state.writeMode = false;
+    m_state.step = 0;
+    m_ui.setText(Ctl::EditModelVer, "");
+    m_ui.setText(Ctl::EditID, "");
+    for (const Ctl box : {Ctl::ComboAirBaud, Ctl::ComboRadioParity, Ctl::ComboRadioSerBaud})
+        m_ui.setCurrentIndex(box, -1);
+    startCommandTimers();
+    showProgress(m_language.pick("Read", "读参数"),
+        m_language.pick("Reading.Please wait...", "正在读取参数,请稍候......"), kSteps);
+}
+
+void ParameterExchange::StartWrite()
+{
+    startCommandTimers();
+    showProgress(m_language.pick("Write", "写参数"),
+        m_language.pick("Writing.Please wait...", "正在写参数,请稍候......"), kSteps + 1);
+    m_state.step = 0;
+    m_state.sendPending = true;
+    m_state.writeMode = true;
+}
+
+void ParameterExchange::sdCmdTimer()
+{
+    if (!m_state.sendPending)
+        return;
+    m_state.sendPending = false;
+    m_state.tick = 0;
+    CommandFrame frame;
+    if (m_state.connectMode) {
+        frame = toFrame(kQueryModelVersion);
+    } else if (m_state.writeMode) {
+        frame = writePrefix(m_state.step);
+        if (!EncodeWriteFrame(m_state.step, frame, m_ui)) {
+            endMissingValue(*missingWriteValue(m_ui, m_state.step));
+            return;
+        }
+    } else {
+        frame = readQuery(m_state.step);
+    }
+    if (!m_link.handle.isValid())
+        return;
+    // Only bytes that arrive after the request count as its answer. A failed write is not
+    // looked at: the step times out, and a device that has gone is noticed by the next poll.
+    auto& port = m_link.handle.port();
+    port.purge(platform::PurgeTxClear);
+    std::uint32_t written = 0;
+    port.write(frame.data(), static_cast<std::uint32_t>(frame.size()), written);
+    port.purge(platform::PurgeRxClear);
+}
+
+void ParameterExchange::recCmdTimer()
+{
+    ++m_state.tick;
+    if (!m_link.handle.isValid())
+        return;
+    platform::CommStatus status;
+    if (!m_link.handle.port().clearErrors(status)) {
+        portVanished();
+        return;
+    }
+    const std::uint32_t waiting = status.bytesWaiting;
+    if (waiting > kMaxBytesRead) {
+        // A flooding radio: drop it all. The tick still counts, so this ends in a time-out.
+        m_link.handle.port().purge(platform::PurgeRxClear);
+        return;
+    }
+    if (m_state.connectMode) {
+        OnConnectPoll(waiting, status.errors);
+        return;
+    }
+    bool failed = false;
+    std::vector<std::uint8_t> answer;
+    // The time-out is tested before the input: an answer that is late by a tick is not taken.
+    if (m_state.tick > m_link.settings.timeoutBase + kStepTimeout) {
+        failed = true;
+    } else if (m_state.writeMode) {
+        if (waiting < kWriteAnswerSize)
+            return;
+        if (!readWaiting(waiting, answer))
+            return;
+        m_state.sendPending = IsWriteAck(answer);
+        failed = OnWriteResult();
+    } else {
+        if (waiting < kReadAnswerSizes[static_cast<std::size_t>(m_state.step)])
+            return;
+        if (!readWaiting(waiting, answer))
+            return;
+        m_state.sendPending = ParseReadResponse(m_state.step, answer, m_radio, m_ui);
+        failed = OnReadResult();
+    }
+    if (failed)
+        OnExchangeFailure();
+}
+
+bool ParameterExchange::readWaiting(std::uint32_t waiting, std::vector<std::uint8_t>& bytes)
+{
+    bytes.resize(waiting);
+    std::uint32_t got = 0;
+    if (!m_link.handle.port().read(bytes.data(), waiting, got)) {
+        portVanished();
+        return false;
+    }
+    bytes.resize(got);
+    return true;
+}
+
+void ParameterExchange::OnConnectPoll(std::uint32_t waiting, unsigned errors)
+{
+    bool failed = false;
+    if (waiting >= kProbeAnswerSize) {
+        std::vector<std::uint8_t> answer;
+        if (!readWaiting(waiting, answer))
+            return;
+        // Bytes received with a parity error come from a line at other settings, however
+        // well they look.
+        m_state.sendPending
+            = errors != platform::CommRxParity && CheckConnectResponse(answer, m_radio, m_ui);
+        if (m_state.sendPending) {
+            if (m_state.writeMode)
+                StartWrite();
+            else
+                StartRead();
+            m_state.tick = 0;
+            m_state.connectMode = false;
+        } else {
+            // No new request: the time-out that follows costs the next attempt.
+            failed = --m_state.attemptsLeft == 0;
+        }
+    } else if (m_state.tick > m_link.settings.timeoutBase + kProbeTimeout) {
+        failed = --m_state.attemptsLeft == 0;
+        if (!failed) {
+            ++m_link.settings.parityIndex;
+            ApplyProbeSettings();
+            m_state.sendPending = true;
+        }
+    }
+    if (failed) {
+        finishOperation();
+        const OperationTexts& text = textsFor(Operation::Connect);
+        report(text.failureEnglish, text.failureChinese, text.caption);
+        return;
+    }
+    if (m_state.connectMode)
+        m_ui.setProgressValue(Ctl::ProgressBar1, kProbeBarOffset - m_state.attemptsLeft);
+}
+
+bool ParameterExchange::OnReadResult()
+{
+    if (!m_state.sendPending)
+        return true;
+    if (m_state.step < kSteps - 1) {
+        ++m_state.step;
+        m_ui.setProgressValue(Ctl::ProgressBar1, m_state.step);
+        return false;
+    }
+    FillParameterControls(m_radio, m_link.settings, m_ui);
+    finishOperation();
+    report("Read correct!", "参数读取成功", "读参数");
+    m_ui.setEnabled(Ctl::Speed_W, true);
+    m_ui.setEnabled(Ctl::FileWrite, true);
+    return false;
+}
+
+bool ParameterExchange::OnWriteResult()
+{
+    if (!m_state.sendPending)
+        return true;
+    if (m_state.step < kSteps - 1) {
+        ++m_state.step;
+        m_ui.setProgressValue(Ctl::ProgressBar1, m_state.step);
+        return false;
+    }
+    finishOperation();
+    report("Write correct!", "参数设置成功", "写参数");
+    followSerialMode();
+    return false;
+}
+
+// The radio takes a new serial mode once it has acknowledged it, so the PC port follows.
+void ParameterExchange::followSerialMode()
+{
+    auto& settings = m_link.settings;
+    const int speed = m_ui.currentIndex(Ctl::ComboRadioSerBaud);
+    const int parity = m_ui.currentIndex(Ctl::ComboRadioParity);
+    if (speed == settings.speedIndex && parity == settings.parityIndex)
+        return;
+    settings.speedIndex = static_cast<std::uint8_t>(speed);
+    settings.parityIndex = static_cast<std::uint8_t>(parity);
+    m_ui.setCurrentIndex(Ctl::ComboBaudRate, speed);
+    m_ui.setCurrentIndex(Ctl::ComboParity, parity);
+    m_portController.applyPortSettings();
+}
+
+void ParameterExchange::OnExchangeFailure()
+{
+    m_ui.setTimerActive(TimerId::RecCmd, false);
+    m_ui.setTimerActive(TimerId::SdCmd, false);
+    m_ui.setVisible(Ctl::Form_Progress, false);
+    const OperationTexts& text = textsFor(operation());
+    if (m_language.isEnglish()) {
+        m_dialogs.showMessage(text.failureEnglish);
+        restoreTerminalTimers();
+        return;
+    }
+    const auto answer = m_dialogs.messageBox(
+        text.failureChinese, text.caption, platform::MessageButtons::RetryCancel);
+    if (answer != platform::MessageResult::Retry) {
+        restoreTerminalTimers();
+        return;
+    }
+    // Again from step 0 at the settings that found the radio; no new probe.
+    if (m_state.writeMode)
+        StartWrite();
+    else
+        StartRead();
+    m_state.tick = 0;
+}
+
+void ParameterExchange::portClosed()
+{
+    if (!isRunning())
+        return;
+    const Operation running = operation();
+    finishOperation();
+    endLostPort(running, false);
+}
+
+// The device has gone (a pulled USB adapter): the handle is of no more use, so the port is
+// closed as by the close button, and the next command searches the ports again.
+void ParameterExchange::portVanished()
+{
+    const Operation running = operation();
+    finishOperation();
+    m_portController.closePort();
+    endLostPort(running, true);
+}
+
+void ParameterExchange::endLostPort(Operation running, bool vanished)
+{
+    const OperationTexts& text = textsFor(running);
+    const std::string english = std::string(text.failureEnglish)
+        + (vanished ? " The port's device is gone." : " The port was closed.");
+    const std::string chinese
+        = std::string(text.failureChinese) + (vanished ? ",通讯端口设备已断开" : ",通讯端口已关闭");
+    report(english, chinese, text.caption);
+}
+
+void ParameterExchange::endMissingValue(Ctl missing)
+{
+    finishOperation();
+    for (const auto& text : kMissingValueTexts) {
+        if (text.control == missing)
+            report(text.english, text.chinese, "写参数");
+    }
+}
+
+bool ParameterExchange::isRunning() const
+{
+    return m_ui.isTimerActive(TimerId::RecCmd);
+}
+
+ParameterExchange::Operation ParameterExchange::operation() const
+{
+    if (m_state.connectMode)
+        return Operation::Connect;
+    return m_state.writeMode ? Operation::Write : Operation::Read;
+}
+
+void ParameterExchange::startCommandTimers()
+{
+    m_ui.setTimerActive(TimerId::SdCmd, true);
+    m_ui.setTimerActive(TimerId::RecCmd, true);
+    m_ui.setTimerActive(TimerId::RecData, false);
+    m_ui.setTimerActive(TimerId::TrttData, false);
+}
+
+void ParameterExchange::showProgress(
+    const std::string& caption, const std::string& label, int maximum)
+{
+    m_ui.setText(Ctl::Form_Progress, caption);
+    m_ui.setText(Ctl::Progress_Label1, label);
+    m_ui.setProgressMaximum(Ctl::ProgressBar1, maximum);
+    m_ui.setProgressValue(Ctl::ProgressBar1, 0);
+    m_ui.setVisible(Ctl::Form_Progress, true);
+}
+
+// Back to idle: command timers off, the terminal's timers back, the progress dialog closed.
+void ParameterExchange::finishOperation()
+{
+    m_ui.setTimerActive(TimerId::SdCmd, false);
+    m_ui.setTimerActive(TimerId::RecCmd, false);
+    restoreTerminalTimers();
+    m_state.step = 0;
+    m_state.sendPending = false;
+    m_state.connectMode = false;
+    m_ui.setVisible(Ctl::Form_Progress, false);
+}
+
+// The receive poll runs whenever a port is open; auto send resumes if its box is checked.
+void ParameterExchange::restoreTerminalTimers()
+{
+    m_ui.setTimerActive(TimerId::RecData, m_link.handle.isValid());
+    m_ui.setTimerActive(TimerId::TrttData, m_ui.isChecked(Ctl::Check_AutoTrtt));
+}
+
+void ParameterExchange::report(
+    const std::string& english, const std::string& chinese, const std::string& caption)
+{
+    if (m_language.isEnglish())
+        m_dialogs.showMessage(english);
+    else
+        m_dialogs.messageBox(chinese, caption, platform::MessageButtons::Ok);
+}
+
+} // namespace radio

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "RadioParameters.h"
+#include "core/Language.h"
+#include "core/Ui.h"
+#include "platform/Dialogs.h"
+#include "platform/SerialPort.h"
+#include "serial/PortController.h"
+#include "serial/SerialLink.h"
+
+#include <cstdint>
+#include <string>
+
+namespace radio {
+
+// The Read and Write commands: a connect probe that steps through the speeds and parities
+// until the radio answers, then four request/answer steps. Two 10 ms timers of the main window
+// drive it: the send timer puts the pending request on the line, the receive timer counts ticks,
+// polls for the answer and decides what comes next. Time-outs are counted in receive ticks.
+class ParameterExchange
+{
+public:
+    // The exchange record.
+    struct State
+    {
+        bool sendPending = false; // a request is due; also the verdict of the latest answer
+        bool writeMode = false;
+        bool connectMode = false; // the probe is running
+        int step = 0; // read or write step, 0 to 3
+        std::int32_t tick = 0; // receive ticks since the last request went out
+        std::uint8_t attemptsLeft = 0;
+    };
+
+    enum class Operation { Connect, Read, Write };
+
+    static constexpr int kProbeAttempts = 19;
+    static constexpr int kMaxBytesRead = 100;
+
+    // Registers itself with the port controller, so that closing the port ends a running
+    // operation.
+    ParameterExchange(serial::SerialLink& link, platform::SerialPortProvider& ports,
+        serial::PortController& portController, core::Ui& ui, platform::Dialogs& dialogs,
+        const core::Language& language);
+    ~ParameterExchange();
+    ParameterExchange(const ParameterExchange&) = delete;
+    ParameterExchange& operator=(const ParameterExchange&) = delete;
+
+    // Speed_R / FileRead and Speed_W / FileWrite.
+    void speedRClick();
+    void speedWClick();
+    // Timer_SdCmd and Timer_RecCmd.
+    void sdCmdTimer();
+    void recCmdTimer();
+    // The port was closed under a running operation: end it and say so. Idle, nothing happens.
+    void portClosed();
+
+    const State& state() const { return m_state; }
+    const RadioParameters& radioParameters() const { return m_radio; }
+
+private:
+    void startCommand(bool writeMode);
+    void StartConnect();
+    void ApplyProbeSettings();
+    void StartRead();
+    void StartWrite();
+    void OnConnectPoll(std::uint32_t waiting, unsigned errors);
+    bool OnReadResult();
+    bool OnWriteResult();
+    void OnExchangeFailure();
+
+    bool isRunning() const;
+    Operation operation() const;
+    bool readWaiting(std::uint32_t waiting, std::vector<std::uint8_t>& bytes);
+    void startCommandTimers();
+    void showProgress(const std::string& caption, const std::string& label, int maximum);
+    void finishOperation();
+    void restoreTerminalTimers();
+    void followSerialMode();
+    void portVanished();
+    void endLostPort(Operation running, bool vanished);
+    void endMissingValue(core::Ctl missing);
+    void report(const std::string& english, const std::string& chinese, const std::string& caption);
+
+    serial::SerialLink& m_link;
+    platform::SerialPortProvider& m_ports;
+    serial::PortController& m_portController;
+    core::Ui& m_ui;
+    platform::Dialogs& m_dialogs;
+    const core::Language& m_language;
+    State m_state;
+    RadioParameters m_radio;
+    // The speed and parity labels the probe last put on the port; an out-of-table speed index
+    // keeps the previous label.
+    std::string m_speedLabel;
+    std::string m_parityLabel;
+};
+
+} // namespace radio

@@ -1,0 +1,42 @@
+#include "ProgressForm.h"
+
+#include "platform/Widgets.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+
+using platform::place;
+
+TForm_Progress::TForm_Progress(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName("Form_Progress");
+    setFixedSize(322, 151);
+    Label1 = place(new QLabel(this), 20, 21, 229, 13);
+    Label1->setObjectName("Label1");
+    ProgressBar1 = place(new QProgressBar(this), 16, 48, 225, 17);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+}
+
+void TForm_Progress::showCentredOn(const QWidget* owner)
+{
+    if (owner) {
+        const QRect frame = owner->frameGeometry();
+        move(frame.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+}
+
+void TForm_Progress::reject()
+{
+    // Escape does not close the window: only the running operation does.
+}
+
+void TForm_Progress::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "CommandFrame.h"
+#include "core/Ui.h"
+#include "serial/SerialLink.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace radio {
+
+// The values last received from the radio. Its serial speed and parity are not among them:
+// the radio answers only at its own serial settings, so the link settings that found it are
+// its settings.
+struct RadioParameters
+{
+    std::uint8_t model = 0;
+    std::uint8_t version = 0; // high nibble major, low nibble minor
+    std::uint8_t airRate = 0; // index into the air rate list
+    std::uint8_t channel = 0; // counted from 1
+    std::array<std::uint8_t, 3> id {}; // six digits as packed BCD, first pair first
+};
+
+using IdBytes = std::array<std::uint8_t, 3>;
+
+// "TALVEX" + major + "." + minor, e.g. TALVEX1.2 for 0x12 and TALVEX10.5 for 0xA5.
+std::string modelVersionText(std::uint8_t version);
+
+// Data byte of the serial mode write: speed index, plus 0x20 for odd or 0x30 for even parity.
+std::uint8_t SerialModeByte(std::uint8_t speedIndex, std::uint8_t parityIndex);
+
+// Each character pair gives ((first - '0') * 16 + (second - '0')) mod 256; any character is
+// taken as it is. A text shorter than six characters counts as padded with mask blanks.
+IdBytes idTextToBytes(const std::string& text);
+// The decimal value of each nibble in turn, so a nibble of 10 to 15 gives two characters.
+std::string idBytesToText(const IdBytes& id);
+
+// The probe's answer: valid when the frame passes and the model is at most 16; the model and
+// version are stored even when the model is refused. A valid answer shows the model/version
+// text in status panel 0.
+bool CheckConnectResponse(
+    const std::vector<std::uint8_t>& answer, RadioParameters& radio, core::Ui& ui);
+
+// The answer to read step 0 (model/version), 1 (air rate), 2 (channel) or 3 (ID).
+bool ParseReadResponse(
+    int step, const std::vector<std::uint8_t>& answer, RadioParameters& radio, core::Ui& ui);
+
+// Shows what the read brought in the parameter controls; out-of-range channels and air rates
+// are replaced by 1 first. The serial boxes show the link settings the radio answered at.
+void FillParameterControls(RadioParameters& radio, const serial::LinkSettings& link, core::Ui& ui);
+
+// The control whose value write step 0 to 3 needs but does not have: a parameter box without a
+// selection, or an ID field holding nothing but blanks.
+std::optional<core::Ctl> missingWriteValue(const core::Ui& ui, int step);
+// The first value missing in any of the four steps.
+std::optional<core::Ctl> missingWriteValue(const core::Ui& ui);
+
+// Puts the step's parameter bytes into its prefix (the three data bytes after the channel are
+// zeros) and closes the frame with the sum. Leaves
+// the frame alone and returns false when the step's value is missing (see missingWriteValue),
+// so that no made-up value reaches the radio.
+bool EncodeWriteFrame(int step, CommandFrame& frame, const core::Ui& ui);
+
+} // namespace radio
