@@ -17,7 +17,7 @@ QString toQt(const std::string& text)
 void QtDialogs::showMessage(const std::string& text)
 {
     QMessageBox box(
-        QMessageBox::NoIcon, QApplication::applicationDisplayName(), toQt(text), QMessageBox::Ok);
+        QMessageBox::NoIcon, QApplication::applicationName(), toQt(text), QMessageBox::Ok);
     box.exec();
 }
 
@@ -41,7 +41,7 @@ MessageResult QtDialogs::messageBox(
 void QtDialogs::showError(const std::string& text)
 {
     QMessageBox box(
-        QMessageBox::Critical, QApplication::applicationDisplayName(), toQt(text), QMessageBox::Ok);
+        QMessageBox::Critical, QApplication::applicationName(), toQt(text), QMessageBox::Ok);
     box.exec();
 }
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// The port settings dialog: port, speed and parity to open the link with.
+class TSerial_Form : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TSerial_Form(QWidget* parent = nullptr);
+
+    // Writes the English captions and parity entries over the built Chinese ones.
+    void applyEnglish();
+
+    QGroupBox* GroupBox1;
+    QLabel* Label2;
+    QLabel* Label1;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QComboBox* Comb_ComNo;
+    QComboBox* ComboBaudRate;
+    QComboBox* ComboParity;
+    QComboBox* Comb_DataBit;
+    QComboBox* Comb_StopBit;
+    QPushButton* Button1;
+    QPushButton* Button2;
+};

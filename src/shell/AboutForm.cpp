@@ -1,0 +1,52 @@
+#include "AboutForm.h"
+
+#include "Artwork.h"
+#include "platform/Widgets.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+
+using platform::place;
+
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName("AboutBox");
+    setWindowTitle("About");
+    setWindowIcon(shell::aboutIcon());
+    setFixedSize(326, 303);
+    auto* panel = place(new QFrame(this), 0, 6, 326, 249);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(2);
+    auto blue = [](QLabel* label, int pixels) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Qt::blue);
+        label->setPalette(palette);
+        label->setFont(platform::pixelFont(label->font().family(), pixels));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    };
+    Label1 = blue(place(new QLabel(" ", panel), 72, 10, 193, 26), 21);
+    Label1->setObjectName("Label1");
+    ProductName
+        = blue(place(new QLabel("TRANSCEIVER  DEMO  SOFTWARE", panel), 72, 40, 193, 25), 11);
+    ProductName->setObjectName("ProductName");
+    Version = blue(place(new QLabel("Version 1.02", panel), 128, 56, 120, 18), 15);
+    Version->setObjectName("Version");
+    ProgramIcon = place(new QLabel(panel), 9, 88, 303, 129);
+    ProgramIcon->setObjectName("ProgramIcon");
+    ProgramIcon->setScaledContents(true);
+    ProgramIcon->setPixmap(QPixmap::fromImage(shell::aboutPicture()));
+    BottomLine = place(new QLabel(" ", panel), 72, 224, 193, 16);
+    BottomLine->setObjectName("BottomLine");
+    OKButton = place(new QPushButton("OK", this), 239, 268, 75, 25);
+    OKButton->setObjectName("OKButton");
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QWidget::hide);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}

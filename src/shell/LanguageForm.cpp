@@ -1,0 +1,42 @@
+#include "LanguageForm.h"
+
+#include "Artwork.h"
+#include "platform/Widgets.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+
+using platform::place;
+
+TForm2::TForm2(QWidget* parent)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+            | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName("Form2");
+    setWindowTitle("WELCOM");
+    setWindowIcon(shell::applicationIcon());
+    setFixedSize(155, 185);
+    move(531, 278);
+    Radio_Chinese = place(new QRadioButton("中 文", this), 40, 24, 81, 49);
+    Radio_Chinese->setObjectName("Radio_Chinese");
+    Radio_Chinese->setFont(platform::pixelFont(font().family(), 19));
+    Radio_Chinese->setChecked(true);
+    Radio_English = place(new QRadioButton("English", this), 40, 72, 89, 49);
+    Radio_English->setObjectName("Radio_English");
+    Radio_English->setFont(platform::pixelFont(font().family(), 16));
+    BitBtn1 = place(new QPushButton("OK", this), 52, 136, 57, 33);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    BitBtn1->setDefault(true);
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    // This is the application's main window: closing it ends the message loop.
+    event->accept();
+    QApplication::quit();
+}

@@ -1,0 +1,362 @@
+#include "MainForm.h"
+
+#include "Artwork.h"
+#include "platform/Widgets.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+using platform::place;
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kBlue(0, 0, 255);
+const QColor kLightGreen(192, 220, 192);
+
+template<typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+void setTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+QLabel* captionPanel(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* label = named(new QLabel(caption, parent), name);
+    label->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+QStringList speedItems()
+{
+    return {"19200", "9600", "4800", "2400", "1200", "300"};
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this))
+{
+    setObjectName("Form1");
+    setWindowTitle("数传电台演示软件");
+    setWindowIcon(shell::applicationIcon());
+    setFont(platform::pixelFont("MS Sans Serif", 11));
+    setCentralWidget(m_client);
+
+    buildToolbar(m_client);
+    buildMenu();
+    buildModelGroup(m_client);
+    buildParameterGroup(m_client);
+    buildTransferGroup(m_client);
+    buildStatusBar(m_client);
+    buildTestStrip(m_client);
+    buildTimers();
+
+    move(270, 124);
+    fitToContents();
+    // Creating the window empties the ID field and leaves the window hidden.
+    EditID->clear();
+    hide();
+}
+
+void TForm1::buildToolbar(QWidget* client)
+{
+    Panel1 = named(place(new QFrame(client), 1, 0, 704, 33), "Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    auto button = [this](const char* name, shell::Glyph glyph, const QString& hint, int x, int y,
+                      int w, int h) {
+        auto* b = named(place(new QToolButton(Panel1), x, y, w, h), name);
+        b->setIcon(shell::toolbarIcon(glyph));
+        b->setIconSize(QSize(16, 16));
+        b->setToolTip(hint);
+        return b;
+    };
+    Speed_R = button("Speed_R", shell::Glyph::Read, "读参数", 2, 4, 26, 26);
+    Speed_W = button("Speed_W", shell::Glyph::Write, "写参数", 32, 4, 26, 26);
+    Speed_W->setEnabled(false);
+    Speed_O = button("Speed_O", shell::Glyph::Open, "打开串口", 71, 5, 26, 25);
+    Speed_C = button("Speed_C", shell::Glyph::Close, "关闭串口", 101, 4, 26, 26);
+    BitBtn1 = button("BitBtn1", shell::Glyph::About, "About", 144, 4, 25, 26);
+    Speed_E = button("Speed_E", shell::Glyph::Exit, "退出", 185, 4, 27, 26);
+    SpeedButton1 = button("SpeedButton1", shell::Glyph::Blank, QString(), 352, 0, 25, 25);
+    SpeedButton2 = button("SpeedButton2", shell::Glyph::Blank, QString(), 383, -1, 25, 25);
+    for (QToolButton* flat : {SpeedButton1, SpeedButton2}) {
+        flat->setAutoRaise(true);
+        flat->setVisible(false);
+    }
+}
+
+void TForm1::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    FIle_M = named(bar->addMenu("文件(&F)"), "FIle_M");
+    FileRead = named(FIle_M->addAction("读电台(&R)"), "FileRead");
+    FileWrite = named(FIle_M->addAction("写电台(&W)"), "FileWrite");
+    FileWrite->setEnabled(false);
+    N2 = named(FIle_M->addSeparator(), "N2");
+    FileExit = named(FIle_M->addAction("退出(&X)"), "FileExit");
+    Seri_M = named(bar->addMenu("电台(&E)"), "Seri_M");
+    Seri_O_M = named(Seri_M->addAction("打开串口(&O)"), "Seri_O_M");
+    Seri_C_M = named(Seri_M->addAction("关闭串口(&C)"), "Seri_C_M");
+    Help_M = named(bar->addMenu("帮助(&H)"), "Help_M");
+    Help_U_M = named(Help_M->addAction("使用说明(&M)"), "Help_U_M");
+    Help_A_M = named(Help_M->addAction("关于(&A)"), "Help_A_M");
+    Test_M = named(bar->addAction("测试"), "Test_M");
+    Test_M->setVisible(false);
+}
+
+void TForm1::buildModelGroup(QWidget* client)
+{
+    GroupBox3 = named(place(new QGroupBox("电台型号", client), 0, 40, 137, 129), "GroupBox3");
+    setTextColor(GroupBox3, kNavy);
+    ParaModel = place(captionPanel(GroupBox3, "ParaModel", "电台型号"), 16, 21, 105, 22);
+    EditModelVer = named(place(new QLineEdit(GroupBox3), 16, 44, 105, 21), "EditModelVer");
+    EditModelVer->setEnabled(false);
+    setTextColor(EditModelVer, kBlue);
+    EditModelVer->installEventFilter(this);
+    ParaID = place(captionPanel(GroupBox3, "ParaID", "电台ID码"), 16, 72, 105, 22);
+    EditID = named(place(new QLineEdit(GroupBox3), 16, 95, 105, 21), "EditID");
+    EditID->setInputMask("999999; ");
+    EditID->setMaxLength(6);
+    ParaID->setVisible(false);
+    EditID->setVisible(false);
+}
+
+void TForm1::buildParameterGroup(QWidget* client)
+{
+    GroupBox1 = named(place(new QGroupBox("电台参数", client), 0, 184, 137, 273), "GroupBox1");
+    setTextColor(GroupBox1, kNavy);
+    QStringList channels;
+    for (int i = 1; i <= 32; ++i)
+        channels << QString("NO.%1").arg(i);
+    auto combo = [this](const char* name, const QStringList& items, int x, int y, int w) {
+        auto* box = named(place(platform::makeEditableCombo(GroupBox1, items), x, y, w, 21), name);
+        setTextColor(box, kBlue);
+        return box;
+    };
+    ParaChnn = place(captionPanel(GroupBox1, "ParaChnn", "信道号"), 16, 29, 105, 22);
+    ComboChnn = combo("ComboChnn", channels, 16, 61, 105);
+    ParaAriBaud = place(captionPanel(GroupBox1, "ParaAriBaud", "空中速率"), 16, 91, 105, 22);
+    ComboAirBaud = combo("ComboAirBaud", {"19200", "9600", "4800", "2400", "1200"}, 16, 123, 105);
+    ParaAriBaud->setVisible(false);
+    ComboAirBaud->setVisible(false);
+    ComboAirBaud->setEnabled(false);
+    ParaSerialBaud = place(captionPanel(GroupBox1, "ParaSerialBaud", "串口模式"), 13, 157, 108, 22);
+    ComboRadioSerBaud = combo("ComboRadioSerBaud", speedItems(), 13, 189, 108);
+    ComboRadioParity = combo("ComboRadioParity", {"无检验", "奇检验", "偶检验"}, 13, 221, 108);
+}
+
+void TForm1::buildTransferGroup(QWidget* client)
+{
+    GroupBox2 = named(place(new QGroupBox("数据传输", client), 144, 40, 561, 417), "GroupBox2");
+    GroupBox2->setAutoFillBackground(true);
+    QPalette palette = GroupBox2->palette();
+    palette.setColor(QPalette::Window, kLightGreen);
+    GroupBox2->setPalette(palette);
+    GroupBox2->setFont(platform::pixelFont("MS Sans Serif", 12));
+    const QFont songti = platform::pixelFont("宋体", 13);
+
+    auto check = [&](const char* name, const QString& caption, int x, int y) {
+        auto* box = named(place(new QCheckBox(caption, GroupBox2), x, y, 97, 17), name);
+        box->setFont(songti);
+        return box;
+    };
+    auto button = [&](const char* name, const QString& caption, int x, int y) {
+        auto* b = named(place(new QPushButton(caption, GroupBox2), x, y, 97, 25), name);
+        b->setFont(songti);
+        return b;
+    };
+    auto label = [&](const char* name, const QString& caption, int x, int y, int w) {
+        auto* l = named(place(new QLabel(caption, GroupBox2), x, y, w, 16), name);
+        l->setFont(songti);
+        return l;
+    };
+    auto memo = [&](const char* name, int x, int y, int w, int h) {
+        auto* m = named(place(new QPlainTextEdit(GroupBox2), x, y, w, h), name);
+        m->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        return m;
+    };
+
+    Panel8 = place(captionPanel(GroupBox2, "Panel8", "接收区"), 16, 24, 73, 25);
+    Panel8->setFont(songti);
+    Check_RecHex = check("Check_RecHex", "十六进制显示", 16, 64);
+    Check_AutoClr = check("Check_AutoClr", "自动清空", 16, 88);
+    Check_AutoClr->setChecked(true);
+    Button1 = button("Button1", "停止显示", 16, 120);
+    Button_ClrRecMemo = button("Button_ClrRecMemo", "清空接收区", 16, 152);
+    Button3 = button("Button3", "复位计数器", 16, 216);
+    Memo_Rec = memo("Memo_Rec", 128, 20, 425, 229);
+
+    Panel9 = place(captionPanel(GroupBox2, "Panel9", "发送区"), 16, 275, 81, 25);
+    Panel9->setFont(songti);
+    Button_ManulTrtt = button("Button_ManulTrtt", "手动发送", 16, 319);
+    Button_ClrTrttMemo = button("Button_ClrTrttMemo", "清空发送区", 16, 351);
+    Memo_Trtt = memo("Memo_Trtt", 128, 272, 425, 97);
+
+    Check_AutoTrtt = check("Check_AutoTrtt", "自动发送", 23, 390);
+    Label9 = label("Label9", "自动发送周期", 120, 391, 80);
+    Edit_TrttPerio
+        = named(place(new QLineEdit("1000", GroupBox2), 200, 388, 41, 21), "Edit_TrttPerio");
+    Label10 = label("Label10", "毫秒", 248, 391, 40);
+    Check_TrttHex = check("Check_TrttHex", "十六进制发送", 327, 389);
+}
+
+void TForm1::buildStatusBar(QWidget* client)
+{
+    StatusBar1 = named(place(new QFrame(client), 0, 459, 617, 26), "StatusBar1");
+    static constexpr int kWidths[6] = {0, 100, 100, 100, 150, 150};
+    const char* texts[6] = {"", "COMX", "XXXX-X-1", "断开的", "TX :0", "RX:0"};
+    int x = 0;
+    for (int i = 0; i < 6; ++i) {
+        auto* panel = place(new QLabel(texts[i], StatusBar1), x, 2, kWidths[i], 24);
+        panel->setObjectName(QString("StatusPanel%1").arg(i));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setAlignment(i == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        if (i == 1)
+            panel->setLayoutDirection(Qt::RightToLeft);
+        panel->setVisible(kWidths[i] > 0);
+        statusPanels[static_cast<std::size_t>(i)] = panel;
+        x += kWidths[i];
+    }
+    Panel10
+        = named(place(new platform::ClickPanel(QString(), client), 616, 461, 45, 24), "Panel10");
+    Panel11
+        = named(place(new platform::ClickPanel(QString(), client), 664, 461, 40, 24), "Panel11");
+    for (auto* blank : {Panel10, Panel11})
+        blank->setFrameShadow(QFrame::Sunken);
+}
+
+void TForm1::buildTestStrip(QWidget* client)
+{
+    Panel2 = named(place(new QFrame(client), 0, 487, 705, 41), "Panel2");
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    PanelTrttTest
+        = named(place(new platform::ClickPanel("ERR TEST", Panel2), 8, 8, 80, 25), "PanelTrttTest");
+    CheckTrtt = named(place(new QCheckBox("RECORD", Panel2), 96, 12, 76, 17), "CheckTrtt");
+    auto counter = [this](QLabel*& label, const char* labelName, const QString& caption,
+                       QLineEdit*& edit, const char* editName, int x) {
+        label = place(captionPanel(Panel2, labelName, caption), x, 8, 62, 25);
+        edit = named(place(new QLineEdit(Panel2), x + 64, 10, 62, 21), editName);
+    };
+    counter(Panel3, "Panel3", "TX CNT", Edit1, "Edit1", 178);
+    counter(Panel4, "Panel4", "RX CNT", Edit2, "Edit2", 310);
+    counter(Panel7, "Panel7", "REC ERR", Edit4, "Edit4", 442);
+    counter(Panel5, "Panel5", "SUCESS", Edit3, "Edit3", 574);
+    Panel6 = named(place(new QLabel("%", Panel2), 692, 12, 10, 17), "Panel6");
+    Panel6->setVisible(false);
+    Panel2->setVisible(false);
+}
+
+void TForm1::buildTimers()
+{
+    auto timer = [this](const char* name, int interval) {
+        auto* t = named(new QTimer(this), name);
+        t->setInterval(interval);
+        t->setTimerType(Qt::PreciseTimer);
+        return t;
+    };
+    Timer_SdCmd = timer("Timer_SdCmd", 10);
+    Timer_RecCmd = timer("Timer_RecCmd", 10);
+    Timer_TrttData = timer("Timer_TrttData", 10);
+    Timer_RecData = timer("Timer_RecData", 50);
+    Timer1 = timer("Timer1", 100);
+    Timer1->start();
+}
+
+void TForm1::applyEnglish()
+{
+    setWindowTitle("TRANSCEIVER DEMO SOFTWARE");
+    FIle_M->setTitle("File(&F)");
+    FileRead->setText("Read Paras(&R)");
+    FileWrite->setText("Write Paras(&W)");
+    FileExit->setText("Exit(&X)");
+    Seri_M->setTitle("Edit(&E)");
+    Seri_C_M->setText("Close Port(&C)");
+    Seri_O_M->setText("Open Port(&O)");
+    Help_M->setTitle("Help(&H)");
+    Help_U_M->setText("Manual(&M)");
+    Help_A_M->setText("About(&A)");
+    Test_M->setText("Test");
+    GroupBox3->setTitle("Model");
+    GroupBox1->setTitle("Para Set");
+    GroupBox2->setTitle("Comunication");
+    ParaModel->setText("Model");
+    ParaID->setText("SN");
+    ParaChnn->setText("Chno No.");
+    ParaAriBaud->setText("Air Rate");
+    ParaSerialBaud->setText("Uart Rate");
+    Panel8->setText("Receive");
+    Panel9->setText("Transmitt");
+    Check_RecHex->setText("Hex Display");
+    Check_TrttHex->setText("Hex Send");
+    Check_AutoClr->setText("Auto Cls");
+    Check_AutoTrtt->setText("Auto Send");
+    Button_ClrRecMemo->setText("Cls RX Datas");
+    Button_ManulTrtt->setText("Manual Send");
+    Button1->setText("Stop Display");
+    Button3->setText("Counter Reset");
+    Button_ClrTrttMemo->setText("Cls TX datas");
+    Label9->setText("TX Timeout");
+    Label10->setText("MSEL");
+    ComboRadioParity->clear();
+    ComboRadioParity->addItems({"N", "O", "E"});
+    ComboRadioParity->setCurrentIndex(-1);
+    Speed_R->setToolTip("Read Para");
+    Speed_W->setToolTip("Write Para");
+    Speed_O->setToolTip("Open Port");
+    Speed_C->setToolTip("Close Port");
+    Speed_E->setToolTip("Exit");
+    statusPanels[3]->setText("Disconnect...");
+}
+
+void TForm1::fitToContents()
+{
+    QRect bounds;
+    for (QWidget* child : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isHidden())
+            bounds = bounds.united(child->geometry());
+    }
+    m_client->setFixedSize(bounds.right() + 1, bounds.bottom() + 1);
+    if (layout())
+        layout()->activate();
+    setFixedSize(sizeHint());
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program; when the exit returns (under test), the window
+    // stays as it is.
+    event->ignore();
+    if (onClose)
+        onClose();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == EditModelVer && event->type() == QEvent::KeyPress)
+        return true;
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+class QToolButton;
+
+namespace platform {
+class ClickPanel;
+}
+
+// The main window: toolbar, menu, the model, parameter and data transfer groups, the status bar
+// and the hidden error-rate test strip. It only lays out its controls; the program wires them.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+
+    // Writes the English texts over the built Chinese ones.
+    void applyEnglish();
+    // Fits the window to its visible contents again.
+    void fitToContents();
+    // Runs when the window is closed by its close box or the system menu.
+    std::function<void()> onClose;
+
+    // toolbar
+    QFrame* Panel1;
+    QToolButton* Speed_R;
+    QToolButton* Speed_W;
+    QToolButton* Speed_O;
+    QToolButton* Speed_C;
+    QToolButton* BitBtn1;
+    QToolButton* Speed_E;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton2;
+    // menu
+    QMenu* FIle_M;
+    QAction* FileRead;
+    QAction* FileWrite;
+    QAction* N2;
+    QAction* FileExit;
+    QMenu* Seri_M;
+    QAction* Seri_O_M;
+    QAction* Seri_C_M;
+    QMenu* Help_M;
+    QAction* Help_U_M;
+    QAction* Help_A_M;
+    QAction* Test_M;
+    // model group
+    QGroupBox* GroupBox3;
+    QLabel* ParaModel;
+    QLineEdit* EditModelVer;
+    QLabel* ParaID;
+    QLineEdit* EditID;
+    // radio parameter group
+    QGroupBox* GroupBox1;
+    QLabel* ParaChnn;
+    QComboBox* ComboChnn;
+    QLabel* ParaAriBaud;
+    QComboBox* ComboAirBaud;
+    QLabel* ParaSerialBaud;
+    QComboBox* ComboRadioSerBaud;
+    QComboBox* ComboRadioParity;
+    // data transfer group
+    QGroupBox* GroupBox2;
+    QLabel* Panel8;
+    QCheckBox* Check_RecHex;
+    QCheckBox* Check_AutoClr;
+    QPushButton* Button1;
+    QPushButton* Button_ClrRecMemo;
+    QPushButton* Button3;
+    QPlainTextEdit* Memo_Rec;
+    QLabel* Panel9;
+    QPushButton* Button_ManulTrtt;
+    QPushButton* Button_ClrTrttMemo;
+    QPlainTextEdit* Memo_Trtt;
+    QCheckBox* Check_AutoTrtt;
+    QLabel* Label9;
+    QLineEdit* Edit_TrttPerio;
+    QLabel* Label10;
+    QCheckBox* Check_TrttHex;
+    // status bar and the blank panels beside it
+    QFrame* StatusBar1;
+    std::array<QLabel*, 6> statusPanels;
+    platform::ClickPanel* Panel10;
+    platform::ClickPanel* Panel11;
+    // error-rate test strip
+    QFrame* Panel2;
+    platform::ClickPanel* PanelTrttTest;
+    QCheckBox* CheckTrtt;
+    QLabel* Panel3;
+    QLineEdit* Edit1;
+    QLabel* Panel4;
+    QLineEdit* Edit2;
+    QLabel* Panel7;
+    QLineEdit* Edit4;
+    QLabel* Panel5;
+    QLineEdit* Edit3;
+    QLabel* Panel6;
+    // timers
+    QTimer* Timer_SdCmd;
+    QTimer* Timer_RecCmd;
+    QTimer* Timer_TrttData;
+    QTimer* Timer_RecData;
+    QTimer* Timer1;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildToolbar(QWidget* client);
+    void buildMenu();
+    void buildModelGroup(QWidget* client);
+    void buildParameterGroup(QWidget* client);
+    void buildTransferGroup(QWidget* client);
+    void buildStatusBar(QWidget* client);
+    void buildTestStrip(QWidget* client);
+    void buildTimers();
+
+    QWidget* m_client;
+};

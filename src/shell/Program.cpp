@@ -1,0 +1,158 @@
+#include "Program.h"
+
+#include "AboutForm.h"
+#include "LanguageForm.h"
+#include "MainForm.h"
+#include "QtUi.h"
+#include "platform/System.h"
+#include "platform/Widgets.h"
+#include "radio/ParameterExchange.h"
+#include "radio/ProgressForm.h"
+#include "regtest/RegisterTest.h"
+#include "regtest/TestForm.h"
+#include "serial/PortController.h"
+#include "serial/SerialForm.h"
+#include "terminal/RevealGesture.h"
+#include "terminal/Terminal.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+
+template<typename W>
+std::unique_ptr<W> Program::create()
+{
+    auto window = std::make_unique<W>();
+    creationOrder.push_back(window->objectName());
+    return window;
+}
+
+Program::Program(
+    platform::SerialPortProvider& ports, platform::Dialogs& dialogs, platform::System& system)
+    : m_system(system)
+{
+    Form2 = create<TForm2>();
+    Form1 = create<TForm1>();
+    Serial_Form = create<TSerial_Form>();
+    Form_Progress = create<TForm_Progress>();
+    AboutBox = create<TAboutBox>();
+    FormTest = create<TFormTest>();
+
+    ui = std::make_unique<QtUi>(*Form1, *Serial_Form, *Form_Progress, *FormTest);
+    portController
+        = std::make_unique<serial::PortController>(link, ports, *ui, dialogs, UiLanguage);
+    exchange = std::make_unique<radio::ParameterExchange>(
+        link, ports, *portController, *ui, dialogs, UiLanguage);
+    terminal = std::make_unique<terminal::Terminal>(link, *ui, dialogs, UiLanguage, terminalState);
+    gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
+    registerTest = std::make_unique<regtest::RegisterTest>(link, *ui, dialogs, system, UiLanguage);
+    wire();
+}
+
+Program::~Program() = default;
+
+void Program::wire()
+{
+    TForm1& f = *Form1;
+    auto onClick = [](auto* sender, auto handler) {
+        using Sender = std::remove_pointer_t<decltype(sender)>;
+        if constexpr (std::is_base_of_v<QAction, Sender>)
+            QObject::connect(sender, &QAction::triggered, handler);
+        else if constexpr (std::is_base_of_v<QAbstractButton, Sender>)
+            QObject::connect(sender, &QAbstractButton::clicked, handler);
+        else
+            QObject::connect(sender, &Sender::clicked, handler);
+    };
+    onClick(Form2->BitBtn1, [this] { languageOk(); });
+
+    onClick(f.Speed_R, [this] { exchange->speedRClick(); });
+    onClick(f.FileRead, [this] { exchange->speedRClick(); });
+    onClick(f.Speed_W, [this] { exchange->speedWClick(); });
+    onClick(f.FileWrite, [this] { exchange->speedWClick(); });
+    onClick(f.Speed_O, [this] { showPortSettings(); });
+    onClick(f.Seri_O_M, [this] { showPortSettings(); });
+    onClick(f.Speed_C, [this] { portController->closePort(); });
+    onClick(f.Seri_C_M, [this] { portController->closePort(); });
+    onClick(f.BitBtn1, [this] { showAbout(); });
+    onClick(f.Help_A_M, [this] { showAbout(); });
+    onClick(f.Speed_E, [this] { exitSteps(); });
+    onClick(f.FileExit, [this] { exitSteps(); });
+    f.onClose = [this] { exitSteps(); };
+    onClick(f.Test_M, [this] { showTest(); });
+    onClick(f.SpeedButton2, [this] { gesture->speedButton2Click(); });
+
+    QObject::connect(f.Timer_SdCmd, &QTimer::timeout, [this] { exchange->sdCmdTimer(); });
+    QObject::connect(f.Timer_RecCmd, &QTimer::timeout, [this] { exchange->recCmdTimer(); });
+    QObject::connect(f.Timer_TrttData, &QTimer::timeout, [this] { terminal->trttDataTimer(); });
+    QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->recDataTimer(); });
+    QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->timer1Timer(); });
+
+    onClick(f.Button_ManulTrtt, [this] { terminal->manualTrttClick(); });
+    QObject::connect(f.Check_AutoTrtt, &QCheckBox::toggled, [this] { terminal->autoTrttClick(); });
+    onClick(f.Button_ClrTrttMemo, [this] { terminal->clrTrttMemoClick(); });
+    onClick(f.Button1, [this] { terminal->button1Click(); });
+    onClick(f.Button_ClrRecMemo, [this] { terminal->clrRecMemoClick(); });
+    onClick(f.Button3, [this] { terminal->button3Click(); });
+    onClick(f.PanelTrttTest, [this] { terminal->panelTrttTestClick(); });
+    onClick(f.Panel10, [this] { gesture->panel10Click(); });
+    onClick(f.Panel11, [this] { gesture->panel11Click(); });
+
+    onClick(Serial_Form->Button1, [this] { portController->openFromDialog(); });
+
+    TFormTest& t = *FormTest;
+    onClick(t.Button3, [this] { registerTest->button3Click(); });
+    onClick(t.Button4, [this] { registerTest->button4Click(); });
+    onClick(t.Button2, [this] { registerTest->button2Click(); });
+    onClick(t.Button1, [this] { registerTest->button1Click(); });
+    onClick(t.Button6, [this] { registerTest->button6Click(); });
+    onClick(t.Button5, [this] { registerTest->button5Click(); });
+}
+
+void Program::start()
+{
+    Form2->show();
+}
+
+void Program::languageOk()
+{
+    Form2->hide();
+    Form1->show();
+    UiLanguage.value = Form2->Radio_Chinese->isChecked() ? 0 : 1;
+    if (UiLanguage.isEnglish()) {
+        Form1->applyEnglish();
+        Serial_Form->applyEnglish();
+    } else {
+        Form1->setWindowTitle("数传电台演示软件");
+    }
+    AboutBox->setWindowTitle("About");
+    AboutBox->Label1->setText(" ");
+    AboutBox->BottomLine->setText(" ");
+}
+
+void Program::exitSteps()
+{
+    portController->closePort();
+    m_system.exitProcess(1);
+}
+
+void Program::showAbout()
+{
+    AboutBox->show();
+}
+
+void Program::showTest()
+{
+    FormTest->show();
+    FormTest->raise();
+    FormTest->activateWindow();
+}
+
+void Program::showPortSettings()
+{
+    Serial_Form->show();
+    Serial_Form->raise();
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/Language.h"
+#include "serial/SerialLink.h"
+#include "terminal/TerminalState.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class TAboutBox;
+class TForm1;
+class TForm2;
+class TForm_Progress;
+class TFormTest;
+class TSerial_Form;
+class QtUi;
+
+namespace platform {
+class Dialogs;
+class SerialPortProvider;
+class System;
+} // namespace platform
+namespace radio {
+class ParameterExchange;
+}
+namespace regtest {
+class RegisterTest;
+}
+namespace serial {
+class PortController;
+}
+namespace terminal {
+class RevealGesture;
+class Terminal;
+} // namespace terminal
+
+// The whole program: its six windows, created in start-up order and living until the process
+// ends, the process-wide records, and the logic wired to the controls.
+class Program
+{
+public:
+    Program(
+        platform::SerialPortProvider& ports, platform::Dialogs& dialogs, platform::System& system);
+    ~Program();
+
+    // Shows the language dialog, the first window the user sees.
+    void start();
+
+    // Language dialog OK: hides it, shows the main window in the chosen language.
+    void languageOk();
+    // Exit button, File Exit and closing the main window: release the port and end.
+    void exitSteps();
+    void showAbout();
+    void showTest();
+    void showPortSettings();
+
+    // Windows, in the order they are created.
+    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm1> Form1;
+    std::unique_ptr<TSerial_Form> Serial_Form;
+    std::unique_ptr<TForm_Progress> Form_Progress;
+    std::unique_ptr<TAboutBox> AboutBox;
+    std::unique_ptr<TFormTest> FormTest;
+    std::vector<QString> creationOrder;
+
+    core::Language UiLanguage;
+    serial::SerialLink link;
+    terminal::TerminalState terminalState;
+
+    std::unique_ptr<QtUi> ui;
+    std::unique_ptr<serial::PortController> portController;
+    std::unique_ptr<radio::ParameterExchange> exchange;
+    std::unique_ptr<terminal::Terminal> terminal;
+    std::unique_ptr<terminal::RevealGesture> gesture;
+    std::unique_ptr<regtest::RegisterTest> registerTest;
+
+private:
+    template<typename W>
+    std::unique_ptr<W> create();
+    void wire();
+
+    platform::System& m_system;
+};

@@ -1,0 +1,383 @@
+#include "QtUi.h"
+
+#include "MainForm.h"
+#include "platform/Widgets.h"
+#include "radio/ProgressForm.h"
+#include "regtest/TestForm.h"
+#include "serial/SerialForm.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+
+using core::Ctl;
+
+namespace {
+
+QString toQt(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// Text areas hold their lines as blocks; the logic sees CR LF between lines.
+QString fromCrLf(const std::string& text)
+{
+    return toQt(text).replace("\r\n", "\n");
+}
+
+std::string toCrLf(const QString& text)
+{
+    QString copy = text;
+    return copy.replace('\n', "\r\n").toStdString();
+}
+
+} // namespace
+
+QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TFormTest& test)
+    : m_form1(form1), m_serialForm(serialForm), m_progress(progress), m_test(test)
+{
+    m_widgets = {
+        {Ctl::EditModelVer, form1.EditModelVer},
+        {Ctl::EditID, form1.EditID},
+        {Ctl::ComboChnn, form1.ComboChnn},
+        {Ctl::ComboAirBaud, form1.ComboAirBaud},
+        {Ctl::ComboRadioSerBaud, form1.ComboRadioSerBaud},
+        {Ctl::ComboRadioParity, form1.ComboRadioParity},
+        {Ctl::Speed_W, form1.Speed_W},
+        {Ctl::Memo_Rec, form1.Memo_Rec},
+        {Ctl::Memo_Trtt, form1.Memo_Trtt},
+        {Ctl::Check_RecHex, form1.Check_RecHex},
+        {Ctl::Check_AutoClr, form1.Check_AutoClr},
+        {Ctl::Button1, form1.Button1},
+        {Ctl::Check_TrttHex, form1.Check_TrttHex},
+        {Ctl::Check_AutoTrtt, form1.Check_AutoTrtt},
+        {Ctl::Edit_TrttPerio, form1.Edit_TrttPerio},
+        {Ctl::Panel2, form1.Panel2},
+        {Ctl::PanelTrttTest, form1.PanelTrttTest},
+        {Ctl::CheckTrtt, form1.CheckTrtt},
+        {Ctl::Edit1, form1.Edit1},
+        {Ctl::Edit2, form1.Edit2},
+        {Ctl::Edit3, form1.Edit3},
+        {Ctl::Edit4, form1.Edit4},
+        {Ctl::Serial_Form, &serialForm},
+        {Ctl::Comb_ComNo, serialForm.Comb_ComNo},
+        {Ctl::ComboBaudRate, serialForm.ComboBaudRate},
+        {Ctl::ComboParity, serialForm.ComboParity},
+        {Ctl::Form_Progress, &progress},
+        {Ctl::Progress_Label1, progress.Label1},
+        {Ctl::ProgressBar1, progress.ProgressBar1},
+        {Ctl::Test_EditDis, test.EditDis},
+        {Ctl::Test_Edit2, test.Edit2},
+        {Ctl::Test_Edit3, test.Edit3},
+        {Ctl::Test_Edit4, test.Edit4},
+        {Ctl::Test_Memo1, test.Memo1},
+    };
+    for (Ctl ctl : {Ctl::Memo_Rec, Ctl::Memo_Trtt, Ctl::Test_Memo1}) {
+        QPlainTextEdit* area = memo(ctl);
+        connect(area->document(), &QTextDocument::contentsChange, this,
+            [this, ctl, area](int position, int removed, int) {
+                // Anything but an append at the end invalidates the summed lines.
+                LineCache& cache = m_lineCaches[ctl];
+                const QTextBlock first = area->document()->findBlockByNumber(cache.blocks);
+                if (removed > 0 || !first.isValid() || position < first.position())
+                    cache.valid = false;
+            });
+    }
+}
+
+QWidget* QtUi::widget(Ctl ctl) const
+{
+    const auto it = m_widgets.find(ctl);
+    return it == m_widgets.end() ? nullptr : it->second;
+}
+
+QPlainTextEdit* QtUi::memo(Ctl ctl) const
+{
+    return qobject_cast<QPlainTextEdit*>(widget(ctl));
+}
+
+QTimer* QtUi::timer(core::TimerId id) const
+{
+    switch (id) {
+    case core::TimerId::SdCmd:
+        return m_form1.Timer_SdCmd;
+    case core::TimerId::RecCmd:
+        return m_form1.Timer_RecCmd;
+    case core::TimerId::TrttData:
+        return m_form1.Timer_TrttData;
+    case core::TimerId::RecData:
+        return m_form1.Timer_RecData;
+    case core::TimerId::Timer1:
+        break;
+    }
+    return m_form1.Timer1;
+}
+
+std::string QtUi::text(Ctl ctl) const
+{
+    QWidget* w = widget(ctl);
+    if (ctl == Ctl::EditID)
+        return m_form1.EditID->displayText().toStdString();
+    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+        return w->windowTitle().toStdString();
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return edit->text().toStdString();
+    if (auto* area = qobject_cast<QPlainTextEdit*>(w))
+        return toCrLf(area->toPlainText());
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return combo->currentText().toStdString();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text().toStdString();
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text().toStdString();
+    if (auto* panel = qobject_cast<platform::ClickPanel*>(w))
+        return panel->text().toStdString();
+    return {};
+}
+
+void QtUi::setText(Ctl ctl, const std::string& text)
+{
+    QWidget* w = widget(ctl);
+    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+        w->setWindowTitle(toQt(text));
+    else if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(toQt(text));
+    else if (auto* area = qobject_cast<QPlainTextEdit*>(w))
+        area->setPlainText(fromCrLf(text));
+    else if (auto* combo = qobject_cast<QComboBox*>(w))
+        combo->setEditText(toQt(text));
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(toQt(text));
+    else if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(toQt(text));
+    else if (auto* panel = qobject_cast<platform::ClickPanel*>(w))
+        panel->setText(toQt(text));
+}
+
+int QtUi::currentIndex(Ctl ctl) const
+{
+    const auto* combo = qobject_cast<QComboBox*>(widget(ctl));
+    return combo ? combo->currentIndex() : -1;
+}
+
+void QtUi::setCurrentIndex(Ctl ctl, int index)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(widget(ctl)))
+        combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+}
+
+bool QtUi::isChecked(Ctl ctl) const
+{
+    const auto* button = qobject_cast<QAbstractButton*>(widget(ctl));
+    return button && button->isChecked();
+}
+
+void QtUi::setChecked(Ctl ctl, bool checked)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
+        button->setChecked(checked);
+}
+
+bool QtUi::isEnabled(Ctl ctl) const
+{
+    if (ctl == Ctl::FileWrite)
+        return m_form1.FileWrite->isEnabled();
+    if (ctl == Ctl::Test_M)
+        return m_form1.Test_M->isEnabled();
+    return widget(ctl)->isEnabled();
+}
+
+void QtUi::setEnabled(Ctl ctl, bool enabled)
+{
+    if (ctl == Ctl::FileWrite)
+        m_form1.FileWrite->setEnabled(enabled);
+    else if (ctl == Ctl::Test_M)
+        m_form1.Test_M->setEnabled(enabled);
+    else
+        widget(ctl)->setEnabled(enabled);
+}
+
+bool QtUi::isVisible(Ctl ctl) const
+{
+    if (ctl == Ctl::Test_M)
+        return m_form1.Test_M->isVisible();
+    if (ctl == Ctl::FileWrite)
+        return m_form1.FileWrite->isVisible();
+    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+        return widget(ctl)->isVisible();
+    return !widget(ctl)->isHidden();
+}
+
+void QtUi::setVisible(Ctl ctl, bool visible)
+{
+    if (ctl == Ctl::Test_M)
+        m_form1.Test_M->setVisible(visible);
+    else if (ctl == Ctl::FileWrite)
+        m_form1.FileWrite->setVisible(visible);
+    else if (ctl == Ctl::Form_Progress && visible)
+        m_progress.showCentredOn(&m_form1);
+    else
+        widget(ctl)->setVisible(visible);
+}
+
+bool QtUi::isLowered(Ctl ctl) const
+{
+    const auto* panel = qobject_cast<platform::ClickPanel*>(widget(ctl));
+    return panel && panel->isLowered();
+}
+
+void QtUi::setLowered(Ctl ctl, bool lowered)
+{
+    if (auto* panel = qobject_cast<platform::ClickPanel*>(widget(ctl)))
+        panel->setLowered(lowered);
+}
+
+core::TextColor QtUi::textColor(Ctl ctl) const
+{
+    const auto it = m_colors.find(ctl);
+    return it == m_colors.end() ? core::TextColor::Normal : it->second;
+}
+
+void QtUi::setTextColor(Ctl ctl, core::TextColor color)
+{
+    QWidget* w = widget(ctl);
+    QPalette palette = w->palette();
+    switch (color) {
+    case core::TextColor::Red:
+        palette.setColor(QPalette::Text, QColor(255, 0, 0));
+        break;
+    case core::TextColor::HotLight:
+        palette.setColor(QPalette::Text, w->style()->standardPalette().color(QPalette::Link));
+        break;
+    case core::TextColor::Normal:
+        palette.setColor(QPalette::Text, w->style()->standardPalette().color(QPalette::Text));
+        break;
+    }
+    w->setPalette(palette);
+    m_colors[ctl] = color;
+}
+
+int QtUi::progressValue(Ctl) const
+{
+    return m_progressValue;
+}
+
+int QtUi::progressMaximum(Ctl) const
+{
+    return m_progress.ProgressBar1->maximum();
+}
+
+void QtUi::setProgressMaximum(Ctl, int maximum)
+{
+    m_progress.ProgressBar1->setMaximum(maximum);
+}
+
+void QtUi::setProgressValue(Ctl, int value)
+{
+    // The bar takes no value outside its range; below zero it is shown empty.
+    m_progressValue = value;
+    m_progress.ProgressBar1->setValue(std::clamp(value, 0, m_progress.ProgressBar1->maximum()));
+}
+
+std::string QtUi::statusText(int panel) const
+{
+    return m_form1.statusPanels.at(static_cast<std::size_t>(panel))->text().toStdString();
+}
+
+void QtUi::setStatusText(int panel, const std::string& text)
+{
+    m_form1.statusPanels.at(static_cast<std::size_t>(panel))->setText(toQt(text));
+}
+
+bool QtUi::isTimerActive(core::TimerId id) const
+{
+    return timer(id)->isActive();
+}
+
+void QtUi::setTimerActive(core::TimerId id, bool active)
+{
+    // Switching on a running timer leaves its interval running, as the classic timer did.
+    QTimer* t = timer(id);
+    if (!active)
+        t->stop();
+    else if (!t->isActive())
+        t->start();
+}
+
+std::vector<std::string> QtUi::shownLines(Ctl ctl) const
+{
+    std::vector<std::string> lines;
+    QPlainTextEdit* area = memo(ctl);
+    auto* layout = area->document()->documentLayout();
+    for (QTextBlock block = area->document()->begin(); block.isValid(); block = block.next()) {
+        layout->blockBoundingRect(block); // lays the block out at the area's width
+        const QString text = block.text();
+        const QTextLayout* lineLayout = block.layout();
+        for (int i = 0; i < lineLayout->lineCount(); ++i) {
+            const QTextLine line = lineLayout->lineAt(i);
+            lines.push_back(text.mid(line.textStart(), line.textLength()).toStdString());
+        }
+    }
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+int QtUi::countLines(QPlainTextEdit* area, LineCache& cache) const
+{
+    QTextDocument* document = area->document();
+    auto* layout = document->documentLayout();
+    auto linesOf = [layout](const QTextBlock& block) {
+        layout->blockBoundingRect(block);
+        return block.layout()->lineCount();
+    };
+    const int width = area->viewport()->width();
+    const int blocks = document->blockCount();
+    if (!cache.valid || cache.width != width || cache.blocks >= blocks)
+        cache = LineCache {true, 0, 0, width};
+    for (QTextBlock block = document->findBlockByNumber(cache.blocks);
+         block.isValid() && block.blockNumber() < blocks - 1; block = block.next()) {
+        cache.lines += linesOf(block);
+        ++cache.blocks;
+    }
+    const QTextBlock last = document->lastBlock();
+    return cache.lines + (last.text().isEmpty() ? 0 : linesOf(last));
+}
+
+int QtUi::shownLineCount(Ctl ctl) const
+{
+    return countLines(memo(ctl), m_lineCaches[ctl]);
+}
+
+void QtUi::appendText(Ctl ctl, const std::string& text)
+{
+    QPlainTextEdit* area = memo(ctl);
+    QTextCursor cursor(area->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(fromCrLf(text));
+}
+
+void QtUi::scrollToEnd(Ctl ctl)
+{
+    QScrollBar* bar = memo(ctl)->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void QtUi::fitMainWindow()
+{
+    m_form1.fitToContents();
+}

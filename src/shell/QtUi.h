@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/Ui.h"
+
+#include <QObject>
+
+#include <map>
+
+class QPlainTextEdit;
+class QTimer;
+class QWidget;
+class TForm1;
+class TSerial_Form;
+class TForm_Progress;
+class TFormTest;
+
+// The logic's view of the real windows: every control by its name.
+class QtUi final : public QObject, public core::Ui
+{
+public:
+    QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TFormTest& test);
+
+    std::string text(core::Ctl ctl) const override;
+    void setText(core::Ctl ctl, const std::string& text) override;
+    int currentIndex(core::Ctl ctl) const override;
+    void setCurrentIndex(core::Ctl ctl, int index) override;
+    bool isChecked(core::Ctl ctl) const override;
+    void setChecked(core::Ctl ctl, bool checked) override;
+    bool isEnabled(core::Ctl ctl) const override;
+    void setEnabled(core::Ctl ctl, bool enabled) override;
+    bool isVisible(core::Ctl ctl) const override;
+    void setVisible(core::Ctl ctl, bool visible) override;
+    bool isLowered(core::Ctl ctl) const override;
+    void setLowered(core::Ctl ctl, bool lowered) override;
+    core::TextColor textColor(core::Ctl ctl) const override;
+    void setTextColor(core::Ctl ctl, core::TextColor color) override;
+    int progressValue(core::Ctl ctl) const override;
+    int progressMaximum(core::Ctl ctl) const override;
+    void setProgressMaximum(core::Ctl ctl, int maximum) override;
+    void setProgressValue(core::Ctl ctl, int value) override;
+    std::string statusText(int panel) const override;
+    void setStatusText(int panel, const std::string& text) override;
+    bool isTimerActive(core::TimerId timer) const override;
+    void setTimerActive(core::TimerId timer, bool active) override;
+    std::vector<std::string> shownLines(core::Ctl ctl) const override;
+    int shownLineCount(core::Ctl ctl) const override;
+    void appendText(core::Ctl ctl, const std::string& text) override;
+    void scrollToEnd(core::Ctl ctl) override;
+    void fitMainWindow() override;
+
+private:
+    QWidget* widget(core::Ctl ctl) const;
+    QPlainTextEdit* memo(core::Ctl ctl) const;
+    QTimer* timer(core::TimerId id) const;
+
+    // Shown lines of a text area, kept up to date by appends so that counting them does not
+    // lay out the whole text again: the lines of every block but the last are summed once.
+    struct LineCache
+    {
+        bool valid = false;
+        int blocks = 0; // blocks summed
+        int lines = 0; // their lines
+        int width = -1; // viewport width they were laid out at
+    };
+    int countLines(QPlainTextEdit* edit, LineCache& cache) const;
+
+    TForm1& m_form1;
+    TSerial_Form& m_serialForm;
+    TForm_Progress& m_progress;
+    TFormTest& m_test;
+    std::map<core::Ctl, QWidget*> m_widgets;
+    std::map<core::Ctl, core::TextColor> m_colors;
+    int m_progressValue = 0;
+    mutable std::map<core::Ctl, LineCache> m_lineCaches;
+};
