@@ -1,0 +1,233 @@
+#include "TerminalFixture.h"
+
+#include <deque>
+
+using core::Ctl;
+using core::TimerId;
+
+namespace {
+
+// Runs the main window's timers on a simulated clock: the 10 ms auto-send tick while it is on,
+// and the 50 ms receive poll, before which the next scripted reply piece arrives.
+class ErrorRateTest : public TerminalTest
+{
+protected:
+    void startMeasuring(const std::string& text)
+    {
+        openPort();
+        setSendText(text);
+        ui.setChecked(Ctl::CheckTrtt, true);
+        terminal.panelTrttTestClick();
+    }
+
+    // Every write is answered with the given pieces, one per poll.
+    void echoWith(std::function<std::vector<std::string>(const std::string&)> reply)
+    {
+        port->onWrite = [this, reply](const fakes::Bytes& bytes) {
+            for (const auto& piece : reply(std::string(bytes.begin(), bytes.end())))
+                pieces.push_back(piece);
+        };
+    }
+
+    void runMs(int ms)
+    {
+        for (int step = 0; step < ms / 10; ++step) {
+            nowMs += 10;
+            if (ui.isTimerActive(TimerId::TrttData)) {
+                const auto before = port->writes.size();
+                terminal.trttDataTimer();
+                if (port->writes.size() != before)
+                    sendTimes.push_back(nowMs);
+            }
+            if (nowMs % 50 == 0) {
+                if (!pieces.empty()) {
+                    feed(pieces.front());
+                    pieces.pop_front();
+                    lastChunkMs = nowMs;
+                }
+                terminal.recDataTimer();
+            }
+        }
+    }
+
+    std::string box(Ctl ctl) const { return ui.text(ctl); }
+
+    std::deque<std::string> pieces;
+    long nowMs = 0;
+    long lastChunkMs = 0;
+    std::vector<long> sendTimes;
+};
+
+} // namespace
+
+TEST(RateText, fourDecimalsWithTheGivenSeparator)
+{
+    EXPECT_EQ("100.0000", terminal::formatRate(100.0f, "."));
+    EXPECT_EQ("66.6667", terminal::formatRate(200.0f / 3.0f, "."));
+    EXPECT_EQ("0.0000", terminal::formatRate(0.0f, "."));
+    EXPECT_EQ("12,3457", terminal::formatRate(12.345678f, ","));
+}
+
+TEST_F(ErrorRateTest, startWithAnEmptySendAreaOnlyZeroesTheBoxes)
+{
+    const struct
+    {
+        bool english;
+        std::string message;
+    } rows[] = {{true, "Please input datas"}, {false, "请输入发送字符"}};
+    for (const auto& row : rows) {
+        language.value = row.english ? 1 : 0;
+        dialogs.shown.clear();
+        ui.setText(Ctl::Edit2, "7");
+        state.TestGood = 7;
+        terminal.panelTrttTestClick();
+        for (const Ctl ctl : {Ctl::Edit1, Ctl::Edit2, Ctl::Edit3, Ctl::Edit4})
+            EXPECT_EQ("0", box(ctl));
+        EXPECT_EQ(0, state.TestGood);
+        ASSERT_EQ(1u, dialogs.shown.size());
+        EXPECT_EQ(fakes::ShownMessage::Message, dialogs.shown[0].kind);
+        EXPECT_EQ(row.message, dialogs.shown[0].text);
+        EXPECT_FALSE(ui.isLowered(Ctl::PanelTrttTest));
+        EXPECT_FALSE(state.TestMode);
+        EXPECT_EQ("1000", box(Ctl::Edit_TrttPerio));
+        EXPECT_TRUE(ui.isEnabled(Ctl::Check_AutoTrtt));
+    }
+}
+
+TEST_F(ErrorRateTest, startOnAMeasuringStationRunsAutoSend)
+{
+    startMeasuring("hello");
+    EXPECT_TRUE(state.TestMode);
+    EXPECT_TRUE(ui.isLowered(Ctl::PanelTrttTest));
+    EXPECT_EQ("2000", box(Ctl::Edit_TrttPerio));
+    EXPECT_TRUE(ui.isChecked(Ctl::Check_AutoTrtt));
+    EXPECT_FALSE(ui.isEnabled(Ctl::Check_AutoTrtt));
+    EXPECT_TRUE(ui.isTimerActive(TimerId::TrttData));
+
+    runMs(1340); // the first send at tick 134, with nothing received before it
+    ASSERT_EQ(1u, sendTimes.size());
+    EXPECT_EQ("0", box(Ctl::Edit1));
+    EXPECT_EQ("0", box(Ctl::Edit2));
+    EXPECT_EQ("0", box(Ctl::Edit4));
+    EXPECT_EQ(1, state.TestSent);
+}
+
+TEST_F(ErrorRateTest, startWithoutAPortKeepsTheRunningLook)
+{
+    setSendText("hello");
+    ui.setChecked(Ctl::CheckTrtt, true);
+    terminal.panelTrttTestClick();
+    ASSERT_EQ(1u, dialogs.shown.size());
+    EXPECT_EQ("串口未打开", dialogs.shown[0].text);
+    EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
+    EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
+    EXPECT_TRUE(ui.isLowered(Ctl::PanelTrttTest));
+}
+
+TEST_F(ErrorRateTest, perfectEchoReads100PercentFromTheSecondEvaluation)
+{
+    echoWith([](const std::string& sent) { return std::vector<std::string> {sent}; });
+    startMeasuring("hello\r\n中文");
+    runMs(1340);
+    ASSERT_EQ(1u, sendTimes.size());
+    EXPECT_EQ("0", box(Ctl::Edit3));
+    runMs(2000);
+    ASSERT_GE(sendTimes.size(), 3u);
+    EXPECT_EQ(std::to_string(sendTimes.size() - 1), box(Ctl::Edit2));
+    EXPECT_EQ("0", box(Ctl::Edit4));
+    EXPECT_EQ("100.0000", box(Ctl::Edit3));
+    EXPECT_EQ(
+        static_cast<int>(sendTimes.size() * std::string("hello\r\n中文").size()), state.TxCount);
+}
+
+TEST_F(ErrorRateTest, noEchoReadsZeroPercent)
+{
+    startMeasuring("hello");
+    runMs(1340 * 3);
+    ASSERT_EQ(3u, sendTimes.size());
+    EXPECT_EQ("2", box(Ctl::Edit1));
+    EXPECT_EQ("0", box(Ctl::Edit2));
+    EXPECT_EQ("0", box(Ctl::Edit4));
+    EXPECT_EQ("0.0000", box(Ctl::Edit3));
+}
+
+TEST_F(ErrorRateTest, replyInSeveralChunksIsJudgedAsOneText)
+{
+    echoWith([](const std::string& sent) {
+        return std::vector<std::string> {sent.substr(0, 2), sent.substr(2, 3), sent.substr(5)};
+    });
+    startMeasuring("0123456789");
+    runMs(1340);
+    runMs(500);
+    ASSERT_EQ(2u, sendTimes.size());
+    EXPECT_EQ("1", box(Ctl::Edit2));
+    EXPECT_EQ("0", box(Ctl::Edit4));
+    // The next send follows the quiet line, 350 ms after the last piece, not the period.
+    EXPECT_GE(sendTimes[1] - lastChunkMs, 350);
+    EXPECT_LE(sendTimes[1] - lastChunkMs, 360);
+}
+
+TEST_F(ErrorRateTest, replyDifferingInOneByteIsAnError)
+{
+    echoWith([](std::string sent) {
+        sent[1] = 'X';
+        return std::vector<std::string> {sent};
+    });
+    startMeasuring("hello");
+    runMs(1340);
+    runMs(500);
+    ASSERT_EQ(2u, sendTimes.size());
+    EXPECT_EQ("0", box(Ctl::Edit2));
+    EXPECT_EQ("1", box(Ctl::Edit4));
+    EXPECT_EQ("0.0000", box(Ctl::Edit3));
+}
+
+TEST_F(ErrorRateTest, replyIsCollectedWhileTheDisplayIsStopped)
+{
+    echoWith([](const std::string& sent) { return std::vector<std::string> {sent}; });
+    startMeasuring("hello");
+    terminal.button1Click();
+    runMs(1340);
+    runMs(500);
+    EXPECT_EQ("1", box(Ctl::Edit2));
+    EXPECT_EQ("", received());
+}
+
+TEST_F(ErrorRateTest, echoStationReturnsWhatItReceivedOnceTheLineIsQuiet)
+{
+    openPort();
+    setSendText("anything");
+    terminal.panelTrttTestClick();
+    EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
+    pieces = {"ab", std::string("c\0d", 3)};
+    runMs(100);
+    EXPECT_EQ("abc", state.TestRxText);
+    runMs(300);
+    EXPECT_TRUE(port->writes.empty());
+    runMs(50); // the seventh empty poll in a row
+    ASSERT_EQ(1u, port->writes.size());
+    EXPECT_EQ("abc", lastWrite());
+    EXPECT_EQ(0, state.TxCount);
+    EXPECT_EQ("", state.TestRxText);
+    EXPECT_EQ(0, state.IdlePolls);
+}
+
+TEST_F(ErrorRateTest, stopEndsTheTestAndKeepsTheCounts)
+{
+    startMeasuring("hello");
+    runMs(1340 * 2);
+    terminal.panelTrttTestClick();
+    EXPECT_FALSE(ui.isLowered(Ctl::PanelTrttTest));
+    EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
+    EXPECT_TRUE(ui.isEnabled(Ctl::Check_AutoTrtt));
+    EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
+    EXPECT_FALSE(state.TestMode);
+    EXPECT_EQ("1", box(Ctl::Edit1));
+
+    // After the stop nothing is collected or echoed any more.
+    ui.setChecked(Ctl::CheckTrtt, false);
+    feed("late");
+    runMs(500);
+    EXPECT_EQ("", state.TestRxText);
+    EXPECT_EQ(2u, port->writes.size());
+}

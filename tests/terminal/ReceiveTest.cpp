@@ -1,0 +1,200 @@
+#include "TerminalFixture.h"
+
+using core::Ctl;
+
+namespace {
+
+void poll(terminal::Terminal& terminal, int count = 1)
+{
+    for (int i = 0; i < count; ++i)
+        terminal.recDataTimer();
+}
+
+} // namespace
+
+TEST_F(TerminalTest, pollWithoutAPortDoesNothing)
+{
+    poll(terminal, 10);
+    EXPECT_EQ(0, state.IdlePolls);
+    EXPECT_EQ("RX:0", ui.statusText(5));
+}
+
+TEST_F(TerminalTest, upTo1024WaitingBytesAreShownAndMoreAreDiscarded)
+{
+    openPort();
+    feed(std::string(1024, 'a'));
+    poll(terminal);
+    EXPECT_EQ(std::string(1024, 'a'), received());
+    EXPECT_EQ(1024, state.RxCount);
+    EXPECT_EQ("RX : 1024", ui.statusText(5));
+
+    feed(std::string(1025, 'b'));
+    state.IdlePolls = 3;
+    poll(terminal);
+    EXPECT_TRUE(port->rx.empty());
+    EXPECT_EQ(std::string(1024, 'a'), received());
+    EXPECT_EQ(1024, state.RxCount);
+    EXPECT_EQ(0, state.IdlePolls);
+}
+
+TEST_F(TerminalTest, textDisplayStopsAtAZeroByteButCountsAll)
+{
+    openPort();
+    port->feed({0x41, 0x00, 0x42});
+    poll(terminal);
+    EXPECT_EQ("A", received());
+    EXPECT_EQ(3, state.RxCount);
+}
+
+TEST_F(TerminalTest, hexDisplayRunsOnAcrossChunksAndShowsZeroBytes)
+{
+    openPort();
+    ui.setChecked(Ctl::Check_RecHex, true);
+    port->feed({0x41, 0x42});
+    poll(terminal);
+    port->feed({0x0D, 0x00});
+    poll(terminal);
+    EXPECT_EQ("41 42 0D 00 ", received());
+    EXPECT_EQ(1, ui.shownLineCount(Ctl::Memo_Rec));
+    EXPECT_EQ(4, state.RxCount);
+}
+
+TEST_F(TerminalTest, hexSwitchAffectsOnlyLaterChunks)
+{
+    openPort();
+    feed("hi");
+    poll(terminal);
+    ui.setChecked(Ctl::Check_RecHex, true);
+    feed("hi");
+    poll(terminal);
+    EXPECT_EQ("hi68 69 ", received());
+}
+
+TEST_F(TerminalTest, textSplitBetweenChunksIsShownWhole)
+{
+    openPort();
+    feed("中\xE6");
+    poll(terminal);
+    EXPECT_EQ("中", received());
+    feed("\x96\x87\r");
+    poll(terminal);
+    feed("\nok");
+    poll(terminal);
+    EXPECT_EQ("中文\r\nok", received());
+    EXPECT_EQ(2, ui.shownLineCount(Ctl::Memo_Rec));
+    EXPECT_EQ(10, state.RxCount);
+}
+
+TEST_F(TerminalTest, appendingKeepsWhatTheUserLeftInTheArea)
+{
+    openPort();
+    ui.setText(Ctl::Memo_Rec, "typed");
+    feed("rx");
+    poll(terminal);
+    EXPECT_EQ("typedrx", received());
+    EXPECT_EQ(1, ui.scrolls[Ctl::Memo_Rec]);
+}
+
+TEST_F(TerminalTest, stoppedDisplayConsumesWithoutShowingOrCounting)
+{
+    openPort();
+    setEnglish();
+    terminal.button1Click();
+    EXPECT_TRUE(state.DisplayStopped);
+    EXPECT_EQ("continue", ui.text(Ctl::Button1));
+    feed("lost");
+    poll(terminal);
+    EXPECT_TRUE(port->rx.empty());
+    terminal.button1Click();
+    EXPECT_EQ("Stop Displsy", ui.text(Ctl::Button1));
+    feed("seen");
+    poll(terminal);
+    EXPECT_EQ("seen", received());
+    EXPECT_EQ(4, state.RxCount);
+}
+
+TEST_F(TerminalTest, stopButtonCaptionsInChinese)
+{
+    terminal.button1Click();
+    EXPECT_EQ("继续显示", ui.text(Ctl::Button1));
+    terminal.button1Click();
+    EXPECT_EQ("停止显示", ui.text(Ctl::Button1));
+}
+
+TEST_F(TerminalTest, autoClearEmptiesTheAreaAboveItsLineLimit)
+{
+    const struct
+    {
+        bool autoClear;
+        int limit;
+    } rows[] = {{true, 100}, {false, 1000}};
+    openPort();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.limit);
+        ui.setChecked(Ctl::Check_AutoClr, row.autoClear);
+        ui.setText(Ctl::Memo_Rec, "");
+        std::string lines;
+        for (int i = 0; i < row.limit - 1; ++i)
+            lines += "x\r\n";
+        ui.setText(Ctl::Memo_Rec, lines);
+        feed("y"); // line limit reached, not passed
+        poll(terminal);
+        EXPECT_EQ(row.limit, ui.shownLineCount(Ctl::Memo_Rec));
+        feed("\r\nz");
+        poll(terminal);
+        EXPECT_EQ("", received());
+    }
+}
+
+TEST_F(TerminalTest, autoClearCountsWrappedLinesOfTheHexDisplay)
+{
+    openPort();
+    ui.wrapColumns = 30; // ten hex groups per shown line
+    ui.setChecked(Ctl::Check_RecHex, true);
+    port->feed(fakes::Bytes(1000, 0x11)); // 100 lines
+    poll(terminal);
+    EXPECT_EQ(100, ui.shownLineCount(Ctl::Memo_Rec));
+    port->feed({0x22});
+    poll(terminal);
+    EXPECT_EQ("", received());
+}
+
+TEST_F(TerminalTest, counterResetZeroesBothCounters)
+{
+    openPort();
+    setSendText("abc");
+    terminal.manualTrttClick();
+    feed("de");
+    poll(terminal);
+    terminal.button3Click();
+    EXPECT_EQ(0, state.TxCount);
+    EXPECT_EQ(0, state.RxCount);
+    EXPECT_EQ("TX : 0", ui.statusText(4));
+    EXPECT_EQ("RX : 0", ui.statusText(5));
+    setSendText("z");
+    terminal.manualTrttClick();
+    EXPECT_EQ("TX : 1", ui.statusText(4));
+}
+
+TEST_F(TerminalTest, clearingTheReceiveAreaKeepsTheCounters)
+{
+    openPort();
+    feed("abc");
+    poll(terminal);
+    terminal.clrRecMemoClick();
+    EXPECT_EQ("", received());
+    EXPECT_EQ(3, state.RxCount);
+}
+
+TEST_F(TerminalTest, idlePollsCountEmptyPollsInARow)
+{
+    openPort();
+    poll(terminal, 4);
+    EXPECT_EQ(4, state.IdlePolls);
+    feed("a");
+    poll(terminal);
+    EXPECT_EQ(0, state.IdlePolls);
+    port->vanished = true; // a failed query counts as nothing waiting
+    poll(terminal, 2);
+    EXPECT_EQ(2, state.IdlePolls);
+}

@@ -1,0 +1,251 @@
+#include "TerminalFixture.h"
+
+using core::Ctl;
+using core::TimerId;
+using fakes::ShownMessage;
+
+TEST_F(TerminalTest, manualTextSendWritesCrLfBetweenLinesAndCounts)
+{
+    openPort();
+    setSendText("AB\r\nC");
+    terminal.manualTrttClick();
+    ASSERT_EQ(1u, port->writes.size());
+    EXPECT_EQ((fakes::Bytes {0x41, 0x42, 0x0D, 0x0A, 0x43}), port->writes[0]);
+    EXPECT_EQ(5, state.TxCount);
+    EXPECT_EQ("TX : 5", ui.statusText(4));
+}
+
+TEST_F(TerminalTest, manualTextSendGoesOutAsUtf8)
+{
+    openPort();
+    setSendText("中文 ok");
+    terminal.manualTrttClick();
+    EXPECT_EQ("中文 ok", lastWrite());
+    EXPECT_EQ(9, state.TxCount);
+}
+
+TEST_F(TerminalTest, manualHexSendUsesTheShownLines)
+{
+    openPort();
+    ui.wrapColumns = 5; // "55 AA 0d" is shown as "55 AA" and " 0d"
+    ui.setChecked(Ctl::Check_TrttHex, true);
+    setSendText("55 AA 0d\r\n1");
+    terminal.manualTrttClick();
+    EXPECT_EQ((fakes::Bytes {0x55, 0xAA, 0x0D}), port->writes.at(0));
+    EXPECT_EQ("TX : 3", ui.statusText(4));
+}
+
+TEST_F(TerminalTest, spacesAreTextButNoHexBytes)
+{
+    openPort();
+    setSendText("  ");
+    terminal.manualTrttClick();
+    EXPECT_EQ("  ", lastWrite());
+    ui.setChecked(Ctl::Check_TrttHex, true);
+    ui.setStatusText(4, "stale");
+    terminal.manualTrttClick();
+    ASSERT_EQ(2u, port->writes.size());
+    EXPECT_TRUE(port->writes[1].empty());
+    EXPECT_EQ("TX : 2", ui.statusText(4));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(TerminalTest, manualSendRefusalsInBothLanguages)
+{
+    const struct
+    {
+        bool english;
+        bool portOpen;
+        ShownMessage::Kind kind;
+        std::string text;
+        std::string caption;
+    } rows[] = {
+        {true, false, ShownMessage::Message, "Port not opened", ""},
+        {false, false, ShownMessage::Box, "串口未打开", "ERROR"},
+        {true, true, ShownMessage::Message, "String is empty", ""},
+        {false, true, ShownMessage::Box, "发送字符串为空", "传送"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        dialogs.shown.clear();
+        language.value = row.english ? 1 : 0;
+        if (row.portOpen)
+            openPort();
+        setSendText(row.portOpen ? "" : "data");
+        terminal.manualTrttClick();
+        ASSERT_EQ(1u, dialogs.shown.size());
+        EXPECT_EQ(row.kind, dialogs.shown[0].kind);
+        EXPECT_EQ(row.text, dialogs.shown[0].text);
+        EXPECT_EQ(row.caption, dialogs.shown[0].caption);
+        EXPECT_TRUE(port->writes.empty());
+        EXPECT_EQ(0, state.TxCount);
+        EXPECT_EQ("TX :0", ui.statusText(4));
+    }
+}
+
+TEST_F(TerminalTest, autoSendSwitchRefusalsUncheckTheBox)
+{
+    const struct
+    {
+        bool english;
+        bool portOpen;
+        ShownMessage::Kind kind;
+        std::string text;
+        std::string caption;
+    } rows[] = {
+        {true, false, ShownMessage::Box, "Port not opened", "Write"},
+        {false, false, ShownMessage::Box, "串口未打开", "ERROR"},
+        {true, true, ShownMessage::Message, "String is empty", ""},
+        {false, true, ShownMessage::Box, "发送字符串为空", "传送"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        dialogs.shown.clear();
+        language.value = row.english ? 1 : 0;
+        if (row.portOpen)
+            openPort();
+        setSendText(row.portOpen ? "" : "data");
+        ui.setChecked(Ctl::Check_AutoTrtt, true);
+        ASSERT_EQ(1u, dialogs.shown.size());
+        EXPECT_EQ(row.kind, dialogs.shown[0].kind);
+        EXPECT_EQ(row.text, dialogs.shown[0].text);
+        EXPECT_EQ(row.caption, dialogs.shown[0].caption);
+        EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
+        EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
+        EXPECT_EQ(0, ui.timerStarts[TimerId::TrttData]);
+    }
+}
+
+TEST_F(TerminalTest, autoSendSwitchRunsTheTimerAndKeepsSendTicks)
+{
+    openPort();
+    setSendText("x");
+    state.SendTicks = 500;
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    EXPECT_TRUE(ui.isTimerActive(TimerId::TrttData));
+    EXPECT_EQ(500, state.SendTicks);
+    ticks(1); // 501 ticks exceed the threshold of 66 at once
+    EXPECT_EQ(1u, port->writes.size());
+    ui.setChecked(Ctl::Check_AutoTrtt, false);
+    EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
+}
+
+TEST_F(TerminalTest, autoSendComesEveryThresholdPlusOneTicks)
+{
+    const struct
+    {
+        std::string period;
+        int ticksPerSend;
+    } rows[] = {{"1000", 67}, {"15", 2}, {"29", 2}, {"30", 3}, {"14", 1}, {"0", 1}, {"-100", 1},
+        {"+45", 4}};
+    openPort();
+    setSendText("x");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.period);
+        ui.setText(Ctl::Edit_TrttPerio, row.period);
+        state.SendTicks = 0;
+        port->writes.clear();
+        ticks(row.ticksPerSend - 1);
+        EXPECT_TRUE(port->writes.empty());
+        ticks(1);
+        EXPECT_EQ(1u, port->writes.size());
+        ticks(row.ticksPerSend * 3);
+        EXPECT_EQ(4u, port->writes.size());
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(TerminalTest, autoSendReadsThePeriodAndTheSendAreaAtEveryTick)
+{
+    openPort();
+    setSendText("41");
+    ticks(66);
+    ui.setText(Ctl::Edit_TrttPerio, "15"); // the 67th tick is past the new threshold of 1
+    ui.setChecked(Ctl::Check_TrttHex, true);
+    ticks(1);
+    EXPECT_EQ("A", lastWrite());
+    setSendText("");
+    ticks(2);
+    ASSERT_EQ(2u, port->writes.size());
+    EXPECT_TRUE(port->writes[1].empty());
+    EXPECT_EQ("TX : 1", ui.statusText(4));
+}
+
+TEST_F(TerminalTest, badPeriodIsReportedOncePerDistinctText)
+{
+    openPort();
+    setSendText("x");
+    ui.setText(Ctl::Edit_TrttPerio, "1.5");
+    ticks(200);
+    ui.setText(Ctl::Edit_TrttPerio, "");
+    ticks(10);
+    ui.setText(Ctl::Edit_TrttPerio, "99999999999");
+    ticks(10);
+    ASSERT_EQ(3u, dialogs.shown.size());
+    EXPECT_EQ(ShownMessage::Error, dialogs.shown[0].kind);
+    EXPECT_EQ("'1.5' is not a valid integer value", dialogs.shown[0].text);
+    EXPECT_EQ("'' is not a valid integer value", dialogs.shown[1].text);
+    EXPECT_EQ("'99999999999' is not a valid integer value", dialogs.shown[2].text);
+    EXPECT_TRUE(port->writes.empty());
+
+    // The ticks went on counting, so a valid period sends at once.
+    ui.setText(Ctl::Edit_TrttPerio, "1000");
+    ticks(1);
+    EXPECT_EQ(1u, port->writes.size());
+    // The same mistake made again later is reported again.
+    ui.setText(Ctl::Edit_TrttPerio, "1.5");
+    ticks(3);
+    EXPECT_EQ(4u, dialogs.shown.size());
+}
+
+TEST_F(TerminalTest, badPeriodReportIsNeverStacked)
+{
+    openPort();
+    setSendText("x");
+    ui.setText(Ctl::Edit_TrttPerio, "abc");
+    int reentered = 0;
+    dialogs.onShow = [&](const ShownMessage&) {
+        // The timer keeps ticking while the report is up, and the text may change under it.
+        ui.setText(Ctl::Edit_TrttPerio, "abcd");
+        if (reentered++ < 3)
+            ticks(5);
+    };
+    ticks(1);
+    EXPECT_EQ(1u, dialogs.shown.size());
+}
+
+TEST_F(TerminalTest, autoSendWithThePortClosedUnderItSendsAndCountsNothing)
+{
+    openPort();
+    setSendText("x");
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    ui.setText(Ctl::Edit_TrttPerio, "0");
+    ticks(2);
+    link.handle.close();
+    ticks(5);
+    EXPECT_EQ(2u, port->writes.size());
+    EXPECT_EQ(2, state.TxCount);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(TerminalTest, onlyWhatThePortTookIsCounted)
+{
+    openPort();
+    setSendText("abcdef");
+    port->acceptLimit = 4;
+    terminal.manualTrttClick();
+    EXPECT_EQ(4, state.TxCount);
+    port->vanished = true;
+    terminal.manualTrttClick();
+    ui.setText(Ctl::Edit_TrttPerio, "0");
+    ticks(3);
+    EXPECT_EQ(4, state.TxCount);
+    EXPECT_EQ("TX : 4", ui.statusText(4));
+}
+
+TEST_F(TerminalTest, clearingTheSendAreaEmptiesItOnly)
+{
+    setSendText("abc");
+    terminal.clrTrttMemoClick();
+    EXPECT_EQ("", ui.text(Ctl::Memo_Trtt));
+}

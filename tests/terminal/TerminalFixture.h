@@ -1,0 +1,50 @@
+#pragma once
+
+#include "FakeDialogs.h"
+#include "FakeSerialPort.h"
+#include "FakeUi.h"
+#include "terminal/Terminal.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+// A terminal on recording fakes, wired as the main window wires it: changing Check_AutoTrtt
+// runs autoTrttClick.
+class TerminalTest : public ::testing::Test
+{
+protected:
+    TerminalTest()
+    {
+        ui.onChecked = [this](core::Ctl ctl) {
+            if (ctl == core::Ctl::Check_AutoTrtt)
+                terminal.autoTrttClick();
+        };
+    }
+
+    void openPort() { link.handle.assign(std::make_unique<fakes::FakeSerialPort>(port)); }
+    void setEnglish() { language.value = 1; }
+    void setSendText(const std::string& text) { ui.setText(core::Ctl::Memo_Trtt, text); }
+    void feed(const std::string& bytes) { port->feed(fakes::Bytes(bytes.begin(), bytes.end())); }
+    std::string received() const { return ui.text(core::Ctl::Memo_Rec); }
+    std::string lastWrite() const
+    {
+        return port->writes.empty()
+            ? std::string()
+            : std::string(port->writes.back().begin(), port->writes.back().end());
+    }
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            terminal.trttDataTimer();
+    }
+
+    fakes::FakeUi ui;
+    fakes::FakeDialogs dialogs;
+    std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
+    serial::SerialLink link;
+    core::Language language;
+    terminal::TerminalState state;
+    terminal::Terminal terminal {link, ui, dialogs, language, state};
+};
