@@ -1,0 +1,496 @@
+#include "radio/ParameterExchange.h"
+#include "FakeDialogs.h"
+#include "FakeSerialPort.h"
+#include "FakeUi.h"
+#include "ScriptedRadio.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using core::Ctl;
+using core::TimerId;
+using fakes::Bytes;
+using platform::Parity;
+
+constexpr std::uint8_t kProbe = radio::cmd::QueryModelVersion;
+
+platform::LineSettings lineAt(std::uint32_t baud, Parity parity)
+{
+    platform::LineSettings line;
+    line.baudRate = baud;
+    line.parity = parity;
+    line.parityCheck = parity != Parity::None;
+    return line;
+}
+
+class ExchangeTest : public testing::Test
+{
+protected:
+    ExchangeTest()
+    {
+        // No box of the exchange may wait while its own timers still tick.
+        dialogs.onShow = [this](const fakes::ShownMessage& message) {
+            EXPECT_FALSE(ui.isTimerActive(TimerId::SdCmd)) << message.text;
+            EXPECT_FALSE(ui.isTimerActive(TimerId::RecCmd)) << message.text;
+        };
+    }
+
+    // One tick of both 10 ms timers, as the window system delivers them.
+    void tick()
+    {
+        if (ui.isTimerActive(TimerId::SdCmd))
+            exchange.sdCmdTimer();
+        modem.tick();
+        if (ui.isTimerActive(TimerId::RecCmd))
+            exchange.recCmdTimer();
+    }
+    bool running() const { return ui.isTimerActive(TimerId::RecCmd); }
+    int runToEnd()
+    {
+        int ticks = 0;
+        while (running() && ticks < 10000) {
+            tick();
+            ++ticks;
+        }
+        return ticks;
+    }
+    void read()
+    {
+        exchange.speedRClick();
+        runToEnd();
+    }
+    std::vector<std::uint8_t> sentCommands() const
+    {
+        std::vector<std::uint8_t> commands;
+        for (const auto& frame : port->writes)
+            commands.push_back(frame.at(3));
+        return commands;
+    }
+    const fakes::ShownMessage& lastMessage() const { return dialogs.shown.back(); }
+    void expectIdle()
+    {
+        EXPECT_FALSE(ui.isTimerActive(TimerId::SdCmd));
+        EXPECT_FALSE(ui.isTimerActive(TimerId::RecCmd));
+        EXPECT_FALSE(ui.isVisible(Ctl::Form_Progress));
+        EXPECT_EQ(ui.isTimerActive(TimerId::RecData), link.handle.isValid());
+        EXPECT_EQ(ui.isTimerActive(TimerId::TrttData), ui.isChecked(Ctl::Check_AutoTrtt));
+    }
+
+    fakes::FakeUi ui;
+    fakes::FakeDialogs dialogs;
+    fakes::FakeSerialPorts ports;
+    core::Language language;
+    serial::SerialLink link;
+    std::shared_ptr<fakes::PortState> port = ports.add("COM1");
+    radiotest::ScriptedRadio modem {port};
+    serial::PortController controller {link, ports, ui, dialogs, language};
+    radio::ParameterExchange exchange {link, ports, controller, ui, dialogs, language};
+};
+
+TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
+{
+    modem.line = lineAt(4800, Parity::Even);
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    bool writeEnabledDuringMessage = true;
+    dialogs.onShow = [&](const auto&) { writeEnabledDuringMessage = ui.isEnabled(Ctl::Speed_W); };
+    read();
+
+    EXPECT_EQ(sentCommands(),
+        (std::vector<std::uint8_t> {
+            kProbe, kProbe, kProbe, kProbe, kProbe, kProbe, kProbe, 0x23, 0x24, 0x26}));
+    ASSERT_EQ(port->applied.size(), 6u);
+    const std::vector<platform::LineSettings> probeOrder
+        = {lineAt(9600, Parity::None), lineAt(9600, Parity::Odd), lineAt(9600, Parity::Even),
+            lineAt(4800, Parity::None), lineAt(4800, Parity::Odd), lineAt(4800, Parity::Even)};
+    EXPECT_EQ(port->applied, probeOrder);
+    EXPECT_EQ(ports.attempts, std::vector<std::string> {"COM1"});
+
+    EXPECT_EQ(ui.text(Ctl::ComboRadioSerBaud), "4800");
+    EXPECT_EQ(ui.text(Ctl::ComboRadioParity), "偶检验");
+    EXPECT_EQ(ui.text(Ctl::ComboChnn), "NO.5");
+    EXPECT_EQ(ui.text(Ctl::ComboAirBaud), "9600");
+    EXPECT_EQ(ui.text(Ctl::EditID), "123456");
+    EXPECT_EQ(ui.text(Ctl::EditModelVer), "TALVEX1.2");
+    EXPECT_EQ(ui.statusText(0), "TALVEX1.2");
+    EXPECT_EQ(ui.statusText(1), "COM1");
+    EXPECT_EQ(ui.statusText(2), "4800-E-1");
+    EXPECT_EQ(ui.text(Ctl::ComboBaudRate), "4800");
+    EXPECT_EQ(link.settings.timeoutBase, 10);
+
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "参数读取成功");
+    EXPECT_EQ(lastMessage().caption, "读参数");
+    EXPECT_FALSE(writeEnabledDuringMessage);
+    EXPECT_TRUE(ui.isEnabled(Ctl::Speed_W));
+    EXPECT_TRUE(ui.isEnabled(Ctl::FileWrite));
+    EXPECT_EQ(ui.progressMaximum(Ctl::ProgressBar1), 4);
+    EXPECT_EQ(ui.progressValue(Ctl::ProgressBar1), 3);
+    expectIdle();
+}
+
+TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
+{
+    modem.line = lineAt(57600, Parity::None);
+    exchange.speedRClick();
+    EXPECT_EQ(ui.text(Ctl::Form_Progress), "连接电台");
+    EXPECT_EQ(ui.text(Ctl::Progress_Label1), "正在连接电台,请稍候...");
+    EXPECT_EQ(ui.progressMaximum(Ctl::ProgressBar1), 19);
+    EXPECT_TRUE(ui.isVisible(Ctl::Form_Progress));
+    EXPECT_EQ(ui.statusText(3), "连接中...");
+
+    // Each probe waits base + 76 ticks: base 6 until the first speed change, then speed
+    // index + 8.
+    const int expectedTicks = 3 * 82 + 3 * 86 + 3 * 87 + 3 * 88 + 3 * 89 + 3 * 84 + 85;
+    EXPECT_EQ(runToEnd(), expectedTicks);
+    EXPECT_EQ(port->writes.size(), 19u);
+    EXPECT_EQ(port->settings, lineAt(9600, Parity::None));
+    EXPECT_EQ(ui.statusText(2), "9600-N-1");
+
+    std::vector<int> shown;
+    for (const int value : ui.progressValues) {
+        if (shown.empty() || shown.back() != value)
+            shown.push_back(value);
+    }
+    std::vector<int> expected = {0};
+    for (int value = -3; value <= 15; ++value)
+        expected.push_back(value);
+    EXPECT_EQ(shown, expected);
+
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "检测电台失败");
+    EXPECT_EQ(lastMessage().caption, "参数");
+    EXPECT_EQ(exchange.state().step, 0);
+    EXPECT_FALSE(exchange.state().connectMode);
+    expectIdle();
+}
+
+TEST_F(ExchangeTest, aWaitingProbeAnswerWinsOverTheTimeout)
+{
+    // The probe's answer arrives on the tick that would time the probe out.
+    bool first = true;
+    modem.tamper = [&](const Bytes&, Bytes answer) {
+        modem.answerDelay = first ? 82 : 1;
+        first = false;
+        return std::optional<Bytes>(answer);
+    };
+    read();
+    EXPECT_EQ(sentCommands().front(), kProbe);
+    EXPECT_EQ(port->applied.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "参数读取成功");
+}
+
+TEST_F(ExchangeTest, aStepAnswerIsTakenUpToBasePlus70Ticks)
+{
+    language.value = 1;
+    for (const auto& [delay, succeeds] : {std::pair {76, true}, std::pair {77, false}}) {
+        dialogs.shown.clear();
+        modem.tamper = [this, delay](const Bytes& request, Bytes answer) {
+            modem.answerDelay = request[3] == radio::cmd::QueryAirRate ? delay : 1;
+            return std::optional<Bytes>(answer);
+        };
+        read();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Message);
+        EXPECT_EQ(lastMessage().text, succeeds ? "Read correct!" : "Read error!") << delay;
+        expectIdle();
+    }
+}
+
+TEST_F(ExchangeTest, upTo100WaitingBytesAreReadAndMoreAreDiscarded)
+{
+    language.value = 1;
+    for (const auto& [total, succeeds] : {std::pair {100u, true}, std::pair {101u, false}}) {
+        dialogs.shown.clear();
+        modem.tamper = [total](const Bytes& request, Bytes answer) {
+            if (request[3] == radio::cmd::QueryChannel)
+                answer.resize(total, 0x55);
+            return std::optional<Bytes>(answer);
+        };
+        read();
+        EXPECT_EQ(lastMessage().text, succeeds ? "Read correct!" : "Read error!") << total;
+        EXPECT_TRUE(port->rx.empty());
+    }
+}
+
+TEST_F(ExchangeTest, parityErrorAloneInvalidatesAProbeAnswer)
+{
+    modem.tamper = [this](const Bytes&, Bytes answer) {
+        port->pendingErrors = platform::CommRxParity;
+        return std::optional<Bytes>(answer);
+    };
+    exchange.speedRClick();
+    tick();
+    EXPECT_TRUE(exchange.state().connectMode);
+    EXPECT_EQ(exchange.state().attemptsLeft, 18);
+    EXPECT_TRUE(port->rx.empty());
+    // No new request: the time-out that follows costs another attempt.
+    while (exchange.state().attemptsLeft == 18)
+        tick();
+    EXPECT_EQ(exchange.state().attemptsLeft, 17);
+    EXPECT_EQ(port->writes.size(), 1u);
+    EXPECT_EQ(port->settings, lineAt(9600, Parity::Odd));
+
+    modem.tamper = [this](const Bytes&, Bytes answer) {
+        port->pendingErrors = platform::CommRxParity | platform::CommFrame;
+        return std::optional<Bytes>(answer);
+    };
+    modem.line = lineAt(9600, Parity::Odd);
+    tick();
+    EXPECT_FALSE(exchange.state().connectMode);
+    EXPECT_EQ(ui.text(Ctl::Form_Progress), "读参数");
+}
+
+class WriteTest : public ExchangeTest
+{
+protected:
+    void SetUp() override
+    {
+        read();
+        port->writes.clear();
+        modem.heard.clear();
+        dialogs.shown.clear();
+    }
+    void write()
+    {
+        exchange.speedWClick();
+        runToEnd();
+    }
+};
+
+TEST_F(WriteTest, writeSendsTheFourFramesAndLeavesAnUnchangedPortAlone)
+{
+    ui.setCurrentIndex(Ctl::ComboChnn, 31);
+    const auto appliedBefore = port->applied.size();
+    exchange.speedWClick();
+    tick(); // the probe finds the radio
+    EXPECT_EQ(ui.text(Ctl::Form_Progress), "写参数");
+    EXPECT_EQ(ui.text(Ctl::Progress_Label1), "正在写参数,请稍候......");
+    runToEnd();
+
+    const std::vector<Bytes> expected = {
+        Bytes(radio::kQueryModelVersion.begin(), radio::kQueryModelVersion.end()),
+        {0x55, 0xAA, 0x04, 0x20, 0x05, 0x01, 0x00, 0x2A},
+        {0x55, 0xAA, 0x05, 0x32, 0x12, 0x34, 0x56, 0x00, 0xD3},
+        {0x55, 0xAA, 0x06, 0x07, 0x20, 0x00, 0x00, 0x00, 0x00, 0x2D},
+        {0x55, 0xAA, 0x03, 0x28, 0x01, 0x00, 0x2C},
+    };
+    EXPECT_EQ(port->writes, expected);
+    EXPECT_EQ(lastMessage().text, "参数设置成功");
+    EXPECT_EQ(lastMessage().caption, "写参数");
+    EXPECT_EQ(ui.progressMaximum(Ctl::ProgressBar1), 5);
+    EXPECT_EQ(ui.progressValue(Ctl::ProgressBar1), 3);
+    EXPECT_EQ(port->applied.size(), appliedBefore + 1); // the probe's only
+    EXPECT_EQ(link.settings.timeoutBase, 6);
+    expectIdle();
+}
+
+TEST_F(WriteTest, changedSerialModeMovesThePortAfterTheMessage)
+{
+    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
+    ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+    std::uint32_t baudDuringMessage = 0;
+    dialogs.onShow = [&](const auto&) { baudDuringMessage = port->settings.baudRate; };
+    write();
+
+    EXPECT_EQ(lastMessage().text, "参数设置成功");
+    EXPECT_EQ(baudDuringMessage, 9600u);
+    EXPECT_EQ(port->writes.back(), (Bytes {0x55, 0xAA, 0x03, 0x28, 0x23, 0x00, 0x4E}));
+    EXPECT_EQ(port->settings, lineAt(2400, Parity::Odd));
+    EXPECT_EQ(link.settings.speedIndex, 3);
+    EXPECT_EQ(link.settings.parityIndex, 1);
+    EXPECT_EQ(link.settings.timeoutBase, 11);
+    EXPECT_EQ(ui.statusText(2), "2400-O-1");
+    EXPECT_EQ(ui.currentIndex(Ctl::ComboBaudRate), 3);
+    EXPECT_EQ(ui.currentIndex(Ctl::ComboParity), 1);
+
+    // The radio now lives at 2400 odd, and the next read finds it with the first probe.
+    port->writes.clear();
+    read();
+    EXPECT_EQ(port->writes.size(), 5u);
+    EXPECT_EQ(ui.text(Ctl::ComboRadioSerBaud), "2400");
+}
+
+TEST_F(WriteTest, acknowledgementNeedsSixBytesEndingIn22)
+{
+    language.value = 1;
+    for (const auto& [ack, ticksAtMost] : {std::pair {Bytes {0x55, 0xAA, 0x02, 0x20, 0x00}, 80},
+             std::pair {Bytes {0x55, 0xAA, 0x02, 0x20, 0x00, 0x23}, 2}}) {
+        port->writes.clear();
+        modem.tamper = [ack](const Bytes& request, Bytes answer) {
+            return std::optional<Bytes>(request[3] == radio::cmd::WriteSelector ? ack : answer);
+        };
+        exchange.speedWClick();
+        tick(); // probe
+        const int ticks = runToEnd();
+        EXPECT_LE(ticks, ticksAtMost);
+        EXPECT_GE(ticks, ack.size() == 5 ? 77 : 1);
+        EXPECT_EQ(lastMessage().text, "Write error!");
+        EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20}));
+        expectIdle();
+    }
+}
+
+TEST_F(ExchangeTest, retryRestartsTheReadAtStepZeroWithoutANewProbe)
+{
+    bool withheld = false;
+    modem.tamper = [&](const Bytes& request, Bytes answer) {
+        if (request[3] == radio::cmd::QueryChannel && !withheld) {
+            withheld = true;
+            return std::optional<Bytes>();
+        }
+        return std::optional<Bytes>(answer);
+    };
+    dialogs.answers = {platform::MessageResult::Retry};
+    read();
+
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].text, "参数读取失败");
+    EXPECT_EQ(dialogs.shown[0].caption, "读参数");
+    EXPECT_EQ(dialogs.shown[0].buttons, platform::MessageButtons::RetryCancel);
+    EXPECT_EQ(lastMessage().text, "参数读取成功");
+    EXPECT_EQ(sentCommands(),
+        (std::vector<std::uint8_t> {kProbe, kProbe, 0x23, 0x24, kProbe, 0x23, 0x24, 0x26}));
+    EXPECT_EQ(port->applied.size(), 1u);
+    EXPECT_EQ(ui.progressValues, (std::vector<int> {0, 0, 1, 2, 0, 1, 2, 3}));
+    // The terminal's timers stayed off through the retry, and came back once.
+    EXPECT_EQ(ui.timerStarts[TimerId::RecData], 0 + 1);
+    expectIdle();
+}
+
+TEST_F(ExchangeTest, cancelAfterAReadErrorRestoresTheTerminal)
+{
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    modem.tamper = [](const Bytes& request, Bytes answer) {
+        return request[3] == radio::cmd::QueryId ? std::optional<Bytes>() : answer;
+    };
+    read();
+    EXPECT_EQ(lastMessage().text, "参数读取失败");
+    EXPECT_EQ(sentCommands().size(), 5u);
+    EXPECT_FALSE(ui.isEnabled(Ctl::Speed_W));
+    expectIdle();
+}
+
+TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
+{
+    port->open = true; // held by another program
+    exchange.speedRClick();
+    EXPECT_EQ(ports.attempts,
+        (std::vector<std::string> {
+            "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "无空闲端口!");
+    EXPECT_EQ(lastMessage().caption, "CommError");
+    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_FALSE(running());
+    EXPECT_FALSE(ui.isVisible(Ctl::Form_Progress));
+
+    language.value = 1;
+    exchange.speedRClick();
+    EXPECT_EQ(lastMessage().text, "No idle Port!");
+    EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Box);
+}
+
+// Closing the port or losing its device at any stage ends the operation instead of leaving the
+// progress dialog up for good.
+struct LostPortCase
+{
+    const char* name;
+    bool write;
+    std::uint8_t lostAfter; // command of the request after which the port goes
+    bool vanish;
+    const char* message;
+};
+
+class LostPortTest : public WriteTest, public testing::WithParamInterface<LostPortCase>
+{ };
+
+TEST_P(LostPortTest, endsTheOperationAndReportsIt)
+{
+    const auto& c = GetParam();
+    language.value = 1;
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    bool lose = false;
+    modem.tamper = [&](const Bytes& request, Bytes answer) {
+        lose = request[3] == c.lostAfter;
+        return lose ? std::optional<Bytes>() : std::optional<Bytes>(answer);
+    };
+    if (c.write)
+        exchange.speedWClick();
+    else
+        exchange.speedRClick();
+    int ticks = 0;
+    for (; running() && ticks < 100; ++ticks) {
+        tick();
+        if (lose && c.vanish)
+            port->vanished = true;
+        else if (lose)
+            controller.closePort();
+    }
+    EXPECT_LT(ticks, 100);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(lastMessage().text, c.message);
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_EQ(link.settings.portNumber, 0);
+    EXPECT_EQ(ui.statusText(3), "Disconnect");
+    EXPECT_FALSE(exchange.state().connectMode);
+    expectIdle();
+    EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
+    EXPECT_TRUE(ui.isTimerActive(TimerId::TrttData));
+
+    // Nothing is left running: a later close or tick does nothing more.
+    exchange.recCmdTimer();
+    controller.closePort();
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, LostPortTest,
+    testing::Values(
+        LostPortCase {"closedInProbe", false, kProbe, false, "Connect error! The port was closed."},
+        LostPortCase {"closedInRead", false, radio::cmd::QueryChannel, false,
+            "Read error! The port was closed."},
+        LostPortCase {
+            "closedInWrite", true, radio::cmd::WriteId, false, "Write error! The port was closed."},
+        LostPortCase {
+            "vanishedInProbe", false, kProbe, true, "Connect error! The port's device is gone."},
+        LostPortCase {"vanishedInRead", false, radio::cmd::QueryAirRate, true,
+            "Read error! The port's device is gone."},
+        LostPortCase {"vanishedInWrite", true, radio::cmd::WriteSerialMode, true,
+            "Write error! The port's device is gone."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
+{
+    ui.setCurrentIndex(Ctl::ComboChnn, -1);
+    exchange.speedWClick();
+    EXPECT_TRUE(port->writes.empty());
+    EXPECT_FALSE(running());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "参数未写入:未选择信道号!");
+    EXPECT_EQ(lastMessage().caption, "写参数");
+
+    language.value = 1;
+    ui.setCurrentIndex(Ctl::ComboChnn, 3);
+    ui.setCurrentIndex(Ctl::ComboAirBaud, -1);
+    exchange.speedWClick();
+    EXPECT_TRUE(port->writes.empty());
+    EXPECT_EQ(lastMessage().text, "Nothing written: no air rate selected!");
+    EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Message);
+    expectIdle();
+}
+
+TEST_F(WriteTest, aBoxEmptiedDuringTheWriteStopsItBeforeThatStep)
+{
+    language.value = 1;
+    modem.tamper = [this](const Bytes& request, Bytes answer) {
+        if (request[3] == radio::cmd::WriteId)
+            ui.setCurrentIndex(Ctl::ComboRadioParity, -1);
+        return std::optional<Bytes>(answer);
+    };
+    write();
+    EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07}));
+    EXPECT_EQ(lastMessage().text, "Nothing written: no serial parity selected!");
+    expectIdle();
+}
+
+} // namespace

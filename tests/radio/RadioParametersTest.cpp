@@ -1,0 +1,219 @@
+#include "radio/RadioParameters.h"
+#include "FakeUi.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using core::Ctl;
+using radio::IdBytes;
+
+std::vector<std::uint8_t> answer(std::uint8_t command, std::vector<std::uint8_t> data)
+{
+    return radio::makeFrame(command, data);
+}
+
+TEST(ModelVersionText, showsBothNibblesInDecimal)
+{
+    EXPECT_EQ(radio::modelVersionText(0x12), "TALVEX1.2");
+    EXPECT_EQ(radio::modelVersionText(0xA5), "TALVEX10.5");
+    EXPECT_EQ(radio::modelVersionText(0x0F), "TALVEX0.15");
+}
+
+TEST(SerialModeByte, addsTheParityToTheSpeedIndex)
+{
+    EXPECT_EQ(radio::SerialModeByte(1, 1), 0x21);
+    EXPECT_EQ(radio::SerialModeByte(5, 2), 0x35);
+    EXPECT_EQ(radio::SerialModeByte(2, 2), 0x32);
+    EXPECT_EQ(radio::SerialModeByte(3, 0), 0x03);
+    EXPECT_EQ(radio::SerialModeByte(0, 7), 0x00);
+}
+
+TEST(IdText, encodesPairsModulo256)
+{
+    struct Case
+    {
+        std::string text;
+        IdBytes bytes;
+    };
+    const std::vector<Case> cases = {
+        {"123456", {0x12, 0x34, 0x56}},
+        {"12 456", {0x12, 0x04, 0x56}}, // a blank first in a pair adds nothing
+        {"1 3456", {0x00, 0x34, 0x56}}, // (1 * 16) + (' ' - '0') wraps to 0
+        {"1234", {0x12, 0x34, 0xF0}}, // missing characters count as mask blanks
+        {"A00000", {0x10, 0x00, 0x00}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(radio::idTextToBytes(c.text), c.bytes) << c.text;
+}
+
+TEST(IdText, decodesEachNibbleInDecimal)
+{
+    EXPECT_EQ(radio::idBytesToText({0x12, 0x34, 0x56}), "123456");
+    EXPECT_EQ(radio::idBytesToText({0x00, 0x3C, 0x01}),
+        "00312"
+        "01");
+}
+
+TEST(CheckConnectResponse, acceptsModelsUpTo16)
+{
+    fakes::FakeUi ui;
+    radio::RadioParameters radio;
+    ui.setStatusText(0, "old");
+    EXPECT_FALSE(radio::CheckConnectResponse(answer(0x27, {17, 0x21}), radio, ui));
+    EXPECT_EQ(ui.statusText(0), "old");
+    EXPECT_EQ(radio.model, 17); // stored although refused
+    EXPECT_EQ(radio.version, 0x21);
+
+    EXPECT_TRUE(radio::CheckConnectResponse(answer(0x27, {16, 0x12}), radio, ui));
+    EXPECT_EQ(ui.statusText(0), "TALVEX1.2");
+    EXPECT_TRUE(radio::CheckConnectResponse(answer(0x27, {0, 0x30}), radio, ui));
+
+    auto broken = answer(0x27, {1, 0x99});
+    broken.back() ^= 1;
+    EXPECT_FALSE(radio::CheckConnectResponse(broken, radio, ui));
+    EXPECT_EQ(radio.version, 0x30);
+}
+
+TEST(ParseReadResponse, modelStepTakesOnlyKnownModels)
+{
+    struct Case
+    {
+        std::uint8_t model;
+        bool valid;
+        bool enablesAirRate;
+    };
+    for (const Case c :
+        {Case {1, true, true}, Case {2, true, true}, Case {3, true, true}, Case {16, true, true},
+            Case {10, true, false}, Case {0, false, false}, Case {4, false, false}}) {
+        fakes::FakeUi ui;
+        radio::RadioParameters radio;
+        ui.setStatusText(0, "TALVEX2.1");
+        EXPECT_EQ(radio::ParseReadResponse(0, answer(0x27, {c.model, 0x21}), radio, ui), c.valid)
+            << int(c.model);
+        EXPECT_EQ(ui.text(Ctl::EditModelVer), c.valid ? "TALVEX2.1" : "") << int(c.model);
+        EXPECT_EQ(ui.isEnabled(Ctl::ComboAirBaud), c.enablesAirRate) << int(c.model);
+    }
+}
+
+TEST(ParseReadResponse, storesValuesAndClearsNonBcdIdBytes)
+{
+    fakes::FakeUi ui;
+    radio::RadioParameters radio;
+    EXPECT_TRUE(radio::ParseReadResponse(1, answer(0x23, {3}), radio, ui));
+    EXPECT_TRUE(radio::ParseReadResponse(2, answer(0x24, {200}), radio, ui));
+    EXPECT_TRUE(radio::ParseReadResponse(3, answer(0x26, {0x12, 0x9A, 0x99}), radio, ui));
+    EXPECT_EQ(radio.airRate, 3);
+    EXPECT_EQ(radio.channel, 200);
+    EXPECT_EQ(radio.id, (IdBytes {0x12, 0x00, 0x99}));
+    EXPECT_FALSE(radio::ParseReadResponse(1, {0x55, 0xAA, 0x03, 0x23, 0x01, 0x00}, radio, ui));
+}
+
+TEST(FillParameterControls, replacesOutOfRangeValuesAndLeavesUnlistedOnesEmpty)
+{
+    struct Case
+    {
+        std::uint8_t channel, airRate;
+        std::uint8_t storedChannel, storedAirRate;
+        int channelIndex, airRateIndex;
+    };
+    const std::vector<Case> cases = {
+        {5, 2, 5, 2, 4, 2},
+        {200, 7, 1, 1, 0, 1}, // above 128 and above 5 become 1
+        {40, 5, 40, 5, -1, -1}, // in range but not in the lists
+        {0, 0, 0, 0, -1, 0},
+        {128, 6, 128, 1, -1, 1},
+    };
+    for (const auto& c : cases) {
+        fakes::FakeUi ui;
+        radio::RadioParameters radio;
+        radio.channel = c.channel;
+        radio.airRate = c.airRate;
+        radio.id = {0x12, 0x34, 0x56};
+        serial::LinkSettings link;
+        link.speedIndex = 2;
+        link.parityIndex = 2;
+        radio::FillParameterControls(radio, link, ui);
+        EXPECT_EQ(radio.channel, c.storedChannel) << int(c.channel);
+        EXPECT_EQ(radio.airRate, c.storedAirRate) << int(c.airRate);
+        EXPECT_EQ(ui.currentIndex(Ctl::ComboChnn), c.channelIndex) << int(c.channel);
+        EXPECT_EQ(ui.currentIndex(Ctl::ComboAirBaud), c.airRateIndex) << int(c.airRate);
+        EXPECT_EQ(ui.text(Ctl::ComboRadioSerBaud), "4800");
+        EXPECT_EQ(ui.text(Ctl::ComboRadioParity), "偶检验");
+        EXPECT_EQ(ui.text(Ctl::EditID), "123456");
+    }
+}
+
+class EncodeWriteFrameTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ui.setCurrentIndex(Ctl::ComboAirBaud, 2);
+        ui.setText(Ctl::EditID, "123456");
+        ui.setCurrentIndex(Ctl::ComboChnn, 31);
+        ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 2);
+        ui.setCurrentIndex(Ctl::ComboRadioParity, 2);
+    }
+
+    radio::CommandFrame encoded(int step, radio::CommandFrame prefix)
+    {
+        EXPECT_TRUE(radio::EncodeWriteFrame(step, prefix, ui));
+        return prefix;
+    }
+
+    fakes::FakeUi ui;
+};
+
+TEST_F(EncodeWriteFrameTest, buildsTheFourWriteRequests)
+{
+    EXPECT_EQ(encoded(0, radio::writeAirRatePrefix()),
+        (radio::CommandFrame {0x55, 0xAA, 0x04, 0x20, 0x05, 0x02, 0x00, 0x2B}));
+    EXPECT_EQ(encoded(1, radio::writeIdPrefix()),
+        (radio::CommandFrame {0x55, 0xAA, 0x05, 0x32, 0x12, 0x34, 0x56, 0x00, 0xD3}));
+    // NO.32 is channel byte 0x20; the three bytes after the channel are zeros.
+    EXPECT_EQ(encoded(2, radio::writeChannelPrefix()),
+        (radio::CommandFrame {0x55, 0xAA, 0x06, 0x07, 0x20, 0x00, 0x00, 0x00, 0x00, 0x2D}));
+    // 4800 with even parity.
+    EXPECT_EQ(encoded(3, radio::writeSerialModePrefix()),
+        (radio::CommandFrame {0x55, 0xAA, 0x03, 0x28, 0x32, 0x00, 0x5D}));
+}
+
+TEST_F(EncodeWriteFrameTest, refusesAStepWhoseValueIsMissing)
+{
+    struct Case
+    {
+        int step;
+        Ctl cleared;
+    };
+    for (const Case c :
+        {Case {0, Ctl::ComboAirBaud}, Case {1, Ctl::EditID}, Case {2, Ctl::ComboChnn},
+            Case {3, Ctl::ComboRadioSerBaud}, Case {3, Ctl::ComboRadioParity}}) {
+        SetUp();
+        if (c.cleared == Ctl::EditID)
+            ui.setText(Ctl::EditID, "      ");
+        else
+            ui.setCurrentIndex(c.cleared, -1);
+        radio::CommandFrame frame = radio::writeAirRatePrefix();
+        const radio::CommandFrame before = frame;
+        EXPECT_FALSE(radio::EncodeWriteFrame(c.step, frame, ui)) << c.step;
+        EXPECT_EQ(frame, before);
+        EXPECT_EQ(radio::missingWriteValue(ui), c.cleared);
+        EXPECT_EQ(radio::missingWriteValue(ui, c.step), c.cleared);
+        for (int other = 0; other < 4; ++other) {
+            if (other != c.step) {
+                EXPECT_FALSE(radio::missingWriteValue(ui, other)) << other;
+            }
+        }
+    }
+}
+
+TEST_F(EncodeWriteFrameTest, partlyBlankIdIsEncodedAsTyped)
+{
+    ui.setText(Ctl::EditID, "12 456");
+    EXPECT_FALSE(radio::missingWriteValue(ui));
+    const auto frame = encoded(1, radio::writeIdPrefix());
+    EXPECT_EQ(frame[5], 0x04);
+}
+
+} // namespace
