@@ -127,6 +127,9 @@ PosixSerialPort::PosixSerialPort(int fd) : m_fd(fd)
 
 PosixSerialPort::~PosixSerialPort()
 {
+    // The exclusive flag belongs to the device, not to this handle: clear it so that the next
+    // opener is not refused by a port nobody holds.
+    ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
 }
 

@@ -1,0 +1,186 @@
+#include "serial/PortController.h"
+#include "FakeDialogs.h"
+#include "FakeSerialPort.h"
+#include "FakeUi.h"
+
+#include <gtest/gtest.h>
+
+using core::Ctl;
+using core::TimerId;
+using platform::Parity;
+
+namespace {
+
+class PortControllerTest : public ::testing::Test
+{
+protected:
+    PortControllerTest()
+    {
+        com1 = ports.add("COM1");
+        com2 = ports.add("COM2");
+    }
+
+    void open(int listIndex)
+    {
+        ui.setCurrentIndex(Ctl::Comb_ComNo, listIndex);
+        ui.setVisible(Ctl::Serial_Form, true);
+        controller.openFromDialog();
+    }
+
+    serial::SerialLink link;
+    fakes::FakeSerialPorts ports;
+    fakes::FakeUi ui;
+    fakes::FakeDialogs dialogs;
+    core::Language language;
+    serial::PortController controller {link, ports, ui, dialogs, language};
+    std::shared_ptr<fakes::PortState> com1;
+    std::shared_ptr<fakes::PortState> com2;
+};
+
+} // namespace
+
+TEST_F(PortControllerTest, untouchedSpeedListRunsAt9600WithBase7)
+{
+    open(0);
+    ASSERT_TRUE(link.handle.isValid());
+    EXPECT_EQ(link.settings.portNumber, 1);
+    EXPECT_EQ(link.settings.speedIndex, 255);
+    EXPECT_EQ(link.settings.timeoutBase, 7);
+    ASSERT_EQ(com1->applied.size(), 1u);
+    EXPECT_EQ(com1->applied[0].baudRate, 9600u);
+    EXPECT_EQ(com1->applied[0].parity, Parity::None);
+    EXPECT_FALSE(com1->applied[0].parityCheck);
+    EXPECT_EQ(ui.statusText(1), "COM1");
+    EXPECT_EQ(ui.statusText(2), "9600-N-1");
+    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
+    EXPECT_FALSE(ui.isVisible(Ctl::Serial_Form));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(com1->purges.back(), platform::PurgeTxClear | platform::PurgeRxClear);
+}
+
+TEST_F(PortControllerTest, chosenSpeedAndParityGoOnThePortWithOneStopBit)
+{
+    struct Case
+    {
+        int speed;
+        int parity;
+        std::uint32_t baud;
+        Parity expected;
+        const char* text;
+        int base;
+    };
+    for (const Case c : {Case {5, 0, 300, Parity::None, "300-N-1", 13},
+             Case {0, 1, 19200, Parity::Odd, "19200-O-1", 8},
+             Case {2, 2, 4800, Parity::Even, "4800-E-1", 10}}) {
+        ui.setCurrentIndex(Ctl::ComboBaudRate, c.speed);
+        ui.setCurrentIndex(Ctl::ComboParity, c.parity);
+        open(1);
+        ASSERT_TRUE(link.handle.isValid());
+        const auto& line = com2->settings;
+        EXPECT_EQ(line.baudRate, c.baud);
+        EXPECT_EQ(line.parity, c.expected);
+        EXPECT_EQ(line.parityCheck, c.expected != Parity::None);
+        EXPECT_EQ(line.byteSize, 8);
+        EXPECT_EQ(line.stopBits, 1);
+        EXPECT_EQ(ui.statusText(2), c.text);
+        EXPECT_EQ(ui.statusText(1), "COM2");
+        EXPECT_EQ(link.settings.timeoutBase, c.base);
+    }
+}
+
+TEST_F(PortControllerTest, reopeningTheOpenPortPurgesClosesAndOpensItAgain)
+{
+    open(0);
+    open(0);
+    EXPECT_TRUE(link.handle.isValid());
+    EXPECT_TRUE(com1->open);
+    EXPECT_EQ(ports.attempts.size(), 2u);
+    EXPECT_EQ(com1->purges.at(1),
+        platform::PurgeTxAbort | platform::PurgeRxAbort | platform::PurgeTxClear
+            | platform::PurgeRxClear);
+}
+
+TEST_F(PortControllerTest, failedOpenReportsClosesTheOldPortAndKeepsTheDialog)
+{
+    open(0);
+    int closedCalls = 0;
+    controller.setOnClosed([&] { ++closedCalls; });
+    com2->open = true; // held by another program
+    open(1);
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_FALSE(com1->open) << "the port open before is closed first";
+    EXPECT_EQ(link.settings.portNumber, 2) << "the chosen number is recorded all the same";
+    EXPECT_EQ(ui.statusText(1), "COM1");
+    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_TRUE(ui.isVisible(Ctl::Serial_Form));
+    EXPECT_EQ(closedCalls, 1);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Box);
+    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!");
+    EXPECT_EQ(dialogs.shown[0].caption, "CommError");
+}
+
+TEST_F(PortControllerTest, typedPortNameIsCom0AndFailsInEitherLanguage)
+{
+    language.value = 1;
+    open(-1);
+    EXPECT_EQ(ports.attempts.back(), "COM0");
+    EXPECT_EQ(link.settings.portNumber, 0);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Port open error!");
+    EXPECT_EQ(dialogs.shown[0].caption, "CommError");
+}
+
+TEST_F(PortControllerTest, refusedSettingsReportThenCloseThePortWhileTheDialogCloses)
+{
+    com1->refuseSettings = true;
+    bool openWhileBoxShown = false;
+    dialogs.onShow = [&](const fakes::ShownMessage&) { openWhileBoxShown = link.handle.isValid(); };
+    open(0);
+    EXPECT_TRUE(openWhileBoxShown) << "the box comes before the port is closed";
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_FALSE(ui.isVisible(Ctl::Serial_Form));
+    EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
+    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_EQ(ui.statusText(2), "9600-N-1");
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "通讯端口设置错误!");
+    EXPECT_EQ(dialogs.shown[0].caption, "Set_Error");
+
+    language.value = 1;
+    open(0);
+    EXPECT_EQ(dialogs.shown.at(1).text, "Port open error!");
+    EXPECT_EQ(dialogs.shown.at(1).caption, "CommError");
+}
+
+TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
+{
+    ui.setCurrentIndex(Ctl::ComboBaudRate, 3);
+    open(0);
+    int closedCalls = 0;
+    controller.setOnClosed([&] { ++closedCalls; });
+    controller.closePort();
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_FALSE(com1->open);
+    EXPECT_EQ(link.settings.portNumber, 0);
+    EXPECT_EQ(ui.statusText(3), "已断开");
+    EXPECT_EQ(ui.statusText(1), "COM1");
+    EXPECT_EQ(ui.statusText(2), "2400-N-1");
+    EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
+    ui.setStatusText(3, "unchanged");
+    controller.closePort();
+    EXPECT_EQ(ui.statusText(3), "unchanged");
+    EXPECT_EQ(closedCalls, 1);
+}
+
+TEST(SettingsTables, speedParityAndTextForEveryIndex)
+{
+    EXPECT_EQ(serial::settingsText(0, 0), "19200-N-1");
+    EXPECT_EQ(serial::settingsText(4, 1), "1200-O-1");
+    EXPECT_EQ(serial::settingsText(5, 2), "300-E-1");
+    EXPECT_EQ(serial::settingsText(255, 7), "9600-N-1") << "unknown indexes act as 9600, none";
+    EXPECT_EQ(serial::parityForIndex(3), Parity::None);
+    EXPECT_EQ(serial::portNameForListIndex(7), "COM8");
+    EXPECT_EQ(serial::portNameForListIndex(-1), "COM0");
+}

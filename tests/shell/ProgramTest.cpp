@@ -1,0 +1,219 @@
+#include "ProgramFixture.h"
+
+#include "radio/ProgressForm.h"
+#include "regtest/TestForm.h"
+#include "serial/SerialForm.h"
+#include "shell/AboutForm.h"
+#include "shell/QtUi.h"
+#include "terminal/RevealGesture.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+using core::Ctl;
+
+TEST_F(ProgramTest, startShowsOnlyTheLanguageDialogWithAllWindowsCreatedInOrder)
+{
+    program.start();
+    QApplication::processEvents();
+    EXPECT_EQ(program.creationOrder,
+        (std::vector<QString> {
+            "Form2", "Form1", "Serial_Form", "Form_Progress", "AboutBox", "FormTest"}));
+    EXPECT_TRUE(program.Form2->isVisible());
+    for (QWidget* hidden :
+        std::initializer_list<QWidget*> {program.Form1.get(), program.Serial_Form.get(),
+            program.Form_Progress.get(), program.AboutBox.get(), program.FormTest.get()})
+        EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
+    EXPECT_EQ(program.Form2->windowTitle(), "WELCOM");
+    EXPECT_EQ(program.Form2->pos(), QPoint(531, 278));
+    EXPECT_EQ(program.Form2->size(), QSize(155, 185));
+    EXPECT_TRUE(program.Form2->Radio_Chinese->isChecked());
+    EXPECT_EQ(program.Form2->Radio_Chinese->text(), "中 文");
+    EXPECT_EQ(program.Form2->Radio_Chinese->font().pixelSize(), 19);
+    EXPECT_EQ(program.Form2->Radio_English->font().pixelSize(), 16);
+    EXPECT_EQ(program.Form2->BitBtn1->geometry(), QRect(52, 136, 57, 33));
+    EXPECT_TRUE(program.Form1->Timer1->isActive()) << "the gesture clock runs from creation";
+    EXPECT_EQ(program.UiLanguage.value, 0);
+}
+
+TEST_F(ProgramTest, closingTheLanguageDialogEndsTheLoopWithStatusZero)
+{
+    program.start();
+    QTimer::singleShot(0, [this] { program.Form2->close(); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(program.Form1->isVisible());
+    EXPECT_FALSE(system.exitStatus);
+}
+
+TEST_F(ProgramTest, mainWindowStartsAtItsPlaceWithItsStartStates)
+{
+    chooseLanguage(false);
+    TForm1& f = *program.Form1;
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(program.Form2->isVisible());
+    EXPECT_EQ(f.pos(), QPoint(270, 124));
+    EXPECT_FALSE(f.Speed_W->isEnabled());
+    EXPECT_FALSE(f.FileWrite->isEnabled());
+    EXPECT_FALSE(f.Test_M->isVisible());
+    EXPECT_FALSE(f.Panel2->isVisible());
+    EXPECT_FALSE(f.ComboAirBaud->isVisible());
+    EXPECT_FALSE(f.ComboAirBaud->isEnabled());
+    EXPECT_FALSE(f.EditID->isVisible());
+    EXPECT_FALSE(f.EditModelVer->isEnabled());
+    EXPECT_FALSE(f.SpeedButton1->isVisible());
+    EXPECT_FALSE(f.SpeedButton2->isVisible());
+    EXPECT_TRUE(f.Check_AutoClr->isChecked());
+    EXPECT_EQ(f.Edit_TrttPerio->text(), "1000");
+    for (QComboBox* box : {f.ComboChnn, f.ComboAirBaud, f.ComboRadioSerBaud, f.ComboRadioParity}) {
+        EXPECT_EQ(box->currentIndex(), -1);
+        EXPECT_TRUE(box->currentText().isEmpty());
+    }
+    EXPECT_EQ(f.ComboChnn->count(), 32);
+    EXPECT_EQ(f.ComboChnn->itemText(31), "NO.32");
+    EXPECT_EQ(f.ComboRadioSerBaud->itemText(5), "300");
+    EXPECT_EQ(f.ComboAirBaud->count(), 5);
+
+    const int widths[6] = {0, 100, 100, 100, 150, 150};
+    const char* texts[6] = {"", "COMX", "XXXX-X-1", "断开的", "TX :0", "RX:0"};
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(f.statusPanels[i]->width(), widths[i]);
+        EXPECT_EQ(f.statusPanels[i]->text(), texts[i]);
+    }
+    EXPECT_EQ(f.StatusBar1->geometry(), QRect(0, 459, 617, 26));
+    EXPECT_EQ(f.Panel10->geometry(), QRect(616, 461, 45, 24));
+    EXPECT_EQ(f.Panel11->geometry(), QRect(664, 461, 40, 24));
+    EXPECT_EQ(f.GroupBox2->geometry(), QRect(144, 40, 561, 417));
+    EXPECT_EQ(f.Memo_Rec->geometry(), QRect(128, 20, 425, 229));
+    EXPECT_EQ(f.Speed_R->iconSize(), QSize(16, 16));
+    EXPECT_EQ(f.Speed_R->toolTip(), "读参数");
+    EXPECT_EQ(f.BitBtn1->toolTip(), "About");
+    EXPECT_EQ(f.centralWidget()->size(), QSize(705, 485)) << "sized to the visible contents";
+}
+
+TEST_F(ProgramTest, revealingTheTestStripGrowsTheWindowByIt)
+{
+    chooseLanguage(false);
+    const int before = program.Form1->height();
+    program.gesture->speedButton2Click();
+    EXPECT_TRUE(program.Form1->Panel2->isVisible());
+    EXPECT_TRUE(program.Form1->Test_M->isVisible());
+    EXPECT_EQ(program.Form1->height() - before, 528 - 485);
+    program.Form1->Test_M->trigger();
+    EXPECT_TRUE(program.FormTest->isVisible());
+    EXPECT_EQ(program.FormTest->windowTitle(), "测试");
+}
+
+TEST_F(ProgramTest, exitStepsReleaseThePortAndEndWithStatusOne)
+{
+    chooseLanguage(true);
+    program.Serial_Form->Button1->click();
+    ASSERT_TRUE(com1->open);
+    program.Form1->Speed_E->click();
+    EXPECT_FALSE(com1->open);
+    EXPECT_EQ(system.exitStatus, 1);
+    EXPECT_EQ(program.Form1->statusPanels[3]->text(), "Disconnect");
+    EXPECT_FALSE(program.Form1->Timer_RecData->isActive());
+}
+
+TEST_F(ProgramTest, everyExitTriggerWithoutAPortEndsWithStatusOneAndChangesNothing)
+{
+    chooseLanguage(false);
+    for (int trigger = 0; trigger < 3; ++trigger) {
+        system.exitStatus.reset();
+        if (trigger == 0)
+            program.Form1->Speed_E->click();
+        else if (trigger == 1)
+            program.Form1->FileExit->trigger();
+        else
+            program.Form1->close();
+        EXPECT_EQ(system.exitStatus, 1) << trigger;
+        EXPECT_EQ(program.Form1->statusPanels[3]->text(), "断开的");
+    }
+}
+
+TEST_F(ProgramTest, aboutBoxIsOneInstanceHiddenByOk)
+{
+    chooseLanguage(true);
+    program.Form1->Help_A_M->trigger();
+    program.Form1->BitBtn1->click();
+    EXPECT_TRUE(program.AboutBox->isVisible());
+    EXPECT_EQ(program.AboutBox->windowTitle(), "About");
+    EXPECT_EQ(program.AboutBox->Label1->text(), " ");
+    EXPECT_EQ(program.AboutBox->BottomLine->text(), " ");
+    EXPECT_EQ(program.AboutBox->ProductName->text(), "TRANSCEIVER  DEMO  SOFTWARE");
+    EXPECT_EQ(program.AboutBox->Version->text(), "Version 1.02");
+    EXPECT_EQ(program.AboutBox->size(), QSize(326, 303));
+    program.AboutBox->OKButton->click();
+    EXPECT_FALSE(program.AboutBox->isVisible());
+    program.Form1->Help_A_M->trigger();
+    EXPECT_TRUE(program.AboutBox->isVisible());
+    program.AboutBox->close();
+    EXPECT_FALSE(program.AboutBox->isVisible());
+}
+
+TEST_F(ProgramTest, manualItemAndTypingIntoTheModelFieldDoNothing)
+{
+    chooseLanguage(false);
+    program.Form1->EditModelVer->setText("TALVEX1.2");
+    program.Form1->Help_U_M->trigger();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QApplication::sendEvent(program.Form1->EditModelVer, &key);
+    EXPECT_EQ(program.Form1->EditModelVer->text(), "TALVEX1.2");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(ProgramTest, portDialogOpensAppliesAndCloses)
+{
+    chooseLanguage(false);
+    program.Form1->Speed_O->click();
+    EXPECT_TRUE(program.Serial_Form->isVisible());
+    EXPECT_TRUE(program.Form1->isEnabled()) << "the dialog is not modal";
+    EXPECT_EQ(program.Serial_Form->ComboBaudRate->currentIndex(), -1);
+    EXPECT_EQ(program.Serial_Form->ComboBaudRate->currentText(), "9600");
+    program.Serial_Form->ComboBaudRate->setCurrentIndex(5);
+    program.Serial_Form->ComboParity->setCurrentIndex(1);
+    program.Serial_Form->Comb_StopBit->setCurrentIndex(1);
+    program.Serial_Form->Button1->click();
+    EXPECT_FALSE(program.Serial_Form->isVisible());
+    EXPECT_TRUE(com1->open);
+    EXPECT_EQ(com1->settings.baudRate, 300u);
+    EXPECT_EQ(com1->settings.stopBits, 1) << "two stop bits in the list change nothing";
+    EXPECT_EQ(program.Form1->statusPanels[1]->text(), "COM1");
+    EXPECT_EQ(program.Form1->statusPanels[2]->text(), "300-O-1");
+    EXPECT_EQ(program.Form1->statusPanels[3]->text(), "连接中...");
+    EXPECT_TRUE(program.Form1->Timer_RecData->isActive());
+
+    program.Form1->Seri_C_M->trigger();
+    EXPECT_FALSE(com1->open);
+    EXPECT_EQ(program.Form1->statusPanels[3]->text(), "已断开");
+    EXPECT_FALSE(program.Form1->Timer_RecData->isActive());
+
+    program.Form1->Seri_O_M->trigger();
+    program.Serial_Form->Button2->click();
+    EXPECT_FALSE(program.Serial_Form->isVisible());
+    EXPECT_FALSE(com1->open);
+}
+
+TEST_F(ProgramTest, typingAPortNameLeavesNoEntrySelected)
+{
+    chooseLanguage(false);
+    QComboBox* box = program.Serial_Form->Comb_ComNo;
+    box->lineEdit()->setText("");
+    QApplication::processEvents();
+    box->lineEdit()->selectAll();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+    QApplication::sendEvent(box->lineEdit(), &key);
+    EXPECT_EQ(box->currentIndex(), -1);
+    EXPECT_EQ(box->currentText(), "x");
+    program.Serial_Form->Button1->click();
+    EXPECT_EQ(ports.attempts.back(), "COM0");
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!");
+}
