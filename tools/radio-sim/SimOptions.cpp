@@ -1,0 +1,255 @@
+#include "SimOptions.h"
+
+#include "serial/SerialLink.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace radiosim {
+
+namespace {
+
+// A decimal number, or a hex one with a 0x prefix; nothing else may follow.
+std::optional<unsigned long> parseNumber(const std::string& text, unsigned long max)
+{
+    int base = 10;
+    std::size_t skip = 0;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        skip = 2;
+    }
+    unsigned long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data() + skip, end, value, base);
+    if (ec != std::errc() || ptr != end || text.size() == skip || value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint32_t> parseSpeed(const std::string& text)
+{
+    const auto baud = parseNumber(text, UINT32_MAX);
+    for (std::uint8_t index = 0; baud && index < serial::kSpeedCount; ++index) {
+        if (serial::baudForSpeedIndex(index) == *baud)
+            return static_cast<std::uint32_t>(*baud);
+    }
+    return std::nullopt;
+}
+
+std::optional<platform::Parity> parseParity(const std::string& text)
+{
+    static const std::map<std::string, platform::Parity> kNames = {
+        {"none", platform::Parity::None},
+        {"odd", platform::Parity::Odd},
+        {"even", platform::Parity::Even},
+    };
+    const auto found = kNames.find(text);
+    if (found == kNames.end())
+        return std::nullopt;
+    return found->second;
+}
+
+// Six decimal digits to three packed BCD bytes, first two digits first.
+std::optional<std::array<std::uint8_t, 3>> parseId(const std::string& text)
+{
+    if (text.size() != 6 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    std::array<std::uint8_t, 3> id {};
+    for (std::size_t i = 0; i < id.size(); ++i)
+        id[i] = static_cast<std::uint8_t>((text[2 * i] - '0') << 4 | (text[2 * i + 1] - '0'));
+    return id;
+}
+
+std::optional<std::uint8_t> parseByte(const std::string& text)
+{
+    const auto value = parseNumber(text, 0xFF);
+    if (!value)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(*value);
+}
+
+std::optional<std::uint8_t> parseRegisterAddress(const std::string& text)
+{
+    const auto value = parseNumber(text, kRegisterCount - 1);
+    if (!value)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(*value);
+}
+
+// ADDR=VAL
+bool parseRegister(const std::string& text, RadioConfig& radio)
+{
+    const auto equals = text.find('=');
+    if (equals == std::string::npos)
+        return false;
+    const auto address = parseRegisterAddress(text.substr(0, equals));
+    const auto value = parseByte(text.substr(equals + 1));
+    if (!address || !value)
+        return false;
+    radio.registers[*address] = *value;
+    return true;
+}
+
+std::optional<double> parseProbability(const std::string& text)
+{
+    try {
+        std::size_t used = 0;
+        const double value = std::stod(text, &used);
+        if (used == text.size() && value >= 0.0 && value <= 1.0)
+            return value;
+    } catch (const std::exception&) { }
+    return std::nullopt;
+}
+
+// Assigns an option's parsed value, or reports that it did not parse.
+template<typename T, typename Target>
+bool assign(const std::optional<T>& value, Target& target)
+{
+    if (value)
+        target = *value;
+    return value.has_value();
+}
+
+} // namespace
+
+ParsedOptions parseOptions(const std::vector<std::string>& args)
+{
+    SimOptions options;
+    std::optional<std::uint32_t> speed2;
+    std::optional<platform::Parity> parity2;
+    RadioConfig& radio = options.radio;
+    Misbehaviour& mis = radio.misbehaviour;
+
+    using Flag = std::function<void()>;
+    const std::map<std::string, Flag> flags = {
+        {"--link", [&] { options.link = true; }},
+        {"--no-pace", [&] { options.pace = false; }},
+        {"--no-answer", [&] { mis.noAnswer = true; }},
+        {"--bad-checksum", [&] { mis.badChecksum = true; }},
+        {"--refuse-writes", [&] { mis.refuseWrites = true; }},
+    };
+    using Valued = std::function<bool(const std::string&)>;
+    const auto text = [](std::string& target) -> Valued {
+        return [&target](const std::string& v) {
+            target = v;
+            return !v.empty();
+        };
+    };
+    const std::map<std::string, Valued> valued = {
+        {"--speed", [&](const auto& v) { return assign(parseSpeed(v), radio.serial.baud); }},
+        {"--parity", [&](const auto& v) { return assign(parseParity(v), radio.serial.parity); }},
+        {"--speed2", [&](const auto& v) { return assign(parseSpeed(v), speed2); }},
+        {"--parity2", [&](const auto& v) { return assign(parseParity(v), parity2); }},
+        {"--model", [&](const auto& v) { return assign(parseByte(v), radio.model); }},
+        {"--version", [&](const auto& v) { return assign(parseByte(v), radio.version); }},
+        {"--air-rate", [&](const auto& v) { return assign(parseByte(v), radio.airRate); }},
+        {"--channel",
+            [&](const auto& v) {
+                const auto channel = parseByte(v);
+                return channel >= 1 && channel <= 32 && assign(channel, radio.channel);
+            }},
+        {"--id", [&](const auto& v) { return assign(parseId(v), radio.id); }},
+        {"--register", [&](const auto& v) { return parseRegister(v, radio); }},
+        {"--silent-register",
+            [&](const auto& v) {
+                const auto address = parseRegisterAddress(v);
+                if (address)
+                    mis.silentRegisters.insert(*address);
+                return address.has_value();
+            }},
+        {"--split-answer",
+            [&](const auto& v) { return assign(parseNumber(v, 60'000), mis.splitAnswerMs); }},
+        {"--flood",
+            [&](const auto& v) {
+                const auto bytes = parseNumber(v, 1'000'000);
+                return bytes > 100u && assign(bytes, mis.floodBytes);
+            }},
+        {"--vanish-after",
+            [&](const auto& v) {
+                const auto frames = parseNumber(v, UINT32_MAX);
+                return frames >= 1u && assign(frames, options.vanishAfter);
+            }},
+        {"--air-delay-us",
+            [&](const auto& v) { return assign(parseNumber(v, 60'000'000), options.airDelayUs); }},
+        {"--error-rate",
+            [&](const auto& v) { return assign(parseProbability(v), options.errorRate); }},
+        {"--seed", [&](const auto& v) { return assign(parseNumber(v, UINT32_MAX), options.seed); }},
+        {"--symlink", text(options.symlink1)},
+        {"--symlink2", text(options.symlink2)},
+        {"--log", text(options.logPath)},
+    };
+
+    ParsedOptions parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            parsed.help = true;
+            return parsed;
+        }
+        if (const auto flag = flags.find(name); flag != flags.end()) {
+            flag->second();
+            continue;
+        }
+        const auto option = valued.find(name);
+        if (option == valued.end()) {
+            parsed.error = "unknown option " + name;
+            return parsed;
+        }
+        if (i + 1 == args.size()) {
+            parsed.error = name + " needs a value";
+            return parsed;
+        }
+        if (!option->second(args[++i])) {
+            parsed.error = "bad value for " + name + ": " + args[i];
+            return parsed;
+        }
+    }
+    if (!options.link && (speed2 || parity2 || !options.symlink2.empty())) {
+        parsed.error = "--speed2, --parity2 and --symlink2 need --link";
+        return parsed;
+    }
+    options.serial2 = {speed2.value_or(radio.serial.baud), parity2.value_or(radio.serial.parity)};
+    parsed.options = std::move(options);
+    return parsed;
+}
+
+std::string usageText()
+{
+    return R"(Usage: radiomodem-sim [options]
+Acts as a data-transmission radio modem on a pseudo-terminal. Prints "PTY1 <path>" (and
+"PTY2 <path>" with --link), then "READY", and runs until SIGTERM or SIGINT.
+
+Radio:
+  --speed 19200|9600|4800|2400|1200|300   serial speed of the radio (default 9600)
+  --parity none|odd|even                  serial parity of the radio (default none)
+  --model N                               model code (default 1)
+  --version V                             firmware version, e.g. 0x12 (default 0x12)
+  --air-rate N                            air rate index (default 1)
+  --channel N                             channel 1..32 (default 1)
+  --id DDDDDD                             six-digit ID (default 123456)
+  --register ADDR=VAL                     register contents, 0x00..0x20 (repeatable;
+                                          default: each register holds ADDR ^ 0x5A)
+Output:
+  --symlink PATH                          symlink to the first pty (removed on exit)
+  --log FILE                              append one line per received frame or data
+  --no-pace                               write answers at once, not at the wire speed
+Two stations:
+  --link                                  a second radio on a second pty, linked over the air
+  --speed2 S, --parity2 P                 serial settings of the second radio
+  --symlink2 PATH                         symlink to the second pty
+  --air-delay-us N                        air time of each byte (default: its wire time)
+  --error-rate P                          chance 0..1 that a byte has one bit flipped in the air
+  --seed S                                seed of the random choices
+Misbehaviour:
+  --no-answer                             never answer
+  --bad-checksum                          answer with a wrong sum
+  --split-answer MS                       write each answer in two pieces MS ms apart
+  --flood N                               answer with N (> 100) bytes of garbage
+  --refuse-writes                         leave parameter and register writes unanswered
+  --silent-register ADDR                  leave reads of this register unanswered (repeatable)
+  --vanish-after N                        after N received frames the device disappears
+)";
+}
+
+} // namespace radiosim

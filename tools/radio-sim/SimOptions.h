@@ -1,0 +1,37 @@
+#pragma once
+
+#include "RadioModel.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace radiosim {
+
+struct SimOptions
+{
+    RadioConfig radio; // station 1, and station 2 unless its serial settings are overridden
+    SerialSettings serial2;
+    bool link = false;
+    std::string symlink1;
+    std::string symlink2;
+    std::string logPath;
+    bool pace = true;
+    std::optional<std::int64_t> airDelayUs;
+    double errorRate = 0.0;
+    std::optional<std::uint32_t> seed;
+    std::optional<std::size_t> vanishAfter;
+};
+
+struct ParsedOptions
+{
+    std::optional<SimOptions> options; // unset on error or --help
+    bool help = false;
+    std::string error;
+};
+
+// The command line without the program name.
+ParsedOptions parseOptions(const std::vector<std::string>& args);
+std::string usageText();
+
+} // namespace radiosim

@@ -1,0 +1,386 @@
+#include "Simulator.h"
+
+#include "Station.h"
+#include "platform/PosixSerialPort.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <poll.h>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace radiosim {
+
+namespace {
+
+// How long to leave a master alone after it reported a hang-up or EIO.
+constexpr std::int64_t kRetryUs = 20'000;
+constexpr int kMaxPollMs = 1000;
+// A vanishing device waits for the program to read the last answer: at least long enough for
+// the pty to have moved the bytes to the program's side, at most a second.
+constexpr std::int64_t kVanishMinUs = 50'000;
+constexpr std::int64_t kVanishMaxUs = 1'000'000;
+constexpr std::int64_t kVanishCheckUs = 5'000;
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+void requestStop(int)
+{
+    g_stopRequested = 1;
+}
+
+std::int64_t nowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::runtime_error systemError(const std::string& what)
+{
+    return std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+// One pseudo-terminal: the master the radio talks on, and a slave descriptor held open so that
+// the master sees no hang-up while the program closes and reopens its port. It takes no lock and
+// no TIOCEXCL, so the program's exclusive open still succeeds.
+class Pty
+{
+public:
+    Pty()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (m_master < 0)
+            throw systemError("posix_openpt");
+        char name[128];
+        if (::grantpt(m_master) != 0 || ::unlockpt(m_master) != 0
+            || ::ptsname_r(m_master, name, sizeof name) != 0)
+            throw systemError("pty set-up");
+        m_path = name;
+        m_keeper = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (m_keeper < 0)
+            throw systemError("open " + m_path);
+        // Raw from the start, so nothing is echoed or translated before the program sets the
+        // port up. The speed stays the pty's own, which matches no radio.
+        termios tio {};
+        if (::tcgetattr(m_keeper, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::tcsetattr(m_keeper, TCSANOW, &tio);
+        }
+        m_closeWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_closeWatch < 0
+            || ::inotify_add_watch(m_closeWatch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0)
+            throw systemError("inotify on " + m_path);
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+    ~Pty() { vanish(); }
+
+    int master() const { return m_master; }
+    const std::string& path() const { return m_path; }
+    // Readable when someone closed the slave.
+    int closeWatch() const { return m_closeWatch; }
+
+    // A pty outlives the program's close while the master is open, and so does the TIOCEXCL
+    // the program set on it: its next open would be refused. Once no one holds the program's
+    // flock any more, the port is released again.
+    void onSlaveClosed() const
+    {
+        char events[4096];
+        while (::read(m_closeWatch, events, sizeof events) > 0) { }
+        int exclusive = 0;
+        if (::ioctl(m_keeper, TIOCGEXCL, &exclusive) == 0 && exclusive && !flockHeld())
+            ::ioctl(m_keeper, TIOCNXCL);
+    }
+
+    // Bytes the radio sent that the program has not read yet.
+    std::size_t unreadByProgram() const
+    {
+        int waiting = 0;
+        if (m_keeper < 0 || ::ioctl(m_keeper, FIONREAD, &waiting) != 0)
+            return 0;
+        return static_cast<std::size_t>(std::max(waiting, 0));
+    }
+
+    // The program side's settings. Linux reports the slave's termios on the master, but ptys
+    // drop PARENB, so parity is read from INPCK and PARODD.
+    SerialSettings programSide() const
+    {
+        termios tio {};
+        if (::tcgetattr(m_master, &tio) != 0)
+            return {0, platform::Parity::None};
+        SerialSettings settings {
+            platform::baudFromSpeed(::cfgetospeed(&tio)), platform::Parity::None};
+        if (tio.c_iflag & INPCK)
+            settings.parity
+                = (tio.c_cflag & PARODD) ? platform::Parity::Odd : platform::Parity::Even;
+        return settings;
+    }
+
+    // The device disappears: the program's descriptor hangs up.
+    void vanish()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        if (m_keeper >= 0)
+            ::close(m_keeper);
+        if (m_closeWatch >= 0)
+            ::close(m_closeWatch);
+        m_master = m_keeper = m_closeWatch = -1;
+    }
+
+private:
+    // Whether /proc/locks lists a flock on the slave device, found without taking one.
+    bool flockHeld() const
+    {
+        struct stat st
+        { };
+        if (::fstat(m_keeper, &st) != 0)
+            return false;
+        char device[64];
+        std::snprintf(device, sizeof device, "%02x:%02x:%lu", ::major(st.st_dev),
+            ::minor(st.st_dev), static_cast<unsigned long>(st.st_ino));
+        std::ifstream locks("/proc/locks");
+        for (std::string line; std::getline(locks, line);) {
+            std::istringstream fields(line);
+            std::string number, kind, mode, access, pid, file;
+            fields >> number >> kind >> mode >> access >> pid >> file;
+            if (kind == "FLOCK" && file == device)
+                return true;
+        }
+        return false;
+    }
+
+    int m_master = -1;
+    int m_keeper = -1;
+    int m_closeWatch = -1;
+    std::string m_path;
+};
+
+class Symlink
+{
+public:
+    Symlink(const std::string& link, const std::string& target) : m_link(link)
+    {
+        // A link left behind by an earlier run is replaced; anything else is not touched.
+        struct stat st
+        { };
+        if (::lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            ::unlink(link.c_str());
+        if (::symlink(target.c_str(), link.c_str()) != 0)
+            throw systemError("symlink " + link);
+    }
+    Symlink(const Symlink&) = delete;
+    Symlink& operator=(const Symlink&) = delete;
+    ~Symlink() { ::unlink(m_link.c_str()); }
+
+private:
+    std::string m_link;
+};
+
+struct Endpoint
+{
+    Pty pty;
+    std::unique_ptr<Symlink> symlink;
+    std::unique_ptr<Station> station;
+    Bytes unwritten; // due bytes the master did not take yet
+    std::int64_t retryAtUs = 0;
+};
+
+class Simulator
+{
+public:
+    explicit Simulator(const SimOptions& options) : m_options(options)
+    {
+        if (!options.logPath.empty()) {
+            m_log.open(options.logPath, std::ios::app);
+            if (!m_log)
+                throw std::runtime_error("cannot open log " + options.logPath);
+        }
+        const std::uint32_t seed = options.seed.value_or(std::random_device {}());
+        addEndpoint(1, options.radio, options.symlink1, seed);
+        if (options.link) {
+            RadioConfig second = options.radio;
+            second.serial = options.serial2;
+            addEndpoint(2, second, options.symlink2, seed + 7919);
+            m_endpoints[0]->station->linkTo(*m_endpoints[1]->station);
+            m_endpoints[1]->station->linkTo(*m_endpoints[0]->station);
+        }
+    }
+
+    void announce() const
+    {
+        for (std::size_t i = 0; i < m_endpoints.size(); ++i)
+            std::printf("PTY%zu %s\n", i + 1, m_endpoints[i]->pty.path().c_str());
+        std::printf("READY\n");
+        std::fflush(stdout);
+    }
+
+    int run(const sigset_t& waitMask)
+    {
+        while (!g_stopRequested) {
+            const std::int64_t now = nowUs();
+            for (auto& endpoint : m_endpoints)
+                serviceOutput(*endpoint, now);
+            if (vanishDue(now)) {
+                for (auto& endpoint : m_endpoints)
+                    endpoint->pty.vanish();
+                return 0;
+            }
+            waitForInput(now, waitMask);
+        }
+        return 0;
+    }
+
+private:
+    void addEndpoint(
+        int number, const RadioConfig& radio, const std::string& link, std::uint32_t seed)
+    {
+        auto endpoint = std::make_unique<Endpoint>();
+        if (!link.empty())
+            endpoint->symlink = std::make_unique<Symlink>(link, endpoint->pty.path());
+        StationConfig config {
+            number, radio, m_options.pace, m_options.airDelayUs, m_options.errorRate, seed};
+        endpoint->station = std::make_unique<Station>(config, [this](const std::string& line) {
+            if (m_log.is_open())
+                m_log << line << std::endl;
+        });
+        m_endpoints.push_back(std::move(endpoint));
+    }
+
+    void serviceOutput(Endpoint& endpoint, std::int64_t now)
+    {
+        const Bytes due = endpoint.station->advance(endpoint.pty.programSide(), now);
+        endpoint.unwritten.insert(endpoint.unwritten.end(), due.begin(), due.end());
+        while (!endpoint.unwritten.empty()) {
+            const ssize_t n = ::write(
+                endpoint.pty.master(), endpoint.unwritten.data(), endpoint.unwritten.size());
+            if (n > 0) {
+                endpoint.unwritten.erase(
+                    endpoint.unwritten.begin(), endpoint.unwritten.begin() + n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno != EAGAIN)
+                endpoint.retryAtUs = now + kRetryUs;
+            return;
+        }
+    }
+
+    // The device vanishes once the frame that ends its life has been answered and the program
+    // has read the answer (or has had a second to do so).
+    bool vanishDue(std::int64_t now)
+    {
+        if (!m_options.vanishAfter)
+            return false;
+        const bool reached
+            = std::any_of(m_endpoints.begin(), m_endpoints.end(), [this](const auto& e) {
+                  return e->station->framesReceived() >= *m_options.vanishAfter;
+              });
+        const bool drained = std::all_of(m_endpoints.begin(), m_endpoints.end(),
+            [](const auto& e) { return e->station->outputIdle() && e->unwritten.empty(); });
+        if (!reached || !drained)
+            return false;
+        if (!m_vanishStartUs)
+            m_vanishStartUs = now;
+        const bool read = std::all_of(m_endpoints.begin(), m_endpoints.end(),
+            [](const auto& e) { return e->pty.unreadByProgram() == 0; });
+        return (read && now >= *m_vanishStartUs + kVanishMinUs)
+            || now >= *m_vanishStartUs + kVanishMaxUs;
+    }
+
+    void waitForInput(std::int64_t now, const sigset_t& waitMask)
+    {
+        std::int64_t wakeUs = now + kMaxPollMs * 1000LL;
+        if (m_vanishStartUs)
+            wakeUs = std::min(wakeUs, now + kVanishCheckUs);
+        std::vector<pollfd> fds;
+        std::vector<Endpoint*> polled;
+        for (auto& endpoint : m_endpoints) {
+            fds.push_back({endpoint->pty.closeWatch(), POLLIN, 0});
+            polled.push_back(endpoint.get());
+            if (const auto next = endpoint->station->nextEventUs())
+                wakeUs = std::min(wakeUs, *next);
+            if (endpoint->retryAtUs > now) {
+                wakeUs = std::min(wakeUs, endpoint->retryAtUs);
+                continue;
+            }
+            const short events = endpoint->unwritten.empty() ? POLLIN : POLLIN | POLLOUT;
+            fds.push_back({endpoint->pty.master(), events, 0});
+            polled.push_back(endpoint.get());
+        }
+        const std::int64_t waitUs = std::max<std::int64_t>(0, wakeUs - now);
+        const timespec timeout {
+            static_cast<time_t>(waitUs / 1'000'000), static_cast<long>(waitUs % 1'000'000) * 1000};
+        if (::ppoll(fds.data(), fds.size(), &timeout, &waitMask) <= 0)
+            return;
+        const std::int64_t after = nowUs();
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            if (fds[i].fd == polled[i]->pty.closeWatch()) {
+                if (fds[i].revents & POLLIN)
+                    polled[i]->pty.onSlaveClosed();
+            } else if (fds[i].revents & POLLIN)
+                readInput(*polled[i], after);
+            else if (fds[i].revents & (POLLHUP | POLLERR))
+                polled[i]->retryAtUs = after + kRetryUs;
+        }
+    }
+
+    void readInput(Endpoint& endpoint, std::int64_t now)
+    {
+        std::uint8_t buffer[4096];
+        const ssize_t n = ::read(endpoint.pty.master(), buffer, sizeof buffer);
+        if (n > 0) {
+            endpoint.station->receive(Bytes(buffer, buffer + n), endpoint.pty.programSide(), now);
+            return;
+        }
+        // EIO: no slave is open just now (the program is between close and reopen).
+        if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            endpoint.retryAtUs = now + kRetryUs;
+    }
+
+    const SimOptions& m_options;
+    std::ofstream m_log;
+    std::vector<std::unique_ptr<Endpoint>> m_endpoints;
+    std::optional<std::int64_t> m_vanishStartUs; // when the last answer was out
+};
+
+} // namespace
+
+int runSimulator(const SimOptions& options)
+{
+    // Stop signals are held back except while waiting, so none is lost between checks.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    sigset_t waitMask;
+    ::sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    struct sigaction action
+    { };
+    action.sa_handler = requestStop;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    Simulator simulator(options);
+    simulator.announce();
+    return simulator.run(waitMask);
+}
+
+} // namespace radiosim

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "RadioModel.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <random>
+#include <string>
+
+namespace radiosim {
+
+// One line of the log is written for every frame and every piece of user data received:
+//
+//     <station> <speed>-<parity> <kind> <bytes>
+//
+// station is 1 or 2; speed and parity (N, O or E) are the line settings of the program's side
+// when the bytes came; bytes are upper-case hex pairs separated by single spaces. kind is one of
+//     answered  a request the radio answered (the answer may be misbehaving on purpose)
+//     ignored   a frame that came at other line settings than the radio's own
+//     silent    a request left unanswered because the radio was told to misbehave so
+//     invalid   a frame with a bad sum, an unknown command or a value the radio cannot take
+//     data      user data sent over the air to the other station
+//     dropped   user data lost: sent at other settings, received at other settings, or sent
+//               with no second station
+// Other tests parse these lines; keep the format stable.
+enum class LogKind { Answered, Ignored, Silent, Invalid, Data, Dropped };
+using LogSink = std::function<void(const std::string& line)>;
+std::string logLine(int station, const SerialSettings& line, LogKind kind, const Bytes& bytes);
+
+// How long the rest of a frame may take once its first byte has come.
+constexpr std::int64_t kFrameWaitUs = 50'000;
+
+struct StationConfig
+{
+    int number = 1;
+    RadioConfig radio;
+    bool pace = true; // answers take their wire time at the radio's serial speed
+    std::optional<std::int64_t> airDelayUs; // unset: the byte time of the sending radio
+    double errorRate = 0.0; // chance that a byte sent over the air has one bit flipped
+    std::uint32_t seed = 1;
+};
+
+// One radio on one pty, driven with the time passed in: the bytes the program writes go in
+// through receive(), the bytes the radio sends come out of advance() when their time has come.
+// Frames are answered locally; user data goes over the air to the linked station.
+class Station
+{
+public:
+    Station(StationConfig config, LogSink log);
+
+    void linkTo(Station& peer) { m_peer = &peer; }
+
+    // Bytes the program wrote, with the line settings its side had when they came.
+    void receive(const Bytes& bytes, const SerialSettings& line, std::int64_t nowUs);
+    // Does what is due by now: a frame whose rest did not come in time is taken as user data,
+    // and the bytes to write to the program are returned. Bytes from the air that reach a
+    // program side set differently from the radio are dropped.
+    Bytes advance(const SerialSettings& line, std::int64_t nowUs);
+    // When advance() next has something to do, if ever.
+    std::optional<std::int64_t> nextEventUs() const;
+
+    bool outputIdle() const { return m_output.empty(); }
+    std::size_t framesReceived() const { return m_framesReceived; }
+    const Radio& radio() const { return m_radio; }
+
+private:
+    struct Output
+    {
+        enum class Kind { Answer, Air, SerialChange } kind;
+        std::int64_t dueUs;
+        std::uint8_t byte = 0;
+        SerialSettings serial {};
+    };
+
+    void expire(std::int64_t nowUs);
+    std::size_t assemble(std::int64_t nowUs);
+    void handleFrame(const Bytes& frame, std::int64_t nowUs);
+    void handleData(const Bytes& data, std::int64_t nowUs);
+    void queueAnswer(const Reply& reply, std::int64_t nowUs);
+    void queue(Output output);
+    void log(const SerialSettings& line, LogKind kind, const Bytes& bytes) const;
+
+    StationConfig m_config;
+    LogSink m_log;
+    Radio m_radio;
+    Station* m_peer = nullptr;
+    std::mt19937 m_rng;
+
+    Bytes m_pending; // a frame still arriving
+    std::int64_t m_pendingDeadlineUs = 0;
+    SerialSettings m_line; // the program's side when the latest bytes came
+    std::deque<Output> m_output; // in order of time: the radio's serial output is one stream
+    std::int64_t m_airFreeUs = 0; // when the air is free for this station's next byte
+    std::size_t m_framesReceived = 0;
+};
+
+} // namespace radiosim
