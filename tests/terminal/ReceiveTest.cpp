@@ -176,15 +176,6 @@ TEST_F(TerminalTest, counterResetZeroesBothCounters)
     EXPECT_EQ("TX : 1", ui.statusText(4));
 }
 
-TEST_F(TerminalTest, clearingTheReceiveAreaKeepsTheCounters)
-{
-    openPort();
-    feed("abc");
-    poll(terminal);
-    terminal.clrRecMemoClick();
-    EXPECT_EQ("", received());
-    EXPECT_EQ(3, state.RxCount);
-}
 
 TEST_F(TerminalTest, idlePollsCountEmptyPollsInARow)
 {

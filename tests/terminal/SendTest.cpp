@@ -243,9 +243,3 @@ TEST_F(TerminalTest, onlyWhatThePortTookIsCounted)
     EXPECT_EQ("TX : 4", ui.statusText(4));
 }
 
-TEST_F(TerminalTest, clearingTheSendAreaEmptiesItOnly)
-{
-    setSendText("abc");
-    terminal.clrTrttMemoClick();
-    EXPECT_EQ("", ui.text(Ctl::Memo_Trtt));
-}
