@@ -176,7 +176,6 @@ TEST_F(TerminalTest, counterResetZeroesBothCounters)
     EXPECT_EQ("TX : 1", ui.statusText(4));
 }
 
-
 TEST_F(TerminalTest, idlePollsCountEmptyPollsInARow)
 {
     openPort();

@@ -242,4 +242,3 @@ TEST_F(TerminalTest, onlyWhatThePortTookIsCounted)
     EXPECT_EQ(4, state.TxCount);
     EXPECT_EQ("TX : 4", ui.statusText(4));
 }
-
