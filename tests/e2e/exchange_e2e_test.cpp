@@ -1,0 +1,212 @@
+#include "exchange_rig.h"
+
+#include "serial/SerialLink.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using core::Ctl;
+using e2e::ExchangeRig;
+
+// The simulator paces its answers at the wire speed, and the exchange clears the receive side
+// right after each request, so an answer must not come back faster than a real line could
+// carry it. Half the window timers' 10 ms still leaves the slowest answer (9 bytes at 300 bit/s,
+// 330 ms) inside its time-out (83 ticks, 415 ms); the time-outs are counted in ticks.
+constexpr std::chrono::milliseconds kTick {5};
+// Where no answer has to arrive in time.
+constexpr std::chrono::milliseconds kFastTick {2};
+
+const std::string kProbeHex = "55 AA 03 27 00 00 2A";
+
+struct Combination
+{
+    std::uint8_t speedIndex;
+    std::uint8_t parityIndex;
+
+    std::string label() const
+    {
+        return serial::speedTextForIndex(speedIndex) + "-"
+            + serial::parityLetterForIndex(parityIndex);
+    }
+    std::vector<std::string> simArgs() const
+    {
+        static const char* parities[] = {"none", "odd", "even"};
+        return {
+            "--speed", serial::speedTextForIndex(speedIndex), "--parity", parities[parityIndex]};
+    }
+};
+
+// The probe's k-th attempt (from 0) after a port search, which starts at 9600 none: each
+// parity in turn, then the next speed, 19200 following 300.
+Combination probeAttempt(int k)
+{
+    return {static_cast<std::uint8_t>((1 + k / 3) % serial::kSpeedCount),
+        static_cast<std::uint8_t>(k % 3)};
+}
+
+std::string frame(const Combination& at, const std::string& kind, const std::string& hex)
+{
+    return at.label() + " " + kind + " " + hex;
+}
+
+std::vector<std::string> readExchange(const Combination& at)
+{
+    return {frame(at, "answered", kProbeHex), frame(at, "answered", kProbeHex),
+        frame(at, "answered", "55 AA 03 23 00 00 26"),
+        frame(at, "answered", "55 AA 03 24 00 00 27"),
+        frame(at, "answered", "55 AA 03 26 00 00 29")};
+}
+
+platform::LineSettings portSettings(ExchangeRig& rig)
+{
+    platform::LineSettings line;
+    EXPECT_TRUE(rig.link.handle.port().getSettings(line));
+    return line;
+}
+
+TEST(ExchangeEndToEnd, readFindsTheRadioAtEachCombinationAtItsPlaceInTheProbeOrder)
+{
+    // All eighteen radios at once, each on its own pty, so the run takes as long as the last.
+    std::vector<std::unique_ptr<ExchangeRig>> rigs;
+    std::vector<ExchangeRig*> all;
+    for (int k = 0; k < 18; ++k) {
+        rigs.push_back(std::make_unique<ExchangeRig>(probeAttempt(k).simArgs()));
+        all.push_back(rigs.back().get());
+        rigs.back()->exchange.speedRClick();
+    }
+    e2e::runAll(all, kTick);
+
+    for (int k = 0; k < 18; ++k) {
+        const Combination radio = probeAttempt(k);
+        ExchangeRig& rig = *rigs[static_cast<std::size_t>(k)];
+        SCOPED_TRACE(radio.label());
+        ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+        EXPECT_EQ(rig.dialogs.shown[0].text, "参数读取成功");
+        EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboRadioSerBaud), radio.speedIndex);
+        EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboRadioParity), radio.parityIndex);
+        EXPECT_EQ(rig.ui.text(Ctl::EditID), "123456");
+        EXPECT_EQ(rig.ui.statusText(2), radio.label() + "-1");
+
+        std::vector<std::string> expected;
+        for (int earlier = 0; earlier < k; ++earlier)
+            expected.push_back(frame(probeAttempt(earlier), "ignored", kProbeHex));
+        for (const auto& line : readExchange(radio))
+            expected.push_back(line);
+        EXPECT_EQ(rig.frames(), expected);
+    }
+}
+
+TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
+{
+    ExchangeRig rig({});
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    ASSERT_TRUE(rig.ui.isEnabled(Ctl::Speed_W));
+
+    rig.ui.setCurrentIndex(Ctl::ComboChnn, 6);
+    rig.ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
+    rig.ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+    rig.exchange.speedWClick();
+    e2e::runAll({&rig}, kTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 2u);
+    EXPECT_EQ(rig.dialogs.shown[1].text, "参数设置成功");
+
+    const Combination before {1, 0};
+    std::vector<std::string> expected = readExchange(before);
+    for (const char* hex : {"55 AA 03 27 00 00 2A", "55 AA 04 20 05 01 00 2A",
+             "55 AA 05 32 12 34 56 00 D3", "55 AA 06 07 07 00 00 00 00 14", "55 AA 03 28 23 00 4E"})
+        expected.push_back(frame(before, "answered", hex));
+    EXPECT_EQ(rig.frames(), expected);
+
+    const platform::LineSettings line = portSettings(rig);
+    EXPECT_EQ(line.baudRate, 2400u);
+    // A pty keeps INPCK and PARODD but not PARENB; the simulator's log below shows "2400-O".
+    EXPECT_TRUE(line.parityCheck);
+    EXPECT_EQ(rig.link.settings.timeoutBase, 11);
+    EXPECT_EQ(rig.ui.statusText(2), "2400-O-1");
+
+    // The radio took the new mode too: the next read finds it with its first probe.
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kTick);
+    const auto frames = rig.frames();
+    ASSERT_EQ(frames.size(), expected.size() + 5);
+    EXPECT_EQ(frames[expected.size()], frame({3, 1}, "answered", kProbeHex));
+    EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.7");
+}
+
+TEST(ExchangeEndToEnd, withoutARadioTheProbeGivesUpAfter19AttemptsWhereItStarted)
+{
+    ExchangeRig rig({"--no-answer"});
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kFastTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].text, "检测电台失败");
+    const auto frames = rig.frames();
+    ASSERT_EQ(frames.size(), 19u);
+    for (int k = 0; k < 19; ++k)
+        EXPECT_EQ(frames[static_cast<std::size_t>(k)].rfind(probeAttempt(k).label() + " ", 0), 0u)
+            << frames[static_cast<std::size_t>(k)];
+    const platform::LineSettings line = portSettings(rig);
+    EXPECT_EQ(line.baudRate, 9600u);
+    EXPECT_FALSE(line.parityCheck);
+}
+
+TEST(ExchangeEndToEnd, aFloodingRadioEndsInTimeouts)
+{
+    ExchangeRig rig({"--no-pace", "--flood", "400"});
+    rig.language.value = 1;
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kFastTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].text, "Connect error!");
+    EXPECT_EQ(rig.frames().size(), 19u);
+}
+
+TEST(ExchangeEndToEnd, retryAfterAReadErrorRestartsAtStepZeroWithoutANewProbe)
+{
+    // Model 0 passes the probe but not read step 0.
+    const Combination radio {2, 2};
+    auto args = radio.simArgs();
+    args.insert(args.end(), {"--model", "0"});
+    ExchangeRig rig(args);
+    rig.dialogs.answers = {platform::MessageResult::Retry, platform::MessageResult::Cancel};
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kTick);
+
+    ASSERT_EQ(rig.dialogs.shown.size(), 2u);
+    for (const auto& shown : rig.dialogs.shown) {
+        EXPECT_EQ(shown.text, "参数读取失败");
+        EXPECT_EQ(shown.buttons, platform::MessageButtons::RetryCancel);
+    }
+    std::vector<std::string> expected;
+    for (int k = 0; k < 5; ++k)
+        expected.push_back(frame(probeAttempt(k), "ignored", kProbeHex));
+    for (int sent = 0; sent < 3; ++sent) // probe, step 0, step 0 again
+        expected.push_back(frame(radio, "answered", kProbeHex));
+    EXPECT_EQ(rig.frames(), expected);
+    EXPECT_EQ(rig.ui.progressMaximum(Ctl::ProgressBar1), 4);
+    EXPECT_TRUE(rig.ui.isTimerActive(core::TimerId::RecData));
+}
+
+TEST(ExchangeEndToEnd, aVanishingDeviceEndsTheProbeAndClosesThePort)
+{
+    // The first probe goes out at 9600 none, which the radio ignores; then its device goes.
+    auto args = Combination {2, 2}.simArgs();
+    args.insert(args.end(), {"--vanish-after", "1"});
+    ExchangeRig rig(args);
+    rig.language.value = 1;
+    rig.exchange.speedRClick();
+    EXPECT_LT(e2e::runAll({&rig}, kTick), 80);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].text, "Connect error! The port's device is gone.");
+    EXPECT_FALSE(rig.link.handle.isValid());
+    EXPECT_EQ(rig.link.settings.portNumber, 0);
+    EXPECT_EQ(rig.ui.statusText(3), "Disconnect");
+    EXPECT_FALSE(rig.ui.isTimerActive(core::TimerId::RecData));
+}
+
+} // namespace

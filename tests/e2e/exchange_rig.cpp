@@ -1,0 +1,58 @@
+#include "exchange_rig.h"
+
+#include "platform/PosixSerialPort.h"
+
+#include <thread>
+
+namespace e2e {
+
+std::unique_ptr<platform::SerialPort> PtyPorts::open(const std::string& name)
+{
+    if (name != "COM1")
+        return nullptr;
+    return platform::PosixSerialPort::openDevice(m_path);
+}
+
+ExchangeRig::ExchangeRig(std::vector<std::string> simArgs)
+    : sim(std::move(simArgs)),
+      ports(sim.ptyPath(1)),
+      controller(link, ports, ui, dialogs, language),
+      exchange(link, ports, controller, ui, dialogs, language)
+{ }
+
+void ExchangeRig::tick()
+{
+    if (ui.isTimerActive(core::TimerId::SdCmd))
+        exchange.sdCmdTimer();
+    if (ui.isTimerActive(core::TimerId::RecCmd))
+        exchange.recCmdTimer();
+}
+
+std::vector<std::string> ExchangeRig::frames() const
+{
+    std::vector<std::string> frames;
+    for (const auto& line : sim.logLines())
+        frames.push_back(line.substr(line.find(' ') + 1));
+    return frames;
+}
+
+int runAll(const std::vector<ExchangeRig*>& rigs, std::chrono::microseconds period, int limit)
+{
+    auto next = std::chrono::steady_clock::now();
+    for (int ticks = 0; ticks < limit; ++ticks) {
+        bool any = false;
+        for (ExchangeRig* rig : rigs) {
+            if (rig->running()) {
+                rig->tick();
+                any = true;
+            }
+        }
+        if (!any)
+            return ticks;
+        next += period;
+        std::this_thread::sleep_until(next);
+    }
+    return limit;
+}
+
+} // namespace e2e
