@@ -366,9 +366,21 @@ int QtUi::shownLineCount(Ctl ctl) const
 void QtUi::appendText(Ctl ctl, const std::string& text)
 {
     QPlainTextEdit* area = memo(ctl);
-    QTextCursor cursor(area->document());
+    QTextDocument* document = area->document();
+    QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(fromCrLf(text));
+    // A text without line breaks (hex display) would grow one paragraph without bound, and every
+    // append would lay all of it out again. Its wrapped lines before the last one can no longer
+    // change, so they are cut off into a paragraph of their own at exactly the place where they
+    // wrap: the area shows the same lines, and an append costs what the new text costs.
+    const QTextBlock last = document->lastBlock();
+    document->documentLayout()->blockBoundingRect(last);
+    const QTextLayout* layout = last.layout();
+    if (layout->lineCount() > 1) {
+        cursor.setPosition(last.position() + layout->lineAt(layout->lineCount() - 1).textStart());
+        cursor.insertBlock();
+    }
 }
 
 void QtUi::scrollToEnd(Ctl ctl)

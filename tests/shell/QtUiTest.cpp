@@ -2,8 +2,10 @@
 
 #include "shell/QtUi.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTextBlock>
 
 #include "radio/ProgressForm.h"
 
@@ -81,4 +83,34 @@ TEST_F(ProgramTest, checkingAutoSendThroughTheUiRunsItsHandler)
     EXPECT_FALSE(program.ui->isChecked(Ctl::Check_AutoTrtt));
     ASSERT_FALSE(dialogs.shown.empty());
     EXPECT_EQ(dialogs.shown[0].text, "串口未打开");
+}
+
+TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
+{
+    chooseLanguage(false);
+    QtUi& ui = *program.ui;
+    std::string all;
+    for (int i = 0; i < 300; ++i) {
+        const std::string groups = i % 7 ? "41 42 43 " : "0D 0A FF 00 7E ";
+        ui.appendText(Ctl::Memo_Rec, groups);
+        all += groups;
+    }
+    // The same text as a single paragraph in an area of the same width.
+    QPlainTextEdit reference;
+    reference.setFont(program.Form1->Memo_Rec->font());
+    reference.setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    reference.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    reference.resize(program.Form1->Memo_Rec->size());
+    reference.show();
+    reference.setPlainText(QString::fromStdString(all));
+    int lines = 0;
+    for (QTextBlock b = reference.document()->begin(); b.isValid(); b = b.next()) {
+        reference.document()->documentLayout()->blockBoundingRect(b);
+        lines += b.layout()->lineCount();
+    }
+    EXPECT_GT(lines, 20);
+    EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), lines);
+    EXPECT_EQ(joined(ui.shownLines(Ctl::Memo_Rec)), all);
+    // Appends lay out only the paragraph they extend, which stays within about one line.
+    EXPECT_LT(program.Form1->Memo_Rec->document()->lastBlock().length(), 200);
 }

@@ -1,0 +1,105 @@
+// One receive poll of the real main window: a chunk waiting on the port is read, appended to the
+// receive area as text or hex, counted, scrolled into view and checked for auto clear.
+#include "FakeDialogs.h"
+#include "FakeSerialPort.h"
+#include "serial/PortController.h"
+#include "shell/MainForm.h"
+#include "shell/Program.h"
+#include "shell/QtUi.h"
+#include "terminal/Terminal.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPlainTextEdit>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Station
+{
+    Station()
+    {
+        port = ports.add("COM1");
+        program.start();
+        program.languageOk();
+        program.portController->openFromDialog();
+        program.Form1->Check_AutoClr->setChecked(false); // clear only above 1000 lines
+    }
+
+    fakes::FakeSerialPorts ports;
+    fakes::FakeDialogs dialogs;
+    fakes::FakeSystem system;
+    std::shared_ptr<fakes::PortState> port;
+    Program program {ports, dialogs, system};
+};
+
+// A radio chunk: printable text with a line break every 62 characters.
+fakes::Bytes chunkOf(std::size_t size)
+{
+    fakes::Bytes bytes;
+    for (std::size_t i = 0; bytes.size() < size; ++i) {
+        if (i % 64 == 62)
+            bytes.insert(bytes.end(), {'\r', '\n'});
+        else
+            bytes.push_back(static_cast<std::uint8_t>('A' + i % 26));
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+// What the area already shows: lines of text, or for hex display one run of hex groups
+// (hex text has no line breaks; it wraps at 23 groups a line in this area).
+QString shownLines(int lines, bool hex)
+{
+    QString text;
+    for (int i = 0; i < lines; ++i)
+        text += hex
+            ? QString("41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 ")
+            : QString("%1 previous line of received text\n").arg(i);
+    return text;
+}
+
+void receivePoll(benchmark::State& state)
+{
+    const std::size_t size = static_cast<std::size_t>(state.range(0));
+    const bool hex = state.range(1) != 0;
+    const int startLines = static_cast<int>(state.range(2));
+    Station station;
+    station.program.Form1->Check_RecHex->setChecked(hex);
+    QPlainTextEdit* area = station.program.Form1->Memo_Rec;
+    const fakes::Bytes chunk = chunkOf(size);
+    const QString start = shownLines(startLines, hex);
+    area->setPlainText(start);
+    for (auto _ : state) {
+        // Keep the area near its starting size: refill it before auto clear would empty it.
+        if (station.program.ui->shownLineCount(core::Ctl::Memo_Rec) > startLines + 40) {
+            state.PauseTiming();
+            area->setPlainText(start);
+            station.program.ui->shownLineCount(core::Ctl::Memo_Rec);
+            state.ResumeTiming();
+        }
+        station.port->feed(chunk);
+        station.program.terminal->recDataTimer();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+
+} // namespace
+
+// Chunk size (96 bytes: 19200 bit/s for 50 ms; 1024: the most one poll takes), hex display,
+// lines already shown.
+BENCHMARK(receivePoll)
+    ->ArgNames({"bytes", "hex", "lines"})
+    ->ArgsProduct({{96, 1024}, {0, 1}, {0, 950}})
+    ->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
