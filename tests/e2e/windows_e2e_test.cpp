@@ -1,0 +1,182 @@
+// The real windows of two programs against simulated radios on ptys, over the real serial layer:
+// clicks on the controls, the program's own timers, scripted message boxes.
+#include "FakeDialogs.h"
+#include "SimProcess.h"
+#include "platform/PosixSerialPort.h"
+#include "platform/System.h"
+#include "platform/Widgets.h"
+#include "radio/ProgressForm.h"
+#include "regtest/TestForm.h"
+#include "serial/SerialForm.h"
+#include "shell/LanguageForm.h"
+#include "shell/MainForm.h"
+#include "shell/Program.h"
+#include "terminal/RevealGesture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+// Runs the event loop (timers included) until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > milliseconds)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// One technician's PC: the program with its windows, a real serial layer and real sleeps.
+struct Station
+{
+    explicit Station(int comNumber) : com(comNumber)
+    {
+        program.start();
+        program.Form2->BitBtn1->click();
+    }
+
+    void openPort()
+    {
+        program.Form1->Speed_O->click();
+        program.Serial_Form->Comb_ComNo->setCurrentIndex(com - 1);
+        program.Serial_Form->ComboBaudRate->setCurrentIndex(1); // 9600
+        program.Serial_Form->Button1->click();
+        ASSERT_TRUE(program.link.handle.isValid());
+    }
+
+    std::string received() const { return program.Form1->Memo_Rec->toPlainText().toStdString(); }
+    std::string status(int panel) const
+    {
+        return program.Form1->statusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
+    }
+
+    int com;
+    platform::PosixSerialPorts ports;
+    fakes::FakeDialogs dialogs;
+    platform::RealSystem system;
+    Program program {ports, dialogs, system};
+};
+
+class WindowsEndToEnd : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
+        ::setenv("RADIOMODEM_COM2", sim.ptyPath(2).c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ::unsetenv("RADIOMODEM_COM1");
+        ::unsetenv("RADIOMODEM_COM2");
+    }
+
+    simtest::SimProcess sim {{"--link", "--speed", "9600", "--speed2", "9600", "--channel", "7"}};
+};
+
+} // namespace
+
+TEST_F(WindowsEndToEnd, readButtonFindsTheRadioAndFillsTheParameterBoxes)
+{
+    Station a(1);
+    a.program.Form1->Speed_R->click();
+    ASSERT_TRUE(waitFor([&] { return !a.dialogs.shown.empty(); }, 20000));
+    EXPECT_EQ(a.dialogs.shown[0].text, "参数读取成功");
+    EXPECT_EQ(a.dialogs.shown[0].caption, "读参数");
+    EXPECT_EQ(a.program.Form1->EditModelVer->text(), "TALVEX1.2");
+    EXPECT_EQ(a.program.Form1->ComboChnn->currentText(), "NO.7");
+    EXPECT_EQ(a.program.Form1->ComboRadioSerBaud->currentText(), "9600");
+    EXPECT_EQ(a.program.Form1->ComboRadioParity->currentIndex(), 0);
+    EXPECT_TRUE(a.program.Form1->Speed_W->isEnabled());
+    EXPECT_TRUE(a.program.Form1->FileWrite->isEnabled());
+    EXPECT_EQ(a.status(2), "9600-N-1");
+    EXPECT_FALSE(a.program.Form_Progress->isVisible());
+    EXPECT_TRUE(a.program.Form1->Timer_RecData->isActive()) << "the terminal polls again";
+}
+
+TEST_F(WindowsEndToEnd, textTypedAtOneStationArrivesAtTheOtherWithMatchingCounters)
+{
+    Station a(1);
+    Station b(2);
+    a.openPort();
+    b.openPort();
+    a.program.Form1->Memo_Trtt->setPlainText("Hello radio\n数传 link");
+    a.program.Form1->Button_ManulTrtt->click();
+    // Eleven letters, CR LF, two Chinese characters of three bytes each, five more.
+    const std::string expected = "Hello radio\n数传 link";
+    ASSERT_TRUE(waitFor([&] { return b.received() == expected; }, 5000)) << b.received();
+    EXPECT_EQ(a.status(4), "TX : 24");
+    EXPECT_EQ(b.status(5), "RX : 24");
+
+    b.program.Form1->Check_RecHex->setChecked(true);
+    a.program.Form1->Check_TrttHex->setChecked(true);
+    a.program.Form1->Memo_Trtt->setPlainText("55 aa 0d");
+    a.program.Form1->Button_ManulTrtt->click();
+    ASSERT_TRUE(waitFor([&] { return b.received() == expected + "55 AA 0D "; }, 5000))
+        << b.received();
+    EXPECT_EQ(b.status(5), "RX : 27");
+}
+
+TEST_F(WindowsEndToEnd, echoTestBetweenTwoWindowsReachesAFullSuccessRate)
+{
+    Station measuring(1);
+    Station echo(2);
+    for (Station* s : {&measuring, &echo}) {
+        // The reveal gesture, right away after start.
+        s->program.Form1->Panel11->clicked();
+        s->program.Form1->Panel10->clicked();
+        ASSERT_TRUE(s->program.Form1->Panel2->isVisible());
+        s->openPort();
+        s->program.Form1->Memo_Trtt->setPlainText("ECHO TEST 0123456789");
+    }
+    measuring.program.Form1->CheckTrtt->setChecked(true);
+    echo.program.Form1->PanelTrttTest->clicked();
+    measuring.program.Form1->PanelTrttTest->clicked();
+    EXPECT_EQ(measuring.program.Form1->Edit_TrttPerio->text(), "2000");
+    EXPECT_TRUE(measuring.program.Form1->Check_AutoTrtt->isChecked());
+    EXPECT_FALSE(measuring.program.Form1->Check_AutoTrtt->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return measuring.program.Form1->Edit2->text() == "2"; }, 15000))
+        << measuring.program.Form1->Edit1->text().toStdString();
+    EXPECT_EQ(measuring.program.Form1->Edit4->text(), "0");
+    EXPECT_EQ(measuring.program.Form1->Edit3->text(), "100.0000");
+    measuring.program.Form1->PanelTrttTest->clicked();
+    EXPECT_FALSE(measuring.program.Form1->Check_AutoTrtt->isChecked());
+    EXPECT_TRUE(measuring.program.Form1->Check_AutoTrtt->isEnabled());
+}
+
+TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheMainWindow)
+{
+    Station a(1);
+    a.openPort();
+    a.program.gesture->speedButton2Click();
+    a.program.Form1->Test_M->trigger();
+    TFormTest& dialog = *a.program.FormTest;
+    ASSERT_TRUE(dialog.isVisible());
+    dialog.Edit3->setText("1f");
+    dialog.Edit4->setText("3C");
+    dialog.Button4->click();
+    EXPECT_EQ(dialog.EditDis->text(), "55 AA 04 88 1F 3C 00 E7 ");
+    dialog.Edit2->setText("1F");
+    dialog.Button3->click();
+    EXPECT_EQ(dialog.EditDis->text(), "55 AA 03 99 3C 00 D8 ");
+    EXPECT_TRUE(a.dialogs.shown.empty());
+}
