@@ -42,8 +42,12 @@ bool IsWriteAck(const std::uint8_t* buffer, std::size_t size)
 
 CommandFrame makeFrame(std::uint8_t command, const std::vector<std::uint8_t>& data)
 {
-    CommandFrame frame {kHeader1, kHeader2, static_cast<std::uint8_t>(data.size() + 2), command};
-    frame.insert(frame.end(), data.begin(), data.end());
+    CommandFrame frame(data.size() + 6, 0);
+    frame[0] = kHeader1;
+    frame[1] = kHeader2;
+    frame[2] = static_cast<std::uint8_t>(data.size() + 2);
+    frame[3] = command;
+    std::copy(data.begin(), data.end(), frame.begin() + 4);
     AppendChecksum(frame);
     return frame;
 }
