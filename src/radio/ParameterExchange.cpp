@@ -337,15 +337,22 @@ void ParameterExchange::OnConnectPoll(std::uint32_t waiting, unsigned errors)
         m_ui.setProgressValue(Ctl::ProgressBar1, kProbeBarOffset - m_state.attemptsLeft);
 }
 
+// Moves on to the next request while steps are left; false once the last answer is in.
+bool ParameterExchange::advanceStep()
+{
+    if (m_state.step >= kSteps - 1)
+        return false;
+    ++m_state.step;
+    m_ui.setProgressValue(Ctl::ProgressBar1, m_state.step);
+    return true;
+}
+
 bool ParameterExchange::OnReadResult()
 {
     if (!m_state.sendPending)
         return true;
-    if (m_state.step < kSteps - 1) {
-        ++m_state.step;
-        m_ui.setProgressValue(Ctl::ProgressBar1, m_state.step);
+    if (advanceStep())
         return false;
-    }
     FillParameterControls(m_radio, m_link.settings, m_ui);
     finishOperation();
     report("Read correct!", "参数读取成功", "读参数");
@@ -358,11 +365,8 @@ bool ParameterExchange::OnWriteResult()
 {
     if (!m_state.sendPending)
         return true;
-    if (m_state.step < kSteps - 1) {
-        ++m_state.step;
-        m_ui.setProgressValue(Ctl::ProgressBar1, m_state.step);
+    if (advanceStep())
         return false;
-    }
     finishOperation();
     report("Write correct!", "参数设置成功", "写参数");
     followSerialMode();

@@ -64,6 +64,7 @@ private:
     void StartRead();
     void StartWrite();
     void OnConnectPoll(std::uint32_t waiting, unsigned errors);
+    bool advanceStep();
     bool OnReadResult();
     bool OnWriteResult();
     void OnExchangeFailure();

@@ -50,16 +50,19 @@ TEST_F(TerminalTest, spacesAreTextButNoHexBytes)
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+// A refused send: the language, whether a port is open, and the message it gets.
+struct RefusalRow
+{
+    bool english;
+    bool portOpen;
+    ShownMessage::Kind kind;
+    std::string text;
+    std::string caption;
+};
+
 TEST_F(TerminalTest, manualSendRefusalsInBothLanguages)
 {
-    const struct
-    {
-        bool english;
-        bool portOpen;
-        ShownMessage::Kind kind;
-        std::string text;
-        std::string caption;
-    } rows[] = {
+    const RefusalRow rows[] = {
         {true, false, ShownMessage::Message, "Port not opened", ""},
         {false, false, ShownMessage::Box, "串口未打开", "ERROR"},
         {true, true, ShownMessage::Message, "String is empty", ""},
@@ -85,14 +88,7 @@ TEST_F(TerminalTest, manualSendRefusalsInBothLanguages)
 
 TEST_F(TerminalTest, autoSendSwitchRefusalsUncheckTheBox)
 {
-    const struct
-    {
-        bool english;
-        bool portOpen;
-        ShownMessage::Kind kind;
-        std::string text;
-        std::string caption;
-    } rows[] = {
+    const RefusalRow rows[] = {
         {true, false, ShownMessage::Box, "Port not opened", "Write"},
         {false, false, ShownMessage::Box, "串口未打开", "ERROR"},
         {true, true, ShownMessage::Message, "String is empty", ""},
