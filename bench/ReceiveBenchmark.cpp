@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPlainTextEdit>
 
 #include <benchmark/benchmark.h>
 
@@ -48,16 +47,16 @@ fakes::Bytes chunkOf(std::size_t size)
     return bytes;
 }
 
-// What the area already shows: lines of text, or for hex display one run of hex groups
-// (hex text has no line breaks; it wraps at 23 groups a line in this area).
-QString shownLines(int lines, bool hex)
+// Fills the area as earlier polls would have: lines of text, or for hex display one run of hex
+// groups (hex text has no line breaks; it wraps at 23 groups a line in this area).
+void showLines(QtUi& ui, int lines, bool hex)
 {
-    QString text;
+    ui.setText(core::Ctl::Memo_Rec, "");
     for (int i = 0; i < lines; ++i)
-        text += hex
-            ? QString("41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 ")
-            : QString("%1 previous line of received text\n").arg(i);
-    return text;
+        ui.appendText(core::Ctl::Memo_Rec,
+            hex ? "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 "
+                : std::to_string(i) + " previous line of received text\r\n");
+    ui.shownLineCount(core::Ctl::Memo_Rec);
 }
 
 void receivePoll(benchmark::State& state)
@@ -67,16 +66,14 @@ void receivePoll(benchmark::State& state)
     const int startLines = static_cast<int>(state.range(2));
     Station station;
     station.program.Form1->Check_RecHex->setChecked(hex);
-    QPlainTextEdit* area = station.program.Form1->Memo_Rec;
+    QtUi& ui = *station.program.ui;
     const fakes::Bytes chunk = chunkOf(size);
-    const QString start = shownLines(startLines, hex);
-    area->setPlainText(start);
+    showLines(ui, startLines, hex);
     for (auto _ : state) {
         // Keep the area near its starting size: refill it before auto clear would empty it.
-        if (station.program.ui->shownLineCount(core::Ctl::Memo_Rec) > startLines + 40) {
+        if (ui.shownLineCount(core::Ctl::Memo_Rec) > startLines + 40) {
             state.PauseTiming();
-            area->setPlainText(start);
-            station.program.ui->shownLineCount(core::Ctl::Memo_Rec);
+            showLines(ui, startLines, hex);
             state.ResumeTiming();
         }
         station.port->feed(chunk);
