@@ -3,7 +3,7 @@
 # the simulator, e.g. scripts/run.sh --speed 4800 --parity even
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+bash scripts/build.sh radiomodem radiomodem-sim
 log=$(mktemp -t radiomodem-sim.XXXXXX.log)
 coproc SIM { exec build/tools/radio-sim/radiomodem-sim --log "$log" "$@"; }
 trap 'kill "$SIM_PID" 2>/dev/null || true' EXIT
