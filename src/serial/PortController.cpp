@@ -12,19 +12,17 @@ PortController::PortController(SerialLink& link, platform::SerialPortProvider& p
 void PortController::openFromDialog()
 {
     const std::string name = portNameForListIndex(m_ui.currentIndex(Ctl::Comb_ComNo));
-    bool closedOld = false;
     if (m_link.settings.portNumber >= 1 && m_link.settings.portNumber <= 8
         && m_link.handle.isValid()) {
         m_link.handle.port().purge(platform::PurgeTxAbort | platform::PurgeRxAbort
             | platform::PurgeTxClear | platform::PurgeRxClear);
         m_link.handle.close();
-        closedOld = true;
+        // Whatever ran on the old port ends here, before the new one takes over.
+        notifyClosed();
     }
     m_link.handle.assign(m_ports.open(name));
     m_link.settings.portNumber = static_cast<std::uint8_t>(name[3] - '0');
     if (!m_link.handle.isValid()) {
-        if (closedOld)
-            notifyClosed();
         m_dialogs.messageBox(m_language.pick("Port open error!", "打开通讯端口错误!"), "CommError",
             platform::MessageButtons::Ok);
         return;
@@ -40,6 +38,8 @@ void PortController::openFromDialog()
 
 bool PortController::applyPortSettings()
 {
+    if (!m_link.handle.isValid())
+        return false;
     auto& link = m_link.settings;
     platform::LineSettings line;
     // A failed read is not reported: the record goes back whatever it holds, and the port

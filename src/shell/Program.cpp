@@ -1,6 +1,7 @@
 #include "Program.h"
 
 #include "AboutForm.h"
+#include "Artwork.h"
 #include "LanguageForm.h"
 #include "MainForm.h"
 #include "QtUi.h"
@@ -16,6 +17,7 @@
 #include "terminal/Terminal.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -35,12 +37,15 @@ Program::Program(
     platform::SerialPortProvider& ports, platform::Dialogs& dialogs, platform::System& system)
     : m_system(system)
 {
+    // Dialogs without an icon of their own show the application's.
+    QApplication::setWindowIcon(shell::applicationIcon());
     Form2 = create<TForm2>();
     Form1 = create<TForm1>();
     Serial_Form = create<TSerial_Form>();
     Form_Progress = create<TForm_Progress>();
     AboutBox = create<TAboutBox>();
     FormTest = create<TFormTest>();
+    Serial_Form->setWindowIcon(shell::settingsIcon());
 
     ui = std::make_unique<QtUi>(*Form1, *Serial_Form, *Form_Progress, *FormTest);
     portController

@@ -92,7 +92,10 @@ TEST_F(PortControllerTest, chosenSpeedAndParityGoOnThePortWithOneStopBit)
 TEST_F(PortControllerTest, reopeningTheOpenPortPurgesClosesAndOpensItAgain)
 {
     open(0);
+    int closedCalls = 0;
+    controller.setOnClosed([&] { ++closedCalls; });
     open(0);
+    EXPECT_EQ(closedCalls, 1) << "work running on the old port is told it is gone";
     EXPECT_TRUE(link.handle.isValid());
     EXPECT_TRUE(com1->open);
     EXPECT_EQ(ports.attempts.size(), 2u);
