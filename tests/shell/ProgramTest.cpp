@@ -1,5 +1,6 @@
 #include "ProgramFixture.h"
 
+#include "ShellTestMain.h"
 #include "radio/ProgressForm.h"
 #include "regtest/TestForm.h"
 #include "serial/SerialForm.h"
@@ -216,4 +217,34 @@ TEST_F(ProgramTest, typingAPortNameLeavesNoEntrySelected)
     EXPECT_EQ(ports.attempts.back(), "COM0");
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!");
+}
+
+namespace {
+
+class Throwing : public QObject
+{
+public:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error("period overflow");
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
+TEST(RadioModemApplication, anExceptionFromAHandlerIsReportedAndTheLoopGoesOn)
+{
+    applicationDialogs().shown.clear();
+    Throwing receiver;
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    QCoreApplication::sendPostedEvents(&receiver);
+    ASSERT_EQ(applicationDialogs().shown.size(), 1u);
+    EXPECT_EQ(applicationDialogs().shown[0].kind, fakes::ShownMessage::Error);
+    EXPECT_EQ(applicationDialogs().shown[0].text, "period overflow");
+    bool ranAfter = false;
+    QTimer::singleShot(0, [&] { ranAfter = true; });
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ranAfter);
 }

@@ -5,6 +5,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTextBlock>
 
 #include "radio/ProgressForm.h"
@@ -113,4 +114,20 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
     EXPECT_EQ(joined(ui.shownLines(Ctl::Memo_Rec)), all);
     // Appends lay out only the paragraph they extend, which stays within about one line.
     EXPECT_LT(program.Form1->Memo_Rec->document()->lastBlock().length(), 200);
+}
+
+TEST_F(ProgramTest, scrollingToTheEndBringsTheLastReceivedLineIntoView)
+{
+    chooseLanguage(false);
+    QtUi& ui = *program.ui;
+    QPlainTextEdit* area = program.Form1->Memo_Rec;
+    for (int i = 0; i < 60; ++i) {
+        ui.appendText(Ctl::Memo_Rec, "received line " + std::to_string(i) + "\r\n");
+        ui.scrollToEnd(Ctl::Memo_Rec);
+    }
+    ui.appendText(Ctl::Memo_Rec, "the last one");
+    ui.scrollToEnd(Ctl::Memo_Rec);
+    const QTextCursor bottom = area->cursorForPosition(QPoint(5, area->viewport()->height() - 5));
+    EXPECT_EQ(bottom.block().text(), "the last one");
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
 }
