@@ -50,9 +50,11 @@ TEST_F(TerminalTest, spacesAreTextButNoHexBytes)
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-// A refused send: the language, whether a port is open, and the message it gets.
+// A refused send: by a click of manual send or by switching auto send on, the language,
+// whether a port is open, and the message it gets.
 struct RefusalRow
 {
+    bool autoSwitch;
     bool english;
     bool portOpen;
     ShownMessage::Kind kind;
@@ -60,22 +62,31 @@ struct RefusalRow
     std::string caption;
 };
 
-TEST_F(TerminalTest, manualSendRefusalsInBothLanguages)
+TEST_F(TerminalTest, refusedSendsInBothLanguagesSendNothing)
 {
     const RefusalRow rows[] = {
-        {true, false, ShownMessage::Message, "Port not opened", ""},
-        {false, false, ShownMessage::Box, "串口未打开", "ERROR"},
-        {true, true, ShownMessage::Message, "String is empty", ""},
-        {false, true, ShownMessage::Box, "发送字符串为空", "传送"},
+        {false, true, false, ShownMessage::Message, "Port not opened", ""},
+        {false, false, false, ShownMessage::Box, "串口未打开", "ERROR"},
+        {false, true, true, ShownMessage::Message, "String is empty", ""},
+        {false, false, true, ShownMessage::Box, "发送字符串为空", "传送"},
+        {true, true, false, ShownMessage::Box, "Port not opened", "Write"},
+        {true, false, false, ShownMessage::Box, "串口未打开", "ERROR"},
+        {true, true, true, ShownMessage::Message, "String is empty", ""},
+        {true, false, true, ShownMessage::Box, "发送字符串为空", "传送"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
+        SCOPED_TRACE(row.text + (row.autoSwitch ? " (auto send)" : " (manual send)"));
         dialogs.shown.clear();
         language.value = row.english ? 1 : 0;
         if (row.portOpen)
             openPort();
+        else
+            link.handle.close();
         setSendText(row.portOpen ? "" : "data");
-        terminal.manualTrttClick();
+        if (row.autoSwitch)
+            ui.setChecked(Ctl::Check_AutoTrtt, true);
+        else
+            terminal.manualTrttClick();
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ(row.kind, dialogs.shown[0].kind);
         EXPECT_EQ(row.text, dialogs.shown[0].text);
@@ -83,29 +94,6 @@ TEST_F(TerminalTest, manualSendRefusalsInBothLanguages)
         EXPECT_TRUE(port->writes.empty());
         EXPECT_EQ(0, state.TxCount);
         EXPECT_EQ("TX :0", ui.statusText(4));
-    }
-}
-
-TEST_F(TerminalTest, autoSendSwitchRefusalsUncheckTheBox)
-{
-    const RefusalRow rows[] = {
-        {true, false, ShownMessage::Box, "Port not opened", "Write"},
-        {false, false, ShownMessage::Box, "串口未打开", "ERROR"},
-        {true, true, ShownMessage::Message, "String is empty", ""},
-        {false, true, ShownMessage::Box, "发送字符串为空", "传送"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
-        dialogs.shown.clear();
-        language.value = row.english ? 1 : 0;
-        if (row.portOpen)
-            openPort();
-        setSendText(row.portOpen ? "" : "data");
-        ui.setChecked(Ctl::Check_AutoTrtt, true);
-        ASSERT_EQ(1u, dialogs.shown.size());
-        EXPECT_EQ(row.kind, dialogs.shown[0].kind);
-        EXPECT_EQ(row.text, dialogs.shown[0].text);
-        EXPECT_EQ(row.caption, dialogs.shown[0].caption);
         EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
         EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
         EXPECT_EQ(0, ui.timerStarts[TimerId::TrttData]);
