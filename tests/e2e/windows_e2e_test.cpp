@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -179,4 +180,55 @@ TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheM
     dialog.Button3->click();
     EXPECT_EQ(dialog.EditDis->text(), "55 AA 03 99 3C 00 D8 ");
     EXPECT_TRUE(a.dialogs.shown.empty());
+}
+
+TEST_F(WindowsEndToEnd, writeButtonChangesTheRadioAndThePcPortFollowsItsSerialMode)
+{
+    Station a(1);
+    TForm1& f = *a.program.Form1;
+    f.Speed_R->click();
+    ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 1; }, 20000));
+    f.ComboChnn->setCurrentIndex(20);
+    f.ComboRadioSerBaud->setCurrentIndex(3); // 2400
+    f.ComboRadioParity->setCurrentIndex(1); // odd
+    f.Speed_W->click();
+    ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 2; }, 20000));
+    EXPECT_EQ(a.dialogs.shown[1].text, "参数设置成功");
+    EXPECT_EQ(a.dialogs.shown[1].caption, "写参数");
+    EXPECT_EQ(a.status(2), "2400-O-1");
+    EXPECT_EQ(a.program.link.settings.timeoutBase, 11);
+
+    // The radio now lives at 2400 odd on channel 21: the next Read finds it at once.
+    f.Speed_R->click();
+    ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 3; }, 20000));
+    EXPECT_EQ(a.dialogs.shown[2].text, "参数读取成功");
+    EXPECT_EQ(f.ComboChnn->currentText(), "NO.21");
+    EXPECT_EQ(f.ComboRadioSerBaud->currentText(), "2400");
+    EXPECT_EQ(f.ComboRadioParity->currentText(), "奇检验");
+    const auto log = sim.logLines();
+    const auto probes = std::count_if(log.begin(), log.end(), [](const std::string& line) {
+        return line.find("2400-O answered 55 AA 03 27") != std::string::npos;
+    });
+    EXPECT_EQ(probes, 2) << "one probe and read step 0, with no probe at other settings";
+}
+
+TEST(WindowsEndToEndFaults, cablePulledDuringAReadEndsItWithAMessageAndAClosedPort)
+{
+    // At 1200 bit/s the three answers after read step 0 take longer than the simulator waits
+    // before its device disappears.
+    simtest::SimProcess sim({"--vanish-after", "2", "--speed", "1200"});
+    ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
+    Station a(1);
+    a.program.Serial_Form->ComboBaudRate->setCurrentIndex(4);
+    a.program.Serial_Form->Button1->click();
+    a.program.Form1->Speed_R->click();
+    ASSERT_TRUE(waitFor([&] { return !a.dialogs.shown.empty(); }, 20000));
+    ::unsetenv("RADIOMODEM_COM1");
+    EXPECT_EQ(a.dialogs.shown[0].text, "参数读取失败,通讯端口设备已断开");
+    EXPECT_FALSE(a.program.Form_Progress->isVisible());
+    EXPECT_FALSE(a.program.link.handle.isValid());
+    EXPECT_EQ(a.status(3), "已断开");
+    EXPECT_FALSE(a.program.Form1->Timer_SdCmd->isActive());
+    EXPECT_FALSE(a.program.Form1->Timer_RecCmd->isActive());
+    EXPECT_FALSE(a.program.Form1->Speed_W->isEnabled());
 }
