@@ -48,7 +48,7 @@ std::string toCrLf(const QString& text)
 } // namespace
 
 QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TFormTest& test)
-    : m_form1(form1), m_serialForm(serialForm), m_progress(progress), m_test(test)
+    : m_form1(form1), m_progress(progress)
 {
     m_widgets = {
         {Ctl::EditModelVer, form1.EditModelVer},

@@ -65,9 +65,7 @@ private:
     int countLines(QPlainTextEdit* edit, LineCache& cache) const;
 
     TForm1& m_form1;
-    TSerial_Form& m_serialForm;
     TForm_Progress& m_progress;
-    TFormTest& m_test;
     std::map<core::Ctl, QWidget*> m_widgets;
     std::map<core::Ctl, core::TextColor> m_colors;
     int m_progressValue = 0;
