@@ -1,0 +1,179 @@
+// Received frames, the write acknowledgement, the parameter answers and the write frames.
+// The whole input is taken as a received buffer; its bytes also choose the parameter boxes and
+// the ID text of the write frames.
+#include "FakeUi.h"
+#include "FuzzCheck.h"
+#include "RadioModel.h"
+#include "radio/CommandFrame.h"
+#include "radio/RadioParameters.h"
+#include "serial/SerialLink.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+using core::Ctl;
+using Bytes = std::vector<std::uint8_t>;
+
+void checkValidation(const Bytes& buffer)
+{
+    const bool valid = radio::ValidateFrame(buffer);
+    const bool ack = radio::IsWriteAck(buffer);
+    FUZZ_CHECK(ack
+        == (buffer.size() >= radio::kWriteAck.size()
+            && std::equal(radio::kWriteAck.begin(), radio::kWriteAck.end(), buffer.begin())));
+    FUZZ_CHECK(!(ack && valid)); // the acknowledgement's length 2 is below the valid range
+    if (buffer.size() < 3 || buffer[0] != radio::kHeader1 || buffer[1] != radio::kHeader2) {
+        FUZZ_CHECK(!valid);
+        return;
+    }
+    const std::size_t length = buffer[2];
+    if (length < radio::kMinValidLength || length > radio::kMaxValidLength) {
+        FUZZ_CHECK(!valid);
+        return;
+    }
+    if (buffer.size() < length + 2) {
+        FUZZ_CHECK(!valid);
+        return;
+    }
+    // Sealing the frame's first L + 2 bytes with their sum always gives a valid frame, and the
+    // same one when the buffer already was valid.
+    radio::CommandFrame sealed(buffer.begin(), buffer.begin() + static_cast<long>(length + 2));
+    radio::AppendChecksum(sealed);
+    FUZZ_CHECK(sealed.size() == length + 4);
+    FUZZ_CHECK(radio::ValidateFrame(sealed));
+    if (buffer.size() < length + 4) {
+        FUZZ_CHECK(!valid);
+        return;
+    }
+    FUZZ_CHECK(valid == std::equal(sealed.begin(), sealed.end(), buffer.begin()));
+    if (!valid)
+        return;
+    Bytes longer = buffer;
+    longer.push_back(0xFF);
+    FUZZ_CHECK(radio::ValidateFrame(longer)); // bytes after the frame are ignored
+    FUZZ_CHECK(!radio::ValidateFrame(buffer.data(), length + 3, 0x55, 0xAA));
+    Bytes altered = buffer;
+    altered[3] ^= 0x01; // the sum moves by one and cannot match any more
+    FUZZ_CHECK(!radio::ValidateFrame(altered));
+    Bytes shifted = {0x00};
+    shifted.insert(shifted.end(), buffer.begin(), buffer.end());
+    FUZZ_CHECK(!radio::ValidateFrame(shifted)); // only the start of a buffer is looked at
+}
+
+void checkAnswers(const Bytes& buffer, std::uint8_t speedIndex, std::uint8_t parityIndex)
+{
+    const bool valid = radio::ValidateFrame(buffer);
+    fakes::FakeUi ui;
+    ui.setStatusText(0, "before");
+    radio::RadioParameters radio;
+    const bool connected = radio::CheckConnectResponse(buffer, radio, ui);
+    if (connected) {
+        FUZZ_CHECK(valid && buffer[4] <= 16);
+        FUZZ_CHECK(ui.statusText(0) == radio::modelVersionText(buffer[5]));
+    } else {
+        FUZZ_CHECK(ui.statusText(0) == "before");
+    }
+    if (valid)
+        FUZZ_CHECK(radio.model == buffer[4] && radio.version == buffer[5]);
+
+    bool allRead = true;
+    for (int step = 0; step < 4; ++step) {
+        const bool taken = radio::ParseReadResponse(step, buffer, radio, ui);
+        FUZZ_CHECK(!taken || valid);
+        allRead = allRead && taken;
+    }
+    if (!allRead)
+        return;
+    for (std::size_t i = 0; i < 3; ++i)
+        FUZZ_CHECK(radio.id[i] == (buffer[4 + i] > 0x99 ? 0 : buffer[4 + i]));
+    FUZZ_CHECK(ui.text(Ctl::EditModelVer) == ui.statusText(0));
+
+    serial::LinkSettings link;
+    link.speedIndex = speedIndex;
+    link.parityIndex = parityIndex;
+    radio::FillParameterControls(radio, link, ui);
+    FUZZ_CHECK(radio.channel <= 128 && radio.airRate <= 5);
+    FUZZ_CHECK(ui.currentIndex(Ctl::ComboChnn)
+        == (radio.channel >= 1 && radio.channel <= 32 ? radio.channel - 1 : -1));
+    FUZZ_CHECK(ui.currentIndex(Ctl::ComboAirBaud) == (radio.airRate < 5 ? radio.airRate : -1));
+    FUZZ_CHECK(ui.text(Ctl::EditID) == radio::idBytesToText(radio.id));
+    const bool decimal = std::all_of(radio.id.begin(), radio.id.end(),
+        [](std::uint8_t b) { return (b >> 4) <= 9 && (b & 0x0F) <= 9; });
+    if (decimal)
+        FUZZ_CHECK(radio::idTextToBytes(ui.text(Ctl::EditID)) == radio.id);
+}
+
+// The write frames of the four steps for the chosen boxes, checked against the simulated
+// radio's own reading of them.
+void checkWriteFrames(FuzzedDataProvider& input)
+{
+    fakes::FakeUi ui;
+    const int air = input.ConsumeIntegralInRange(-1, 7);
+    const int channel = input.ConsumeIntegralInRange(-1, 40);
+    const int speed = input.ConsumeIntegralInRange(-1, 7);
+    const int parity = input.ConsumeIntegralInRange(-1, 3);
+    const std::string id = input.ConsumeRandomLengthString(8);
+    ui.setCurrentIndex(Ctl::ComboAirBaud, air);
+    ui.setCurrentIndex(Ctl::ComboChnn, channel);
+    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, speed);
+    ui.setCurrentIndex(Ctl::ComboRadioParity, parity);
+    ui.setText(Ctl::EditID, id);
+
+    const radio::CommandFrame prefixes[] = {radio::writeAirRatePrefix(), radio::writeIdPrefix(),
+        radio::writeChannelPrefix(), radio::writeSerialModePrefix()};
+    for (int step = 0; step < 4; ++step) {
+        radio::CommandFrame frame = prefixes[step];
+        const bool encoded = radio::EncodeWriteFrame(step, frame, ui);
+        FUZZ_CHECK(encoded == !radio::missingWriteValue(ui, step).has_value());
+        if (!encoded) {
+            FUZZ_CHECK(frame == prefixes[step]); // nothing made up
+            continue;
+        }
+        FUZZ_CHECK(radio::ValidateFrame(frame) && frame.size() == frame[2] + 4u);
+        FUZZ_CHECK(std::equal(frame.begin(), frame.begin() + 4, prefixes[step].begin()));
+        radiosim::Radio radio({}, 1);
+        const radiosim::Reply reply = radio.answer(frame);
+        switch (step) {
+        case 0:
+            FUZZ_CHECK(reply.verdict == radiosim::Verdict::Answered);
+            FUZZ_CHECK(radio.airRate() == (air > 5 ? 1 : air));
+            break;
+        case 1:
+            FUZZ_CHECK(radio.id() == radio::idTextToBytes(id));
+            if (id.size() == 6 && std::all_of(id.begin(), id.end(), ::isdigit))
+                FUZZ_CHECK(radio::idBytesToText(radio.id()) == id);
+            break;
+        case 2:
+            FUZZ_CHECK(radio.channel() == channel + 1);
+            break;
+        default:
+            if (speed <= 5 && parity <= 2) {
+                // The radio moves to exactly the speed and parity that the boxes show.
+                FUZZ_CHECK(reply.serialAfterAnswer.has_value());
+                FUZZ_CHECK(reply.serialAfterAnswer->baud
+                    == serial::baudForSpeedIndex(static_cast<std::uint8_t>(speed)));
+                FUZZ_CHECK(reply.serialAfterAnswer->parity
+                    == serial::parityForIndex(static_cast<std::uint8_t>(parity)));
+            }
+            break;
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const Bytes buffer(data, data + size);
+    checkValidation(buffer);
+    FuzzedDataProvider input(data, size);
+    const auto speedIndex = input.ConsumeIntegral<std::uint8_t>();
+    const auto parityIndex = input.ConsumeIntegral<std::uint8_t>();
+    checkAnswers(buffer, speedIndex, parityIndex);
+    checkWriteFrames(input);
+    return 0;
+}
