@@ -2,7 +2,7 @@
 # Installs what building, running and testing need, on Debian; does nothing when all is there.
 set -euo pipefail
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-    libbenchmark-dev fonts-wqy-microhei)
+    libbenchmark-dev fonts-wqy-microhei clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -8,3 +8,6 @@ export QT_QPA_PLATFORM=offscreen
 # parallel.
 ctest --test-dir build --output-on-failure -j"$(nproc)" -LE e2e
 ctest --test-dir build --output-on-failure -L e2e
+# The fuzz targets for a minute each, and the whole suite again under the sanitizers.
+bash scripts/fuzz.sh
+bash scripts/sanitize.sh

@@ -49,7 +49,7 @@ public:
     void step()
     {
         const bool wasRunning = running();
-        switch (m_input.ConsumeIntegralInRange(0, 12)) {
+        switch (m_input.ConsumeIntegralInRange(0, 13)) {
         case 0:
             break;
         case 1:
@@ -87,6 +87,9 @@ public:
             anyPort().refuseSettings = !anyPort().refuseSettings;
             break;
         case 11:
+            anyPort().stalled = !anyPort().stalled;
+            break;
+        case 12:
             ui.setCurrentIndex(Ctl::Comb_ComNo, m_input.ConsumeIntegralInRange(0, 2));
             ui.setCurrentIndex(Ctl::ComboBaudRate, m_input.ConsumeIntegralInRange(-1, 5));
             ui.setCurrentIndex(Ctl::ComboParity, m_input.ConsumeIntegralInRange(0, 2));
@@ -164,15 +167,14 @@ private:
     // One tick of both 10 ms timers, as the window system delivers them.
     void tick()
     {
+        const bool deviceGone = running() && openPortVanished();
         if (ui.isTimerActive(TimerId::SdCmd))
             exchange.sdCmdTimer();
-        if (ui.isTimerActive(TimerId::RecCmd)) {
-            const bool deviceGone = openPortVanished();
+        if (ui.isTimerActive(TimerId::RecCmd))
             exchange.recCmdTimer();
-            // A device that has gone ends the operation at the first poll, and is let go of.
-            if (deviceGone)
-                FUZZ_CHECK(!running() && !link.handle.isValid() && !openPortVanished());
-        }
+        // A device that has gone ends the operation within the tick, and is let go of.
+        if (deviceGone)
+            FUZZ_CHECK(!running() && !link.handle.isValid() && !openPortVanished());
         checkConsistent(true);
     }
 

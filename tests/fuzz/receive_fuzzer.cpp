@@ -6,6 +6,7 @@
 #include "FakeSerialPort.h"
 #include "FakeUi.h"
 #include "FuzzCheck.h"
+#include "serial/PortController.h"
 #include "terminal/HexText.h"
 #include "terminal/Terminal.h"
 
@@ -41,9 +42,11 @@ struct Station
     fakes::FakeDialogs dialogs;
     core::Language language;
     serial::SerialLink link;
+    fakes::FakeSerialPorts ports;
+    serial::PortController controller {link, ports, ui, dialogs, language};
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
     terminal::TerminalState state;
-    terminal::Terminal terminal {link, ui, dialogs, language, state};
+    terminal::Terminal terminal {link, controller, ui, dialogs, language, state};
 };
 
 // Line breaks in the area are always CR LF, and its text is whole UTF-8 characters.

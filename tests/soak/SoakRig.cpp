@@ -1,0 +1,158 @@
+#include "SoakRig.h"
+
+#include "FakeDialogs.h"
+#include "SimProcess.h"
+#include "platform/PosixSerialPort.h"
+#include "platform/System.h"
+#include "serial/SerialForm.h"
+#include "shell/LanguageForm.h"
+#include "shell/MainForm.h"
+#include "shell/Program.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <unistd.h>
+
+namespace soak {
+
+namespace {
+
+// About 40 bytes every 210 ms or more each way (period 300 ms is a send every 21st 10 ms
+// tick): some 200 bytes/s against the 1920 bytes/s that 19200 bit/s carries, and far below
+// the 1024 bytes a 50 ms receive poll takes.
+const char* const kSendText = "SOAK 0123456789 ABCDEF abcdef 数传\n";
+const char* const kPeriodMs = "300";
+
+// One program with its windows, on the real serial layer.
+struct Station
+{
+    explicit Station(int comNumber)
+    {
+        program.start();
+        program.Form2->BitBtn1->click();
+        program.Form1->Speed_O->click();
+        program.Serial_Form->Comb_ComNo->setCurrentIndex(comNumber - 1);
+        program.Serial_Form->ComboBaudRate->setCurrentIndex(0); // 19200, the radios' speed
+        program.Serial_Form->Button1->click();
+        program.Form1->Memo_Trtt->setPlainText(kSendText);
+        program.Form1->Edit_TrttPerio->setText(kPeriodMs);
+    }
+
+    StationFigures figures() const
+    {
+        const TForm1& f = *program.Form1;
+        return {program.terminalState.TxCount, program.terminalState.RxCount,
+            f.statusPanels[4]->text().toStdString(), f.statusPanels[5]->text().toStdString()};
+    }
+
+    platform::PosixSerialPorts ports;
+    fakes::FakeDialogs dialogs;
+    platform::RealSystem system;
+    Program program {ports, dialogs, system};
+};
+
+// Runs the event loop, the programs' timers included, for the given time or until done()
+// says so; done() is given the time passed.
+void runFor(qint64 milliseconds, const std::function<bool(qint64)>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (done(clock.elapsed()))
+            return;
+    }
+}
+
+} // namespace
+
+long residentKb()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+SoakFigures runSoak(int seconds)
+{
+    simtest::SimProcess sim({"--link", "--speed", "19200", "--speed2", "19200"});
+    ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
+    ::setenv("RADIOMODEM_COM2", sim.ptyPath(2).c_str(), 1);
+    SoakFigures figures;
+    {
+        Station a(1);
+        Station b(2);
+        Station* const stations[] = {&a, &b};
+        for (Station* s : stations)
+            s->program.Form1->Check_AutoTrtt->setChecked(true);
+
+        const qint64 total = seconds * 1000LL;
+        const qint64 warmUp = std::min<qint64>(10'000, total / 6);
+        qint64 nextSwitch = 5'000;
+        qint64 nextSample = 0;
+        bool warm = false;
+        runFor(total, [&](qint64 now) {
+            if (now >= nextSwitch) {
+                // Each side switches both its send and its receive mode, out of step with the
+                // other, so text and hex cross the air in all four pairings.
+                Station* s = stations[figures.modeSwitches % 2];
+                for (QCheckBox* box :
+                    {s->program.Form1->Check_TrttHex, s->program.Form1->Check_RecHex})
+                    box->setChecked(!box->isChecked());
+                ++figures.modeSwitches;
+                nextSwitch += 2'500;
+            }
+            if (now >= nextSample) {
+                const long rss = residentKb();
+                figures.rssPeakKb = std::max(figures.rssPeakKb, rss);
+                if (!warm && now >= warmUp) {
+                    figures.rssWarmKb = rss;
+                    warm = true;
+                }
+                nextSample += 1'000;
+            }
+            return false;
+        });
+        figures.seconds = seconds;
+        figures.rssEndKb = residentKb();
+        for (Station* s : stations)
+            s->program.Form1->Check_AutoTrtt->setChecked(false);
+        // What is still on the air arrives within a fraction of a second; stop once both
+        // counters have stood still for two seconds.
+        StationFigures lastA;
+        StationFigures lastB;
+        qint64 still = 0;
+        runFor(30'000, [&](qint64 now) {
+            const StationFigures fa = a.figures();
+            const StationFigures fb = b.figures();
+            if (fa.tx != lastA.tx || fa.rx != lastA.rx || fb.tx != lastB.tx || fb.rx != lastB.rx)
+                still = now;
+            lastA = fa;
+            lastB = fb;
+            return now - still > 2'000;
+        });
+        figures.a = a.figures();
+        figures.b = b.figures();
+    }
+    for (const std::string& line : sim.logLines())
+        figures.droppedLogLines += line.find(" dropped") != std::string::npos ? 1 : 0;
+    ::unsetenv("RADIOMODEM_COM1");
+    ::unsetenv("RADIOMODEM_COM2");
+    return figures;
+}
+
+} // namespace soak
