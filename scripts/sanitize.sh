@@ -11,6 +11,5 @@ cmake --build build-asan -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -LE e2e
 ctest --test-dir build-asan --output-on-failure -L e2e
