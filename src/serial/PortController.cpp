@@ -12,8 +12,12 @@ PortController::PortController(SerialLink& link, platform::SerialPortProvider& p
 void PortController::openFromDialog()
 {
     const std::string name = portNameForListIndex(m_ui.currentIndex(Ctl::Comb_ComNo));
-    if (m_link.handle.isValid() && m_link.handle.port().isGone())
-        deviceGone();
+    // A device that went since the port was opened: what ran on it ends as with a pulled
+    // adapter; whether the chosen port opens now is what the user learns next.
+    if (m_link.handle.isValid() && m_link.handle.port().isGone()) {
+        closeSteps();
+        notifyClosed(CloseReason::DeviceGone);
+    }
     if (m_link.settings.portNumber >= 1 && m_link.settings.portNumber <= 8
         && m_link.handle.isValid()) {
         m_link.handle.port().purge(platform::PurgeTxAbort | platform::PurgeRxAbort
