@@ -11,5 +11,6 @@ cmake --build build-asan -j"$(nproc)"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -LE e2e
+ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -LE "e2e|long"
 ctest --test-dir build-asan --output-on-failure -L e2e
+ctest --test-dir build-asan --output-on-failure -L long
