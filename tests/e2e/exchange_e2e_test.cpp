@@ -138,6 +138,41 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.7");
 }
 
+TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndId)
+{
+    // Air rate 5 is not in the hidden air-rate list, and FF FF FF is not a decimal ID.
+    ExchangeRig rig({"--air-rate", "5", "--id", "0xFFFFFF"});
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    ASSERT_EQ(rig.dialogs.shown[0].text, "参数读取成功");
+    EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboAirBaud), -1);
+    EXPECT_EQ(rig.ui.text(Ctl::EditID), "000000");
+
+    rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
+    ASSERT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.21");
+    rig.exchange.speedWClick();
+    e2e::runAll({&rig}, kTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 2u);
+    EXPECT_EQ(rig.dialogs.shown[1].text, "参数设置成功");
+    EXPECT_EQ(rig.dialogs.shown[1].caption, "写参数");
+
+    const Combination at {1, 0};
+    std::vector<std::string> expected = readExchange(at);
+    for (const char* hex : {"55 AA 03 27 00 00 2A", "55 AA 04 20 05 05 00 2E",
+             "55 AA 05 32 FF FF FF 03 34", "55 AA 06 07 15 00 00 00 00 22", "55 AA 03 28 01 00 2C"})
+        expected.push_back(frame(at, "answered", hex));
+    EXPECT_EQ(rig.frames(), expected);
+
+    // The radio kept its air rate and took the channel.
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 3u);
+    EXPECT_EQ(rig.dialogs.shown[2].text, "参数读取成功");
+    EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.21");
+    EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboAirBaud), -1);
+}
+
 TEST(ExchangeEndToEnd, withoutARadioTheProbeGivesUpAfter19AttemptsWhereItStarted)
 {
     ExchangeRig rig({"--no-answer"});
