@@ -47,8 +47,6 @@ struct WriteValues
     std::uint8_t channel = 0; // counted from 1
     std::uint8_t speedIndex = 0;
     std::uint8_t parityIndex = 0;
-
-    bool operator==(const WriteValues&) const = default;
 };
 
 // A value that a write cannot do without. The air rate and the ID come together from a read.

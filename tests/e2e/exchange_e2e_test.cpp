@@ -60,6 +60,17 @@ std::vector<std::string> readExchange(const Combination& at)
         frame(at, "answered", "55 AA 03 26 00 00 29")};
 }
 
+// A read, then a write of the four frames given (air rate, ID, channel, serial mode).
+std::vector<std::string> readThenWrite(
+    const Combination& at, std::initializer_list<const char*> writeFrames)
+{
+    std::vector<std::string> frames = readExchange(at);
+    frames.push_back(frame(at, "answered", kProbeHex));
+    for (const char* hex : writeFrames)
+        frames.push_back(frame(at, "answered", hex));
+    return frames;
+}
+
 platform::LineSettings portSettings(ExchangeRig& rig)
 {
     platform::LineSettings line;
@@ -115,11 +126,9 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     ASSERT_EQ(rig.dialogs.shown.size(), 2u);
     EXPECT_EQ(rig.dialogs.shown[1].text, "参数设置成功");
 
-    const Combination before {1, 0};
-    std::vector<std::string> expected = readExchange(before);
-    for (const char* hex : {"55 AA 03 27 00 00 2A", "55 AA 04 20 05 01 00 2A",
-             "55 AA 05 32 12 34 56 00 D3", "55 AA 06 07 07 00 00 00 00 14", "55 AA 03 28 23 00 4E"})
-        expected.push_back(frame(before, "answered", hex));
+    const auto expected = readThenWrite({1, 0},
+        {"55 AA 04 20 05 01 00 2A", "55 AA 05 32 12 34 56 00 D3", "55 AA 06 07 07 00 00 00 00 14",
+            "55 AA 03 28 23 00 4E"});
     EXPECT_EQ(rig.frames(), expected);
 
     const platform::LineSettings line = portSettings(rig);
@@ -157,12 +166,11 @@ TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndI
     EXPECT_EQ(rig.dialogs.shown[1].text, "参数设置成功");
     EXPECT_EQ(rig.dialogs.shown[1].caption, "写参数");
 
-    const Combination at {1, 0};
-    std::vector<std::string> expected = readExchange(at);
-    for (const char* hex : {"55 AA 03 27 00 00 2A", "55 AA 04 20 05 05 00 2E",
-             "55 AA 05 32 FF FF FF 03 34", "55 AA 06 07 15 00 00 00 00 22", "55 AA 03 28 01 00 2C"})
-        expected.push_back(frame(at, "answered", hex));
-    EXPECT_EQ(rig.frames(), expected);
+    // Air rate 05 and ID FF FF FF go back as they came; channel 21 is 0x15.
+    EXPECT_EQ(rig.frames(),
+        readThenWrite({1, 0},
+            {"55 AA 04 20 05 05 00 2E", "55 AA 05 32 FF FF FF 03 34",
+                "55 AA 06 07 15 00 00 00 00 22", "55 AA 03 28 01 00 2C"}));
 
     // The radio kept its air rate and took the channel.
     rig.exchange.speedRClick();

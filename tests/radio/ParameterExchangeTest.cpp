@@ -68,6 +68,17 @@ protected:
         return commands;
     }
     const fakes::ShownMessage& lastMessage() const { return dialogs.shown.back(); }
+    // The radio leaves the first request with this command unanswered.
+    void withholdFirst(std::uint8_t command)
+    {
+        modem.tamper = [command, withheld = false](
+                           const Bytes& request, Bytes answer) mutable -> std::optional<Bytes> {
+            if (request[3] != command || withheld)
+                return answer;
+            withheld = true;
+            return std::nullopt;
+        };
+    }
     void expectIdle()
     {
         EXPECT_FALSE(ui.isTimerActive(TimerId::SdCmd));
@@ -333,14 +344,7 @@ TEST_F(WriteTest, acknowledgementNeedsSixBytesEndingIn22)
 
 TEST_F(ExchangeTest, retryRestartsTheReadAtStepZeroWithoutANewProbe)
 {
-    bool withheld = false;
-    modem.tamper = [&](const Bytes& request, Bytes answer) {
-        if (request[3] == radio::cmd::QueryChannel && !withheld) {
-            withheld = true;
-            return std::optional<Bytes>();
-        }
-        return std::optional<Bytes>(answer);
-    };
+    withholdFirst(radio::cmd::QueryChannel);
     dialogs.answers = {platform::MessageResult::Retry};
     read();
 
@@ -666,20 +670,25 @@ TEST_F(WriteTest, aWriteThatEndsPartWayNamesWhatTheRadioTookAndWhatNot)
 
 TEST_F(WriteTest, retryAfterAPartialWriteSendsAllFourAgain)
 {
-    bool withheld = false;
-    modem.tamper = [&](const Bytes& request, Bytes answer) {
-        if (request[3] == radio::cmd::WriteChannel && !withheld) {
-            withheld = true;
-            return std::optional<Bytes>();
-        }
-        return std::optional<Bytes>(answer);
-    };
+    withholdFirst(radio::cmd::WriteChannel);
     dialogs.answers = {platform::MessageResult::Retry};
     write();
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(lastMessage().text, "参数设置成功");
     EXPECT_EQ(sentCommands(),
         (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x20, 0x32, 0x07, 0x28}));
+    expectIdle();
+}
+
+TEST_F(WriteTest, retryTakesTheValuesAfreshAndRefusesWhenOneIsGone)
+{
+    withholdFirst(radio::cmd::WriteId);
+    dialogs.answers = {platform::MessageResult::Retry};
+    dialogs.onShow = [this](const fakes::ShownMessage&) { ui.setCurrentIndex(Ctl::ComboChnn, -1); };
+    write();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(lastMessage().text, "参数未写入:未选择信道号!");
+    EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32}));
     expectIdle();
 }
 
