@@ -53,8 +53,9 @@ public:
     // Timer_SdCmd and Timer_RecCmd.
     void sdCmdTimer();
     void recCmdTimer();
-    // The port was closed under a running operation: end it and say so. Idle, nothing happens.
-    void portClosed();
+    // The port was closed under a running operation: end it (and say so, unless its device
+    // went, which the port controller reports). Idle, nothing happens.
+    void portClosed(serial::PortController::CloseReason reason);
 
     const State& state() const { return m_state; }
     const RadioParameters& radioParameters() const { return m_radio; }
@@ -88,7 +89,7 @@ private:
     void restoreTerminalTimers();
     void followSerialMode();
     void portVanished();
-    void endLostPort(Operation running, const Texts& partialWrite, bool vanished);
+    void endClosedPort(Operation running, const Texts& partialWrite);
     void endMissingValue(WriteValue missing);
     Texts partialWriteTexts() const;
     void report(const std::string& english, const std::string& chinese, const std::string& caption);
@@ -109,6 +110,7 @@ private:
     // keeps the previous label.
     std::string m_speedLabel;
     std::string m_parityLabel;
+    int m_closedListener = 0;
 };
 
 } // namespace radio
