@@ -207,8 +207,8 @@ struct Console
 
     Station station;
     platform::RealSystem system;
-    regtest::RegisterTest dialog {
-        station.link, station.portController, station.ui, station.dialogs, system, station.language};
+    regtest::RegisterTest dialog {station.link, station.portController, station.ui, station.dialogs,
+        system, station.language};
 };
 
 } // namespace
