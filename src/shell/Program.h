@@ -5,6 +5,7 @@
 #include "terminal/TerminalState.h"
 
 #include <QString>
+#include <QTranslator>
 
 #include <memory>
 #include <vector>
@@ -82,4 +83,6 @@ private:
     void wire();
 
     platform::System& m_system;
+    // Qt's Chinese texts for the standard buttons, installed when Chinese is chosen.
+    std::unique_ptr<QTranslator> m_qtTranslator;
 };
