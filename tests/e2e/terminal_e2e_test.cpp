@@ -48,7 +48,9 @@ struct Station
     serial::SerialLink link;
     core::Language language;
     terminal::TerminalState state;
-    terminal::Terminal terminal {link, ui, dialogs, language, state};
+    platform::PosixSerialPorts ports;
+    serial::PortController portController {link, ports, ui, dialogs, language};
+    terminal::Terminal terminal {link, portController, ui, dialogs, language, state};
 };
 
 // Runs the stations' timers in real time (auto send every 10 ms while on, receive poll every
@@ -120,7 +122,7 @@ TEST(TerminalEndToEnd, textCrossesTheAirByteForByteBothWays)
 
 TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
 {
-    simtest::SimProcess sim({"--link", "--no-pace", "--air-delay-us", "0"});
+    simtest::SimProcess sim({"--link"});
     Station a(sim.ptyPath(1));
     Station b(sim.ptyPath(2));
     a.ui.setChecked(Ctl::Check_TrttHex, true);
@@ -142,7 +144,7 @@ TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
 
 TEST(TerminalEndToEnd, upTo1024WaitingBytesAreShownAndMoreDiscarded)
 {
-    simtest::SimProcess sim({"--link", "--no-pace", "--air-delay-us", "0"});
+    simtest::SimProcess sim({"--link"});
     Station a(sim.ptyPath(1));
     Station b(sim.ptyPath(2));
     a.ui.setChecked(Ctl::Check_TrttHex, true);
@@ -205,8 +207,8 @@ struct Console
 
     Station station;
     platform::RealSystem system;
-    regtest::RegisterTest dialog {
-        station.link, station.ui, station.dialogs, system, station.language};
+    regtest::RegisterTest dialog {station.link, station.portController, station.ui, station.dialogs,
+        system, station.language};
 };
 
 } // namespace

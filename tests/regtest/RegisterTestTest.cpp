@@ -52,7 +52,9 @@ public:
     serial::SerialLink link;
     core::Language language;
     std::function<Bytes(const Bytes&)> radio;
-    regtest::RegisterTest dialog {link, ui, dialogs, system, language};
+    fakes::FakeSerialPorts ports;
+    serial::PortController portController {link, ports, ui, dialogs, language};
+    regtest::RegisterTest dialog {link, portController, ui, dialogs, system, language};
 };
 
 } // namespace
@@ -119,7 +121,7 @@ TEST_F(RegisterTestTest, eachButtonSendsItsFrame)
         row.press(*this);
         ASSERT_EQ(1u, port->writes.size());
         EXPECT_EQ(row.frame, port->writes[0]);
-        EXPECT_EQ((std::vector<unsigned> {PurgeRxClear, PurgeTxClear, PurgeRxClear}), port->purges);
+        EXPECT_EQ((std::vector<unsigned> {PurgeRxClear, PurgeTxClear}), port->purges);
         EXPECT_EQ(std::vector<unsigned> {110}, system.sleeps);
     }
 }
@@ -168,7 +170,6 @@ TEST_F(RegisterTestTest, noAnswerMessageFollowsTheLanguage)
         {1, true, false, "No respond"},
         {0, true, false, "无响应"},
         {0, false, false, "无响应"},
-        {1, true, true, "No respond"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);
@@ -287,7 +288,7 @@ TEST_F(RegisterTestTest, dumpWithoutADeviceEndsAtTheFirstRegister)
     {
         const char* name;
         bool portOpen;
-    } rows[] = {{"no port", false}, {"vanished device", true}};
+    } rows[] = {{"no port", false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         dialogs.shown.clear();
@@ -300,5 +301,36 @@ TEST_F(RegisterTestTest, dumpWithoutADeviceEndsAtTheFirstRegister)
         EXPECT_EQ("Read Error", dialogs.shown[0].text);
         EXPECT_LE(system.sleeps.size(), 1u);
         EXPECT_TRUE(port->writes.empty());
+    }
+}
+
+// A pulled adapter ends the command with the one message that names the port; neither
+// "No respond" nor "Read Error" follows it.
+TEST_F(RegisterTestTest, aVanishedDeviceClosesThePortWithOneMessage)
+{
+    const struct
+    {
+        const char* button;
+        std::function<void(regtest::RegisterTest&)> click;
+        Ctl display;
+    } rows[] = {
+        {"ReadOne", [](regtest::RegisterTest& d) { d.button3Click(); }, Ctl::Test_EditDis},
+        {"ReadAll", [](regtest::RegisterTest& d) { d.button2Click(); }, Ctl::Test_Memo1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.button);
+        dialogs.shown.clear();
+        port = std::make_shared<fakes::PortState>();
+        openPort();
+        link.settings.portNumber = 1;
+        language.value = 1;
+        port->vanished = true;
+        row.click(dialog);
+        ASSERT_EQ(1u, dialogs.shown.size());
+        EXPECT_EQ("COM1: the port's device is gone (unplugged?); the port has been closed.",
+            dialogs.shown[0].text);
+        EXPECT_FALSE(link.handle.isValid());
+        EXPECT_EQ("Disconnect", ui.statusText(3));
+        EXPECT_EQ(" ", ui.text(row.display));
     }
 }
