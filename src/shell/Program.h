@@ -5,7 +5,6 @@
 #include "terminal/TerminalState.h"
 
 #include <QString>
-#include <QTranslator>
 
 #include <memory>
 #include <vector>
@@ -16,6 +15,7 @@ class TForm2;
 class TForm_Progress;
 class TFormTest;
 class TSerial_Form;
+class QTranslator;
 class QtUi;
 
 namespace platform {
