@@ -2,7 +2,8 @@
 # Installs what building, running and testing need, on Debian; does nothing when all is there.
 set -euo pipefail
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-    libbenchmark-dev fonts-wqy-microhei)
+    libbenchmark-dev fonts-wqy-microhei
+    qt6-translations-l10n qt6-svg-dev desktop-file-utils appstream dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "platform/Widgets.h"
+#include "platform/WindowFrame.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -73,8 +74,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this
     buildTestStrip(m_client);
     buildTimers();
 
-    move(270, 124);
     fitToContents();
+    platform::placeOnScreen(*this, {270, 124});
     // Creating the window empties the ID field and leaves the window hidden.
     EditID->clear();
     hide();
@@ -343,6 +344,9 @@ void TForm1::fitToContents()
     if (layout())
         layout()->activate();
     setFixedSize(sizeHint());
+    // Grown by the test strip, the window may no longer fit below its place.
+    if (isVisible())
+        platform::placeOnScreen(*this, pos());
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

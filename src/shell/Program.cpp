@@ -4,6 +4,7 @@
 #include "Artwork.h"
 #include "LanguageForm.h"
 #include "MainForm.h"
+#include "QtTranslation.h"
 #include "QtUi.h"
 #include "platform/System.h"
 #include "platform/Widgets.h"
@@ -133,6 +134,7 @@ void Program::languageOk()
         Form1->applyEnglish();
         Serial_Form->applyEnglish();
     } else {
+        m_qtTranslator = shell::installQtChinese();
         Form1->setWindowTitle("数传电台演示软件");
     }
     AboutBox->setWindowTitle("About");

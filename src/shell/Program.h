@@ -15,6 +15,7 @@ class TForm2;
 class TForm_Progress;
 class TFormTest;
 class TSerial_Form;
+class QTranslator;
 class QtUi;
 
 namespace platform {
@@ -82,4 +83,6 @@ private:
     void wire();
 
     platform::System& m_system;
+    // Qt's Chinese texts for the standard buttons, installed when Chinese is chosen.
+    std::unique_ptr<QTranslator> m_qtTranslator;
 };
