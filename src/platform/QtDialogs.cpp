@@ -1,6 +1,8 @@
 #include "QtDialogs.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace platform {
@@ -43,6 +45,15 @@ void QtDialogs::showError(const std::string& text)
     QMessageBox box(
         QMessageBox::Critical, QApplication::applicationName(), toQt(text), QMessageBox::Ok);
     box.exec();
+}
+
+std::optional<std::string> QtDialogs::saveFileName(const std::string& caption)
+{
+    // The dialog asks itself before it replaces an existing file.
+    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), toQt(caption));
+    if (name.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(name).toStdString();
 }
 
 } // namespace platform
