@@ -48,7 +48,9 @@ struct Station
     serial::SerialLink link;
     core::Language language;
     terminal::TerminalState state;
-    terminal::Terminal terminal {link, ui, dialogs, language, state};
+    platform::PosixSerialPorts ports;
+    serial::PortController portController {link, ports, ui, dialogs, language};
+    terminal::Terminal terminal {link, portController, ui, dialogs, language, state};
 };
 
 // Runs the stations' timers in real time (auto send every 10 ms while on, receive poll every
@@ -206,7 +208,7 @@ struct Console
     Station station;
     platform::RealSystem system;
     regtest::RegisterTest dialog {
-        station.link, station.ui, station.dialogs, system, station.language};
+        station.link, station.portController, station.ui, station.dialogs, system, station.language};
 };
 
 } // namespace

@@ -185,7 +185,7 @@ TEST(PosixSerialPort, bytesTravelBothWaysAndPurgeDiscardsWaitingInput)
 
     const std::uint8_t out[] = {0x55, 0xAA, 0x03, 0x27, 0x00, 0x00, 0x2A, 0x0D, 0x0A, 0xFF};
     std::uint32_t written = 0;
-    ASSERT_TRUE(port->write(out, sizeof out, written));
+    ASSERT_TRUE(port->writeSome(out, sizeof out, written));
     EXPECT_EQ(written, sizeof out);
     EXPECT_EQ(
         pty.readMaster(sizeof out), std::string(reinterpret_cast<const char*>(out), sizeof out));
@@ -224,7 +224,9 @@ TEST(PosixSerialPort, vanishedDeviceFailsEveryCallWithoutHanging)
     CommStatus status;
     std::uint8_t buffer[8] = {1, 2, 3};
     std::uint32_t count = 0;
-    EXPECT_FALSE(port->write(buffer, 3, count));
+    EXPECT_FALSE(port->writeSome(buffer, 3, count));
+    EXPECT_FALSE(port->writeFrame(buffer, 3));
+    EXPECT_TRUE(port->isGone());
     EXPECT_EQ(count, 0u);
     EXPECT_FALSE(port->clearErrors(status));
     EXPECT_EQ(status.bytesWaiting, 0u);
