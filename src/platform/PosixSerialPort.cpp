@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <cstdlib>
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -11,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -279,7 +279,8 @@ bool PosixSerialPort::read(std::uint8_t* buffer, std::uint32_t count, std::uint3
 }
 
 // A non-blocking write of whatever the driver takes now.
-bool PosixSerialPort::writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+bool PosixSerialPort::writeSome(
+    const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
 {
     written = 0;
     if (!alive())
@@ -337,8 +338,8 @@ bool PosixSerialPort::writeFrame(const std::uint8_t* data, std::uint32_t count)
         if (nowUs >= deadlineUs || !alive())
             return false;
         // Sleep until the wire time is over, or a byte's time while the queue drains.
-        const std::int64_t stepUs = queued > 0 ? std::max<std::int64_t>(byteTimeUs(line), 1000)
-                                               : doneUs - nowUs;
+        const std::int64_t stepUs
+            = queued > 0 ? std::max<std::int64_t>(byteTimeUs(line), 1000) : doneUs - nowUs;
         std::this_thread::sleep_for(
             std::chrono::microseconds(std::min(stepUs, deadlineUs - nowUs)));
     }

@@ -12,8 +12,12 @@ PortController::PortController(SerialLink& link, platform::SerialPortProvider& p
 void PortController::openFromDialog()
 {
     const std::string name = portNameForListIndex(m_ui.currentIndex(Ctl::Comb_ComNo));
-    if (m_link.handle.isValid() && m_link.handle.port().isGone())
-        deviceGone();
+    // A device that went since the port was opened: what ran on it ends as with a pulled
+    // adapter; whether the chosen port opens now is what the user learns next.
+    if (m_link.handle.isValid() && m_link.handle.port().isGone()) {
+        closeSteps();
+        notifyClosed(CloseReason::DeviceGone);
+    }
     if (m_link.settings.portNumber >= 1 && m_link.settings.portNumber <= 8
         && m_link.handle.isValid()) {
         m_link.handle.port().purge(platform::PurgeTxAbort | platform::PurgeRxAbort
@@ -76,19 +80,21 @@ void PortController::closePort()
     notifyClosed(CloseReason::Closed);
 }
 
-void PortController::deviceGone(const std::string& englishFirstLine, const std::string& chineseFirstLine)
+void PortController::deviceGone(
+    const std::string& englishFirstLine, const std::string& chineseFirstLine)
 {
     if (!m_link.handle.isValid())
         return;
     const std::string name = "COM" + std::to_string(m_link.settings.portNumber);
     closeSteps();
     notifyClosed(CloseReason::DeviceGone);
-    const std::string english = name + ": the port's device is gone (unplugged?); the port has been closed.";
+    const std::string english
+        = name + ": the port's device is gone (unplugged?); the port has been closed.";
     const std::string chinese = name + ": 通讯端口设备已断开(已拔出?),端口已关闭。";
     const std::string& first = m_language.isEnglish() ? englishFirstLine : chineseFirstLine;
     const std::string& text = m_language.isEnglish() ? english : chinese;
-    m_dialogs.messageBox(first.empty() ? text : first + "\n" + text, "CommError",
-        platform::MessageButtons::Ok);
+    m_dialogs.messageBox(
+        first.empty() ? text : first + "\n" + text, "CommError", platform::MessageButtons::Ok);
 }
 
 void PortController::closeForExit()

@@ -28,7 +28,8 @@ public:
     // A port call found the port's device gone (a pulled adapter): the port is closed as by the
     // close button, whatever ran on it ends, and the user is told once, in one message that
     // names the port, under the given first line when there is one.
-    void deviceGone(const std::string& englishFirstLine = {}, const std::string& chineseFirstLine = {});
+    void deviceGone(
+        const std::string& englishFirstLine = {}, const std::string& chineseFirstLine = {});
     // The exit steps: the port is released and panel 3 says so; nothing running is asked to end,
     // since the process ends next.
     void closeForExit();

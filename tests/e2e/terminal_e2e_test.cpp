@@ -122,7 +122,7 @@ TEST(TerminalEndToEnd, textCrossesTheAirByteForByteBothWays)
 
 TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
 {
-    simtest::SimProcess sim({"--link", "--no-pace", "--air-delay-us", "0"});
+    simtest::SimProcess sim({"--link"});
     Station a(sim.ptyPath(1));
     Station b(sim.ptyPath(2));
     a.ui.setChecked(Ctl::Check_TrttHex, true);
@@ -144,7 +144,7 @@ TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
 
 TEST(TerminalEndToEnd, upTo1024WaitingBytesAreShownAndMoreDiscarded)
 {
-    simtest::SimProcess sim({"--link", "--no-pace", "--air-delay-us", "0"});
+    simtest::SimProcess sim({"--link"});
     Station a(sim.ptyPath(1));
     Station b(sim.ptyPath(2));
     a.ui.setChecked(Ctl::Check_TrttHex, true);
@@ -207,8 +207,8 @@ struct Console
 
     Station station;
     platform::RealSystem system;
-    regtest::RegisterTest dialog {
-        station.link, station.portController, station.ui, station.dialogs, system, station.language};
+    regtest::RegisterTest dialog {station.link, station.portController, station.ui, station.dialogs,
+        system, station.language};
 };
 
 } // namespace

@@ -264,3 +264,86 @@ TEST(PosixSerialPorts, opensTheDeviceThatTheEnvironmentNames)
     EXPECT_FALSE(ports.open("COM0"));
     ::unsetenv("RADIOMODEM_COM3");
 }
+
+TEST(ByteTime, countsStartDataParityAndStopBits)
+{
+    const struct
+    {
+        std::uint32_t baud;
+        Parity parity;
+        std::uint8_t stopBits;
+        std::uint32_t us;
+    } rows[] = {
+        {300, Parity::None, 1, 33333},
+        {300, Parity::Even, 1, 36666},
+        {19200, Parity::None, 1, 520},
+        {19200, Parity::Odd, 1, 572},
+        {9600, Parity::None, 2, 1145},
+        {0, Parity::None, 1, 0},
+    };
+    for (const auto& row : rows) {
+        LineSettings line;
+        line.baudRate = row.baud;
+        line.parity = row.parity;
+        line.stopBits = row.stopBits;
+        EXPECT_EQ(byteTimeUs(line), row.us) << row.baud;
+    }
+}
+
+// A command frame has left the port only once its wire time has passed, even on a line (here
+// a pty) that takes the bytes at once.
+TEST(PosixSerialPort, aFrameWriteReturnsNotBeforeTheFramesWireTime)
+{
+    Pty pty;
+    auto port = PosixSerialPort::openDevice(pty.slave());
+    ASSERT_TRUE(port);
+    const std::uint8_t frame[] = {0x55, 0xAA, 0x03, 0x27, 0x00, 0x00, 0x2A};
+    for (const std::uint32_t baud : {300u, 19200u}) {
+        SCOPED_TRACE(baud);
+        LineSettings line;
+        line.baudRate = baud;
+        ASSERT_TRUE(port->setSettings(line));
+        const auto wire = std::chrono::microseconds(7 * 10 * 1'000'000 / baud - 7);
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(port->writeFrame(frame, sizeof frame));
+        EXPECT_GE(std::chrono::steady_clock::now() - start, wire);
+        EXPECT_EQ(pty.readMaster(sizeof frame).size(), sizeof frame);
+    }
+}
+
+// A line that takes nothing more (a stalled device): user data is taken in part or not at
+// all without waiting, and a frame write gives up after its wire time and a margin.
+TEST(PosixSerialPort, aStalledLineNeverHoldsTheCaller)
+{
+    Pty pty;
+    auto port = PosixSerialPort::openDevice(pty.slave());
+    ASSERT_TRUE(port);
+    LineSettings line;
+    line.baudRate = 19200;
+    ASSERT_TRUE(port->setSettings(line));
+    const std::string block(4096, 'x');
+    const auto* data = reinterpret_cast<const std::uint8_t*>(block.data());
+    std::uint32_t written = 0;
+    std::uint64_t total = 0;
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(port->writeSome(data, static_cast<std::uint32_t>(block.size()), written));
+        total += written;
+        if (written < block.size())
+            break;
+    }
+    EXPECT_LT(written, block.size()) << "the pty's buffer filled up";
+    EXPECT_GT(total, 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    ASSERT_TRUE(port->writeSome(data, 1, written));
+    EXPECT_EQ(written, 0u);
+
+    // Whether a pty still finds room for a few bytes varies; either way the write is bounded
+    // by the frame's wire time and the margin.
+    const std::uint8_t frame[] = {0x55, 0xAA, 0x03, 0x27, 0x00, 0x00, 0x2A};
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i)
+        port->writeFrame(frame, sizeof frame);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20 * 150));
+    EXPECT_FALSE(port->isGone());
+}

@@ -453,9 +453,9 @@ INSTANTIATE_TEST_SUITE_P(Stages, LostPortTest,
             "Read error! The port was closed."},
         LostPortCase {
             "closedInWrite", true, radio::cmd::WriteId, false, "Write error! The port was closed."},
+        LostPortCase {"vanishedInProbe", false, kProbe, true, "Connect error!\n" GONE},
         LostPortCase {
-            "vanishedInProbe", false, kProbe, true, "Connect error!\n" GONE},
-        LostPortCase {"vanishedInRead", false, radio::cmd::QueryAirRate, true, "Read error!\n" GONE},
+            "vanishedInRead", false, radio::cmd::QueryAirRate, true, "Read error!\n" GONE},
         LostPortCase {
             "vanishedInWrite", true, radio::cmd::WriteSerialMode, true, "Write error!\n" GONE}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -79,7 +79,8 @@ bool FakeSerialPort::writeFrame(const std::uint8_t* data, std::uint32_t count)
     return true;
 }
 
-bool FakeSerialPort::writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+bool FakeSerialPort::writeSome(
+    const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
 {
     written = 0;
     if (m_state->vanished)

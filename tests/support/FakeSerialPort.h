@@ -29,7 +29,8 @@ struct PortState
     std::vector<Bytes> writes; // frames and the user data taken, in order
     std::vector<unsigned> purges;
     std::vector<platform::LineSettings> applied; // every accepted setSettings
-    // Called after each write that took bytes, e.g. by a scripted radio that queues its answer into rx.
+    // Called after each write that took bytes, e.g. by a scripted radio that queues its answer into
+    // rx.
     std::function<void(const Bytes&)> onWrite;
 
     void feed(const Bytes& bytes) { rx.insert(rx.end(), bytes.begin(), bytes.end()); }
