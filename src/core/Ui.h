@@ -26,6 +26,7 @@ enum class Ctl {
     Check_TrttHex,
     Check_AutoTrtt,
     Edit_TrttPerio,
+    TextGb18030, // context menu of both text areas: text in GB18030, else UTF-8
     // main window: hidden functions
     Test_M,
     Panel2,

@@ -2,6 +2,9 @@
 
 #include "WindowFrame.h"
 
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include <utility>
@@ -53,6 +56,15 @@ void QtDialogs::showError(const std::string& text)
 {
     QMessageBox box(QMessageBox::Critical, toQt(m_applicationTitle), toQt(text), QMessageBox::Ok);
     run(box);
+}
+
+std::optional<std::string> QtDialogs::saveFileName(const std::string& caption)
+{
+    // The dialog asks itself before it replaces an existing file.
+    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), toQt(caption));
+    if (name.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(name).toStdString();
 }
 
 } // namespace platform

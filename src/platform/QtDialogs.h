@@ -17,6 +17,7 @@ public:
     MessageResult messageBox(
         const std::string& text, const std::string& caption, MessageButtons buttons) override;
     void showError(const std::string& text) override;
+    std::optional<std::string> saveFileName(const std::string& caption) override;
 
 private:
     std::string m_applicationTitle;

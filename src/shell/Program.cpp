@@ -105,6 +105,7 @@ void Program::wire()
     onClick(f.Button1, [this] { terminal->button1Click(); });
     onClick(f.Button_ClrRecMemo, [this] { terminal->clrRecMemoClick(); });
     onClick(f.Button3, [this] { terminal->button3Click(); });
+    onClick(f.SaveRecData, [this] { terminal->saveRecDataClick(); });
     onClick(f.PanelTrttTest, [this] { terminal->panelTrttTestClick(); });
     onClick(f.Panel10, [this] { gesture->panel10Click(); });
     onClick(f.Panel11, [this] { gesture->panel11Click(); });

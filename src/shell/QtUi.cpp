@@ -182,13 +182,18 @@ void QtUi::setCurrentIndex(Ctl ctl, int index)
 
 bool QtUi::isChecked(Ctl ctl) const
 {
+    if (ctl == Ctl::TextGb18030)
+        return m_form1.TextGb18030->isChecked();
     const auto* button = qobject_cast<QAbstractButton*>(widget(ctl));
     return button && button->isChecked();
 }
 
 void QtUi::setChecked(Ctl ctl, bool checked)
 {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
+    // One of the two encodings is always chosen.
+    if (ctl == Ctl::TextGb18030)
+        (checked ? m_form1.TextGb18030 : m_form1.TextUtf8)->setChecked(true);
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
         button->setChecked(checked);
 }
 
