@@ -1,5 +1,7 @@
 #include "PortController.h"
 
+#include "PortTexts.h"
+
 namespace serial {
 
 using core::Ctl;
@@ -20,10 +22,11 @@ void PortController::openFromDialog()
         // Whatever ran on the old port ends here, before the new one takes over.
         notifyClosed();
     }
-    m_link.handle.assign(m_ports.open(name));
+    platform::OpenResult opened = m_ports.open(name);
+    m_link.handle.assign(std::move(opened.port));
     m_link.settings.portNumber = static_cast<std::uint8_t>(name[3] - '0');
     if (!m_link.handle.isValid()) {
-        m_dialogs.messageBox(m_language.pick("Port open error!", "打开通讯端口错误!"), "CommError",
+        m_dialogs.messageBox(openFailureText(opened, name, m_language), "CommError",
             platform::MessageButtons::Ok);
         return;
     }
@@ -51,7 +54,7 @@ bool PortController::applyPortSettings()
     line.stopBits = 1;
     line.parity = parityForIndex(link.parityIndex);
     line.parityCheck = line.parity != platform::Parity::None;
-    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
+    showPortInStatus();
     m_ui.setStatusText(2, settingsText(link.speedIndex, link.parityIndex));
     if (m_link.handle.port().setSettings(line)) {
         m_link.handle.port().purge(platform::PurgeTxClear | platform::PurgeRxClear);
@@ -75,6 +78,40 @@ void PortController::closePort()
     m_ui.setStatusText(3, m_language.pick("Disconnect", "已断开"));
     m_ui.setTimerActive(core::TimerId::RecData, false);
     notifyClosed();
+}
+
+void PortController::portDialogShown()
+{
+    m_ports.refresh();
+    showPortList();
+}
+
+void PortController::devicesChanged()
+{
+    if (m_ports.refresh())
+        showPortList();
+}
+
+void PortController::showPortList()
+{
+    for (int number = 1; number <= platform::kPortCount; ++number) {
+        m_ui.setItemToolTip(Ctl::Comb_ComNo, number - 1,
+            deviceToolTip(m_ports.entry(number), number, m_language));
+    }
+    showSelectedDevice();
+}
+
+void PortController::showSelectedDevice()
+{
+    const int number = m_ui.currentIndex(Ctl::Comb_ComNo) + 1;
+    m_ui.setText(Ctl::Label_Device, deviceLine(m_ports.entry(number), number, m_language));
+}
+
+void PortController::showPortInStatus()
+{
+    const int number = m_link.settings.portNumber;
+    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
+    m_ui.setStatusToolTip(1, deviceLine(m_ports.entry(number), number, m_language));
 }
 
 void PortController::notifyClosed()

@@ -25,11 +25,23 @@ public:
     // Closes the open port; with no open port nothing at all happens.
     void closePort();
 
+    // The port dialog is about to show: looks at the devices again and shows what stands
+    // behind each name.
+    void portDialogShown();
+    // A serial device came or went.
+    void devicesChanged();
+    // The line under the port list shows the device of the selected entry.
+    void showSelectedDevice();
+    // Status panel 1: the port's name, with its device in the tooltip.
+    void showPortInStatus();
+
     // Called after the port was closed by anyone, so that running work can end.
     void setOnClosed(std::function<void()> onClosed) { m_onClosed = std::move(onClosed); }
     void notifyClosed();
 
 private:
+    void showPortList();
+
     SerialLink& m_link;
     platform::SerialPortProvider& m_ports;
     core::Ui& m_ui;

@@ -81,5 +81,6 @@ private:
     std::unique_ptr<W> create();
     void wire();
 
+    platform::SerialPortProvider& m_ports;
     platform::System& m_system;
 };

@@ -3,13 +3,15 @@
 #include "platform/PosixSerialPort.h"
 #include "platform/QtDialogs.h"
 #include "platform/System.h"
+#include "platform/UdevPortEnumerator.h"
 
 #include <exception>
 
 int main(int argc, char** argv)
 {
     platform::QtDialogs dialogs;
-    platform::PosixSerialPorts ports;
+    platform::UdevPortEnumerator devices;
+    platform::PosixSerialPorts ports(devices);
     platform::RealSystem system;
     RadioModemApplication app(argc, argv, dialogs);
     // The caption of the plain messages.

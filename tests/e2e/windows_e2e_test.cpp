@@ -3,6 +3,7 @@
 #include "FakeDialogs.h"
 #include "SimProcess.h"
 #include "platform/PosixSerialPort.h"
+#include "platform/UdevPortEnumerator.h"
 #include "platform/System.h"
 #include "platform/Widgets.h"
 #include "radio/ProgressForm.h"
@@ -71,7 +72,8 @@ struct Station
     }
 
     int com;
-    platform::PosixSerialPorts ports;
+    platform::UdevPortEnumerator devices;
+    platform::PosixSerialPorts ports {devices};
     fakes::FakeDialogs dialogs;
     platform::RealSystem system;
     Program program {ports, dialogs, system};
