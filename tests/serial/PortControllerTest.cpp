@@ -120,7 +120,7 @@ TEST_F(PortControllerTest, failedOpenReportsClosesTheOldPortAndKeepsTheDialog)
     EXPECT_EQ(closedCalls, 1);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Box);
-    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!");
+    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!\n/dev/ttyFAKE2 正被其他程序占用。");
     EXPECT_EQ(dialogs.shown[0].caption, "CommError");
 }
 
@@ -131,7 +131,7 @@ TEST_F(PortControllerTest, typedPortNameIsCom0AndFailsInEitherLanguage)
     EXPECT_EQ(ports.attempts.back(), "COM0");
     EXPECT_EQ(link.settings.portNumber, 0);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "Port open error!");
+    EXPECT_EQ(dialogs.shown[0].text, "Port open error!\nNo device stands behind COM0.");
     EXPECT_EQ(dialogs.shown[0].caption, "CommError");
 }
 
@@ -186,4 +186,52 @@ TEST(SettingsTables, speedParityAndTextForEveryIndex)
     EXPECT_EQ(serial::parityForIndex(3), Parity::None);
     EXPECT_EQ(serial::portNameForListIndex(7), "COM8");
     EXPECT_EQ(serial::portNameForListIndex(-1), "COM0");
+}
+
+TEST_F(PortControllerTest, openFailureSaysWhyUnderTheFirstLine)
+{
+    com2->refuseOpen = platform::OpenError::PermissionDenied;
+    language.value = 1;
+    open(1);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text,
+        "Port open error!\nYou may not open /dev/ttyFAKE2. Your user must be in the dialout "
+        "group:\n    sudo usermod -aG dialout $USER\nthen log out and log in again.");
+    EXPECT_EQ(dialogs.shown[0].caption, "CommError");
+    EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Box);
+}
+
+TEST_F(PortControllerTest, theDialogShowsWhatStandsBehindEachName)
+{
+    com1->device.description = "FT232R USB UART";
+    com1->device.serialNumber = "A50285BI";
+    com1->device.byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    com1->device.vendorId = "0403";
+    com1->device.productId = "6001";
+    controller.portDialogShown();
+    EXPECT_EQ(ports.refreshes, 1) << "the devices are looked at each time the dialog shows";
+    EXPECT_EQ(ui.text(Ctl::Label_Device), "/dev/ttyFAKE1 — FT232R USB UART (A50285BI)");
+    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 0),
+        "/dev/ttyFAKE1 — FT232R USB UART (A50285BI)\n"
+        "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nUSB 0403:6001");
+    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 1), "/dev/ttyFAKE2 — 板载串口");
+    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 7), "无设备");
+
+    ui.setCurrentIndex(Ctl::Comb_ComNo, 2);
+    controller.showSelectedDevice();
+    EXPECT_EQ(ui.text(Ctl::Label_Device), "无设备");
+
+    // Unplugged while the dialog is shown: the line says so at once.
+    ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
+    com1->vanished = true;
+    controller.devicesChanged();
+    EXPECT_EQ(ui.text(Ctl::Label_Device), "无设备(/dev/ttyFAKE1 — FT232R USB UART (A50285BI) 已拔出)");
+}
+
+TEST_F(PortControllerTest, statusPanelOneKeepsTheNameAndShowsTheDeviceInItsTooltip)
+{
+    language.value = 1;
+    open(1);
+    EXPECT_EQ(ui.statusText(1), "COM2");
+    EXPECT_EQ(ui.statusToolTip(1), "/dev/ttyFAKE2 — on-board serial port");
 }
