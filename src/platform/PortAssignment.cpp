@@ -74,9 +74,8 @@ void PortAssignment::update(const std::vector<SerialDevice>& devices, const Pins
     for (auto& assigned : m_assigned) {
         if (!assigned.device)
             continue;
-        const auto found = take([&identity = assigned.device->identity](const SerialDevice& d) {
-            return d.identity == identity;
-        });
+        const auto found = take([&identity = assigned.device->identity](
+                                    const SerialDevice& d) { return d.identity == identity; });
         assigned.present = found.has_value();
         if (found)
             assigned.device = *found;

@@ -1,6 +1,8 @@
 #include "PosixSerialPort.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -12,6 +14,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -45,9 +48,15 @@ constexpr SpeedEntry kSpeeds[] = {
     {230400, B230400},
 };
 
-// How long a write may make no progress before it gives up: a radio that stops taking data
-// must not freeze the window for ever.
-constexpr int kWriteStallMs = 2000;
+// A command frame may take this much longer than its wire time to leave the port: the driver's
+// and the adapter's own latency. Past it the line is taken as stalled.
+constexpr std::int64_t kFrameMarginUs = 100'000;
+
+std::int64_t steadyNowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 } // namespace
 
@@ -110,7 +119,8 @@ OpenError openErrorForErrno(int error)
 
 DeviceHolder findDeviceHolder(const std::string& path)
 {
-    struct stat target {};
+    struct stat target
+    { };
     if (::stat(path.c_str(), &target) != 0)
         return {};
     DIR* proc = ::opendir("/proc");
@@ -127,7 +137,8 @@ DeviceHolder findDeviceHolder(const std::string& path)
         if (!fds)
             continue; // another user's process
         while (const dirent* fd = ::readdir(fds)) {
-            struct stat opened {};
+            struct stat opened
+            { };
             if (fd->d_name[0] != '.' && ::stat((fdDir + "/" + fd->d_name).c_str(), &opened) == 0
                 && opened.st_dev == target.st_dev && opened.st_ino == target.st_ino) {
                 holder.pid = pid;
@@ -147,7 +158,8 @@ DeviceHolder findDeviceHolder(const std::string& path)
 std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
     const std::string& path, OpenResult* why)
 {
-    auto fail = [why, &path](OpenError error, int fd, int code) -> std::unique_ptr<PosixSerialPort> {
+    auto fail
+        = [why, &path](OpenError error, int fd, int code) -> std::unique_ptr<PosixSerialPort> {
         if (fd >= 0)
             ::close(fd);
         if (why) {
@@ -221,6 +233,12 @@ bool PosixSerialPort::alive()
     if (::poll(&p, 1, 0) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
         m_gone = true;
     return !m_gone;
+}
+
+bool PosixSerialPort::markGone()
+{
+    m_gone = true;
+    return false;
 }
 
 bool PosixSerialPort::getSettings(LineSettings& settings)
@@ -341,7 +359,9 @@ bool PosixSerialPort::read(std::uint8_t* buffer, std::uint32_t count, std::uint3
     return true;
 }
 
-bool PosixSerialPort::write(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+// A non-blocking write of whatever the driver takes now.
+bool PosixSerialPort::writeSome(
+    const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
 {
     written = 0;
     if (!alive())
@@ -354,19 +374,56 @@ bool PosixSerialPort::write(const std::uint8_t* data, std::uint32_t count, std::
         }
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0 && errno == EAGAIN) {
-            pollfd p {m_fd, POLLOUT, 0};
-            const int ready = ::poll(&p, 1, kWriteStallMs);
-            if (ready > 0 && !(p.revents & (POLLHUP | POLLERR | POLLNVAL)))
-                continue;
-            if (ready != 0)
-                m_gone = true;
-            return false;
-        }
-        m_gone = true;
-        return false;
+        if (n < 0 && errno == EAGAIN)
+            return true;
+        return markGone();
     }
     return true;
+}
+
+// The bytes have left the port when the driver's output queue is empty and their wire time has
+// passed. The second condition matters: a USB adapter reports its queue empty as soon as the
+// bytes sit in its own FIFO, and a pty has no queue at all, yet the radio has the request only
+// once its last byte has crossed the line.
+bool PosixSerialPort::writeFrame(const std::uint8_t* data, std::uint32_t count)
+{
+    LineSettings line;
+    if (!getSettings(line))
+        return false;
+    const std::int64_t startUs = steadyNowUs();
+    const std::int64_t wireUs = static_cast<std::int64_t>(count) * byteTimeUs(line);
+    const std::int64_t doneUs = startUs + wireUs;
+    const std::int64_t deadlineUs = doneUs + wireUs + kFrameMarginUs;
+    std::uint32_t sent = 0;
+    while (sent < count) {
+        std::uint32_t written = 0;
+        if (!writeSome(data + sent, count - sent, written))
+            return false;
+        sent += written;
+        if (sent == count)
+            break;
+        const std::int64_t leftUs = deadlineUs - steadyNowUs();
+        if (leftUs <= 0)
+            return false;
+        pollfd p {m_fd, POLLOUT, 0};
+        if (::poll(&p, 1, static_cast<int>((leftUs + 999) / 1000)) < 0 && errno != EINTR)
+            return markGone();
+    }
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(m_fd, TIOCOUTQ, &queued) != 0)
+            return markGone();
+        const std::int64_t nowUs = steadyNowUs();
+        if (queued <= 0 && nowUs >= doneUs)
+            return true;
+        if (nowUs >= deadlineUs || !alive())
+            return false;
+        // Sleep until the wire time is over, or a byte's time while the queue drains.
+        const std::int64_t stepUs
+            = queued > 0 ? std::max<std::int64_t>(byteTimeUs(line), 1000) : doneUs - nowUs;
+        std::this_thread::sleep_for(
+            std::chrono::microseconds(std::min(stepUs, deadlineUs - nowUs)));
+    }
 }
 
 PosixSerialPorts::PosixSerialPorts(PortEnumerator& enumerator) : m_enumerator(enumerator)

@@ -43,11 +43,14 @@ public:
     bool purge(unsigned purgeFlags) override;
     bool clearErrors(CommStatus& status) override;
     bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) override;
-    bool write(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
+    bool writeFrame(const std::uint8_t* data, std::uint32_t count) override;
+    bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
+    bool isGone() override { return !alive(); }
 
 private:
     explicit PosixSerialPort(int fd);
     bool alive();
+    bool markGone();
 
     int m_fd;
     bool m_gone = false;

@@ -59,9 +59,21 @@ public:
     virtual bool clearErrors(CommStatus& status) = 0;
     // Reads up to count waiting bytes; got is how many were read.
     virtual bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) = 0;
-    // Returns when the driver has taken the data (or refuses it); written is what it took.
-    virtual bool write(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) = 0;
+    // Puts a command frame on the line and returns once its bytes have left the port: not
+    // before their wire time at the port's speed and parity, and failing when the line has not
+    // taken them within that time and a margin, so a stalled line cannot hold the caller.
+    virtual bool writeFrame(const std::uint8_t* data, std::uint32_t count) = 0;
+    // Hands user data to the driver without waiting: written is what the driver took now, which
+    // is less than count (possibly 0) while its output buffer is full.
+    virtual bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+        = 0;
+    // Whether the device has disappeared (a pulled USB adapter, a hung-up line); once gone, a
+    // port stays gone and every other call fails.
+    virtual bool isGone() = 0;
 };
+
+// Wire time of one byte in microseconds: start bit, eight data bits, parity bit, stop bits.
+std::uint32_t byteTimeUs(const LineSettings& settings);
 
 // Why a port did not open.
 enum class OpenError : std::uint8_t {

@@ -55,8 +55,8 @@ void describeUsb(udev_device* tty, udev_device* usb, SerialDevice& device)
     device.serialNumber = firstOf({property(tty, "ID_SERIAL_SHORT"), attribute(usb, "serial")});
     device.description = firstOf({decodeEscapes(property(tty, "ID_MODEL_ENC")),
         attribute(usb, "product"), property(tty, "ID_MODEL_FROM_DATABASE")});
-    udev_device* interface
-        = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_interface");
+    udev_device* interface = udev_device_get_parent_with_subsystem_devtype(
+        tty, "usb", "usb_interface");
     std::string where = "-if" + attribute(interface, "bInterfaceNumber");
     // A chip with several ports on one interface numbers them.
     if (const std::string port = attribute(udev_device_get_parent(tty), "port_number");

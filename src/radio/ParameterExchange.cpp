@@ -94,12 +94,13 @@ ParameterExchange::ParameterExchange(serial::SerialLink& link, platform::SerialP
       m_dialogs(dialogs),
       m_language(language)
 {
-    m_portController.setOnClosed([this] { portClosed(); });
+    m_closedListener = m_portController.addClosedListener(
+        [this](serial::PortController::CloseReason reason) { portClosed(reason); });
 }
 
 ParameterExchange::~ParameterExchange()
 {
-    m_portController.setOnClosed({});
+    m_portController.removeClosedListener(m_closedListener);
 }
 
 void ParameterExchange::speedRClick()
@@ -236,13 +237,13 @@ void ParameterExchange::sdCmdTimer()
     }
     if (!m_link.handle.isValid())
         return;
-    // Only bytes that arrive after the request count as its answer. A failed write is not
-    // looked at: the step times out, and a device that has gone is noticed by the next poll.
+    // Only bytes that arrive after the request count as its answer, so stale input goes before
+    // the request is written; purging after it could take the first bytes of a quick answer. A
+    // request the line did not take is not looked at further: the step times out.
     auto& port = m_link.handle.port();
-    port.purge(platform::PurgeTxClear);
-    std::uint32_t written = 0;
-    port.write(frame.data(), static_cast<std::uint32_t>(frame.size()), written);
-    port.purge(platform::PurgeRxClear);
+    port.purge(platform::PurgeTxClear | platform::PurgeRxClear);
+    if (!port.writeFrame(frame.data(), static_cast<std::uint32_t>(frame.size())) && port.isGone())
+        portVanished();
 }
 
 void ParameterExchange::recCmdTimer()
@@ -417,33 +418,29 @@ void ParameterExchange::OnExchangeFailure()
     m_state.tick = 0;
 }
 
-void ParameterExchange::portClosed()
+void ParameterExchange::portClosed(serial::PortController::CloseReason reason)
 {
     if (!isRunning())
         return;
     const Operation running = operation();
     finishOperation();
-    endLostPort(running, false);
+    if (reason == serial::PortController::CloseReason::Closed)
+        endClosedPort(running);
 }
 
 // The device has gone (a pulled USB adapter): the handle is of no more use, so the port is
 // closed as by the close button, and the next command searches the ports again.
 void ParameterExchange::portVanished()
 {
-    const Operation running = operation();
-    finishOperation();
-    m_portController.closePort();
-    endLostPort(running, true);
+    const OperationTexts& text = textsFor(operation());
+    m_portController.deviceGone(text.failureEnglish, text.failureChinese);
 }
 
-void ParameterExchange::endLostPort(Operation running, bool vanished)
+void ParameterExchange::endClosedPort(Operation running)
 {
     const OperationTexts& text = textsFor(running);
-    const std::string english = std::string(text.failureEnglish)
-        + (vanished ? " The port's device is gone." : " The port was closed.");
-    const std::string chinese
-        = std::string(text.failureChinese) + (vanished ? ",通讯端口设备已断开" : ",通讯端口已关闭");
-    report(english, chinese, text.caption);
+    report(std::string(text.failureEnglish) + " The port was closed.",
+        std::string(text.failureChinese) + ",通讯端口已关闭", text.caption);
 }
 
 void ParameterExchange::endMissingValue(Ctl missing)

@@ -51,8 +51,9 @@ public:
     // Timer_SdCmd and Timer_RecCmd.
     void sdCmdTimer();
     void recCmdTimer();
-    // The port was closed under a running operation: end it and say so. Idle, nothing happens.
-    void portClosed();
+    // The port was closed under a running operation: end it (and say so, unless its device
+    // went, which the port controller reports). Idle, nothing happens.
+    void portClosed(serial::PortController::CloseReason reason);
 
     const State& state() const { return m_state; }
     const RadioParameters& radioParameters() const { return m_radio; }
@@ -78,7 +79,7 @@ private:
     void restoreTerminalTimers();
     void followSerialMode();
     void portVanished();
-    void endLostPort(Operation running, bool vanished);
+    void endClosedPort(Operation running);
     void endMissingValue(core::Ctl missing);
     void report(const std::string& english, const std::string& chinese, const std::string& caption);
 
@@ -94,6 +95,7 @@ private:
     // keeps the previous label.
     std::string m_speedLabel;
     std::string m_parityLabel;
+    int m_closedListener = 0;
 };
 
 } // namespace radio

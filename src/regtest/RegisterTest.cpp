@@ -30,9 +30,15 @@ constexpr const char* kNoValue = "?? ";
 
 } // namespace
 
-RegisterTest::RegisterTest(serial::SerialLink& link, core::Ui& ui, platform::Dialogs& dialogs,
-    platform::System& system, const core::Language& language)
-    : m_link(link), m_ui(ui), m_dialogs(dialogs), m_system(system), m_language(language)
+RegisterTest::RegisterTest(serial::SerialLink& link, serial::PortController& portController,
+    core::Ui& ui, platform::Dialogs& dialogs, platform::System& system,
+    const core::Language& language)
+    : m_link(link),
+      m_portController(portController),
+      m_ui(ui),
+      m_dialogs(dialogs),
+      m_system(system),
+      m_language(language)
 { }
 
 unsigned RegisterTest::singleWaitMs(std::uint8_t speedIndex)
@@ -45,8 +51,9 @@ unsigned RegisterTest::dumpWaitMs(std::uint8_t speedIndex)
     return (waitSpeedIndex(speedIndex) + 2u) * 50u;
 }
 
-// Only bytes that arrive after the write count: the receive buffer is purged before and after
-// it. Without a port, or once its device has gone, nothing arrives.
+// Only bytes that arrive after the request count: stale input is purged before it is written.
+// The wait starts once the request has left the port, so at low speeds it is not spent on the
+// request's own wire time. Without a port nothing arrives.
 RegisterTest::Answer RegisterTest::exchange(
     radio::CommandFrame frame, unsigned waitMs, std::uint32_t maxBytes)
 {
@@ -57,13 +64,14 @@ RegisterTest::Answer RegisterTest::exchange(
     port.purge(PurgeRxClear);
     radio::AppendChecksum(frame);
     port.purge(PurgeTxClear);
-    std::uint32_t written = 0;
-    port.write(frame.data(), static_cast<std::uint32_t>(frame.size()), written);
-    port.purge(PurgeRxClear);
+    if (!port.writeFrame(frame.data(), static_cast<std::uint32_t>(frame.size())) && port.isGone())
+        return lostDevice();
     m_system.sleepMs(waitMs);
 
     platform::CommStatus status;
-    if (!port.clearErrors(status) || status.bytesWaiting == 0)
+    if (!port.clearErrors(status))
+        return port.isGone() ? lostDevice() : answer;
+    if (status.bytesWaiting == 0)
         return answer;
     if (status.bytesWaiting > maxBytes) {
         port.purge(PurgeRxClear);
@@ -72,8 +80,17 @@ RegisterTest::Answer RegisterTest::exchange(
     }
     answer.bytes.resize(status.bytesWaiting);
     std::uint32_t got = 0;
-    port.read(answer.bytes.data(), status.bytesWaiting, got);
+    if (!port.read(answer.bytes.data(), status.bytesWaiting, got) && port.isGone())
+        return lostDevice();
     answer.bytes.resize(got);
+    return answer;
+}
+
+RegisterTest::Answer RegisterTest::lostDevice()
+{
+    m_portController.deviceGone();
+    Answer answer;
+    answer.deviceGone = true;
     return answer;
 }
 
@@ -82,7 +99,7 @@ void RegisterTest::runSingle(radio::CommandFrame frame)
     m_ui.setText(Ctl::Test_EditDis, " ");
     const Answer answer
         = exchange(std::move(frame), singleWaitMs(m_link.settings.speedIndex), kMaxAnswer);
-    if (answer.tooMany)
+    if (answer.tooMany || answer.deviceGone)
         return;
     if (answer.bytes.empty()) {
         m_dialogs.showMessage(m_language.pick("No respond", "无响应"));
@@ -133,6 +150,8 @@ void RegisterTest::button2Click()
             = exchange({radio::kHeader1, radio::kHeader2, 0x03, radio::cmd::ReadRegister,
                            static_cast<std::uint8_t>(reg)},
                 dumpWaitMs(m_link.settings.speedIndex), kMaxRegisterAnswer);
+        if (answer.deviceGone)
+            return;
         if (answer.tooMany || answer.bytes.empty())
             break;
         const bool valid = radio::ValidateFrame(answer.bytes);

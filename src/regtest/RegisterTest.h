@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/System.h"
 #include "radio/CommandFrame.h"
+#include "serial/PortController.h"
 #include "serial/SerialLink.h"
 
 #include <cstdint>
@@ -23,8 +24,8 @@ public:
     static constexpr std::uint32_t kMaxRegisterAnswer = 100; // one register of the dump
     static constexpr std::uint8_t kLastRegister = 0x20;
 
-    RegisterTest(serial::SerialLink& link, core::Ui& ui, platform::Dialogs& dialogs,
-        platform::System& system, const core::Language& language);
+    RegisterTest(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
+        platform::Dialogs& dialogs, platform::System& system, const core::Language& language);
 
     void button3Click(); // ReadOne
     void button4Click(); // WriteOne
@@ -38,17 +39,22 @@ public:
     static unsigned dumpWaitMs(std::uint8_t speedIndex);
 
 private:
-    // The answer to one frame: the bytes that arrived, none, or too many (discarded).
+    // The answer to one frame: the bytes that arrived, none, or too many (discarded); or the
+    // port's device went (already reported).
     struct Answer
     {
         bool tooMany = false;
+        bool deviceGone = false;
         std::vector<std::uint8_t> bytes;
     };
 
     Answer exchange(radio::CommandFrame frame, unsigned waitMs, std::uint32_t maxBytes);
     void runSingle(radio::CommandFrame frame);
 
+    Answer lostDevice();
+
     serial::SerialLink& m_link;
+    serial::PortController& m_portController;
     core::Ui& m_ui;
     platform::Dialogs& m_dialogs;
     platform::System& m_system;

@@ -14,20 +14,22 @@ PortController::PortController(SerialLink& link, platform::SerialPortProvider& p
 void PortController::openFromDialog()
 {
     const std::string name = portNameForListIndex(m_ui.currentIndex(Ctl::Comb_ComNo));
+    if (m_link.handle.isValid() && m_link.handle.port().isGone())
+        deviceGone();
     if (m_link.settings.portNumber >= 1 && m_link.settings.portNumber <= 8
         && m_link.handle.isValid()) {
         m_link.handle.port().purge(platform::PurgeTxAbort | platform::PurgeRxAbort
             | platform::PurgeTxClear | platform::PurgeRxClear);
         m_link.handle.close();
         // Whatever ran on the old port ends here, before the new one takes over.
-        notifyClosed();
+        notifyClosed(CloseReason::Closed);
     }
     platform::OpenResult opened = m_ports.open(name);
     m_link.handle.assign(std::move(opened.port));
     m_link.settings.portNumber = static_cast<std::uint8_t>(name[3] - '0');
     if (!m_link.handle.isValid()) {
-        m_dialogs.messageBox(openFailureText(opened, name, m_language), "CommError",
-            platform::MessageButtons::Ok);
+        m_dialogs.messageBox(
+            openFailureText(opened, name, m_language), "CommError", platform::MessageButtons::Ok);
         return;
     }
     m_ui.setTimerActive(core::TimerId::RecData, true);
@@ -65,7 +67,7 @@ bool PortController::applyPortSettings()
     else
         m_dialogs.messageBox("通讯端口设置错误!", "Set_Error", platform::MessageButtons::Ok);
     m_link.handle.close();
-    notifyClosed();
+    notifyClosed(CloseReason::Closed);
     return false;
 }
 
@@ -73,11 +75,39 @@ void PortController::closePort()
 {
     if (!m_link.handle.isValid())
         return;
+    closeSteps();
+    notifyClosed(CloseReason::Closed);
+}
+
+void PortController::deviceGone(
+    const std::string& englishFirstLine, const std::string& chineseFirstLine)
+{
+    if (!m_link.handle.isValid())
+        return;
+    const std::string name = "COM" + std::to_string(m_link.settings.portNumber);
+    closeSteps();
+    notifyClosed(CloseReason::DeviceGone);
+    const std::string english
+        = name + ": the port's device is gone (unplugged?); the port has been closed.";
+    const std::string chinese = name + ": 通讯端口设备已断开(已拔出?),端口已关闭。";
+    const std::string& first = m_language.isEnglish() ? englishFirstLine : chineseFirstLine;
+    const std::string& text = m_language.isEnglish() ? english : chinese;
+    m_dialogs.messageBox(
+        first.empty() ? text : first + "\n" + text, "CommError", platform::MessageButtons::Ok);
+}
+
+void PortController::closeForExit()
+{
+    if (m_link.handle.isValid())
+        closeSteps();
+}
+
+void PortController::closeSteps()
+{
     m_link.handle.close();
     m_link.settings.portNumber = 0;
     m_ui.setStatusText(3, m_language.pick("Disconnect", "已断开"));
     m_ui.setTimerActive(core::TimerId::RecData, false);
-    notifyClosed();
 }
 
 void PortController::portDialogShown()
@@ -95,8 +125,8 @@ void PortController::devicesChanged()
 void PortController::showPortList()
 {
     for (int number = 1; number <= platform::kPortCount; ++number) {
-        m_ui.setItemToolTip(Ctl::Comb_ComNo, number - 1,
-            deviceToolTip(m_ports.entry(number), number, m_language));
+        m_ui.setItemToolTip(
+            Ctl::Comb_ComNo, number - 1, deviceToolTip(m_ports.entry(number), number, m_language));
     }
     showSelectedDevice();
 }
@@ -114,10 +144,23 @@ void PortController::showPortInStatus()
     m_ui.setStatusToolTip(1, deviceLine(m_ports.entry(number), number, m_language));
 }
 
-void PortController::notifyClosed()
+int PortController::addClosedListener(ClosedListener listener)
 {
-    if (m_onClosed)
-        m_onClosed();
+    m_listeners.emplace_back(++m_nextListenerKey, std::move(listener));
+    return m_nextListenerKey;
+}
+
+void PortController::removeClosedListener(int key)
+{
+    std::erase_if(m_listeners, [key](const auto& entry) { return entry.first == key; });
+}
+
+void PortController::notifyClosed(CloseReason reason)
+{
+    // A copy: a listener may remove itself.
+    const auto listeners = m_listeners;
+    for (const auto& [key, listener] : listeners)
+        listener(reason);
 }
 
 } // namespace serial

@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 
 #include <functional>
+#include <vector>
 
 namespace serial {
 
@@ -24,6 +25,14 @@ public:
     bool applyPortSettings();
     // Closes the open port; with no open port nothing at all happens.
     void closePort();
+    // A port call found the port's device gone (a pulled adapter): the port is closed as by the
+    // close button, whatever ran on it ends, and the user is told once, in one message that
+    // names the port, under the given first line when there is one.
+    void deviceGone(
+        const std::string& englishFirstLine = {}, const std::string& chineseFirstLine = {});
+    // The exit steps: the port is released and panel 3 says so; nothing running is asked to end,
+    // since the process ends next.
+    void closeForExit();
 
     // The port dialog is about to show: looks at the devices again and shows what stands
     // behind each name.
@@ -35,19 +44,25 @@ public:
     // Status panel 1: the port's name, with its device in the tooltip.
     void showPortInStatus();
 
+    enum class CloseReason { Closed, DeviceGone };
     // Called after the port was closed by anyone, so that running work can end.
-    void setOnClosed(std::function<void()> onClosed) { m_onClosed = std::move(onClosed); }
-    void notifyClosed();
+    using ClosedListener = std::function<void(CloseReason)>;
+    // Returns a key for removing the listener again.
+    int addClosedListener(ClosedListener listener);
+    void removeClosedListener(int key);
 
 private:
     void showPortList();
+    void closeSteps();
+    void notifyClosed(CloseReason reason);
 
     SerialLink& m_link;
     platform::SerialPortProvider& m_ports;
     core::Ui& m_ui;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
-    std::function<void()> m_onClosed;
+    std::vector<std::pair<int, ClosedListener>> m_listeners;
+    int m_nextListenerKey = 0;
 };
 
 } // namespace serial

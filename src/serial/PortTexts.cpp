@@ -32,7 +32,8 @@ std::string reason(
     switch (result.error) {
     case platform::OpenError::NoDevice:
         if (device.empty())
-            return language.pick("No device stands behind " + name + ".", name + " 没有对应的设备。");
+            return language.pick(
+                "No device stands behind " + name + ".", name + " 没有对应的设备。");
         return language.pick("The device " + device + " of " + name + " is not present.",
             name + " 的设备 " + device + " 不存在。");
     case platform::OpenError::Busy:

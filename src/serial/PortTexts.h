@@ -9,7 +9,8 @@ namespace serial {
 
 // What stands behind COMn, in one line: "/dev/ttyUSB0 — FT232R USB UART (A50285BI)", or that
 // there is no device (naming the one that was unplugged, if any).
-std::string deviceLine(const platform::PortEntry& entry, int number, const core::Language& language);
+std::string deviceLine(
+    const platform::PortEntry& entry, int number, const core::Language& language);
 
 // The line, then the stable by-id link and the USB vendor and product where there are some.
 std::string deviceToolTip(

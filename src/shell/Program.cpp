@@ -54,9 +54,11 @@ Program::Program(
         = std::make_unique<serial::PortController>(link, ports, *ui, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(
         link, ports, *portController, *ui, dialogs, UiLanguage);
-    terminal = std::make_unique<terminal::Terminal>(link, *ui, dialogs, UiLanguage, terminalState);
+    terminal = std::make_unique<terminal::Terminal>(
+        link, *portController, *ui, dialogs, UiLanguage, terminalState);
     gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
-    registerTest = std::make_unique<regtest::RegisterTest>(link, *ui, dialogs, system, UiLanguage);
+    registerTest = std::make_unique<regtest::RegisterTest>(
+        link, *portController, *ui, dialogs, system, UiLanguage);
     wire();
 }
 
@@ -114,8 +116,8 @@ void Program::wire()
     // The system's notice that a serial device came or went.
     if (const int notice = m_ports.hotplugFd(); notice >= 0) {
         auto* notifier = new QSocketNotifier(notice, QSocketNotifier::Read, Form1.get());
-        QObject::connect(notifier, &QSocketNotifier::activated,
-            [this] { portController->devicesChanged(); });
+        QObject::connect(
+            notifier, &QSocketNotifier::activated, [this] { portController->devicesChanged(); });
     }
 
     TFormTest& t = *FormTest;
@@ -148,9 +150,11 @@ void Program::languageOk()
     AboutBox->BottomLine->setText(" ");
 }
 
+// Whatever runs (a Read, an auto send) is not asked to end first: the process ends at once and
+// shows nothing.
 void Program::exitSteps()
 {
-    portController->closePort();
+    portController->closeForExit();
     m_system.exitProcess(1);
 }
 

@@ -46,10 +46,33 @@ std::string formatRate(float rate, const std::string& decimalPoint)
     return text;
 }
 
-Terminal::Terminal(serial::SerialLink& link, core::Ui& ui, platform::Dialogs& dialogs,
-    const core::Language& language, TerminalState& state)
-    : m_link(link), m_ui(ui), m_dialogs(dialogs), m_language(language), m_state(state)
-{ }
+Terminal::Terminal(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
+    platform::Dialogs& dialogs, const core::Language& language, TerminalState& state)
+    : m_link(link),
+      m_portController(portController),
+      m_ui(ui),
+      m_dialogs(dialogs),
+      m_language(language),
+      m_state(state)
+{
+    m_closedListener = m_portController.addClosedListener(
+        [this](serial::PortController::CloseReason reason) { portClosed(reason); });
+}
+
+Terminal::~Terminal()
+{
+    m_portController.removeClosedListener(m_closedListener);
+}
+
+void Terminal::portClosed(serial::PortController::CloseReason reason)
+{
+    m_unsent.clear();
+    if (reason != serial::PortController::CloseReason::DeviceGone)
+        return;
+    if (m_ui.isLowered(Ctl::PanelTrttTest))
+        panelTrttTestClick();
+    m_ui.setChecked(Ctl::Check_AutoTrtt, false);
+}
 
 bool Terminal::checkCanSend(bool fromAutoSwitch)
 {
@@ -80,26 +103,53 @@ std::string Terminal::sendBlock() const
     return std::string(bytes.begin(), bytes.end());
 }
 
-std::uint32_t Terminal::writeToPort(const std::string& bytes)
+// A block goes to the port without holding the window: what the line cannot take now stays in
+// m_unsent and goes out with later ticks and polls, and no new block starts before the last one
+// has gone out whole. Returns false when the block was not started (line busy, device gone).
+bool Terminal::send(std::string block, bool counted)
 {
     if (!m_link.handle.isValid())
-        return 0;
-    std::uint32_t written = 0;
-    m_link.handle.port().write(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-        static_cast<std::uint32_t>(bytes.size()), written);
-    return written;
+        return false;
+    pushOut(false);
+    if (!m_link.handle.isValid() || !m_unsent.empty())
+        return false;
+    m_unsent = std::move(block);
+    m_unsentCounted = counted;
+    pushOut(true);
+    return true;
 }
 
-void Terminal::sendAndCount()
+// Hands the driver what it takes of m_unsent now; a fresh block is written even when empty,
+// as a send of nothing still rewrites the TX count. TX counts only what went out.
+void Terminal::pushOut(bool fresh)
 {
-    addCount(m_state.TxCount, writeToPort(sendBlock()));
-    m_ui.setStatusText(4, "TX : " + std::to_string(m_state.TxCount));
+    if (!m_link.handle.isValid() || (m_unsent.empty() && !fresh))
+        return;
+    platform::SerialPort& port = m_link.handle.port();
+    std::uint32_t written = 0;
+    if (!port.writeSome(reinterpret_cast<const std::uint8_t*>(m_unsent.data()),
+            static_cast<std::uint32_t>(m_unsent.size()), written)) {
+        if (port.isGone())
+            m_portController.deviceGone();
+        return;
+    }
+    m_unsent.erase(0, written);
+    if (m_unsentCounted && (written > 0 || fresh)) {
+        addCount(m_state.TxCount, written);
+        m_ui.setStatusText(4, "TX : " + std::to_string(m_state.TxCount));
+    }
 }
 
 void Terminal::manualTrttClick()
 {
-    if (checkCanSend(false))
-        sendAndCount();
+    if (!checkCanSend(false) || send(sendBlock(), true) || !m_link.handle.isValid())
+        return;
+    const char* english = "The line is busy: the previous data has not all gone out yet.";
+    const char* chinese = "线路忙:上次发送的数据尚未全部发出";
+    if (m_language.isEnglish())
+        m_dialogs.showMessage(english);
+    else
+        m_dialogs.messageBox(chinese, "传送", platform::MessageButtons::Ok);
 }
 
 void Terminal::autoTrttClick()
@@ -140,11 +190,11 @@ void Terminal::trttDataTimer()
     // The divisor is 15, so the period 1000 sends at every 67th tick.
     if (!period || m_state.SendTicks <= *period / 15)
         return;
-    m_state.SendTicks = 0;
-    // The port may have been closed under a running auto send: then nothing goes out.
-    if (!m_link.handle.isValid())
+    // The port may have been closed under a running auto send: then nothing goes out. While the
+    // line is still taking the previous block the send waits, and goes at the first tick after.
+    if (!m_link.handle.isValid() || !send(sendBlock(), true))
         return;
-    sendAndCount();
+    m_state.SendTicks = 0;
     if (m_state.TestMode)
         evaluateTest();
 }
@@ -158,10 +208,18 @@ void Terminal::recDataTimer()
 {
     if (!m_link.handle.isValid())
         return;
+    pushOut(false);
+    if (!m_link.handle.isValid())
+        return;
     platform::SerialPort& port = m_link.handle.port();
     platform::CommStatus status;
-    if (!port.clearErrors(status))
+    if (!port.clearErrors(status)) {
+        if (port.isGone()) {
+            m_portController.deviceGone();
+            return;
+        }
         status.bytesWaiting = 0;
+    }
     const std::uint32_t waiting = status.bytesWaiting;
     if (waiting > kMaxChunk) {
         port.purge(platform::PurgeRxClear);
@@ -176,7 +234,10 @@ void Terminal::recDataTimer()
     m_state.IdlePolls = 0;
     std::vector<std::uint8_t> chunk(waiting);
     std::uint32_t got = 0;
-    port.read(chunk.data(), waiting, got);
+    if (!port.read(chunk.data(), waiting, got) && port.isGone()) {
+        m_portController.deviceGone();
+        return;
+    }
     chunk.resize(got);
     if (chunk.empty())
         return;
@@ -272,7 +333,8 @@ void Terminal::quietLine()
         m_state.SendTicks = 1000;
         return;
     }
-    writeToPort(m_state.TestRxText);
+    if (!send(m_state.TestRxText, false))
+        return;
     m_state.TestRxText.clear();
     m_state.IdlePolls = 0;
 }

@@ -5,6 +5,7 @@
 #include "core/Language.h"
 #include "core/Ui.h"
 #include "platform/Dialogs.h"
+#include "serial/PortController.h"
 #include "serial/SerialLink.h"
 
 #include <cstdint>
@@ -29,8 +30,13 @@ public:
     // The echo test acts on the seventh empty poll in a row (350 ms of quiet line).
     static constexpr std::int32_t kQuietPolls = 6;
 
-    Terminal(serial::SerialLink& link, core::Ui& ui, platform::Dialogs& dialogs,
-        const core::Language& language, TerminalState& state);
+    // Registers with the port controller: a device that is gone stops auto send and a running
+    // echo test, and any close drops what the line had not taken yet.
+    Terminal(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
+        platform::Dialogs& dialogs, const core::Language& language, TerminalState& state);
+    ~Terminal();
+    Terminal(const Terminal&) = delete;
+    Terminal& operator=(const Terminal&) = delete;
 
     // Sending
     void manualTrttClick();
@@ -50,14 +56,16 @@ public:
 private:
     bool checkCanSend(bool fromAutoSwitch);
     std::string sendBlock() const;
-    std::uint32_t writeToPort(const std::string& bytes);
-    void sendAndCount();
+    bool send(std::string block, bool counted);
+    void pushOut(bool fresh);
+    void portClosed(serial::PortController::CloseReason reason);
     std::optional<std::int32_t> autoSendPeriod();
     void showChunk(std::span<const std::uint8_t> chunk);
     void quietLine();
     void evaluateTest();
 
     serial::SerialLink& m_link;
+    serial::PortController& m_portController;
     core::Ui& m_ui;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
@@ -65,6 +73,11 @@ private:
     DisplayTextDecoder m_decoder;
     std::optional<std::string> m_reportedPeriod; // the bad period text last reported
     bool m_reportingPeriod = false; // its error report is up
+    // The part of the latest block that the line has not taken yet, and whether it counts in TX
+    // (the echo of the error-rate test does not).
+    std::string m_unsent;
+    bool m_unsentCounted = false;
+    int m_closedListener = 0;
 };
 
 } // namespace terminal

@@ -202,7 +202,8 @@ TEST(ExchangeEndToEnd, aVanishingDeviceEndsTheProbeAndClosesThePort)
     rig.exchange.speedRClick();
     EXPECT_LT(e2e::runAll({&rig}, kTick), 80);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.dialogs.shown[0].text, "Connect error! The port's device is gone.");
+    EXPECT_EQ(rig.dialogs.shown[0].text,
+        "Connect error!\nCOM1: the port's device is gone (unplugged?); the port has been closed.");
     EXPECT_FALSE(rig.link.handle.isValid());
     EXPECT_EQ(rig.link.settings.portNumber, 0);
     EXPECT_EQ(rig.ui.statusText(3), "Disconnect");

@@ -1,5 +1,6 @@
 #include "exchange_rig.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace e2e {
@@ -41,7 +42,9 @@ int runAll(const std::vector<ExchangeRig*>& rigs, std::chrono::microseconds peri
         }
         if (!any)
             return ticks;
-        next += period;
+        // Like a window timer, a tick that a blocking write delayed is not made up for by a
+        // burst of ticks afterwards.
+        next = std::max(next + period, std::chrono::steady_clock::now());
         std::this_thread::sleep_until(next);
     }
     return limit;

@@ -1,4 +1,5 @@
 #include "FakeDialogs.h"
+#include "FakePortEnumerator.h"
 #include "FakeUi.h"
 #include "SimProcess.h"
 #include "platform/PosixSerialPort.h"
@@ -48,7 +49,10 @@ struct Station
     serial::SerialLink link;
     core::Language language;
     terminal::TerminalState state;
-    terminal::Terminal terminal {link, ui, dialogs, language, state};
+    fakes::FakePortEnumerator devices; // the station's port is opened directly, not by name
+    platform::PosixSerialPorts ports {devices};
+    serial::PortController portController {link, ports, ui, dialogs, language};
+    terminal::Terminal terminal {link, portController, ui, dialogs, language, state};
 };
 
 // Runs the stations' timers in real time (auto send every 10 ms while on, receive poll every
@@ -205,8 +209,8 @@ struct Console
 
     Station station;
     platform::RealSystem system;
-    regtest::RegisterTest dialog {
-        station.link, station.ui, station.dialogs, system, station.language};
+    regtest::RegisterTest dialog {station.link, station.portController, station.ui, station.dialogs,
+        system, station.language};
 };
 
 } // namespace

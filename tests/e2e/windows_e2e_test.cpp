@@ -3,8 +3,8 @@
 #include "FakeDialogs.h"
 #include "SimProcess.h"
 #include "platform/PosixSerialPort.h"
-#include "platform/UdevPortEnumerator.h"
 #include "platform/System.h"
+#include "platform/UdevPortEnumerator.h"
 #include "platform/Widgets.h"
 #include "radio/ProgressForm.h"
 #include "regtest/TestForm.h"
@@ -226,7 +226,9 @@ TEST(WindowsEndToEndFaults, cablePulledDuringAReadEndsItWithAMessageAndAClosedPo
     a.program.Form1->Speed_R->click();
     ASSERT_TRUE(waitFor([&] { return !a.dialogs.shown.empty(); }, 20000));
     ::unsetenv("RADIOMODEM_COM1");
-    EXPECT_EQ(a.dialogs.shown[0].text, "参数读取失败,通讯端口设备已断开");
+    EXPECT_EQ(
+        a.dialogs.shown[0].text, "参数读取失败\nCOM1: 通讯端口设备已断开(已拔出?),端口已关闭。");
+    EXPECT_EQ(a.dialogs.shown[0].caption, "CommError");
     EXPECT_FALSE(a.program.Form_Progress->isVisible());
     EXPECT_FALSE(a.program.link.handle.isValid());
     EXPECT_EQ(a.status(3), "已断开");

@@ -1,12 +1,12 @@
-#include "FakePortEnumerator.h"
 #include "platform/PosixSerialPort.h"
+#include "FakePortEnumerator.h"
 #include "platform/UdevPortEnumerator.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <grp.h>
@@ -194,7 +194,7 @@ TEST(PosixSerialPort, bytesTravelBothWaysAndPurgeDiscardsWaitingInput)
 
     const std::uint8_t out[] = {0x55, 0xAA, 0x03, 0x27, 0x00, 0x00, 0x2A, 0x0D, 0x0A, 0xFF};
     std::uint32_t written = 0;
-    ASSERT_TRUE(port->write(out, sizeof out, written));
+    ASSERT_TRUE(port->writeSome(out, sizeof out, written));
     EXPECT_EQ(written, sizeof out);
     EXPECT_EQ(
         pty.readMaster(sizeof out), std::string(reinterpret_cast<const char*>(out), sizeof out));
@@ -233,7 +233,9 @@ TEST(PosixSerialPort, vanishedDeviceFailsEveryCallWithoutHanging)
     CommStatus status;
     std::uint8_t buffer[8] = {1, 2, 3};
     std::uint32_t count = 0;
-    EXPECT_FALSE(port->write(buffer, 3, count));
+    EXPECT_FALSE(port->writeSome(buffer, 3, count));
+    EXPECT_FALSE(port->writeFrame(buffer, 3));
+    EXPECT_TRUE(port->isGone());
     EXPECT_EQ(count, 0u);
     EXPECT_FALSE(port->clearErrors(status));
     EXPECT_EQ(status.bytesWaiting, 0u);
@@ -297,7 +299,8 @@ private:
 OpenError openWithoutPermission(const std::string& path)
 {
     if (::geteuid() != 0) {
-        struct stat before {};
+        struct stat before
+        { };
         ::stat(path.c_str(), &before);
         ::chmod(path.c_str(), 0);
         OpenResult result;
@@ -427,7 +430,8 @@ TEST(UdevPortEnumerator, listsRealDevicesAndMarksOnBoardNodesWithoutAUart)
 {
     UdevPortEnumerator enumerator;
     for (const SerialDevice& device : enumerator.devices()) {
-        struct stat node {};
+        struct stat node
+        { };
         EXPECT_EQ(::stat(device.path.c_str(), &node), 0) << device.path;
         EXPECT_TRUE(S_ISCHR(node.st_mode)) << device.path;
         EXPECT_NE(device.kernelName.rfind("tty", 0), std::string::npos) << device.path;

@@ -58,8 +58,7 @@ Bytes exchange(PosixSerialPort& port, const Bytes& request, std::size_t answerSi
     std::chrono::milliseconds limit = 1000ms)
 {
     port.purge(platform::PurgeRxClear | platform::PurgeTxClear);
-    std::uint32_t written = 0;
-    EXPECT_TRUE(port.write(request.data(), static_cast<std::uint32_t>(request.size()), written));
+    EXPECT_TRUE(port.writeFrame(request.data(), static_cast<std::uint32_t>(request.size())));
     return receive(port, answerSize, limit);
 }
 
@@ -159,8 +158,7 @@ TEST(SimOnPty, vanishedDeviceMakesEveryPortCallFail)
     while (port->clearErrors(status) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
     EXPECT_FALSE(port->clearErrors(status));
-    std::uint32_t count = 0;
-    EXPECT_FALSE(port->write(kQuery.data(), static_cast<std::uint32_t>(kQuery.size()), count));
+    EXPECT_FALSE(port->writeFrame(kQuery.data(), static_cast<std::uint32_t>(kQuery.size())));
     platform::LineSettings settings;
     EXPECT_FALSE(port->getSettings(settings));
     EXPECT_FALSE(PosixSerialPort::openDevice(sim.ptyPath()));

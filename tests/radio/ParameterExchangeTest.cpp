@@ -457,6 +457,8 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
+// A pulled adapter: one message box names the port under the operation's failure line.
+#define GONE "COM1: the port's device is gone (unplugged?); the port has been closed."
 INSTANTIATE_TEST_SUITE_P(Stages, LostPortTest,
     testing::Values(
         LostPortCase {"closedInProbe", false, kProbe, false, "Connect error! The port was closed."},
@@ -464,12 +466,11 @@ INSTANTIATE_TEST_SUITE_P(Stages, LostPortTest,
             "Read error! The port was closed."},
         LostPortCase {
             "closedInWrite", true, radio::cmd::WriteId, false, "Write error! The port was closed."},
+        LostPortCase {"vanishedInProbe", false, kProbe, true, "Connect error!\n" GONE},
         LostPortCase {
-            "vanishedInProbe", false, kProbe, true, "Connect error! The port's device is gone."},
-        LostPortCase {"vanishedInRead", false, radio::cmd::QueryAirRate, true,
-            "Read error! The port's device is gone."},
-        LostPortCase {"vanishedInWrite", true, radio::cmd::WriteSerialMode, true,
-            "Write error! The port's device is gone."}),
+            "vanishedInRead", false, radio::cmd::QueryAirRate, true, "Read error!\n" GONE},
+        LostPortCase {
+            "vanishedInWrite", true, radio::cmd::WriteSerialMode, true, "Write error!\n" GONE}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)

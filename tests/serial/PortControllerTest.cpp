@@ -93,7 +93,7 @@ TEST_F(PortControllerTest, reopeningTheOpenPortPurgesClosesAndOpensItAgain)
 {
     open(0);
     int closedCalls = 0;
-    controller.setOnClosed([&] { ++closedCalls; });
+    controller.addClosedListener([&](auto) { ++closedCalls; });
     open(0);
     EXPECT_EQ(closedCalls, 1) << "work running on the old port is told it is gone";
     EXPECT_TRUE(link.handle.isValid());
@@ -108,7 +108,7 @@ TEST_F(PortControllerTest, failedOpenReportsClosesTheOldPortAndKeepsTheDialog)
 {
     open(0);
     int closedCalls = 0;
-    controller.setOnClosed([&] { ++closedCalls; });
+    controller.addClosedListener([&](auto) { ++closedCalls; });
     com2->open = true; // held by another program
     open(1);
     EXPECT_FALSE(link.handle.isValid());
@@ -162,7 +162,7 @@ TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
     ui.setCurrentIndex(Ctl::ComboBaudRate, 3);
     open(0);
     int closedCalls = 0;
-    controller.setOnClosed([&] { ++closedCalls; });
+    controller.addClosedListener([&](auto) { ++closedCalls; });
     controller.closePort();
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(com1->open);
@@ -225,7 +225,8 @@ TEST_F(PortControllerTest, theDialogShowsWhatStandsBehindEachName)
     ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
     com1->vanished = true;
     controller.devicesChanged();
-    EXPECT_EQ(ui.text(Ctl::Label_Device), "无设备(/dev/ttyFAKE1 — FT232R USB UART (A50285BI) 已拔出)");
+    EXPECT_EQ(
+        ui.text(Ctl::Label_Device), "无设备(/dev/ttyFAKE1 — FT232R USB UART (A50285BI) 已拔出)");
 }
 
 TEST_F(PortControllerTest, statusPanelOneKeepsTheNameAndShowsTheDeviceInItsTooltip)

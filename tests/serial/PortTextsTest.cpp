@@ -105,7 +105,8 @@ TEST(PortTexts, openFailureNamesTheReasonUnderTheFirstLine)
             "group:\n    sudo usermod -aG dialout $USER\nthen log out and log in again.",
             "打开通讯端口错误!\n没有打开 /dev/ttyACM0 的权限。当前用户须属于 dialout 组:\n"
             "    sudo usermod -aG dialout $USER\n然后注销并重新登录。"},
-        {failure(OpenError::NotSerial, "/dev/null"), "Port open error!\n/dev/null is not a serial device.",
+        {failure(OpenError::NotSerial, "/dev/null"),
+            "Port open error!\n/dev/null is not a serial device.",
             "打开通讯端口错误!\n/dev/null 不是串口设备。"},
         {failure(OpenError::Other, "/dev/ttyS0", {}, 0, "Input/output error"),
             "Port open error!\n/dev/ttyS0: Input/output error",

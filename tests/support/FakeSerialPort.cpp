@@ -64,17 +64,31 @@ bool FakeSerialPort::read(std::uint8_t* buffer, std::uint32_t count, std::uint32
     return true;
 }
 
-bool FakeSerialPort::write(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+void FakeSerialPort::record(Bytes bytes)
+{
+    m_state->writes.push_back(bytes);
+    if (m_state->onWrite)
+        m_state->onWrite(bytes);
+}
+
+bool FakeSerialPort::writeFrame(const std::uint8_t* data, std::uint32_t count)
+{
+    if (m_state->vanished || m_state->stalled)
+        return false;
+    record(Bytes(data, data + count));
+    return true;
+}
+
+bool FakeSerialPort::writeSome(
+    const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
 {
     written = 0;
     if (m_state->vanished)
         return false;
-    written = std::min(count, m_state->acceptLimit);
-    Bytes bytes(data, data + written);
-    m_state->writes.push_back(bytes);
-    if (m_state->onWrite)
-        m_state->onWrite(bytes);
-    return written == count;
+    written = m_state->stalled ? 0 : std::min(count, m_state->acceptLimit);
+    if (written > 0 || count == 0)
+        record(Bytes(data, data + written));
+    return true;
 }
 
 std::shared_ptr<PortState> FakeSerialPorts::add(const std::string& name)

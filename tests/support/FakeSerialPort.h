@@ -26,11 +26,13 @@ struct PortState
     platform::SerialDevice device; // what the port's entry shows
     std::deque<std::uint8_t> rx; // bytes waiting to be read
     unsigned pendingErrors = 0; // error flags reported (and cleared) by the next clearErrors
-    std::uint32_t acceptLimit = UINT32_MAX; // bytes a write takes at most
-    std::vector<Bytes> writes;
+    std::uint32_t acceptLimit = UINT32_MAX; // bytes a user-data write takes at most
+    bool stalled = false; // the line takes nothing: frame writes fail, data writes take 0
+    std::vector<Bytes> writes; // frames and the user data taken, in order
     std::vector<unsigned> purges;
     std::vector<platform::LineSettings> applied; // every accepted setSettings
-    // Called after each write, e.g. by a scripted radio that queues its answer into rx.
+    // Called after each write that took bytes, e.g. by a scripted radio that queues its answer into
+    // rx.
     std::function<void(const Bytes&)> onWrite;
 
     void feed(const Bytes& bytes) { rx.insert(rx.end(), bytes.begin(), bytes.end()); }
@@ -47,9 +49,13 @@ public:
     bool purge(unsigned purgeFlags) override;
     bool clearErrors(platform::CommStatus& status) override;
     bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) override;
-    bool write(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
+    bool writeFrame(const std::uint8_t* data, std::uint32_t count) override;
+    bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
+    bool isGone() override { return m_state->vanished; }
 
 private:
+    void record(Bytes bytes);
+
     std::shared_ptr<PortState> m_state;
 };
 

@@ -46,5 +46,7 @@ protected:
     serial::SerialLink link;
     core::Language language;
     terminal::TerminalState state;
-    terminal::Terminal terminal {link, ui, dialogs, language, state};
+    fakes::FakeSerialPorts ports;
+    serial::PortController portController {link, ports, ui, dialogs, language};
+    terminal::Terminal terminal {link, portController, ui, dialogs, language, state};
 };
