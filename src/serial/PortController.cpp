@@ -14,8 +14,13 @@ PortController::PortController(SerialLink& link, platform::SerialPortProvider& p
 void PortController::openFromDialog()
 {
     const std::string name = portNameForListIndex(m_ui.currentIndex(Ctl::Comb_ComNo));
-    if (m_link.handle.isValid() && m_link.handle.port().isGone())
-        deviceGone();
+    // A device that went since the port was opened: what ran on it ends as with a pulled
+    // adapter; whether the chosen port opens now is what the user learns next.
+    if (m_link.handle.isValid() && m_link.handle.port().isGone()) {
+        closeSteps();
+        notifyClosed(CloseReason::DeviceGone);
+    }
+    m_lost.reset();
     if (m_link.settings.portNumber >= 1 && m_link.settings.portNumber <= 8
         && m_link.handle.isValid()) {
         m_link.handle.port().purge(platform::PurgeTxAbort | platform::PurgeRxAbort
@@ -67,12 +72,14 @@ bool PortController::applyPortSettings()
     else
         m_dialogs.messageBox("通讯端口设置错误!", "Set_Error", platform::MessageButtons::Ok);
     m_link.handle.close();
+    m_lost.reset();
     notifyClosed(CloseReason::Closed);
     return false;
 }
 
 void PortController::closePort()
 {
+    m_lost.reset();
     if (!m_link.handle.isValid())
         return;
     closeSteps();
@@ -85,6 +92,11 @@ void PortController::deviceGone(
     if (!m_link.handle.isValid())
         return;
     const std::string name = "COM" + std::to_string(m_link.settings.portNumber);
+    const auto& settings = m_link.settings;
+    if (const platform::PortEntry entry = m_ports.entry(settings.portNumber); entry.device) {
+        m_lost = LostPort {
+            settings.portNumber, entry.device->identity, settings.speedIndex, settings.parityIndex};
+    }
     closeSteps();
     notifyClosed(CloseReason::DeviceGone);
     const std::string english
@@ -94,6 +106,9 @@ void PortController::deviceGone(
     const std::string& text = m_language.isEnglish() ? english : chinese;
     m_dialogs.messageBox(
         first.empty() ? text : first + "\n" + text, "CommError", platform::MessageButtons::Ok);
+    // The adapter may be back already, its notice taken while the message was up.
+    m_ports.refresh();
+    reopenLostPort();
 }
 
 void PortController::closeForExit()
@@ -120,6 +135,30 @@ void PortController::devicesChanged()
 {
     if (m_ports.refresh())
         showPortList();
+    reopenLostPort();
+}
+
+void PortController::reopenLostPort()
+{
+    if (!m_lost || m_link.handle.isValid())
+        return;
+    const platform::PortEntry entry = m_ports.entry(m_lost->portNumber);
+    if (!entry.present || !entry.device || entry.device->identity != m_lost->identity)
+        return;
+    platform::OpenResult opened = m_ports.open("COM" + std::to_string(m_lost->portNumber));
+    // Not openable yet (udev may still be setting its permissions): the next notice tries again.
+    if (!opened.port)
+        return;
+    const LostPort lost = *m_lost;
+    m_lost.reset();
+    m_link.handle.assign(std::move(opened.port));
+    m_link.settings.portNumber = lost.portNumber;
+    m_link.settings.speedIndex = lost.speedIndex;
+    m_link.settings.parityIndex = lost.parityIndex;
+    m_ui.setCurrentIndex(Ctl::Comb_ComNo, lost.portNumber - 1);
+    m_ui.setTimerActive(core::TimerId::RecData, true);
+    m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
+    applyPortSettings();
 }
 
 void PortController::showPortList()

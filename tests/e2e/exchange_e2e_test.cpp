@@ -11,11 +11,10 @@ namespace {
 using core::Ctl;
 using e2e::ExchangeRig;
 
-// The simulator paces its answers at the wire speed, and the exchange clears the receive side
-// right after each request, so an answer must not come back faster than a real line could
-// carry it. Half the window timers' 10 ms still leaves the slowest answer (9 bytes at 300 bit/s,
-// 330 ms) inside its time-out (83 ticks, 415 ms); the time-outs are counted in ticks.
-constexpr std::chrono::milliseconds kTick {5};
+// The simulator keeps the time of a real line both ways and the exchange counts its time-outs
+// in ticks, so the ticks are the window timers' own 10 ms: at 300 bit/s a request (7 bytes),
+// the turnaround and the longest answer (9 bytes) take 540 ms of the 830 ms a step may take.
+constexpr std::chrono::milliseconds kTick {10};
 // Where no answer has to arrive in time.
 constexpr std::chrono::milliseconds kFastTick {2};
 

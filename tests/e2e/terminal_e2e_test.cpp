@@ -124,7 +124,7 @@ TEST(TerminalEndToEnd, textCrossesTheAirByteForByteBothWays)
 
 TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
 {
-    simtest::SimProcess sim({"--link", "--no-pace", "--air-delay-us", "0"});
+    simtest::SimProcess sim({"--link"});
     Station a(sim.ptyPath(1));
     Station b(sim.ptyPath(2));
     a.ui.setChecked(Ctl::Check_TrttHex, true);
@@ -146,7 +146,7 @@ TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
 
 TEST(TerminalEndToEnd, upTo1024WaitingBytesAreShownAndMoreDiscarded)
 {
-    simtest::SimProcess sim({"--link", "--no-pace", "--air-delay-us", "0"});
+    simtest::SimProcess sim({"--link"});
     Station a(sim.ptyPath(1));
     Station b(sim.ptyPath(2));
     a.ui.setChecked(Ctl::Check_TrttHex, true);

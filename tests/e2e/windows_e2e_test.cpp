@@ -1,23 +1,15 @@
 // The real windows of two programs against simulated radios on ptys, over the real serial layer:
 // clicks on the controls, the program's own timers, scripted message boxes.
-#include "FakeDialogs.h"
 #include "SimProcess.h"
-#include "platform/PosixSerialPort.h"
-#include "platform/System.h"
-#include "platform/UdevPortEnumerator.h"
+#include "WindowsStation.h"
 #include "platform/Widgets.h"
 #include "radio/ProgressForm.h"
 #include "regtest/TestForm.h"
 #include "serial/SerialForm.h"
-#include "shell/LanguageForm.h"
-#include "shell/MainForm.h"
-#include "shell/Program.h"
 #include "terminal/RevealGesture.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -32,52 +24,10 @@
 #include <cstdlib>
 #include <functional>
 
+using e2e::Station;
+using e2e::waitFor;
+
 namespace {
-
-// Runs the event loop (timers included) until the condition holds or the time is up.
-bool waitFor(const std::function<bool()>& condition, int milliseconds)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > milliseconds)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-// One technician's PC: the program with its windows, a real serial layer and real sleeps.
-struct Station
-{
-    explicit Station(int comNumber) : com(comNumber)
-    {
-        program.start();
-        program.Form2->BitBtn1->click();
-    }
-
-    void openPort()
-    {
-        program.Form1->Speed_O->click();
-        program.Serial_Form->Comb_ComNo->setCurrentIndex(com - 1);
-        program.Serial_Form->ComboBaudRate->setCurrentIndex(1); // 9600
-        program.Serial_Form->Button1->click();
-        ASSERT_TRUE(program.link.handle.isValid());
-    }
-
-    std::string received() const { return program.Form1->Memo_Rec->toPlainText().toStdString(); }
-    std::string status(int panel) const
-    {
-        return program.Form1->statusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
-    }
-
-    int com;
-    platform::UdevPortEnumerator devices;
-    platform::PosixSerialPorts ports {devices};
-    fakes::FakeDialogs dialogs;
-    platform::RealSystem system;
-    Program program {ports, dialogs, system};
-};
 
 class WindowsEndToEnd : public ::testing::Test
 {

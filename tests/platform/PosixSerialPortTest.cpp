@@ -1,5 +1,6 @@
 #include "platform/PosixSerialPort.h"
 #include "FakePortEnumerator.h"
+#include "Pty.h"
 #include "platform/UdevPortEnumerator.h"
 
 #include <gtest/gtest.h>
@@ -21,56 +22,6 @@
 using namespace platform;
 
 namespace {
-
-// A pseudo-terminal: the program opens the slave like a serial device, the test plays the
-// radio on the master.
-class Pty
-{
-public:
-    Pty()
-    {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        EXPECT_GE(m_master, 0);
-        ::grantpt(m_master);
-        ::unlockpt(m_master);
-        m_slave = ::ptsname(m_master);
-    }
-    ~Pty() { closeMaster(); }
-
-    const std::string& slave() const { return m_slave; }
-    int master() const { return m_master; }
-    void closeMaster()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-        m_master = -1;
-    }
-    termios settings() const
-    {
-        termios tio {};
-        EXPECT_EQ(::tcgetattr(m_master, &tio), 0);
-        return tio;
-    }
-    std::string readMaster(std::size_t expected)
-    {
-        std::string got;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        char buffer[256];
-        ::fcntl(m_master, F_SETFL, O_NONBLOCK);
-        while (got.size() < expected && std::chrono::steady_clock::now() < deadline) {
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n > 0)
-                got.append(buffer, static_cast<std::size_t>(n));
-            else
-                ::usleep(1000);
-        }
-        return got;
-    }
-
-private:
-    int m_master = -1;
-    std::string m_slave;
-};
 
 std::uint32_t waitForBytes(SerialPort& port, std::uint32_t expected)
 {
@@ -445,4 +396,87 @@ TEST(UdevPortEnumerator, listsRealDevicesAndMarksOnBoardNodesWithoutAUart)
             EXPECT_EQ(device.hasHardware, type != "0") << device.kernelName;
         }
     }
+}
+
+TEST(ByteTime, countsStartDataParityAndStopBits)
+{
+    const struct
+    {
+        std::uint32_t baud;
+        Parity parity;
+        std::uint8_t stopBits;
+        std::uint32_t us;
+    } rows[] = {
+        {300, Parity::None, 1, 33333},
+        {300, Parity::Even, 1, 36666},
+        {19200, Parity::None, 1, 520},
+        {19200, Parity::Odd, 1, 572},
+        {9600, Parity::None, 2, 1145},
+        {0, Parity::None, 1, 0},
+    };
+    for (const auto& row : rows) {
+        LineSettings line;
+        line.baudRate = row.baud;
+        line.parity = row.parity;
+        line.stopBits = row.stopBits;
+        EXPECT_EQ(byteTimeUs(line), row.us) << row.baud;
+    }
+}
+
+// A command frame has left the port only once its wire time has passed, even on a line (here
+// a pty) that takes the bytes at once.
+TEST(PosixSerialPort, aFrameWriteReturnsNotBeforeTheFramesWireTime)
+{
+    Pty pty;
+    auto port = PosixSerialPort::openDevice(pty.slave());
+    ASSERT_TRUE(port);
+    const std::uint8_t frame[] = {0x55, 0xAA, 0x03, 0x27, 0x00, 0x00, 0x2A};
+    for (const std::uint32_t baud : {300u, 19200u}) {
+        SCOPED_TRACE(baud);
+        LineSettings line;
+        line.baudRate = baud;
+        ASSERT_TRUE(port->setSettings(line));
+        const auto wire = std::chrono::microseconds(7 * 10 * 1'000'000 / baud - 7);
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(port->writeFrame(frame, sizeof frame));
+        EXPECT_GE(std::chrono::steady_clock::now() - start, wire);
+        EXPECT_EQ(pty.readMaster(sizeof frame).size(), sizeof frame);
+    }
+}
+
+// A line that takes nothing more (a stalled device): user data is taken in part or not at
+// all without waiting, and a frame write gives up after its wire time and a margin.
+TEST(PosixSerialPort, aStalledLineNeverHoldsTheCaller)
+{
+    Pty pty;
+    auto port = PosixSerialPort::openDevice(pty.slave());
+    ASSERT_TRUE(port);
+    LineSettings line;
+    line.baudRate = 19200;
+    ASSERT_TRUE(port->setSettings(line));
+    const std::string block(4096, 'x');
+    const auto* data = reinterpret_cast<const std::uint8_t*>(block.data());
+    std::uint32_t written = 0;
+    std::uint64_t total = 0;
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(port->writeSome(data, static_cast<std::uint32_t>(block.size()), written));
+        total += written;
+        if (written < block.size())
+            break;
+    }
+    EXPECT_LT(written, block.size()) << "the pty's buffer filled up";
+    EXPECT_GT(total, 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    ASSERT_TRUE(port->writeSome(data, 1, written));
+    EXPECT_EQ(written, 0u);
+
+    // Whether a pty still finds room for a few bytes varies; either way the write is bounded
+    // by the frame's wire time and the margin.
+    const std::uint8_t frame[] = {0x55, 0xAA, 0x03, 0x27, 0x00, 0x00, 0x2A};
+    start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20; ++i)
+        port->writeFrame(frame, sizeof frame);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(20 * 150));
+    EXPECT_FALSE(port->isGone());
 }

@@ -6,8 +6,14 @@
 #include "radio/CommandFrame.h"
 
 #include <bit>
+#include <cerrno>
 #include <chrono>
+#include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sstream>
+#include <termios.h>
 #include <thread>
 #include <unistd.h>
 
@@ -64,7 +70,7 @@ Bytes exchange(PosixSerialPort& port, const Bytes& request, std::size_t answerSi
 
 TEST(SimOnPty, queryIsAnsweredAtTheRadiosSettingsOnly)
 {
-    simtest::SimProcess sim({"--no-pace"});
+    simtest::SimProcess sim({});
     auto port = openAt(sim.ptyPath(), 9600, Parity::None);
     ASSERT_TRUE(port);
     EXPECT_EQ(exchange(*port, kQuery, 8), kModelAnswer);
@@ -84,7 +90,7 @@ TEST(SimOnPty, portReopensThroughTheSymlinkAndStaysExclusive)
 {
     const std::string link = "/tmp/radiomodem-sim-test-" + std::to_string(::getpid());
     {
-        simtest::SimProcess sim({"--no-pace", "--symlink", link});
+        simtest::SimProcess sim({"--symlink", link});
         auto port = openAt(link, 9600, Parity::None);
         ASSERT_TRUE(port);
         EXPECT_FALSE(PosixSerialPort::openDevice(link)) << "a second opener is refused";
@@ -118,19 +124,182 @@ TEST(SimOnPty, serialModeWriteMovesTheRadioAfterItsAck)
 
 TEST(SimOnPty, linkedPairCarriesDataBothWays)
 {
-    simtest::SimProcess sim({"--link", "--no-pace"});
+    simtest::SimProcess sim({"--link", "--speed2", "19200"});
     auto one = openAt(sim.ptyPath(1), 9600, Parity::None);
-    auto two = openAt(sim.ptyPath(2), 9600, Parity::None);
+    auto two = openAt(sim.ptyPath(2), 19200, Parity::None);
     ASSERT_TRUE(one && two);
     Bytes data;
     for (int i = 0; i < 300; ++i)
         data.push_back(static_cast<std::uint8_t>(i));
     two->purge(platform::PurgeRxClear);
     EXPECT_TRUE(exchange(*one, data, 0, 0ms).empty());
-    EXPECT_EQ(receive(*two, data.size()), data);
+    // 300 bytes at 9600 bit/s take 0.31 s to reach the radio.
+    EXPECT_EQ(receive(*two, data.size(), 5000ms), data);
     const Bytes reply {'p', 'o', 'n', 'g'};
     EXPECT_TRUE(exchange(*two, reply, 0, 0ms).empty());
     EXPECT_EQ(receive(*one, reply.size()), reply);
+}
+
+// The program's side of the pty without the program's port class: raw, non-blocking, at a
+// speed and parity as the program sets them (a pty keeps INPCK and PARODD, not PARENB).
+class RawSide
+{
+public:
+    RawSide(const std::string& path, speed_t speed, Parity parity)
+        : m_fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK))
+    {
+        termios tio {};
+        if (m_fd < 0 || ::tcgetattr(m_fd, &tio) != 0)
+            return;
+        ::cfmakeraw(&tio);
+        ::cfsetspeed(&tio, speed);
+        if (parity != Parity::None)
+            tio.c_cflag |= PARENB, tio.c_iflag |= INPCK;
+        if (parity == Parity::Odd)
+            tio.c_cflag |= PARODD;
+        m_ready = ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
+    }
+    ~RawSide()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    RawSide(const RawSide&) = delete;
+    RawSide& operator=(const RawSide&) = delete;
+
+    bool ready() const { return m_ready; }
+    int fd() const { return m_fd; }
+
+    // Writes what the pty takes of `bytes` within `period`, retrying after EAGAIN; returns how
+    // much it took and counts the writes refused or cut short.
+    std::size_t writeFor(const Bytes& bytes, std::chrono::milliseconds period, int& refused)
+    {
+        const auto end = std::chrono::steady_clock::now() + period;
+        std::size_t taken = 0;
+        while (std::chrono::steady_clock::now() < end) {
+            const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+            if (n > 0)
+                taken += static_cast<std::size_t>(n);
+            if (n < static_cast<ssize_t>(bytes.size())) {
+                ++refused;
+                std::this_thread::sleep_for(1ms);
+            }
+        }
+        return taken;
+    }
+
+private:
+    int m_fd = -1;
+    bool m_ready = false;
+};
+
+// How many bytes the log says the radio heard as user data.
+std::size_t bytesHeardAsData(const simtest::SimProcess& sim)
+{
+    std::size_t count = 0;
+    for (const std::string& line : sim.logLines()) {
+        if (line.find(" dropped") == std::string::npos)
+            continue;
+        count += (line.size() - line.find(" dropped") - 8) / 3;
+    }
+    return count;
+}
+
+TEST(SimOnPty, answerComesNoSoonerThanTheWireAllowsAtEitherEndOfTheSpeeds)
+{
+    struct Row
+    {
+        const char* speed;
+        const char* parity;
+        speed_t termiosSpeed;
+        Parity lineParity;
+        double bits;
+        double baud;
+    };
+    const Row rows[] = {
+        {"300", "none", B300, Parity::None, 10, 300},
+        {"19200", "none", B19200, Parity::None, 10, 19200},
+        {"19200", "even", B19200, Parity::Even, 11, 19200},
+    };
+    constexpr double kTurnaroundUs = 5000;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.speed) + " " + row.parity);
+        simtest::SimProcess sim(
+            {"--speed", row.speed, "--parity", row.parity, "--turnaround-ms", "5"});
+        RawSide side(sim.ptyPath(), row.termiosSpeed, row.lineParity);
+        ASSERT_TRUE(side.ready());
+        const double byteUs = row.bits * 1e6 / row.baud;
+
+        using Clock = std::chrono::steady_clock;
+        const auto start = Clock::now();
+        ASSERT_EQ(
+            ::write(side.fd(), kQuery.data(), kQuery.size()), static_cast<ssize_t>(kQuery.size()));
+        Bytes got;
+        std::optional<double> firstUs;
+        double allUs = 0;
+        const auto deadline = start + 5s;
+        while (got.size() < kModelAnswer.size() && Clock::now() < deadline) {
+            pollfd p {side.fd(), POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            std::uint8_t buffer[64];
+            const ssize_t n = ::read(side.fd(), buffer, sizeof buffer);
+            const double atUs
+                = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+            if (n <= 0)
+                continue;
+            got.insert(got.end(), buffer, buffer + n);
+            if (!firstUs)
+                firstUs = atUs;
+            allUs = atUs;
+        }
+        ASSERT_EQ(got, kModelAnswer);
+        EXPECT_GE(*firstUs, 7 * byteUs + kTurnaroundUs + byteUs);
+        EXPECT_GE(allUs, 7 * byteUs + kTurnaroundUs + 8 * byteUs);
+        // Only a loose upper bound: the machine may be busy.
+        EXPECT_LT(allUs, 15 * byteUs + kTurnaroundUs + 2e6);
+    }
+}
+
+TEST(SimOnPty, programWritingFasterThanTheLineIsHeldBackByThePty)
+{
+    const Bytes block(4096, 0x11);
+    int refused = 0;
+    // What the pty alone holds: a radio that takes 100 bytes and then nothing more.
+    std::size_t ptyHolds = 0;
+    {
+        simtest::SimProcess sim({"--stall-after-bytes", "100"});
+        RawSide side(sim.ptyPath(), B9600, Parity::None);
+        ASSERT_TRUE(side.ready());
+        ptyHolds = side.writeFor(block, 500ms, refused) - 100;
+        EXPECT_GT(refused, 0);
+        std::this_thread::sleep_for(400ms);
+        EXPECT_EQ(bytesHeardAsData(sim), 100u) << "nothing after the stall";
+    }
+    // At 300 bit/s a second takes 30 bytes across the line; the radio holds at most 64 more.
+    simtest::SimProcess sim({"--speed", "300"});
+    RawSide side(sim.ptyPath(), B300, Parity::None);
+    ASSERT_TRUE(side.ready());
+    refused = 0;
+    const auto cpuTicks = [&sim] {
+        std::ifstream file("/proc/" + std::to_string(sim.pid()) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(file)), {});
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string skip;
+        for (int i = 0; i < 11; ++i)
+            fields >> skip;
+        long user = 0, system = 0;
+        fields >> user >> system;
+        return user + system;
+    };
+    const long before = cpuTicks();
+    const std::size_t taken = side.writeFor(block, 1000ms, refused);
+    const long used = cpuTicks() - before;
+    EXPECT_GT(refused, 0);
+    // The pty takes room back in steps of up to a few kilobytes.
+    EXPECT_LT(taken, ptyHolds + 64 + 30 + 8192);
+    // Leaving input unread, the simulator sleeps until the next byte has crossed.
+    EXPECT_LT(used * 1000 / ::sysconf(_SC_CLK_TCK), 100) << "CPU ms while held back";
 }
 
 TEST(SimOnPty, fullErrorRateCorruptsEveryByte)
@@ -149,7 +318,7 @@ TEST(SimOnPty, fullErrorRateCorruptsEveryByte)
 
 TEST(SimOnPty, vanishedDeviceMakesEveryPortCallFail)
 {
-    simtest::SimProcess sim({"--no-pace", "--vanish-after", "1"});
+    simtest::SimProcess sim({"--vanish-after", "1"});
     auto port = openAt(sim.ptyPath(), 9600, Parity::None);
     ASSERT_TRUE(port);
     EXPECT_EQ(exchange(*port, kQuery, 8), kModelAnswer);

@@ -24,6 +24,8 @@ TEST(SimOptions, defaults)
     EXPECT_TRUE(options.pace);
     EXPECT_FALSE(options.link);
     EXPECT_FALSE(options.vanishAfter);
+    EXPECT_EQ(options.turnaroundUs, 5'000);
+    EXPECT_FALSE(options.stallAfterBytes);
 }
 
 TEST(SimOptions, fullCommandLine)
@@ -32,7 +34,8 @@ TEST(SimOptions, fullCommandLine)
         "--model", "17", "--id", "654321", "--register", "0x10=0xAB", "--register", "3=7",
         "--silent-register", "0x05", "--flood", "200", "--link", "--speed2", "300", "--channel",
         "32", "--error-rate", "0.25", "--seed", "9", "--vanish-after", "3", "--no-pace",
-        "--split-answer", "40", "--log", "/tmp/x.log", "--symlink2", "/tmp/b"});
+        "--split-answer", "40", "--log", "/tmp/x.log", "--symlink2", "/tmp/b", "--turnaround-ms",
+        "12", "--stall-after-bytes", "0"});
     EXPECT_EQ(options.radio.serial, (SerialSettings {2400, platform::Parity::Even}));
     EXPECT_EQ(options.serial2, (SerialSettings {300, platform::Parity::Even}));
     EXPECT_EQ(options.radio.version, 0x25);
@@ -48,6 +51,8 @@ TEST(SimOptions, fullCommandLine)
     EXPECT_EQ(options.seed, 9u);
     EXPECT_EQ(options.vanishAfter, 3u);
     EXPECT_FALSE(options.pace);
+    EXPECT_EQ(options.turnaroundUs, 12'000);
+    EXPECT_EQ(options.stallAfterBytes, 0u);
     EXPECT_EQ(options.logPath, "/tmp/x.log");
     EXPECT_EQ(options.symlink2, "/tmp/b");
 }
@@ -70,6 +75,9 @@ TEST(SimOptions, badCommandLinesAreRefused)
         {"--flood", "100"},
         {"--error-rate", "1.5"},
         {"--vanish-after", "0"},
+        {"--turnaround-ms", "-1"},
+        {"--turnaround-ms", "2.5"},
+        {"--stall-after-bytes", "x"},
         {"--speed"},
         {"--speed2", "300"},
         {"--bogus"},

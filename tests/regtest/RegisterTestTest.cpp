@@ -303,3 +303,34 @@ TEST_F(RegisterTestTest, dumpWithoutADeviceEndsAtTheFirstRegister)
         EXPECT_TRUE(port->writes.empty());
     }
 }
+
+// A pulled adapter ends the command with the one message that names the port; neither
+// "No respond" nor "Read Error" follows it.
+TEST_F(RegisterTestTest, aVanishedDeviceClosesThePortWithOneMessage)
+{
+    const struct
+    {
+        const char* button;
+        std::function<void(regtest::RegisterTest&)> click;
+        Ctl display;
+    } rows[] = {
+        {"ReadOne", [](regtest::RegisterTest& d) { d.button3Click(); }, Ctl::Test_EditDis},
+        {"ReadAll", [](regtest::RegisterTest& d) { d.button2Click(); }, Ctl::Test_Memo1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.button);
+        dialogs.shown.clear();
+        port = std::make_shared<fakes::PortState>();
+        openPort();
+        link.settings.portNumber = 1;
+        language.value = 1;
+        port->vanished = true;
+        row.click(dialog);
+        ASSERT_EQ(1u, dialogs.shown.size());
+        EXPECT_EQ("COM1: the port's device is gone (unplugged?); the port has been closed.",
+            dialogs.shown[0].text);
+        EXPECT_FALSE(link.handle.isValid());
+        EXPECT_EQ("Disconnect", ui.statusText(3));
+        EXPECT_EQ(" ", ui.text(row.display));
+    }
+}

@@ -236,3 +236,86 @@ TEST_F(PortControllerTest, statusPanelOneKeepsTheNameAndShowsTheDeviceInItsToolt
     EXPECT_EQ(ui.statusText(1), "COM2");
     EXPECT_EQ(ui.statusToolTip(1), "/dev/ttyFAKE2 — on-board serial port");
 }
+
+namespace {
+
+// COM2 opened at 4800 bit/s, odd parity, then its device pulled and noticed.
+class LostAdapterTest : public PortControllerTest
+{
+protected:
+    void SetUp() override
+    {
+        ui.setCurrentIndex(Ctl::ComboBaudRate, 2);
+        ui.setCurrentIndex(Ctl::ComboParity, 1);
+        open(1);
+        ASSERT_TRUE(link.handle.isValid());
+        com2->vanished = true;
+        controller.deviceGone();
+        ASSERT_FALSE(link.handle.isValid());
+        com2->applied.clear();
+        ui.setCurrentIndex(Ctl::Comb_ComNo, 0); // the user looked at another entry meanwhile
+        ui.setCurrentIndex(Ctl::ComboBaudRate, 0);
+    }
+};
+
+} // namespace
+
+TEST_F(LostAdapterTest, theSameDeviceComingBackIsOpenedAgainAtTheOldSettings)
+{
+    com2->vanished = false;
+    controller.devicesChanged();
+    ASSERT_TRUE(link.handle.isValid());
+    EXPECT_TRUE(com2->open);
+    ASSERT_EQ(com2->applied.size(), 1u);
+    EXPECT_EQ(com2->applied[0].baudRate, 4800u);
+    EXPECT_EQ(com2->applied[0].parity, Parity::Odd);
+    EXPECT_EQ(link.settings.portNumber, 2);
+    EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
+    EXPECT_EQ(ui.statusText(1), "COM2");
+    EXPECT_EQ(ui.statusText(2), "4800-O-1");
+    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "only the message that the device went";
+
+    // Once back, later notices leave the open port alone.
+    controller.devicesChanged();
+    EXPECT_EQ(com2->applied.size(), 1u);
+}
+
+TEST_F(LostAdapterTest, anotherDeviceUnderTheSameNameIsNotOpened)
+{
+    com2->vanished = false;
+    com2->device.identity = "usb-0403:6001-OTHER-if00";
+    controller.devicesChanged();
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_FALSE(com2->open);
+}
+
+TEST_F(LostAdapterTest, aDeviceNotYetOpenableIsTriedAgainAtTheNextNotice)
+{
+    com2->vanished = false;
+    com2->refuseOpen = platform::OpenError::PermissionDenied;
+    controller.devicesChanged();
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "no message for a reopen that did not happen";
+    com2->refuseOpen = platform::OpenError::None;
+    controller.devicesChanged();
+    EXPECT_TRUE(link.handle.isValid());
+}
+
+TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
+{
+    controller.closePort();
+    com2->vanished = false;
+    controller.devicesChanged();
+    EXPECT_FALSE(link.handle.isValid());
+}
+
+TEST_F(PortControllerTest, anAdapterBackBeforeTheMessageIsDismissedIsOpenedAfterIt)
+{
+    open(1);
+    com2->vanished = true;
+    dialogs.onShow = [this](const fakes::ShownMessage&) { com2->vanished = false; };
+    controller.deviceGone();
+    EXPECT_TRUE(link.handle.isValid());
+    EXPECT_TRUE(com2->open);
+}

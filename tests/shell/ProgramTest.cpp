@@ -123,6 +123,18 @@ TEST_F(ProgramTest, exitStepsReleaseThePortAndEndWithStatusOne)
     EXPECT_FALSE(program.Form1->Timer_RecData->isActive());
 }
 
+TEST_F(ProgramTest, exitDuringAReadEndsAtOnceAndShowsNothing)
+{
+    chooseLanguage(false);
+    program.Form1->Speed_R->click();
+    ASSERT_TRUE(program.Form1->Timer_RecCmd->isActive());
+    ASSERT_TRUE(com1->open);
+    program.Form1->Speed_E->click();
+    EXPECT_EQ(system.exitStatus, 1);
+    EXPECT_FALSE(com1->open);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(ProgramTest, everyExitTriggerWithoutAPortEndsWithStatusOneAndChangesNothing)
 {
     chooseLanguage(false);

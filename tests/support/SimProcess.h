@@ -19,6 +19,7 @@ public:
     SimProcess& operator=(const SimProcess&) = delete;
 
     const std::string& ptyPath(int station = 1) const;
+    pid_t pid() const { return m_pid; }
     std::string log() const;
     std::vector<std::string> logLines() const;
     // SIGTERM and wait; safe to call again, and after the simulator ended by itself.

@@ -1,5 +1,7 @@
 #include "TerminalFixture.h"
 
+#include <functional>
+
 using core::Ctl;
 using core::TimerId;
 using fakes::ShownMessage;
@@ -225,4 +227,102 @@ TEST_F(TerminalTest, onlyWhatThePortTookIsCounted)
     ticks(3);
     EXPECT_EQ(4, state.TxCount);
     EXPECT_EQ("TX : 4", ui.statusText(4));
+}
+
+// A line that cannot take a block at once: the rest goes out with later ticks and polls, no new
+// block starts before it, and TX counts only what went out.
+TEST_F(TerminalTest, aBlockTheLineCannotTakeAtOnceGoesOutWholeBeforeTheNextStarts)
+{
+    openPort();
+    setSendText("abcdef");
+    port->acceptLimit = 4;
+    terminal.manualTrttClick();
+    EXPECT_EQ(4, state.TxCount);
+    EXPECT_EQ("TX : 4", ui.statusText(4));
+
+    port->stalled = true;
+    terminal.manualTrttClick();
+    ASSERT_EQ(1u, dialogs.shown.size());
+    EXPECT_EQ("线路忙:上次发送的数据尚未全部发出", dialogs.shown[0].text);
+    EXPECT_EQ("传送", dialogs.shown[0].caption);
+    setEnglish();
+    terminal.manualTrttClick();
+    ASSERT_EQ(2u, dialogs.shown.size());
+    EXPECT_EQ(fakes::ShownMessage::Message, dialogs.shown[1].kind);
+    EXPECT_EQ(4, state.TxCount);
+
+    port->stalled = false;
+    terminal.recDataTimer();
+    EXPECT_EQ(6, state.TxCount);
+    EXPECT_EQ("TX : 6", ui.statusText(4));
+    terminal.manualTrttClick();
+    EXPECT_EQ(10, state.TxCount);
+    std::string wire;
+    for (const auto& write : port->writes)
+        wire.append(write.begin(), write.end());
+    EXPECT_EQ("abcdefabcd", wire);
+    EXPECT_EQ(2u, dialogs.shown.size());
+}
+
+TEST_F(TerminalTest, autoSendIntoAStalledLineStartsNoBlockUntilTheLineTakesTheLast)
+{
+    openPort();
+    setSendText("xyz");
+    ui.setText(Ctl::Edit_TrttPerio, "0");
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    port->stalled = true;
+    ticks(20);
+    EXPECT_EQ(0, state.TxCount);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(port->writes.empty());
+    port->stalled = false;
+    ticks(1);
+    EXPECT_EQ(6, state.TxCount) << "the waiting block went out, then the tick's own";
+    ticks(1);
+    EXPECT_EQ(9, state.TxCount);
+}
+
+// A pulled adapter is noticed by whatever uses the port next: it is closed as by the close
+// button, auto send and a running echo test stop, and one message names the port.
+TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
+{
+    const struct
+    {
+        const char* use;
+        std::function<void()> act;
+    } rows[] = {
+        {"receive poll", [this] { terminal.recDataTimer(); }},
+        {"manual send", [this] { terminal.manualTrttClick(); }},
+        {"auto send", [this] { ticks(1); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.use);
+        dialogs.shown.clear();
+        port = std::make_shared<fakes::PortState>();
+        openPort();
+        link.settings.portNumber = 2;
+        ui.setTimerActive(core::TimerId::RecData, true);
+        setSendText("hello");
+        ui.setChecked(Ctl::CheckTrtt, true);
+        terminal.panelTrttTestClick(); // the measuring station starts a test: auto send on
+        ASSERT_TRUE(ui.isChecked(Ctl::Check_AutoTrtt));
+        ui.setText(Ctl::Edit_TrttPerio, "0");
+        port->vanished = true;
+
+        row.act();
+        ASSERT_EQ(1u, dialogs.shown.size());
+        EXPECT_EQ("COM2: 通讯端口设备已断开(已拔出?),端口已关闭。", dialogs.shown[0].text);
+        EXPECT_EQ("CommError", dialogs.shown[0].caption);
+        EXPECT_FALSE(link.handle.isValid());
+        EXPECT_EQ("已断开", ui.statusText(3));
+        EXPECT_FALSE(ui.isTimerActive(core::TimerId::RecData));
+        EXPECT_FALSE(ui.isTimerActive(core::TimerId::TrttData));
+        EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
+        EXPECT_TRUE(ui.isEnabled(Ctl::Check_AutoTrtt));
+        EXPECT_FALSE(ui.isLowered(Ctl::PanelTrttTest));
+
+        terminal.recDataTimer();
+        ticks(3);
+        EXPECT_EQ(1u, dialogs.shown.size()) << "said once, not per tick";
+    }
 }

@@ -99,7 +99,8 @@ std::optional<SerialSettings> decodeSerialMode(std::uint8_t mode)
 std::int64_t byteTimeUs(const SerialSettings& settings)
 {
     const int bits = settings.parity == platform::Parity::None ? 10 : 11;
-    return bits * 1'000'000LL / settings.baud;
+    // Rounded up: the simulated line is never faster than the real one.
+    return (bits * 1'000'000LL + settings.baud - 1) / settings.baud;
 }
 
 std::array<std::uint8_t, kRegisterCount> RadioConfig::defaultRegisters()

@@ -30,8 +30,12 @@ std::string settingsLabel(const SerialSettings& settings);
 // The serial mode byte of a write: speed index 0..5, plus 0x20 for odd or 0x30 for even parity.
 // Any other byte names no mode.
 std::optional<SerialSettings> decodeSerialMode(std::uint8_t mode);
-// Wire time of one byte: start bit, 8 data bits, the parity bit when there is one, stop bit.
+// Wire time of one byte in whole microseconds, rounded up: start bit, 8 data bits, the parity
+// bit when there is one, stop bit.
 std::int64_t byteTimeUs(const SerialSettings& settings);
+
+// A realistic time between a request's last byte and the start of the radio's answer.
+constexpr std::int64_t kDefaultTurnaroundUs = 5'000;
 
 constexpr std::size_t kRegisterCount = 0x21; // registers 0x00 to 0x20
 

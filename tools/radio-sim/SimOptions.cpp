@@ -170,6 +170,17 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 const auto frames = parseNumber(v, UINT32_MAX);
                 return frames >= 1u && assign(frames, options.vanishAfter);
             }},
+        {"--stall-after-bytes",
+            [&](const auto& v) {
+                return assign(parseNumber(v, UINT32_MAX), options.stallAfterBytes);
+            }},
+        {"--turnaround-ms",
+            [&](const auto& v) {
+                const auto ms = parseNumber(v, 60'000);
+                if (ms)
+                    options.turnaroundUs = static_cast<std::int64_t>(*ms) * 1000;
+                return ms.has_value();
+            }},
         {"--air-delay-us",
             [&](const auto& v) { return assign(parseNumber(v, 60'000'000), options.airDelayUs); }},
         {"--error-rate",
@@ -220,6 +231,12 @@ std::string usageText()
 Acts as a data-transmission radio modem on a pseudo-terminal. Prints "PTY1 <path>" (and
 "PTY2 <path>" with --link), then "READY", and runs until SIGTERM or SIGINT.
 
+The pty behaves like a serial line: a byte the program writes reaches the radio only after its
+wire time at the program side's speed (10 bits a byte, 11 with parity), one after the other,
+and the radio takes in no more than a UART's worth of bytes that have not crossed yet, so a
+program writing faster than the line sees its writes back up. The radio answers a turnaround
+after a request's last byte and sends every answer byte at its own speed.
+
 Radio:
   --speed 19200|9600|4800|2400|1200|300   serial speed of the radio (default 9600)
   --parity none|odd|even                  serial parity of the radio (default none)
@@ -233,7 +250,11 @@ Radio:
 Output:
   --symlink PATH                          symlink to the first pty (removed on exit)
   --log FILE                              append one line per received frame or data
-  --no-pace                               write answers at once, not at the wire speed
+  --turnaround-ms N                       time from a request's last byte to the answer
+                                          (default 5; 0 allowed)
+  --no-pace                               make both directions of the serial line instant:
+                                          requests are heard as soon as they are read and
+                                          answers go out at once (for fast unit-level runs)
 Two stations:
   --link                                  a second radio on a second pty, linked over the air
   --speed2 S, --parity2 P                 serial settings of the second radio
@@ -249,6 +270,9 @@ Misbehaviour:
   --refuse-writes                         leave parameter and register writes unanswered
   --silent-register ADDR                  leave reads of this register unanswered (repeatable)
   --vanish-after N                        after N received frames the device disappears
+                                          (once the last answer has gone out)
+  --stall-after-bytes N                   after taking N bytes from the program, take no more:
+                                          its writes back up as on a stuck line
 )";
 }
 

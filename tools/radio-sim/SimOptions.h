@@ -16,11 +16,13 @@ struct SimOptions
     std::string symlink1;
     std::string symlink2;
     std::string logPath;
-    bool pace = true;
+    bool pace = true; // both serial lines take the wire time of each byte
+    std::int64_t turnaroundUs = kDefaultTurnaroundUs;
     std::optional<std::int64_t> airDelayUs;
     double errorRate = 0.0;
     std::optional<std::uint32_t> seed;
     std::optional<std::size_t> vanishAfter;
+    std::optional<std::size_t> stallAfterBytes; // then the radio reads nothing more
 };
 
 struct ParsedOptions

@@ -36,6 +36,9 @@ constexpr int kMaxPollMs = 1000;
 constexpr std::int64_t kVanishMinUs = 50'000;
 constexpr std::int64_t kVanishMaxUs = 1'000'000;
 constexpr std::int64_t kVanishCheckUs = 5'000;
+// Like a UART's FIFO: the radio takes bytes from the program only while fewer than this many
+// are still crossing the line; the rest wait in the pty, whose buffers fill in turn.
+constexpr std::size_t kLineQueueBytes = 64;
 
 volatile std::sig_atomic_t g_stopRequested = 0;
 
@@ -199,6 +202,7 @@ struct Endpoint
     std::unique_ptr<Station> station;
     Bytes unwritten; // due bytes the master did not take yet
     std::int64_t retryAtUs = 0;
+    std::size_t taken = 0; // bytes read from the program so far
 };
 
 class Simulator
@@ -253,8 +257,8 @@ private:
         auto endpoint = std::make_unique<Endpoint>();
         if (!link.empty())
             endpoint->symlink = std::make_unique<Symlink>(link, endpoint->pty.path());
-        StationConfig config {
-            number, radio, m_options.pace, m_options.airDelayUs, m_options.errorRate, seed};
+        StationConfig config {number, radio, m_options.pace, m_options.turnaroundUs,
+            m_options.airDelayUs, m_options.errorRate, seed};
         endpoint->station = std::make_unique<Station>(config, [this](const std::string& line) {
             if (m_log.is_open())
                 m_log << line << std::endl;
@@ -320,7 +324,10 @@ private:
                 wakeUs = std::min(wakeUs, endpoint->retryAtUs);
                 continue;
             }
-            const short events = endpoint->unwritten.empty() ? POLLIN : POLLIN | POLLOUT;
+            // Input left unread is waited for by time: the next crossing makes room.
+            short events = roomFor(*endpoint) > 0 ? POLLIN : 0;
+            if (!endpoint->unwritten.empty())
+                events |= POLLOUT;
             fds.push_back({endpoint->pty.master(), events, 0});
             polled.push_back(endpoint.get());
         }
@@ -341,11 +348,25 @@ private:
         }
     }
 
+    // How many bytes the radio takes from the program now.
+    std::size_t roomFor(const Endpoint& endpoint) const
+    {
+        const std::size_t onTheLine = endpoint.station->bytesOnTheLine();
+        std::size_t room = onTheLine < kLineQueueBytes ? kLineQueueBytes - onTheLine : 0;
+        if (m_options.stallAfterBytes)
+            room = std::min(room, *m_options.stallAfterBytes - endpoint.taken);
+        return room;
+    }
+
     void readInput(Endpoint& endpoint, std::int64_t now)
     {
-        std::uint8_t buffer[4096];
-        const ssize_t n = ::read(endpoint.pty.master(), buffer, sizeof buffer);
+        std::uint8_t buffer[kLineQueueBytes];
+        const std::size_t room = roomFor(endpoint);
+        if (room == 0)
+            return;
+        const ssize_t n = ::read(endpoint.pty.master(), buffer, room);
         if (n > 0) {
+            endpoint.taken += static_cast<std::size_t>(n);
             endpoint.station->receive(Bytes(buffer, buffer + n), endpoint.pty.programSide(), now);
             return;
         }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace radiosim {
 
@@ -28,22 +29,27 @@ enum class LogKind { Answered, Ignored, Silent, Invalid, Data, Dropped };
 using LogSink = std::function<void(const std::string& line)>;
 std::string logLine(int station, const SerialSettings& line, LogKind kind, const Bytes& bytes);
 
-// How long the rest of a frame may take once its first byte has come.
+// How long a frame may take beyond its own wire time once its first byte has crossed; a frame
+// not complete by then is taken as user data.
 constexpr std::int64_t kFrameWaitUs = 50'000;
 
 struct StationConfig
 {
     int number = 1;
     RadioConfig radio;
-    bool pace = true; // answers take their wire time at the radio's serial speed
+    // Bytes take their wire time on both serial lines; without, the lines carry them at once.
+    bool pace = true;
+    std::int64_t turnaroundUs = kDefaultTurnaroundUs;
     std::optional<std::int64_t> airDelayUs; // unset: the byte time of the sending radio
     double errorRate = 0.0; // chance that a byte sent over the air has one bit flipped
     std::uint32_t seed = 1;
 };
 
-// One radio on one pty, driven with the time passed in: the bytes the program writes go in
-// through receive(), the bytes the radio sends come out of advance() when their time has come.
-// Frames are answered locally; user data goes over the air to the linked station.
+// One radio on one pty, driven with the time passed in. The bytes the program writes go in
+// through receive() and cross the serial line one after another at the program side's speed;
+// the radio has a byte only once it has crossed. The bytes the radio sends come out of
+// advance() when their time has come, paced at the radio's speed. Frames are answered locally
+// a turnaround after their last byte; user data goes over the air to the linked station.
 class Station
 {
 public:
@@ -51,15 +57,18 @@ public:
 
     void linkTo(Station& peer) { m_peer = &peer; }
 
-    // Bytes the program wrote, with the line settings its side had when they came.
+    // Bytes the program wrote at nowUs, with the line settings its side had then. They are
+    // heard in advance() once they have crossed.
     void receive(const Bytes& bytes, const SerialSettings& line, std::int64_t nowUs);
-    // Does what is due by now: a frame whose rest did not come in time is taken as user data,
-    // and the bytes to write to the program are returned. Bytes from the air that reach a
-    // program side set differently from the radio are dropped.
+    // Does what is due by now: bytes that have crossed are heard, a frame whose rest did not
+    // come in time is taken as user data, and the bytes to write to the program are returned.
+    // Bytes from the air that reach a program side set differently from the radio are dropped.
     Bytes advance(const SerialSettings& line, std::int64_t nowUs);
     // When advance() next has something to do, if ever.
     std::optional<std::int64_t> nextEventUs() const;
 
+    // Bytes written by the program that have not crossed the line yet.
+    std::size_t bytesOnTheLine() const { return m_line.size(); }
     bool outputIdle() const { return m_output.empty(); }
     std::size_t framesReceived() const { return m_framesReceived; }
     const Radio& radio() const { return m_radio; }
@@ -72,13 +81,27 @@ private:
         std::uint8_t byte = 0;
         SerialSettings serial {};
     };
+    struct LineByte
+    {
+        std::uint8_t byte;
+        SerialSettings settings; // the program's side when it was written
+        std::int64_t atUs; // when it has crossed the line
+    };
+    struct DataByte
+    {
+        std::uint8_t byte;
+        std::int64_t atUs; // when the radio knew it was no part of a frame
+    };
 
-    void expire(std::int64_t nowUs);
-    std::size_t assemble(std::int64_t nowUs);
-    void handleFrame(const Bytes& frame, std::int64_t nowUs);
-    void handleData(const Bytes& data, std::int64_t nowUs);
-    void queueAnswer(const Reply& reply, std::int64_t nowUs);
-    void queue(Output output);
+    std::int64_t pendingDeadlineUs() const;
+    void take(const LineByte& in);
+    std::size_t assemble(std::int64_t atUs);
+    void flushData();
+    void handleFrame(const Bytes& frame, std::int64_t atUs);
+    void queueAnswer(const Reply& reply, std::int64_t frameEndUs);
+    void queueFromAir(std::uint8_t byte, std::int64_t arrivalUs);
+    std::int64_t outputFreeUs(std::int64_t fromUs) const;
+    std::int64_t byteTime(const SerialSettings& settings) const;
     void log(const SerialSettings& line, LogKind kind, const Bytes& bytes) const;
 
     StationConfig m_config;
@@ -87,9 +110,12 @@ private:
     Station* m_peer = nullptr;
     std::mt19937 m_rng;
 
+    std::deque<LineByte> m_line; // written by the program, still crossing, in order
+    std::int64_t m_lineFreeUs = 0; // when the last of them has crossed
+    SerialSettings m_heard; // the program's side when the latest byte that crossed was written
     Bytes m_pending; // a frame still arriving
-    std::int64_t m_pendingDeadlineUs = 0;
-    SerialSettings m_line; // the program's side when the latest bytes came
+    std::int64_t m_pendingStartUs = 0; // when its first byte had crossed
+    std::vector<DataByte> m_data; // user data not yet sent on, all heard at m_heard
     std::deque<Output> m_output; // in order of time: the radio's serial output is one stream
     std::int64_t m_airFreeUs = 0; // when the air is free for this station's next byte
     std::size_t m_framesReceived = 0;

@@ -1,0 +1,75 @@
+#pragma once
+
+// One technician's PC for end-to-end tests: the real program with its windows, the real serial
+// layer and real sleeps, its message boxes recorded.
+#include "FakeDialogs.h"
+#include "platform/PosixSerialPort.h"
+#include "platform/System.h"
+#include "platform/UdevPortEnumerator.h"
+#include "serial/SerialForm.h"
+#include "shell/LanguageForm.h"
+#include "shell/MainForm.h"
+#include "shell/Program.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace e2e {
+
+// Runs the event loop (timers included) until the condition holds or the time is up.
+inline bool waitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > milliseconds)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// One technician's PC: the program with its windows, a real serial layer and real sleeps.
+struct Station
+{
+    explicit Station(int comNumber) : com(comNumber)
+    {
+        program.start();
+        program.Form2->BitBtn1->click();
+    }
+
+    void openPort()
+    {
+        program.Form1->Speed_O->click();
+        program.Serial_Form->Comb_ComNo->setCurrentIndex(com - 1);
+        program.Serial_Form->ComboBaudRate->setCurrentIndex(1); // 9600
+        program.Serial_Form->Button1->click();
+        ASSERT_TRUE(program.link.handle.isValid());
+    }
+
+    std::string received() const { return program.Form1->Memo_Rec->toPlainText().toStdString(); }
+    std::string status(int panel) const
+    {
+        return program.Form1->statusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
+    }
+
+    int com;
+    platform::UdevPortEnumerator devices;
+    platform::PosixSerialPorts ports {devices};
+    fakes::FakeDialogs dialogs;
+    platform::RealSystem system;
+    Program program {ports, dialogs, system};
+};
+
+} // namespace e2e
