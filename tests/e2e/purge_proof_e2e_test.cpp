@@ -9,14 +9,18 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using core::Ctl;
 
 namespace {
 
-// Keeps every core busy while it lives.
+// Keeps every core busy while it lives, at the lowest priority: the program and the simulated
+// radio, which stands for a device with its own processor, still get the processor when they
+// ask for it, but only after a scheduling delay, as on a loaded PC.
 class BusyCores
 {
 public:
@@ -25,6 +29,7 @@ public:
         const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
         for (unsigned i = 0; i < cores; ++i)
             m_threads.emplace_back([this] {
+                ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
                 std::uint64_t spins = 0;
                 while (!m_stop.load(std::memory_order_relaxed))
                     ++spins;
@@ -68,11 +73,11 @@ TEST(PurgeProof, aThousandReadsLoseNoAnswer)
     for (int run = 0; run < kRuns; ++run) {
         rig.dialogs.shown.clear();
         rig.exchange.speedRClick();
-        e2e::runAll({&rig}, std::chrono::milliseconds(10));
+        e2e::runAll({&rig}, std::chrono::milliseconds(5));
         if (rig.dialogs.shown.size() != 1 || rig.dialogs.shown[0].text != "参数读取成功")
             ++failed;
     }
-    EXPECT_EQ(failed, 0) << "of " << kRuns << " Reads";
+    EXPECT_EQ(failed, 0) << "of " << kRuns << " Reads failed";
 }
 
 TEST(PurgeProof, aThousandRegisterCommandsLoseNoAnswer)
@@ -83,17 +88,17 @@ TEST(PurgeProof, aThousandRegisterCommandsLoseNoAnswer)
     regtest::RegisterTest dialog {
         rig.link, rig.controller, rig.ui, rig.dialogs, system, rig.language};
     BusyCores busy;
-    int failed = 0;
+    int cut = 0;
     for (int run = 0; run < kRuns; ++run) {
         const auto reg = static_cast<std::uint8_t>(run % 0x21);
-        rig.ui.setText(Ctl::Test_Edit2, terminal::BytesToHexText({&reg, 1}));
+        rig.ui.setText(Ctl::Test_Edit2, terminal::BytesToHexText({&reg, 1}).substr(0, 2));
         dialog.button3Click();
         // The simulated radio's register holds its address XOR 0x5A.
         const auto answer
             = radio::makeFrame(radio::cmd::ReadRegister, {static_cast<std::uint8_t>(reg ^ 0x5A)});
         if (rig.ui.text(Ctl::Test_EditDis) != terminal::BytesToHexText(answer))
-            ++failed;
+            ++cut;
     }
-    EXPECT_EQ(failed, 0) << "of " << kRuns << " register reads";
-    EXPECT_TRUE(rig.dialogs.shown.empty());
+    EXPECT_EQ(cut, 0) << "of " << kRuns << " register reads showed no or a cut answer";
+    EXPECT_TRUE(rig.dialogs.shown.empty()) << rig.dialogs.shown.size() << " went unanswered";
 }
