@@ -150,9 +150,13 @@ void ParameterExchange::StartConnect()
 {
     auto& settings = m_link.settings;
     if (settings.portNumber == 0 || settings.portNumber > 8) {
-        for (std::uint8_t number = 1; number <= 8; ++number) {
-            if (auto port = m_ports.open("COM" + std::to_string(number))) {
-                m_link.handle.assign(std::move(port));
+        // Only the names that have a device behind them are tried, in order.
+        m_ports.refresh();
+        for (std::uint8_t number = 1; number <= platform::kPortCount; ++number) {
+            if (!m_ports.entry(number).present)
+                continue;
+            if (auto opened = m_ports.open("COM" + std::to_string(number)); opened.port) {
+                m_link.handle.assign(std::move(opened.port));
                 settings.portNumber = number;
                 settings.speedIndex = 1;
                 settings.parityIndex = 0;
@@ -198,7 +202,7 @@ void ParameterExchange::ApplyProbeSettings()
     m_ui.setCurrentIndex(Ctl::Comb_ComNo, settings.portNumber - 1);
     m_ui.setCurrentIndex(Ctl::ComboBaudRate, settings.speedIndex);
     m_ui.setCurrentIndex(Ctl::ComboParity, settings.parityIndex);
-    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
+    m_portController.showPortInStatus();
     m_ui.setStatusText(2, m_speedLabel + "-" + m_parityLabel + "-1");
     m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
 

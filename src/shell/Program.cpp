@@ -20,9 +20,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QToolButton>
 
@@ -36,7 +38,7 @@ std::unique_ptr<W> Program::create()
 
 Program::Program(
     platform::SerialPortProvider& ports, platform::Dialogs& dialogs, platform::System& system)
-    : m_system(system)
+    : m_ports(ports), m_system(system)
 {
     // Dialogs without an icon of their own show the application's.
     QApplication::setWindowIcon(shell::applicationIcon());
@@ -111,6 +113,14 @@ void Program::wire()
     onClick(f.Panel11, [this] { gesture->panel11Click(); });
 
     onClick(Serial_Form->Button1, [this] { portController->openFromDialog(); });
+    QObject::connect(Serial_Form->Comb_ComNo, &QComboBox::currentIndexChanged,
+        [this] { portController->showSelectedDevice(); });
+    // The system's notice that a serial device came or went.
+    if (const int notice = m_ports.hotplugFd(); notice >= 0) {
+        auto* notifier = new QSocketNotifier(notice, QSocketNotifier::Read, Form1.get());
+        QObject::connect(
+            notifier, &QSocketNotifier::activated, [this] { portController->devicesChanged(); });
+    }
 
     TFormTest& t = *FormTest;
     onClick(t.Button3, [this] { registerTest->button3Click(); });
@@ -165,6 +175,7 @@ void Program::showTest()
 
 void Program::showPortSettings()
 {
+    portController->portDialogShown();
     Serial_Form->show();
     Serial_Form->raise();
 }

@@ -82,6 +82,7 @@ private:
     std::unique_ptr<W> create();
     void wire();
 
+    platform::SerialPortProvider& m_ports;
     platform::System& m_system;
     // Qt's Chinese texts for the standard buttons, installed when Chinese is chosen.
     std::unique_ptr<QTranslator> m_qtTranslator;

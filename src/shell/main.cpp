@@ -3,6 +3,7 @@
 #include "platform/PosixSerialPort.h"
 #include "platform/QtDialogs.h"
 #include "platform/System.h"
+#include "platform/UdevPortEnumerator.h"
 
 #include <exception>
 
@@ -10,7 +11,8 @@ int main(int argc, char** argv)
 {
     // The caption of the plain messages.
     platform::QtDialogs dialogs("TRANSCEIVER DEMO SOFTWARE");
-    platform::PosixSerialPorts ports;
+    platform::UdevPortEnumerator devices;
+    platform::PosixSerialPorts ports(devices);
     platform::RealSystem system;
     RadioModemApplication app(argc, argv, dialogs);
     // The desktop entry, the icon and the window class all go by this name, so that a desktop

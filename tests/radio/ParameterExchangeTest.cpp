@@ -379,9 +379,7 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
 {
     port->open = true; // held by another program
     exchange.speedRClick();
-    EXPECT_EQ(ports.attempts,
-        (std::vector<std::string> {
-            "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}));
+    EXPECT_EQ(ports.attempts, std::vector<std::string> {"COM1"}) << "the one port with a device";
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(lastMessage().text, "无空闲端口!");
     EXPECT_EQ(lastMessage().caption, "CommError");
@@ -393,6 +391,21 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
     exchange.speedRClick();
     EXPECT_EQ(lastMessage().text, "No idle Port!");
     EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Box);
+}
+
+TEST_F(ExchangeTest, portSearchTriesOnlyTheNamesWithADeviceInOrder)
+{
+    port->open = true; // held by another program
+    auto com3 = ports.add("COM3");
+    auto com6 = ports.add("COM6");
+    ports.add("COM4")->vanished = true; // unplugged: the name keeps it, but nothing is there
+    exchange.speedRClick();
+    EXPECT_EQ(ports.refreshes, 1) << "the devices are looked at before the search";
+    EXPECT_EQ(ports.attempts, (std::vector<std::string> {"COM1", "COM3"}));
+    EXPECT_TRUE(com3->open);
+    EXPECT_FALSE(com6->open);
+    EXPECT_EQ(link.settings.portNumber, 3);
+    EXPECT_TRUE(running());
 }
 
 // Closing the port or losing its device at any stage ends the operation instead of leaving the

@@ -232,7 +232,7 @@ TEST_F(ProgramTest, typingAPortNameLeavesNoEntrySelected)
     program.Serial_Form->Button1->click();
     EXPECT_EQ(ports.attempts.back(), "COM0");
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!");
+    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!\nCOM0 没有对应的设备。");
 }
 
 namespace {
