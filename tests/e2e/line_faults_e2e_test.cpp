@@ -141,11 +141,14 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
     EXPECT_FALSE(f.PanelTrttTest->isLowered());
 
     // Said once, not per tick, and nothing keeps running: the program idles.
+    idle(200); // repaints after the message
     const auto before = cpuTime();
-    idle(1000);
+    idle(2000);
     const auto used = cpuTime() - before;
     EXPECT_EQ(a.dialogs.shown.size(), 1u);
-    EXPECT_LT(used, std::chrono::milliseconds(20)) << "more than 2 % of a second";
+    EXPECT_LT(used, std::chrono::milliseconds(40)) << "more than 2 % of two seconds";
+    std::printf("CPU in the two idle seconds after the pull (%s): %lld us\n", c.use,
+        static_cast<long long>(used.count()));
 
     // Plugged in again (a new device node, as after a replug), it opens from the port dialog.
     Device again;
