@@ -22,7 +22,7 @@ void fullRead(benchmark::State& state)
     const std::string speed = serial::speedTextForIndex(speedIndex);
     e2e::ExchangeRig rig({"--speed", speed});
     // The port is open at the radio's own settings, so the first probe finds it.
-    rig.link.handle.assign(rig.ports.open("COM1"));
+    rig.link.handle.assign(rig.ports.open("COM1").port);
     rig.link.settings.portNumber = 1;
     rig.link.settings.speedIndex = speedIndex;
     rig.link.settings.parityIndex = 0;

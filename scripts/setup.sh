@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need, on Debian; does nothing when all is there.
 set -euo pipefail
-packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-    libbenchmark-dev fonts-wqy-microhei clang libclang-rt-14-dev)
+packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+    libbenchmark-dev fonts-wqy-microhei libudev-dev
+    qt6-translations-l10n qt6-svg-dev desktop-file-utils appstream dpkg-dev file
+    clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -9,6 +9,10 @@ export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j"$(nproc)" -LE "e2e|long"
 ctest --test-dir build --output-on-failure -L e2e
 ctest --test-dir build --output-on-failure -L long
+
+# Packaging: the .deb builds and holds the programs, desktop entry, icons, metainfo and manual
+# pages; the desktop entry and the metainfo validate.
+bash scripts/check-package.sh
 # The fuzz targets for a minute each, and the whole suite again under the sanitizers.
 bash scripts/fuzz.sh
 bash scripts/sanitize.sh

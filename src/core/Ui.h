@@ -26,6 +26,7 @@ enum class Ctl {
     Check_TrttHex,
     Check_AutoTrtt,
     Edit_TrttPerio,
+    TextGb18030, // context menu of both text areas: text in GB18030, else UTF-8
     // main window: hidden functions
     Test_M,
     Panel2,
@@ -38,6 +39,7 @@ enum class Ctl {
     // port settings dialog
     Serial_Form,
     Comb_ComNo,
+    Label_Device, // the device of the entry selected in Comb_ComNo
     ComboBaudRate,
     ComboParity,
     // progress dialog
@@ -70,6 +72,9 @@ public:
     // Selected entry of a combo box, -1 for none; an index outside the list selects none.
     virtual int currentIndex(Ctl ctl) const = 0;
     virtual void setCurrentIndex(Ctl ctl, int index) = 0;
+    // The tooltip of one entry of a combo box.
+    virtual std::string itemToolTip(Ctl ctl, int index) const = 0;
+    virtual void setItemToolTip(Ctl ctl, int index, const std::string& text) = 0;
 
     // Changing a check box runs its change handler, as a click would.
     virtual bool isChecked(Ctl ctl) const = 0;
@@ -98,6 +103,8 @@ public:
     // Status bar panels of the main window, counted from 0.
     virtual std::string statusText(int panel) const = 0;
     virtual void setStatusText(int panel, const std::string& text) = 0;
+    virtual std::string statusToolTip(int panel) const = 0;
+    virtual void setStatusToolTip(int panel, const std::string& text) = 0;
 
     virtual bool isTimerActive(TimerId timer) const = 0;
     virtual void setTimerActive(TimerId timer, bool active) = 0;

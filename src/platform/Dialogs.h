@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -7,7 +8,8 @@ namespace platform {
 enum class MessageButtons { Ok, RetryCancel };
 enum class MessageResult { Ok, Retry, Cancel };
 
-// The modal messages of the program. Each keeps the message loop running while it waits.
+// The modal messages and dialogs of the program. Each keeps the message loop running while it
+// waits.
 class Dialogs
 {
 public:
@@ -20,6 +22,8 @@ public:
         = 0;
     // The toolkit's standard report of an error that reached the event loop.
     virtual void showError(const std::string& text) = 0;
+    // The toolkit's dialog for the name of a file to save to; nothing when the user cancels.
+    virtual std::optional<std::string> saveFileName(const std::string& caption) = 0;
 };
 
 } // namespace platform

@@ -4,11 +4,15 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -74,38 +78,115 @@ unsigned speedFromBaud(std::uint32_t baud)
     return B0;
 }
 
-std::optional<std::string> devicePathForPort(const std::string& name)
+int portNumberOfName(const std::string& name)
 {
     if (name.size() != 4 || name.compare(0, 3, "COM") != 0 || name[3] < '1' || name[3] > '8')
-        return std::nullopt;
-    const int n = name[3] - '0';
-    const std::string variable = "RADIOMODEM_COM" + std::to_string(n);
-    if (const char* overridden = std::getenv(variable.c_str()); overridden && *overridden)
-        return std::string(overridden);
-    if (n <= 4)
-        return "/dev/ttyS" + std::to_string(n - 1);
-    return "/dev/ttyUSB" + std::to_string(n - 5);
+        return 0;
+    return name[3] - '0';
 }
 
-std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(const std::string& path)
+PortAssignment::Pins pinsFromEnvironment()
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    auto refuse = [fd]() -> std::unique_ptr<PosixSerialPort> {
-        ::close(fd);
+    PortAssignment::Pins pins;
+    for (int n = 1; n <= kPortCount; ++n) {
+        const std::string variable = "RADIOMODEM_COM" + std::to_string(n);
+        if (const char* pinned = std::getenv(variable.c_str()))
+            pins[static_cast<std::size_t>(n - 1)] = pinned;
+    }
+    return pins;
+}
+
+OpenError openErrorForErrno(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR:
+        return OpenError::NoDevice;
+    case EACCES:
+    case EPERM:
+        return OpenError::PermissionDenied;
+    case EBUSY:
+    case EWOULDBLOCK:
+        return OpenError::Busy;
+    case ENOTTY:
+        return OpenError::NotSerial;
+    default:
+        return OpenError::Other;
+    }
+}
+
+DeviceHolder findDeviceHolder(const std::string& path)
+{
+    struct stat target
+    { };
+    if (::stat(path.c_str(), &target) != 0)
+        return {};
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return {};
+    DeviceHolder holder;
+    const int self = static_cast<int>(::getpid());
+    while (const dirent* process = ::readdir(proc)) {
+        const int pid = std::atoi(process->d_name);
+        if (pid <= 0 || pid == self)
+            continue;
+        const std::string fdDir = "/proc/" + std::string(process->d_name) + "/fd";
+        DIR* fds = ::opendir(fdDir.c_str());
+        if (!fds)
+            continue; // another user's process
+        while (const dirent* fd = ::readdir(fds)) {
+            struct stat opened
+            { };
+            if (fd->d_name[0] != '.' && ::stat((fdDir + "/" + fd->d_name).c_str(), &opened) == 0
+                && opened.st_dev == target.st_dev && opened.st_ino == target.st_ino) {
+                holder.pid = pid;
+                break;
+            }
+        }
+        ::closedir(fds);
+        if (holder.pid != 0) {
+            std::ifstream("/proc/" + std::string(process->d_name) + "/comm") >> holder.name;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return holder;
+}
+
+std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
+    const std::string& path, OpenResult* why)
+{
+    auto fail
+        = [why, &path](OpenError error, int fd, int code) -> std::unique_ptr<PosixSerialPort> {
+        if (fd >= 0)
+            ::close(fd);
+        if (why) {
+            why->error = error;
+            why->device = path;
+            why->detail = std::strerror(code);
+            if (error == OpenError::Busy) {
+                const DeviceHolder holder = findDeviceHolder(path);
+                why->holder = holder.name;
+                why->holderPid = holder.pid;
+            }
+        }
         return nullptr;
     };
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(openErrorForErrno(errno), fd, errno);
     termios tio {};
     if (!::isatty(fd) || ::tcgetattr(fd, &tio) != 0)
-        return refuse();
+        return fail(OpenError::NotSerial, fd, ENOTTY);
     // Root passes TIOCEXCL, so a port another program made exclusive is refused here, and the
     // flock refuses a second opener that honours locks, root included.
     int exclusive = 0;
     if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive)
-        return refuse();
+        return fail(OpenError::Busy, fd, EBUSY);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0)
-        return refuse();
+        return fail(OpenError::Busy, fd, EBUSY);
 
     // A serial handle carries bytes unchanged: no line editing, echo, translation or software
     // flow control. Speed, framing, parity and hardware flow control stay as the port had them.
@@ -117,7 +198,7 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(const std::string& 
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     if (::tcsetattr(fd, TCSANOW, &tio) != 0)
-        return refuse();
+        return fail(openErrorForErrno(errno), fd, errno);
     return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd));
 }
 
@@ -345,12 +426,43 @@ bool PosixSerialPort::writeFrame(const std::uint8_t* data, std::uint32_t count)
     }
 }
 
-std::unique_ptr<SerialPort> PosixSerialPorts::open(const std::string& name)
+PosixSerialPorts::PosixSerialPorts(PortEnumerator& enumerator) : m_enumerator(enumerator)
 {
-    const auto path = devicePathForPort(name);
-    if (!path)
-        return nullptr;
-    return PosixSerialPort::openDevice(*path);
+    refresh();
+}
+
+OpenResult PosixSerialPorts::open(const std::string& name)
+{
+    OpenResult result;
+    m_assignment.update(m_devices, pinsFromEnvironment());
+    const PortEntry port = m_assignment.entry(portNumberOfName(name));
+    if (!port.device || !port.present) {
+        result.error = OpenError::NoDevice;
+        if (port.device)
+            result.device = port.device->path;
+        return result;
+    }
+    result.port = PosixSerialPort::openDevice(port.device->path, &result);
+    return result;
+}
+
+PortEntry PosixSerialPorts::entry(int number) const
+{
+    return m_assignment.entry(number);
+}
+
+bool PosixSerialPorts::refresh()
+{
+    m_enumerator.drainNotices();
+    m_devices = m_enumerator.devices();
+    const PortAssignment before = m_assignment;
+    m_assignment.update(m_devices, pinsFromEnvironment());
+    return !(m_assignment == before);
+}
+
+int PosixSerialPorts::hotplugFd() const
+{
+    return m_enumerator.monitorFd();
 }
 
 } // namespace platform

@@ -1,23 +1,41 @@
 #pragma once
 
+#include "PortAssignment.h"
+#include "PortEnumerator.h"
 #include "SerialPort.h"
 
-#include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
-// COMn (n = 1 to 8) to its device: COM1-COM4 are /dev/ttyS0-3, COM5-COM8 /dev/ttyUSB0-3,
-// unless RADIOMODEM_COMn names another device. Any other name has no device.
-std::optional<std::string> devicePathForPort(const std::string& name);
+// n of "COMn" for n = 1 to 8; 0 for any other name.
+int portNumberOfName(const std::string& name);
+
+// The pins RADIOMODEM_COM1 to RADIOMODEM_COM8 of the environment.
+PortAssignment::Pins pinsFromEnvironment();
+
+// The reason an open failed with the system's error number.
+OpenError openErrorForErrno(int error);
+
+// Another process that has the device open: its name and id, when /proc shows it (a process of
+// another user may be hidden). Pid 0 when none is seen.
+struct DeviceHolder
+{
+    std::string name;
+    int pid = 0;
+};
+DeviceHolder findDeviceHolder(const std::string& path);
 
 // A port over a termios device, opened exclusively (TIOCEXCL and a non-blocking flock, so a
 // second opener is refused even as root) and put into raw binary mode.
 class PosixSerialPort final : public SerialPort
 {
 public:
-    // nullptr when the device does not exist, is no terminal or is held by someone else.
-    static std::unique_ptr<PosixSerialPort> openDevice(const std::string& path);
+    // nullptr when the device does not exist, is no terminal or is held by someone else; the
+    // reason goes to why.
+    static std::unique_ptr<PosixSerialPort> openDevice(
+        const std::string& path, OpenResult* why = nullptr);
     ~PosixSerialPort() override;
 
     bool getSettings(LineSettings& settings) override;
@@ -44,10 +62,22 @@ private:
     int m_lastBreak = 0;
 };
 
+// COM1 to COM8 on the devices the enumerator finds, named by PortAssignment, with the pins
+// of the environment.
 class PosixSerialPorts final : public SerialPortProvider
 {
 public:
-    std::unique_ptr<SerialPort> open(const std::string& name) override;
+    explicit PosixSerialPorts(PortEnumerator& enumerator);
+
+    OpenResult open(const std::string& name) override;
+    PortEntry entry(int number) const override;
+    bool refresh() override;
+    int hotplugFd() const override;
+
+private:
+    PortEnumerator& m_enumerator;
+    std::vector<SerialDevice> m_devices;
+    PortAssignment m_assignment;
 };
 
 // Bit/s of a termios speed constant and back; 0 / B0 for speeds the table does not know.

@@ -1,7 +1,13 @@
 #include "QtDialogs.h"
 
+#include "WindowFrame.h"
+
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
+
+#include <utility>
 
 namespace platform {
 
@@ -12,13 +18,21 @@ QString toQt(const std::string& text)
     return QString::fromStdString(text);
 }
 
+int run(QMessageBox& box)
+{
+    widenToCaption(box);
+    return box.exec();
+}
+
 } // namespace
+
+QtDialogs::QtDialogs(std::string applicationTitle) : m_applicationTitle(std::move(applicationTitle))
+{ }
 
 void QtDialogs::showMessage(const std::string& text)
 {
-    QMessageBox box(
-        QMessageBox::NoIcon, QApplication::applicationName(), toQt(text), QMessageBox::Ok);
-    box.exec();
+    QMessageBox box(QMessageBox::NoIcon, toQt(m_applicationTitle), toQt(text), QMessageBox::Ok);
+    run(box);
 }
 
 MessageResult QtDialogs::messageBox(
@@ -28,7 +42,7 @@ MessageResult QtDialogs::messageBox(
         ? QMessageBox::Retry | QMessageBox::Cancel
         : QMessageBox::StandardButtons(QMessageBox::Ok);
     QMessageBox box(QMessageBox::NoIcon, toQt(caption), toQt(text), standard);
-    switch (box.exec()) {
+    switch (run(box)) {
     case QMessageBox::Retry:
         return MessageResult::Retry;
     case QMessageBox::Cancel:
@@ -40,9 +54,17 @@ MessageResult QtDialogs::messageBox(
 
 void QtDialogs::showError(const std::string& text)
 {
-    QMessageBox box(
-        QMessageBox::Critical, QApplication::applicationName(), toQt(text), QMessageBox::Ok);
-    box.exec();
+    QMessageBox box(QMessageBox::Critical, toQt(m_applicationTitle), toQt(text), QMessageBox::Ok);
+    run(box);
+}
+
+std::optional<std::string> QtDialogs::saveFileName(const std::string& caption)
+{
+    // The dialog asks itself before it replaces an existing file.
+    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), toQt(caption));
+    if (name.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(name).toStdString();
 }
 
 } // namespace platform

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -73,12 +75,73 @@ public:
 // Wire time of one byte in microseconds: start bit, eight data bits, parity bit, stop bits.
 std::uint32_t byteTimeUs(const LineSettings& settings);
 
-// Opens ports by name ("COM1" to "COM8"); nullptr when the port cannot be opened.
+// Why a port did not open.
+enum class OpenError : std::uint8_t {
+    None,
+    NoDevice, // no device stands behind the name, or it is not there now
+    Busy, // another program holds the device
+    PermissionDenied, // the user may not open the device
+    NotSerial, // the device is no serial port
+    Other,
+};
+
+struct OpenResult
+{
+    std::unique_ptr<SerialPort> port; // null when the open failed
+    OpenError error = OpenError::None;
+    std::string device; // the device that was tried; empty when the name has none
+    std::string holder; // Busy: the program that holds the device, when the system shows it
+    int holderPid = 0;
+    std::string detail; // Other: the system's error text
+};
+
+enum class DeviceKind : std::uint8_t { OnBoard, Usb, Acm };
+
+// A serial device as the system enumerates it.
+struct SerialDevice
+{
+    std::string path; // /dev/ttyUSB0
+    std::string kernelName; // ttyUSB0
+    // The same each time this device, or this adapter, is plugged in: vendor, product, serial
+    // number and interface, or the physical port it hangs on when it has no serial number.
+    std::string identity;
+    DeviceKind kind = DeviceKind::OnBoard;
+    bool hasHardware = true; // false for on-board nodes the kernel made without a UART
+    std::string byId; // the stable /dev/serial/by-id link, if there is one
+    std::vector<std::string> links; // every link to the device node
+    std::string vendorId;
+    std::string productId;
+    std::string serialNumber;
+    std::string description; // the product's name, e.g. "FT232R USB UART"
+
+    bool operator==(const SerialDevice&) const = default;
+};
+
+// What stands behind COMn.
+struct PortEntry
+{
+    std::optional<SerialDevice> device; // the device the number belongs to; none: no device
+    bool present = false; // that device is there now
+    bool pinned = false; // RADIOMODEM_COMn names it
+
+    bool operator==(const PortEntry&) const = default;
+};
+
+constexpr int kPortCount = 8; // COM1 to COM8
+
+// Opens ports by name ("COM1" to "COM8") and tells what stands behind each name.
 class SerialPortProvider
 {
 public:
     virtual ~SerialPortProvider() = default;
-    virtual std::unique_ptr<SerialPort> open(const std::string& name) = 0;
+    virtual OpenResult open(const std::string& name) = 0;
+    // COMn (n = 1 to 8) as of the last refresh.
+    virtual PortEntry entry(int number) const = 0;
+    // Looks at the devices again; true when any entry changed.
+    virtual bool refresh() { return false; }
+    // A descriptor that becomes readable when a serial device comes or goes (refresh() then
+    // takes the news); -1 when the system gives no such notice.
+    virtual int hotplugFd() const { return -1; }
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "ParameterExchange.h"
 
 #include <array>
+#include <variant>
 
 namespace radio {
 
@@ -65,21 +66,27 @@ const OperationTexts& textsFor(ParameterExchange::Operation operation)
     return kOperationTexts[static_cast<std::size_t>(operation)];
 }
 
-struct MissingValueTexts
+struct ValueTexts
 {
-    Ctl control;
     const char* english;
     const char* chinese;
 };
 
-constexpr std::array<MissingValueTexts, 5> kMissingValueTexts = {{
-    {Ctl::ComboAirBaud, "Nothing written: no air rate selected!", "参数未写入:未选择空中速率!"},
-    {Ctl::EditID, "Nothing written: no ID entered!", "参数未写入:未输入电台ID码!"},
-    {Ctl::ComboChnn, "Nothing written: no channel selected!", "参数未写入:未选择信道号!"},
-    {Ctl::ComboRadioSerBaud, "Nothing written: no serial speed selected!",
-        "参数未写入:未选择串口速率!"},
-    {Ctl::ComboRadioParity, "Nothing written: no serial parity selected!",
-        "参数未写入:未选择串口校验!"},
+// By WriteValue.
+constexpr std::array<ValueTexts, 4> kMissingValueTexts = {{
+    {"Nothing written: the radio's air rate and ID have not been read!",
+        "参数未写入:未读取电台的空中速率和ID码!"},
+    {"Nothing written: no channel selected!", "参数未写入:未选择信道号!"},
+    {"Nothing written: no serial speed selected!", "参数未写入:未选择串口速率!"},
+    {"Nothing written: no serial parity selected!", "参数未写入:未选择串口校验!"},
+}};
+
+// What each write step puts into the radio, by step.
+constexpr std::array<ValueTexts, kSteps> kWriteStepNames = {{
+    {"air rate", "空中速率"},
+    {"ID", "ID码"},
+    {"channel", "信道号"},
+    {"serial mode", "串口速率和校验"},
 }};
 
 } // namespace
@@ -110,12 +117,25 @@ void ParameterExchange::speedRClick()
 
 void ParameterExchange::speedWClick()
 {
-    // Checked before anything goes out: a write must not put made-up values into the radio.
-    if (const auto missing = missingWriteValue(m_ui)) {
-        endMissingValue(*missing);
+    // A running read is refilling the boxes that a write would take its values from, and a
+    // running write already sends what was chosen when it started; either goes on undisturbed.
+    if (isRunning())
         return;
+    if (takeWriteValues())
+        startCommand(true);
+}
+
+// Takes every value of the write before anything goes out, so that none is made up and a box
+// changed during the write cannot split it. A missing value ends the command and is named.
+bool ParameterExchange::takeWriteValues()
+{
+    const auto taken = radio::takeWriteValues(m_ui, m_lastRead);
+    if (const auto* missing = std::get_if<WriteValue>(&taken)) {
+        endMissingValue(*missing);
+        return false;
     }
-    startCommand(true);
+    m_writeValues = std::get<WriteValues>(taken);
+    return true;
 }
 
 void ParameterExchange::startCommand(bool writeMode)
@@ -130,9 +150,13 @@ void ParameterExchange::StartConnect()
 {
     auto& settings = m_link.settings;
     if (settings.portNumber == 0 || settings.portNumber > 8) {
-        for (std::uint8_t number = 1; number <= 8; ++number) {
-            if (auto port = m_ports.open("COM" + std::to_string(number))) {
-                m_link.handle.assign(std::move(port));
+        // Only the names that have a device behind them are tried, in order.
+        m_ports.refresh();
+        for (std::uint8_t number = 1; number <= platform::kPortCount; ++number) {
+            if (!m_ports.entry(number).present)
+                continue;
+            if (auto opened = m_ports.open("COM" + std::to_string(number)); opened.port) {
+                m_link.handle.assign(std::move(opened.port));
                 settings.portNumber = number;
                 settings.speedIndex = 1;
                 settings.parityIndex = 0;
@@ -178,7 +202,7 @@ void ParameterExchange::ApplyProbeSettings()
     m_ui.setCurrentIndex(Ctl::Comb_ComNo, settings.portNumber - 1);
     m_ui.setCurrentIndex(Ctl::ComboBaudRate, settings.speedIndex);
     m_ui.setCurrentIndex(Ctl::ComboParity, settings.parityIndex);
-    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
+    m_portController.showPortInStatus();
     m_ui.setStatusText(2, m_speedLabel + "-" + m_parityLabel + "-1");
     m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
 
@@ -224,10 +248,7 @@ void ParameterExchange::sdCmdTimer()
         frame = toFrame(kQueryModelVersion);
     } else if (m_state.writeMode) {
         frame = writePrefix(m_state.step);
-        if (!EncodeWriteFrame(m_state.step, frame, m_ui)) {
-            endMissingValue(*missingWriteValue(m_ui, m_state.step));
-            return;
-        }
+        EncodeWriteFrame(m_state.step, frame, m_writeValues);
     } else {
         frame = readQuery(m_state.step);
     }
@@ -355,6 +376,7 @@ bool ParameterExchange::OnReadResult()
     if (advanceStep())
         return false;
     FillParameterControls(m_radio, m_link.settings, m_ui);
+    m_lastRead = m_radio.reported;
     finishOperation();
     report("Read correct!", "参数读取成功", "读参数");
     m_ui.setEnabled(Ctl::Speed_W, true);
@@ -374,16 +396,17 @@ bool ParameterExchange::OnWriteResult()
     return false;
 }
 
-// The radio takes a new serial mode once it has acknowledged it, so the PC port follows.
+// The radio takes a new serial mode once it has acknowledged it, so the PC port follows to the
+// mode that was written.
 void ParameterExchange::followSerialMode()
 {
     auto& settings = m_link.settings;
-    const int speed = m_ui.currentIndex(Ctl::ComboRadioSerBaud);
-    const int parity = m_ui.currentIndex(Ctl::ComboRadioParity);
+    const std::uint8_t speed = m_writeValues.speedIndex;
+    const std::uint8_t parity = m_writeValues.parityIndex;
     if (speed == settings.speedIndex && parity == settings.parityIndex)
         return;
-    settings.speedIndex = static_cast<std::uint8_t>(speed);
-    settings.parityIndex = static_cast<std::uint8_t>(parity);
+    settings.speedIndex = speed;
+    settings.parityIndex = parity;
     m_ui.setCurrentIndex(Ctl::ComboBaudRate, speed);
     m_ui.setCurrentIndex(Ctl::ComboParity, parity);
     m_portController.applyPortSettings();
@@ -395,22 +418,26 @@ void ParameterExchange::OnExchangeFailure()
     m_ui.setTimerActive(TimerId::SdCmd, false);
     m_ui.setVisible(Ctl::Form_Progress, false);
     const OperationTexts& text = textsFor(operation());
+    const Texts partial = partialWriteTexts();
     if (m_language.isEnglish()) {
-        m_dialogs.showMessage(text.failureEnglish);
+        m_dialogs.showMessage(text.failureEnglish + partial.english);
         restoreTerminalTimers();
         return;
     }
     const auto answer = m_dialogs.messageBox(
-        text.failureChinese, text.caption, platform::MessageButtons::RetryCancel);
+        text.failureChinese + partial.chinese, text.caption, platform::MessageButtons::RetryCancel);
     if (answer != platform::MessageResult::Retry) {
         restoreTerminalTimers();
         return;
     }
-    // Again from step 0 at the settings that found the radio; no new probe.
-    if (m_state.writeMode)
+    // Again from step 0 at the settings that found the radio; no new probe. A write takes its
+    // values afresh, as a new click would.
+    if (!m_state.writeMode)
+        StartRead();
+    else if (takeWriteValues())
         StartWrite();
     else
-        StartRead();
+        return;
     m_state.tick = 0;
 }
 
@@ -419,9 +446,10 @@ void ParameterExchange::portClosed(serial::PortController::CloseReason reason)
     if (!isRunning())
         return;
     const Operation running = operation();
+    const Texts partial = partialWriteTexts();
     finishOperation();
     if (reason == serial::PortController::CloseReason::Closed)
-        endClosedPort(running);
+        endClosedPort(running, partial);
 }
 
 // The device has gone (a pulled USB adapter): the handle is of no more use, so the port is
@@ -429,23 +457,51 @@ void ParameterExchange::portClosed(serial::PortController::CloseReason reason)
 void ParameterExchange::portVanished()
 {
     const OperationTexts& text = textsFor(operation());
-    m_portController.deviceGone(text.failureEnglish, text.failureChinese);
+    const Texts partial = partialWriteTexts();
+    m_portController.deviceGone(
+        text.failureEnglish + partial.english, text.failureChinese + partial.chinese);
 }
 
-void ParameterExchange::endClosedPort(Operation running)
+void ParameterExchange::endClosedPort(Operation running, const Texts& partialWrite)
 {
     const OperationTexts& text = textsFor(running);
-    report(std::string(text.failureEnglish) + " The port was closed.",
-        std::string(text.failureChinese) + ",通讯端口已关闭", text.caption);
+    report(std::string(text.failureEnglish) + " The port was closed." + partialWrite.english,
+        std::string(text.failureChinese) + ",通讯端口已关闭" + partialWrite.chinese, text.caption);
 }
 
-void ParameterExchange::endMissingValue(Ctl missing)
+void ParameterExchange::endMissingValue(WriteValue missing)
 {
     finishOperation();
-    for (const auto& text : kMissingValueTexts) {
-        if (text.control == missing)
-            report(text.english, text.chinese, "写参数");
+    const ValueTexts& text = kMissingValueTexts[static_cast<std::size_t>(missing)];
+    report(text.english, text.chinese, "写参数");
+}
+
+// A second line for the message that ends a write early, naming the values the radio took
+// (acknowledged), the one whose request went out unacknowledged, and those never sent. Empty for
+// a read, and for a write of which the radio took nothing.
+ParameterExchange::Texts ParameterExchange::partialWriteTexts() const
+{
+    if (operation() != Operation::Write || m_state.step == 0)
+        return {};
+    // A request that is still pending has not gone out yet.
+    const int sent = m_state.step + (m_state.sendPending ? 0 : 1);
+    std::array<Texts, 3> lists; // took, not confirmed, not sent
+    for (int step = 0; step < kSteps; ++step) {
+        Texts& list = lists[step < m_state.step ? 0 : step < sent ? 1 : 2];
+        const ValueTexts& name = kWriteStepNames[static_cast<std::size_t>(step)];
+        list.english += (list.english.empty() ? "" : ", ") + std::string(name.english);
+        list.chinese += (list.chinese.empty() ? "" : "、") + std::string(name.chinese);
     }
+    Texts line {"\nThe radio took: " + lists[0].english + ".", "\n电台已接受:" + lists[0].chinese};
+    if (!lists[1].english.empty()) {
+        line.english += " Not confirmed: " + lists[1].english + ".";
+        line.chinese += ";未确认:" + lists[1].chinese;
+    }
+    if (!lists[2].english.empty()) {
+        line.english += " Not sent: " + lists[2].english + ".";
+        line.chinese += ";未发送:" + lists[2].chinese;
+    }
+    return line;
 }
 
 bool ParameterExchange::isRunning() const

@@ -9,6 +9,7 @@
 #include "serial/SerialLink.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace radio {
@@ -45,7 +46,8 @@ public:
     ParameterExchange(const ParameterExchange&) = delete;
     ParameterExchange& operator=(const ParameterExchange&) = delete;
 
-    // Speed_R / FileRead and Speed_W / FileWrite.
+    // Speed_R / FileRead and Speed_W / FileWrite. A Write clicked while a read or write runs is
+    // ignored, and the running one goes on.
     void speedRClick();
     void speedWClick();
     // Timer_SdCmd and Timer_RecCmd.
@@ -59,7 +61,15 @@ public:
     const RadioParameters& radioParameters() const { return m_radio; }
 
 private:
+    // A message in both languages.
+    struct Texts
+    {
+        std::string english;
+        std::string chinese;
+    };
+
     void startCommand(bool writeMode);
+    bool takeWriteValues();
     void StartConnect();
     void ApplyProbeSettings();
     void StartRead();
@@ -79,8 +89,9 @@ private:
     void restoreTerminalTimers();
     void followSerialMode();
     void portVanished();
-    void endClosedPort(Operation running);
-    void endMissingValue(core::Ctl missing);
+    void endClosedPort(Operation running, const Texts& partialWrite);
+    void endMissingValue(WriteValue missing);
+    Texts partialWriteTexts() const;
     void report(const std::string& english, const std::string& chinese, const std::string& caption);
 
     serial::SerialLink& m_link;
@@ -91,6 +102,10 @@ private:
     const core::Language& m_language;
     State m_state;
     RadioParameters m_radio;
+    // The radio's own air rate and ID from the last read that succeeded in this run.
+    std::optional<ReportedBytes> m_lastRead;
+    // What the running write sends, taken when it started.
+    WriteValues m_writeValues;
     // The speed and parity labels the probe last put on the port; an out-of-table speed index
     // keeps the previous label.
     std::string m_speedLabel;

@@ -1,6 +1,7 @@
 #include "ProgressForm.h"
 
 #include "platform/Widgets.h"
+#include "platform/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -26,7 +27,7 @@ void TForm_Progress::showCentredOn(const QWidget* owner)
 {
     if (owner) {
         const QRect frame = owner->frameGeometry();
-        move(frame.center() - QPoint(width() / 2, height() / 2));
+        platform::placeOnScreen(*this, frame.center() - QPoint(width() / 2, height() / 2));
     }
     show();
 }

@@ -1,5 +1,7 @@
 #include "RadioParameters.h"
 
+#include <algorithm>
+
 namespace radio {
 
 using core::Ctl;
@@ -15,28 +17,6 @@ constexpr std::uint8_t kHighestChannel = 128;
 constexpr std::uint8_t kHighestAirRate = 5;
 constexpr int kHighestSpeedIndex = 5;
 constexpr std::size_t kIdLength = 6;
-
-bool isBlank(const std::string& text)
-{
-    return text.find_first_not_of(' ') == std::string::npos;
-}
-
-// The box whose selection step 0, 2 or 3 encodes; the ID of step 1 is a text.
-std::vector<Ctl> writeSources(int step)
-{
-    switch (step) {
-    case 0:
-        return {Ctl::ComboAirBaud};
-    case 1:
-        return {Ctl::EditID};
-    case 2:
-        return {Ctl::ComboChnn};
-    case 3:
-        return {Ctl::ComboRadioSerBaud, Ctl::ComboRadioParity};
-    default:
-        return {};
-    }
-}
 
 } // namespace
 
@@ -118,6 +98,7 @@ bool ParseReadResponse(
         }
     case 1:
         radio.airRate = answer[kValueOffset];
+        radio.reported.airRate = radio.airRate;
         return true;
     case 2:
         radio.channel = answer[kValueOffset];
@@ -125,6 +106,7 @@ bool ParseReadResponse(
     case 3:
         for (std::size_t i = 0; i < radio.id.size(); ++i) {
             const std::uint8_t byte = answer[kValueOffset + i];
+            radio.reported.id[i] = byte;
             radio.id[i] = byte > kHighestBcdByte ? 0 : byte;
         }
         return true;
@@ -146,60 +128,49 @@ void FillParameterControls(RadioParameters& radio, const serial::LinkSettings& l
     ui.setText(Ctl::EditID, idBytesToText(radio.id));
 }
 
-std::optional<Ctl> missingWriteValue(const core::Ui& ui, int step)
+std::variant<WriteValues, WriteValue> takeWriteValues(
+    const core::Ui& ui, const std::optional<ReportedBytes>& lastRead)
 {
-    for (const Ctl source : writeSources(step)) {
-        const bool missing
-            = source == Ctl::EditID ? isBlank(ui.text(source)) : ui.currentIndex(source) < 0;
-        if (missing)
-            return source;
-    }
-    return std::nullopt;
+    if (!lastRead)
+        return WriteValue::AirRateAndId;
+    const int channel = ui.currentIndex(Ctl::ComboChnn);
+    if (channel < 0)
+        return WriteValue::Channel;
+    const int speed = ui.currentIndex(Ctl::ComboRadioSerBaud);
+    if (speed < 0)
+        return WriteValue::SerialSpeed;
+    const int parity = ui.currentIndex(Ctl::ComboRadioParity);
+    if (parity < 0)
+        return WriteValue::SerialParity;
+    WriteValues values;
+    values.airRate = lastRead->airRate;
+    values.id = lastRead->id;
+    values.channel = static_cast<std::uint8_t>(channel > kHighestChannel ? 1 : channel + 1);
+    values.speedIndex = static_cast<std::uint8_t>(speed > kHighestSpeedIndex ? 1 : speed);
+    values.parityIndex = static_cast<std::uint8_t>(parity);
+    return values;
 }
 
-std::optional<Ctl> missingWriteValue(const core::Ui& ui)
+void EncodeWriteFrame(int step, CommandFrame& frame, const WriteValues& values)
 {
-    for (int step = 0; step < 4; ++step) {
-        if (const auto missing = missingWriteValue(ui, step))
-            return missing;
-    }
-    return std::nullopt;
-}
-
-bool EncodeWriteFrame(int step, CommandFrame& frame, const core::Ui& ui)
-{
-    if (step < 0 || step > 3 || missingWriteValue(ui, step))
-        return false;
     // The whole frame, L + 4 bytes; data bytes the step does not set (the three after the
     // channel) stay zero.
     frame.resize(frame.at(2) + 4u, 0);
     switch (step) {
-    case 0: {
-        const int index = ui.currentIndex(Ctl::ComboAirBaud);
-        frame.at(5) = static_cast<std::uint8_t>(index > kHighestAirRate ? 1 : index);
+    case 0:
+        frame.at(5) = values.airRate;
         break;
-    }
-    case 1: {
-        const IdBytes id = idTextToBytes(ui.text(Ctl::EditID));
-        for (std::size_t i = 0; i < id.size(); ++i)
-            frame.at(4 + i) = id[i];
+    case 1:
+        std::copy(values.id.begin(), values.id.end(), frame.begin() + 4);
         break;
-    }
-    case 2: {
-        const int index = ui.currentIndex(Ctl::ComboChnn);
-        frame.at(4) = static_cast<std::uint8_t>(index > kHighestChannel ? 1 : index + 1);
+    case 2:
+        frame.at(4) = values.channel;
         break;
-    }
-    default: {
-        const int speed = ui.currentIndex(Ctl::ComboRadioSerBaud);
-        frame.at(4)
-            = SerialModeByte(static_cast<std::uint8_t>(speed > kHighestSpeedIndex ? 1 : speed),
-                static_cast<std::uint8_t>(ui.currentIndex(Ctl::ComboRadioParity)));
+    default:
+        frame.at(4) = SerialModeByte(values.speedIndex, values.parityIndex);
         break;
-    }
     }
     AppendChecksum(frame);
-    return true;
 }
 
 } // namespace radio

@@ -8,9 +8,22 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace radio {
+
+using IdBytes = std::array<std::uint8_t, 3>;
+
+// The radio's own air rate and ID bytes, exactly as its answers carried them. Their controls are
+// hidden from the user, so a write sends these back unchanged.
+struct ReportedBytes
+{
+    std::uint8_t airRate = 0;
+    IdBytes id {};
+
+    bool operator==(const ReportedBytes&) const = default;
+};
 
 // The values last received from the radio. Its serial speed and parity are not among them:
 // the radio answers only at its own serial settings, so the link settings that found it are
@@ -21,10 +34,23 @@ struct RadioParameters
     std::uint8_t version = 0; // high nibble major, low nibble minor
     std::uint8_t airRate = 0; // index into the air rate list
     std::uint8_t channel = 0; // counted from 1
-    std::array<std::uint8_t, 3> id {}; // six digits as packed BCD, first pair first
+    IdBytes id {}; // six digits as packed BCD, first pair first; a non-BCD byte is kept as 0
+    ReportedBytes reported; // before the adjustments above
 };
 
-using IdBytes = std::array<std::uint8_t, 3>;
+// Everything a write puts into the radio, taken at once when the write starts, so that a box
+// changed or emptied while the write runs cannot change what goes out.
+struct WriteValues
+{
+    std::uint8_t airRate = 0;
+    IdBytes id {};
+    std::uint8_t channel = 0; // counted from 1
+    std::uint8_t speedIndex = 0;
+    std::uint8_t parityIndex = 0;
+};
+
+// A value that a write cannot do without. The air rate and the ID come together from a read.
+enum class WriteValue { AirRateAndId, Channel, SerialSpeed, SerialParity };
 
 // "TALVEX" + major + "." + minor, e.g. TALVEX1.2 for 0x12 and TALVEX10.5 for 0xA5.
 std::string modelVersionText(std::uint8_t version);
@@ -52,16 +78,15 @@ bool ParseReadResponse(
 // are replaced by 1 first. The serial boxes show the link settings the radio answered at.
 void FillParameterControls(RadioParameters& radio, const serial::LinkSettings& link, core::Ui& ui);
 
-// The control whose value write step 0 to 3 needs but does not have: a parameter box without a
-// selection, or an ID field holding nothing but blanks.
-std::optional<core::Ctl> missingWriteValue(const core::Ui& ui, int step);
-// The first value missing in any of the four steps.
-std::optional<core::Ctl> missingWriteValue(const core::Ui& ui);
+// The values of a write: the air rate and ID as the radio's last successful read returned them
+// (nullopt when no read has succeeded), the channel, speed and parity as their boxes show them.
+// When one is missing (no read yet, or a box without a selection), the first such value in
+// write order instead, so that no made-up value reaches the radio.
+std::variant<WriteValues, WriteValue> takeWriteValues(
+    const core::Ui& ui, const std::optional<ReportedBytes>& lastRead);
 
-// Puts the step's parameter bytes into its prefix (the three data bytes after the channel are
-// zeros) and closes the frame with the sum. Leaves
-// the frame alone and returns false when the step's value is missing (see missingWriteValue),
-// so that no made-up value reaches the radio.
-bool EncodeWriteFrame(int step, CommandFrame& frame, const core::Ui& ui);
+// Puts the parameter bytes of write step 0 to 3 into the step's prefix (the three data bytes
+// after the channel are zeros) and closes the frame with the sum.
+void EncodeWriteFrame(int step, CommandFrame& frame, const WriteValues& values);
 
 } // namespace radio

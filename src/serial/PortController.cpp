@@ -1,5 +1,7 @@
 #include "PortController.h"
 
+#include "PortTexts.h"
+
 namespace serial {
 
 using core::Ctl;
@@ -18,6 +20,7 @@ void PortController::openFromDialog()
         closeSteps();
         notifyClosed(CloseReason::DeviceGone);
     }
+    m_lost.reset();
     if (m_link.settings.portNumber >= 1 && m_link.settings.portNumber <= 8
         && m_link.handle.isValid()) {
         m_link.handle.port().purge(platform::PurgeTxAbort | platform::PurgeRxAbort
@@ -26,11 +29,12 @@ void PortController::openFromDialog()
         // Whatever ran on the old port ends here, before the new one takes over.
         notifyClosed(CloseReason::Closed);
     }
-    m_link.handle.assign(m_ports.open(name));
+    platform::OpenResult opened = m_ports.open(name);
+    m_link.handle.assign(std::move(opened.port));
     m_link.settings.portNumber = static_cast<std::uint8_t>(name[3] - '0');
     if (!m_link.handle.isValid()) {
-        m_dialogs.messageBox(m_language.pick("Port open error!", "打开通讯端口错误!"), "CommError",
-            platform::MessageButtons::Ok);
+        m_dialogs.messageBox(
+            openFailureText(opened, name, m_language), "CommError", platform::MessageButtons::Ok);
         return;
     }
     m_ui.setTimerActive(core::TimerId::RecData, true);
@@ -57,7 +61,7 @@ bool PortController::applyPortSettings()
     line.stopBits = 1;
     line.parity = parityForIndex(link.parityIndex);
     line.parityCheck = line.parity != platform::Parity::None;
-    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
+    showPortInStatus();
     m_ui.setStatusText(2, settingsText(link.speedIndex, link.parityIndex));
     if (m_link.handle.port().setSettings(line)) {
         m_link.handle.port().purge(platform::PurgeTxClear | platform::PurgeRxClear);
@@ -68,12 +72,14 @@ bool PortController::applyPortSettings()
     else
         m_dialogs.messageBox("通讯端口设置错误!", "Set_Error", platform::MessageButtons::Ok);
     m_link.handle.close();
+    m_lost.reset();
     notifyClosed(CloseReason::Closed);
     return false;
 }
 
 void PortController::closePort()
 {
+    m_lost.reset();
     if (!m_link.handle.isValid())
         return;
     closeSteps();
@@ -86,6 +92,11 @@ void PortController::deviceGone(
     if (!m_link.handle.isValid())
         return;
     const std::string name = "COM" + std::to_string(m_link.settings.portNumber);
+    const auto& settings = m_link.settings;
+    if (const platform::PortEntry entry = m_ports.entry(settings.portNumber); entry.device) {
+        m_lost = LostPort {
+            settings.portNumber, entry.device->identity, settings.speedIndex, settings.parityIndex};
+    }
     closeSteps();
     notifyClosed(CloseReason::DeviceGone);
     const std::string english
@@ -95,6 +106,9 @@ void PortController::deviceGone(
     const std::string& text = m_language.isEnglish() ? english : chinese;
     m_dialogs.messageBox(
         first.empty() ? text : first + "\n" + text, "CommError", platform::MessageButtons::Ok);
+    // The adapter may be back already, its notice taken while the message was up.
+    m_ports.refresh();
+    reopenLostPort();
 }
 
 void PortController::closeForExit()
@@ -109,6 +123,64 @@ void PortController::closeSteps()
     m_link.settings.portNumber = 0;
     m_ui.setStatusText(3, m_language.pick("Disconnect", "已断开"));
     m_ui.setTimerActive(core::TimerId::RecData, false);
+}
+
+void PortController::portDialogShown()
+{
+    m_ports.refresh();
+    showPortList();
+}
+
+void PortController::devicesChanged()
+{
+    if (m_ports.refresh())
+        showPortList();
+    reopenLostPort();
+}
+
+void PortController::reopenLostPort()
+{
+    if (!m_lost || m_link.handle.isValid())
+        return;
+    const platform::PortEntry entry = m_ports.entry(m_lost->portNumber);
+    if (!entry.present || !entry.device || entry.device->identity != m_lost->identity)
+        return;
+    platform::OpenResult opened = m_ports.open("COM" + std::to_string(m_lost->portNumber));
+    // Not openable yet (udev may still be setting its permissions): the next notice tries again.
+    if (!opened.port)
+        return;
+    const LostPort lost = *m_lost;
+    m_lost.reset();
+    m_link.handle.assign(std::move(opened.port));
+    m_link.settings.portNumber = lost.portNumber;
+    m_link.settings.speedIndex = lost.speedIndex;
+    m_link.settings.parityIndex = lost.parityIndex;
+    m_ui.setCurrentIndex(Ctl::Comb_ComNo, lost.portNumber - 1);
+    m_ui.setTimerActive(core::TimerId::RecData, true);
+    m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
+    applyPortSettings();
+}
+
+void PortController::showPortList()
+{
+    for (int number = 1; number <= platform::kPortCount; ++number) {
+        m_ui.setItemToolTip(
+            Ctl::Comb_ComNo, number - 1, deviceToolTip(m_ports.entry(number), number, m_language));
+    }
+    showSelectedDevice();
+}
+
+void PortController::showSelectedDevice()
+{
+    const int number = m_ui.currentIndex(Ctl::Comb_ComNo) + 1;
+    m_ui.setText(Ctl::Label_Device, deviceLine(m_ports.entry(number), number, m_language));
+}
+
+void PortController::showPortInStatus()
+{
+    const int number = m_link.settings.portNumber;
+    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
+    m_ui.setStatusToolTip(1, deviceLine(m_ports.entry(number), number, m_language));
 }
 
 int PortController::addClosedListener(ClosedListener listener)

@@ -6,6 +6,8 @@
 #include "platform/Dialogs.h"
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace serial {
@@ -34,6 +36,18 @@ public:
     // since the process ends next.
     void closeForExit();
 
+    // The port dialog is about to show: looks at the devices again and shows what stands
+    // behind each name.
+    void portDialogShown();
+    // A serial device came or went. A device whose port was lost to deviceGone() and that is
+    // back (the same device, under its old name) is opened again at the old speed and parity;
+    // what ran on it when it went is not resumed.
+    void devicesChanged();
+    // The line under the port list shows the device of the selected entry.
+    void showSelectedDevice();
+    // Status panel 1: the port's name, with its device in the tooltip.
+    void showPortInStatus();
+
     enum class CloseReason { Closed, DeviceGone };
     // Called after the port was closed by anyone, so that running work can end.
     using ClosedListener = std::function<void(CloseReason)>;
@@ -42,6 +56,8 @@ public:
     void removeClosedListener(int key);
 
 private:
+    void showPortList();
+    void reopenLostPort();
     void closeSteps();
     void notifyClosed(CloseReason reason);
 
@@ -51,6 +67,15 @@ private:
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     std::vector<std::pair<int, ClosedListener>> m_listeners;
+    // The port whose device went, until it is back or the user opens or closes a port.
+    struct LostPort
+    {
+        std::uint8_t portNumber;
+        std::string identity;
+        std::uint8_t speedIndex;
+        std::uint8_t parityIndex;
+    };
+    std::optional<LostPort> m_lost;
     int m_nextListenerKey = 0;
 };
 

@@ -13,7 +13,7 @@ TSerial_Form::TSerial_Form(QWidget* parent) : QDialog(parent)
 {
     setObjectName("Serial_Form");
     setWindowTitle("串口配置");
-    setFixedSize(233, 233);
+    setFixedSize(233, 271);
 
     GroupBox1 = place(new QGroupBox("端口属性", this), 8, 8, 217, 177);
     GroupBox1->setObjectName("GroupBox1");
@@ -37,10 +37,15 @@ TSerial_Form::TSerial_Form(QWidget* parent) : QDialog(parent)
     Comb_DataBit->setCurrentIndex(0);
     Comb_StopBit->setCurrentIndex(0);
 
-    Button1 = place(new QPushButton("确定", this), 32, 196, 75, 25);
+    Label_Device = place(new QLabel(this), 8, 190, 217, 36);
+    Label_Device->setObjectName("Label_Device");
+    Label_Device->setWordWrap(true);
+    Label_Device->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Button1 = place(new QPushButton("确定", this), 32, 234, 75, 25);
     Button1->setObjectName("Button1");
     Button1->setDefault(true);
-    Button2 = place(new QPushButton("取消", this), 126, 196, 75, 25);
+    Button2 = place(new QPushButton("取消", this), 126, 234, 75, 25);
     Button2->setObjectName("Button2");
     connect(Button2, &QPushButton::clicked, this, &QWidget::hide);
 }

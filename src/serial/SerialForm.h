@@ -28,6 +28,7 @@ public:
     QComboBox* ComboParity;
     QComboBox* Comb_DataBit;
     QComboBox* Comb_StopBit;
+    QLabel* Label_Device; // the device of the port selected in Comb_ComNo
     QPushButton* Button1;
     QPushButton* Button2;
 };

@@ -54,24 +54,37 @@ void drawGlyph(QPainter& p, Glyph glyph, const QColor& ink)
     }
 }
 
-QIcon windowIcon(const QColor& body, const QString& letter)
+// A radio with its antenna and a letter on its front, in a 32 x 32 cell.
+void paintWindowIcon(QPainter& p, const QColor& body, const QString& letter)
 {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(body);
     p.setPen(Qt::black);
     p.drawRoundedRect(2, 8, 28, 22, 3, 3);
     p.drawLine(22, 8, 26, 1);
-    p.setPen(Qt::white);
+    // The letter as an outline, so that it scales with the rest and needs no font where the
+    // picture is shown.
     QFont font = p.font();
     font.setPixelSize(14);
     font.setBold(true);
-    p.setFont(font);
-    p.drawText(QRect(2, 8, 28, 22), Qt::AlignCenter, letter);
+    QPainterPath glyph;
+    glyph.addText(0, 0, font, letter);
+    const QRectF front(2, 8, 28, 22);
+    glyph.translate(front.center() - glyph.boundingRect().center());
+    p.fillPath(glyph, Qt::white);
+}
+
+QIcon windowIcon(const QColor& body, const QString& letter)
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    paintWindowIcon(p, body, letter);
     return QIcon(pixmap);
 }
+
+const QColor applicationBody(0, 0, 160);
+const QString applicationLetter = QStringLiteral("R");
 
 } // namespace
 
@@ -97,7 +110,22 @@ QIcon toolbarIcon(Glyph glyph)
 
 QIcon applicationIcon()
 {
-    return windowIcon(QColor(0, 0, 160), "R");
+    return windowIcon(applicationBody, applicationLetter);
+}
+
+void paintApplicationIcon(QPainter& painter)
+{
+    paintWindowIcon(painter, applicationBody, applicationLetter);
+}
+
+QImage applicationIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.scale(size / 32.0, size / 32.0);
+    paintApplicationIcon(p);
+    return image;
 }
 
 QIcon settingsIcon()

@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QImage>
 
+class QPainter;
+
 namespace shell {
 
 enum class Glyph { Read, Write, Open, Close, About, Exit, Blank };
@@ -14,6 +16,10 @@ QImage toolbarBitmap(Glyph glyph);
 QIcon toolbarIcon(Glyph glyph);
 // 32 x 32 window icons and the About picture.
 QIcon applicationIcon();
+// The application's icon painted in a 32 x 32 coordinate cell, for any painter (a scaled one
+// for larger pictures, an SVG generator for the scalable one), and as a square image.
+void paintApplicationIcon(QPainter& painter);
+QImage applicationIconImage(int size);
 QIcon settingsIcon();
 QIcon aboutIcon();
 QImage aboutPicture();

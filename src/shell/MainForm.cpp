@@ -2,8 +2,11 @@
 
 #include "Artwork.h"
 #include "platform/Widgets.h"
+#include "platform/WindowFrame.h"
+#include "terminal/ReceivedBytes.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -11,6 +14,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,6 +58,14 @@ QStringList speedItems()
     return {"19200", "9600", "4800", "2400", "1200", "300"};
 }
 
+// The save action names the bound of what is kept, right-aligned beside its caption.
+QString saveRecDataText(const char* caption, const char* last)
+{
+    return QString("%1\t%2 %3 MiB")
+        .arg(caption, last)
+        .arg(terminal::ReceivedBytes::kCapacity / (1024 * 1024));
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this))
@@ -73,8 +85,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this
     buildTestStrip(m_client);
     buildTimers();
 
-    move(270, 124);
     fitToContents();
+    platform::placeOnScreen(*this, {270, 124});
     // Creating the window empties the ID field and leaves the window hidden.
     EditID->clear();
     hide();
@@ -222,6 +234,37 @@ void TForm1::buildTransferGroup(QWidget* client)
         = named(place(new QLineEdit("1000", GroupBox2), 200, 388, 41, 21), "Edit_TrttPerio");
     Label10 = label("Label10", "毫秒", 248, 391, 40);
     Check_TrttHex = check("Check_TrttHex", "十六进制发送", 327, 389);
+    buildTextMenus();
+}
+
+void TForm1::buildTextMenus()
+{
+    TextEncodingGroup = named(new QActionGroup(this), "TextEncodingGroup");
+    TextUtf8 = named(TextEncodingGroup->addAction("文本编码：UTF-8"), "TextUtf8");
+    TextGb18030 = named(TextEncodingGroup->addAction("文本编码：GB18030 (GBK)"), "TextGb18030");
+    for (QAction* choice : TextEncodingGroup->actions())
+        choice->setCheckable(true);
+    TextUtf8->setChecked(true);
+    SaveRecData
+        = named(new QAction(saveRecDataText("保存接收数据...", "最近"), this), "SaveRecData");
+    for (QPlainTextEdit* area : {Memo_Rec, Memo_Trtt}) {
+        area->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& at) {
+            contextMenu(area)->exec(area->viewport()->mapToGlobal(at));
+        });
+    }
+}
+
+std::unique_ptr<QMenu> TForm1::contextMenu(QPlainTextEdit* area)
+{
+    std::unique_ptr<QMenu> menu(area->createStandardContextMenu());
+    menu->addSeparator();
+    menu->addActions(TextEncodingGroup->actions());
+    if (area == Memo_Rec) {
+        menu->addSeparator();
+        menu->addAction(SaveRecData);
+    }
+    return menu;
 }
 
 void TForm1::buildStatusBar(QWidget* client)
@@ -312,6 +355,9 @@ void TForm1::applyEnglish()
     Panel9->setText("Transmitt");
     Check_RecHex->setText("Hex Display");
     Check_TrttHex->setText("Hex Send");
+    TextUtf8->setText("Text encoding: UTF-8");
+    TextGb18030->setText("Text encoding: GB18030 (GBK)");
+    SaveRecData->setText(saveRecDataText("Save received data...", "last"));
     Check_AutoClr->setText("Auto Cls");
     Check_AutoTrtt->setText("Auto Send");
     Button_ClrRecMemo->setText("Cls RX Datas");
@@ -343,6 +389,9 @@ void TForm1::fitToContents()
     if (layout())
         layout()->activate();
     setFixedSize(sizeHint());
+    // Grown by the test strip, the window may no longer fit below its place.
+    if (isVisible())
+        platform::placeOnScreen(*this, pos());
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -4,8 +4,10 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QAction;
+class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -36,6 +38,9 @@ public:
     void fitToContents();
     // Runs when the window is closed by its close box or the system menu.
     std::function<void()> onClose;
+    // The context menu of a text area: the toolkit's own editing actions, then the terminal's
+    // text encoding (one choice for both areas) and, for the receive area, saving what came.
+    std::unique_ptr<QMenu> contextMenu(QPlainTextEdit* area);
 
     // toolbar
     QFrame* Panel1;
@@ -93,6 +98,11 @@ public:
     QLineEdit* Edit_TrttPerio;
     QLabel* Label10;
     QCheckBox* Check_TrttHex;
+    // context menu actions of the two text areas
+    QActionGroup* TextEncodingGroup;
+    QAction* TextUtf8;
+    QAction* TextGb18030;
+    QAction* SaveRecData;
     // status bar and the blank panels beside it
     QFrame* StatusBar1;
     std::array<QLabel*, 6> statusPanels;
@@ -128,6 +138,7 @@ private:
     void buildModelGroup(QWidget* client);
     void buildParameterGroup(QWidget* client);
     void buildTransferGroup(QWidget* client);
+    void buildTextMenus();
     void buildStatusBar(QWidget* client);
     void buildTestStrip(QWidget* client);
     void buildTimers();

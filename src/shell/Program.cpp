@@ -4,6 +4,7 @@
 #include "Artwork.h"
 #include "LanguageForm.h"
 #include "MainForm.h"
+#include "QtTranslation.h"
 #include "QtUi.h"
 #include "platform/System.h"
 #include "platform/Widgets.h"
@@ -19,9 +20,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QToolButton>
 
@@ -35,7 +38,7 @@ std::unique_ptr<W> Program::create()
 
 Program::Program(
     platform::SerialPortProvider& ports, platform::Dialogs& dialogs, platform::System& system)
-    : m_system(system)
+    : m_ports(ports), m_system(system)
 {
     // Dialogs without an icon of their own show the application's.
     QApplication::setWindowIcon(shell::applicationIcon());
@@ -104,11 +107,20 @@ void Program::wire()
     onClick(f.Button1, [this] { terminal->button1Click(); });
     onClick(f.Button_ClrRecMemo, [this] { terminal->clrRecMemoClick(); });
     onClick(f.Button3, [this] { terminal->button3Click(); });
+    onClick(f.SaveRecData, [this] { terminal->saveRecDataClick(); });
     onClick(f.PanelTrttTest, [this] { terminal->panelTrttTestClick(); });
     onClick(f.Panel10, [this] { gesture->panel10Click(); });
     onClick(f.Panel11, [this] { gesture->panel11Click(); });
 
     onClick(Serial_Form->Button1, [this] { portController->openFromDialog(); });
+    QObject::connect(Serial_Form->Comb_ComNo, &QComboBox::currentIndexChanged,
+        [this] { portController->showSelectedDevice(); });
+    // The system's notice that a serial device came or went.
+    if (const int notice = m_ports.hotplugFd(); notice >= 0) {
+        auto* notifier = new QSocketNotifier(notice, QSocketNotifier::Read, Form1.get());
+        QObject::connect(
+            notifier, &QSocketNotifier::activated, [this] { portController->devicesChanged(); });
+    }
 
     TFormTest& t = *FormTest;
     onClick(t.Button3, [this] { registerTest->button3Click(); });
@@ -133,6 +145,7 @@ void Program::languageOk()
         Form1->applyEnglish();
         Serial_Form->applyEnglish();
     } else {
+        m_qtTranslator = shell::installQtChinese();
         Form1->setWindowTitle("数传电台演示软件");
     }
     AboutBox->setWindowTitle("About");
@@ -162,6 +175,7 @@ void Program::showTest()
 
 void Program::showPortSettings()
 {
+    portController->portDialogShown();
     Serial_Form->show();
     Serial_Form->raise();
 }

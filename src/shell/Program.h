@@ -15,6 +15,7 @@ class TForm2;
 class TForm_Progress;
 class TFormTest;
 class TSerial_Form;
+class QTranslator;
 class QtUi;
 
 namespace platform {
@@ -81,5 +82,8 @@ private:
     std::unique_ptr<W> create();
     void wire();
 
+    platform::SerialPortProvider& m_ports;
     platform::System& m_system;
+    // Qt's Chinese texts for the standard buttons, installed when Chinese is chosen.
+    std::unique_ptr<QTranslator> m_qtTranslator;
 };

@@ -75,6 +75,7 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TF
         {Ctl::Edit4, form1.Edit4},
         {Ctl::Serial_Form, &serialForm},
         {Ctl::Comb_ComNo, serialForm.Comb_ComNo},
+        {Ctl::Label_Device, serialForm.Label_Device},
         {Ctl::ComboBaudRate, serialForm.ComboBaudRate},
         {Ctl::ComboParity, serialForm.ComboParity},
         {Ctl::Form_Progress, &progress},
@@ -180,15 +181,32 @@ void QtUi::setCurrentIndex(Ctl ctl, int index)
         combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
+std::string QtUi::itemToolTip(Ctl ctl, int index) const
+{
+    const auto* combo = qobject_cast<QComboBox*>(widget(ctl));
+    return combo ? combo->itemData(index, Qt::ToolTipRole).toString().toStdString() : std::string();
+}
+
+void QtUi::setItemToolTip(Ctl ctl, int index, const std::string& text)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(widget(ctl)))
+        combo->setItemData(index, toQt(text), Qt::ToolTipRole);
+}
+
 bool QtUi::isChecked(Ctl ctl) const
 {
+    if (ctl == Ctl::TextGb18030)
+        return m_form1.TextGb18030->isChecked();
     const auto* button = qobject_cast<QAbstractButton*>(widget(ctl));
     return button && button->isChecked();
 }
 
 void QtUi::setChecked(Ctl ctl, bool checked)
 {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
+    // One of the two encodings is always chosen.
+    if (ctl == Ctl::TextGb18030)
+        (checked ? m_form1.TextGb18030 : m_form1.TextUtf8)->setChecked(true);
+    else if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
         button->setChecked(checked);
 }
 
@@ -301,6 +319,16 @@ std::string QtUi::statusText(int panel) const
 void QtUi::setStatusText(int panel, const std::string& text)
 {
     m_form1.statusPanels.at(static_cast<std::size_t>(panel))->setText(toQt(text));
+}
+
+std::string QtUi::statusToolTip(int panel) const
+{
+    return m_form1.statusPanels.at(static_cast<std::size_t>(panel))->toolTip().toStdString();
+}
+
+void QtUi::setStatusToolTip(int panel, const std::string& text)
+{
+    m_form1.statusPanels.at(static_cast<std::size_t>(panel))->setToolTip(toQt(text));
 }
 
 bool QtUi::isTimerActive(core::TimerId id) const

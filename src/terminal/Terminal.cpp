@@ -1,6 +1,7 @@
 #include "Terminal.h"
 
 #include "HexText.h"
+#include "platform/AtomicFile.h"
 
 #include <algorithm>
 #include <charconv>
@@ -95,10 +96,21 @@ bool Terminal::checkCanSend(bool fromAutoSwitch)
     return true;
 }
 
+TextEncoding Terminal::textEncoding() const
+{
+    return m_ui.isChecked(Ctl::TextGb18030) ? TextEncoding::Gb18030 : TextEncoding::Utf8;
+}
+
+// The send area's text as the bytes that a text send writes.
+std::string Terminal::sendText() const
+{
+    return encodeText(textEncoding(), m_ui.text(Ctl::Memo_Trtt));
+}
+
 std::string Terminal::sendBlock() const
 {
     if (!m_ui.isChecked(Ctl::Check_TrttHex))
-        return m_ui.text(Ctl::Memo_Trtt);
+        return sendText();
     const auto bytes = HexLinesToBytes(m_ui.shownLines(Ctl::Memo_Trtt));
     return std::string(bytes.begin(), bytes.end());
 }
@@ -250,6 +262,7 @@ void Terminal::recDataTimer()
     }
     showChunk(chunk);
     addCount(m_state.RxCount, got);
+    m_received.append(chunk);
     m_ui.scrollToEnd(Ctl::Memo_Rec);
     m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));
     const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
@@ -266,6 +279,7 @@ void Terminal::showChunk(std::span<const std::uint8_t> chunk)
         piece = BytesToHexText(chunk);
     } else {
         const auto zero = std::find(chunk.begin(), chunk.end(), 0);
+        m_decoder.setEncoding(textEncoding());
         piece = m_decoder.decode({chunk.begin(), zero});
         if (zero != chunk.end())
             m_decoder.reset();
@@ -285,6 +299,7 @@ void Terminal::button1Click()
 void Terminal::clrRecMemoClick()
 {
     m_ui.setText(Ctl::Memo_Rec, "");
+    m_received.clear();
 }
 
 void Terminal::button3Click()
@@ -293,6 +308,19 @@ void Terminal::button3Click()
     m_ui.setStatusText(5, "RX : 0");
     m_state.TxCount = 0;
     m_ui.setStatusText(4, "TX : 0");
+}
+
+// What was received is kept apart from the receive area, which shows decoded text and is
+// emptied by auto clear; the file gets the bytes themselves.
+void Terminal::saveRecDataClick()
+{
+    const auto path = m_dialogs.saveFileName(m_language.pick("Save received data", "保存接收数据"));
+    if (!path)
+        return;
+    if (const auto error = platform::writeFileAtomically(*path, m_received.bytes()))
+        m_dialogs.showMessage(
+            m_language.pick("Could not save received data to ", "保存接收数据失败: ") + *path + "\n"
+            + *error);
 }
 
 void Terminal::panelTrttTestClick()
@@ -344,7 +372,7 @@ void Terminal::evaluateTest()
 {
     // No reply counts neither way, also when the send area has been emptied.
     if (!m_state.TestRxText.empty()) {
-        if (m_state.TestRxText == m_ui.text(Ctl::Memo_Trtt)) {
+        if (m_state.TestRxText == sendText()) {
             ++m_state.TestGood;
             m_ui.setText(Ctl::Edit2, std::to_string(m_state.TestGood));
         } else {

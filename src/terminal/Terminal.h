@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DisplayTextDecoder.h"
+#include "ReceivedBytes.h"
 #include "TerminalState.h"
 #include "core/Language.h"
 #include "core/Ui.h"
@@ -49,12 +50,16 @@ public:
     void button1Click(); // stop or continue the display
     void clrRecMemoClick();
     void button3Click(); // counter reset
+    // Writes the bytes counted since the receive area was last cleared to a file the user picks.
+    void saveRecDataClick();
 
     // Error-rate test
     void panelTrttTestClick();
 
 private:
     bool checkCanSend(bool fromAutoSwitch);
+    TextEncoding textEncoding() const;
+    std::string sendText() const;
     std::string sendBlock() const;
     bool send(std::string block, bool counted);
     void pushOut(bool fresh);
@@ -71,6 +76,7 @@ private:
     const core::Language& m_language;
     TerminalState& m_state;
     DisplayTextDecoder m_decoder;
+    ReceivedBytes m_received;
     std::optional<std::string> m_reportedPeriod; // the bad period text last reported
     bool m_reportingPeriod = false; // its error report is up
     // The part of the latest block that the line has not taken yet, and whether it counts in TX

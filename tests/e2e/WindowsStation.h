@@ -5,6 +5,7 @@
 #include "FakeDialogs.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/System.h"
+#include "platform/UdevPortEnumerator.h"
 #include "serial/SerialForm.h"
 #include "shell/LanguageForm.h"
 #include "shell/MainForm.h"
@@ -64,7 +65,8 @@ struct Station
     }
 
     int com;
-    platform::PosixSerialPorts ports;
+    platform::UdevPortEnumerator devices;
+    platform::PosixSerialPorts ports {devices};
     fakes::FakeDialogs dialogs;
     platform::RealSystem system;
     Program program {ports, dialogs, system};

@@ -59,6 +59,17 @@ std::vector<std::string> readExchange(const Combination& at)
         frame(at, "answered", "55 AA 03 26 00 00 29")};
 }
 
+// A read, then a write of the four frames given (air rate, ID, channel, serial mode).
+std::vector<std::string> readThenWrite(
+    const Combination& at, std::initializer_list<const char*> writeFrames)
+{
+    std::vector<std::string> frames = readExchange(at);
+    frames.push_back(frame(at, "answered", kProbeHex));
+    for (const char* hex : writeFrames)
+        frames.push_back(frame(at, "answered", hex));
+    return frames;
+}
+
 platform::LineSettings portSettings(ExchangeRig& rig)
 {
     platform::LineSettings line;
@@ -114,11 +125,9 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     ASSERT_EQ(rig.dialogs.shown.size(), 2u);
     EXPECT_EQ(rig.dialogs.shown[1].text, "参数设置成功");
 
-    const Combination before {1, 0};
-    std::vector<std::string> expected = readExchange(before);
-    for (const char* hex : {"55 AA 03 27 00 00 2A", "55 AA 04 20 05 01 00 2A",
-             "55 AA 05 32 12 34 56 00 D3", "55 AA 06 07 07 00 00 00 00 14", "55 AA 03 28 23 00 4E"})
-        expected.push_back(frame(before, "answered", hex));
+    const auto expected = readThenWrite({1, 0},
+        {"55 AA 04 20 05 01 00 2A", "55 AA 05 32 12 34 56 00 D3", "55 AA 06 07 07 00 00 00 00 14",
+            "55 AA 03 28 23 00 4E"});
     EXPECT_EQ(rig.frames(), expected);
 
     const platform::LineSettings line = portSettings(rig);
@@ -135,6 +144,40 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     ASSERT_EQ(frames.size(), expected.size() + 5);
     EXPECT_EQ(frames[expected.size()], frame({3, 1}, "answered", kProbeHex));
     EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.7");
+}
+
+TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndId)
+{
+    // Air rate 5 is not in the hidden air-rate list, and FF FF FF is not a decimal ID.
+    ExchangeRig rig({"--air-rate", "5", "--id", "0xFFFFFF"});
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    ASSERT_EQ(rig.dialogs.shown[0].text, "参数读取成功");
+    EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboAirBaud), -1);
+    EXPECT_EQ(rig.ui.text(Ctl::EditID), "000000");
+
+    rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
+    ASSERT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.21");
+    rig.exchange.speedWClick();
+    e2e::runAll({&rig}, kTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 2u);
+    EXPECT_EQ(rig.dialogs.shown[1].text, "参数设置成功");
+    EXPECT_EQ(rig.dialogs.shown[1].caption, "写参数");
+
+    // Air rate 05 and ID FF FF FF go back as they came; channel 21 is 0x15.
+    EXPECT_EQ(rig.frames(),
+        readThenWrite({1, 0},
+            {"55 AA 04 20 05 05 00 2E", "55 AA 05 32 FF FF FF 03 34",
+                "55 AA 06 07 15 00 00 00 00 22", "55 AA 03 28 01 00 2C"}));
+
+    // The radio kept its air rate and took the channel.
+    rig.exchange.speedRClick();
+    e2e::runAll({&rig}, kTick);
+    ASSERT_EQ(rig.dialogs.shown.size(), 3u);
+    EXPECT_EQ(rig.dialogs.shown[2].text, "参数读取成功");
+    EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.21");
+    EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboAirBaud), -1);
 }
 
 TEST(ExchangeEndToEnd, withoutARadioTheProbeGivesUpAfter19AttemptsWhereItStarted)

@@ -1,22 +1,14 @@
 #include "exchange_rig.h"
 
-#include "platform/PosixSerialPort.h"
-
 #include <algorithm>
 #include <thread>
 
 namespace e2e {
 
-std::unique_ptr<platform::SerialPort> PtyPorts::open(const std::string& name)
-{
-    if (name != "COM1")
-        return nullptr;
-    return platform::PosixSerialPort::openDevice(m_path);
-}
-
 ExchangeRig::ExchangeRig(std::vector<std::string> simArgs)
     : sim(std::move(simArgs)),
-      ports(sim.ptyPath(1)),
+      devices({fakes::usbAdapter(sim.ptyPath(1), "radio")}),
+      ports(devices),
       controller(link, ports, ui, dialogs, language),
       exchange(link, ports, controller, ui, dialogs, language)
 { }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "FakePortEnumerator.h"
 #include "FakeUi.h"
 #include "SimProcess.h"
+#include "platform/PosixSerialPort.h"
 #include "radio/ParameterExchange.h"
 
 #include <chrono>
@@ -10,17 +12,6 @@
 #include <vector>
 
 namespace e2e {
-
-// COM1 is the simulator's pty; every other port is missing.
-class PtyPorts final : public platform::SerialPortProvider
-{
-public:
-    explicit PtyPorts(std::string path) : m_path(std::move(path)) { }
-    std::unique_ptr<platform::SerialPort> open(const std::string& name) override;
-
-private:
-    std::string m_path;
-};
 
 // A simulated radio and the exchange on the real serial layer, with fakes in place of the
 // windows and the message dialogs.
@@ -39,7 +30,8 @@ struct ExchangeRig
     fakes::FakeDialogs dialogs;
     core::Language language;
     serial::SerialLink link;
-    PtyPorts ports;
+    fakes::FakePortEnumerator devices; // the simulator's pty is the one device, COM1
+    platform::PosixSerialPorts ports;
     serial::PortController controller;
     radio::ParameterExchange exchange;
 };

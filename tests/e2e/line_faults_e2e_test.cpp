@@ -97,7 +97,7 @@ struct PulledCase
     std::function<void(Station&)> prepare;
     // What notices the pull; nothing for the uses that run on their own timers.
     std::function<void(Station&)> notice;
-    // The one message, and its caption.
+    // The one message, and its caption; {device} stands for the pulled device's path.
     const char* message = "COM1: 通讯端口设备已断开(已拔出?),端口已关闭。";
     const char* caption = "CommError";
 };
@@ -117,8 +117,11 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
     const PulledCase& c = GetParam();
     Station a(1);
     TForm1& f = *a.program.Form1;
+    std::string message = c.message;
     {
         Device device;
+        if (const auto at = message.find("{device}"); at != std::string::npos)
+            message.replace(at, 8, std::getenv("RADIOMODEM_COM1"));
         a.openPort();
         f.Memo_Trtt->setPlainText("ECHO 0123456789");
         c.prepare(a);
@@ -128,7 +131,7 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
         ASSERT_TRUE(waitFor([&] { return !a.dialogs.shown.empty(); }, 3000));
     }
     ASSERT_EQ(a.dialogs.shown.size(), 1u);
-    EXPECT_EQ(a.dialogs.shown[0].text, c.message);
+    EXPECT_EQ(a.dialogs.shown[0].text, message);
     EXPECT_EQ(a.dialogs.shown[0].caption, c.caption);
     EXPECT_FALSE(a.program.link.handle.isValid());
     EXPECT_EQ(a.status(3), "已断开");
@@ -138,17 +141,20 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
     EXPECT_FALSE(f.PanelTrttTest->isLowered());
 
     // Said once, not per tick, and nothing keeps running: the program idles.
-    // Under AddressSanitizer every idle event costs more; a busy loop still takes the second.
-#if defined(__SANITIZE_ADDRESS__)
-    constexpr std::chrono::milliseconds idleBudget(100);
-#else
-    constexpr std::chrono::milliseconds idleBudget(20);
-#endif
+    idle(200); // repaints after the message
     const auto before = cpuTime();
-    idle(1000);
+    idle(2000);
     const auto used = cpuTime() - before;
     EXPECT_EQ(a.dialogs.shown.size(), 1u);
-    EXPECT_LT(used, idleBudget) << "more than " << idleBudget.count() << " ms of a second";
+    // Under AddressSanitizer every idle event costs more; a busy loop still takes the seconds.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr std::chrono::milliseconds idleBudget(200);
+#else
+    constexpr std::chrono::milliseconds idleBudget(40);
+#endif
+    EXPECT_LT(used, idleBudget) << "more than " << idleBudget.count() << " ms of two seconds";
+    std::printf("CPU in the two idle seconds after the pull (%s): %lld us\n", c.use,
+        static_cast<long long>(used.count()));
 
     // Plugged in again (a new device node, as after a replug), it opens from the port dialog.
     Device again;
@@ -185,7 +191,8 @@ INSTANTIATE_TEST_SUITE_P(Uses, PulledDevice,
             [](Station& s) { s.program.FormTest->Button3->click(); }},
         // Reopening the pulled port from the dialog: the open of the vanished device fails.
         PulledCase {"portDialogReopen", [](Station& s) { s.program.Form1->Timer_RecData->stop(); },
-            [](Station& s) { s.program.Serial_Form->Button1->click(); }, "打开通讯端口错误!"}),
+            [](Station& s) { s.program.Serial_Form->Button1->click(); },
+            "打开通讯端口错误!\nCOM1 的设备 {device} 不存在。"}),
     [](const auto& info) { return std::string(info.param.use); });
 
 // Auto send of 1000 bytes at every tick into a device that takes nothing more: the window keeps

@@ -1,4 +1,5 @@
 #include "FakeDialogs.h"
+#include "FakePortEnumerator.h"
 #include "FakeUi.h"
 #include "SimProcess.h"
 #include "platform/PosixSerialPort.h"
@@ -48,7 +49,8 @@ struct Station
     serial::SerialLink link;
     core::Language language;
     terminal::TerminalState state;
-    platform::PosixSerialPorts ports;
+    fakes::FakePortEnumerator devices; // the station's port is opened directly, not by name
+    platform::PosixSerialPorts ports {devices};
     serial::PortController portController {link, ports, ui, dialogs, language};
     terminal::Terminal terminal {link, portController, ui, dialogs, language, state};
 };

@@ -1,11 +1,13 @@
 // The real windows of two programs against simulated radios on ptys, over the real serial layer:
 // clicks on the controls, the program's own timers, scripted message boxes.
 #include "SimProcess.h"
+#include "TempDir.h"
 #include "WindowsStation.h"
 #include "platform/Widgets.h"
 #include "radio/ProgressForm.h"
 #include "regtest/TestForm.h"
 #include "serial/SerialForm.h"
+#include "shell/QtUi.h"
 #include "terminal/RevealGesture.h"
 
 #include <QCheckBox>
@@ -87,6 +89,53 @@ TEST_F(WindowsEndToEnd, textTypedAtOneStationArrivesAtTheOtherWithMatchingCounte
     ASSERT_TRUE(waitFor([&] { return b.received() == expected + "55 AA 0D "; }, 5000))
         << b.received();
     EXPECT_EQ(b.status(5), "RX : 27");
+}
+
+TEST_F(WindowsEndToEnd, gb18030StationsExchangeChineseAsGb18030BytesOnTheWire)
+{
+    Station a(1);
+    Station b(2);
+    for (Station* s : {&a, &b}) {
+        s->openPort();
+        s->program.Form1->TextGb18030->trigger(); // the context menus' choice
+    }
+    a.program.Form1->Memo_Trtt->setPlainText("数传电台");
+    a.program.Form1->Button_ManulTrtt->click();
+    ASSERT_TRUE(waitFor([&] { return b.received() == "数传电台"; }, 5000)) << b.received();
+    EXPECT_EQ(a.status(4), "TX : 8");
+    EXPECT_EQ(b.status(5), "RX : 8");
+
+    // What the first radio took from its PC, in the simulator's log: "1 9600-N data CA FD ...".
+    std::string wire;
+    for (const std::string& line : sim.logLines()) {
+        const auto at = line.find(" data ");
+        if (line.rfind("1 ", 0) == 0 && at != std::string::npos)
+            wire += line.substr(at + 6) + " ";
+    }
+    EXPECT_EQ(wire, "CA FD B4 AB B5 E7 CC A8 ");
+}
+
+TEST_F(WindowsEndToEnd, savedReceivedDataEqualsWhatTheOtherStationSentAcrossAnAutoClear)
+{
+    Station a(1);
+    Station b(2);
+    a.openPort();
+    b.openPort();
+    QString text;
+    for (int i = 0; i < 120; ++i)
+        text += QString("line %1 数传\n").arg(i);
+    a.program.Form1->Memo_Trtt->setPlainText(text);
+    a.program.Form1->Button_ManulTrtt->click();
+    const std::string sent = text.replace("\n", "\r\n").toStdString();
+    const std::string rx = "RX : " + std::to_string(sent.size());
+    ASSERT_TRUE(waitFor([&] { return b.status(5) == rx; }, 20000)) << b.status(5);
+    EXPECT_LT(b.program.ui->shownLineCount(core::Ctl::Memo_Rec), 100) << "auto clear emptied it";
+
+    fakes::TempDir dir;
+    b.dialogs.fileNames.push_back(dir.path("received.bin"));
+    b.program.Form1->SaveRecData->trigger();
+    EXPECT_EQ(fakes::TempDir::read(dir.path("received.bin")), sent);
+    EXPECT_EQ(b.dialogs.shown.size(), 1u) << "the file dialog, and no error";
 }
 
 TEST_F(WindowsEndToEnd, echoTestBetweenTwoWindowsReachesAFullSuccessRate)

@@ -1,67 +1,27 @@
 #include "platform/PosixSerialPort.h"
+#include "FakePortEnumerator.h"
+#include "Pty.h"
+#include "platform/UdevPortEnumerator.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
+#include <grp.h>
+#include <poll.h>
 #include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 using namespace platform;
 
 namespace {
-
-// A pseudo-terminal: the program opens the slave like a serial device, the test plays the
-// radio on the master.
-class Pty
-{
-public:
-    Pty()
-    {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        EXPECT_GE(m_master, 0);
-        ::grantpt(m_master);
-        ::unlockpt(m_master);
-        m_slave = ::ptsname(m_master);
-    }
-    ~Pty() { closeMaster(); }
-
-    const std::string& slave() const { return m_slave; }
-    int master() const { return m_master; }
-    void closeMaster()
-    {
-        if (m_master >= 0)
-            ::close(m_master);
-        m_master = -1;
-    }
-    termios settings() const
-    {
-        termios tio {};
-        EXPECT_EQ(::tcgetattr(m_master, &tio), 0);
-        return tio;
-    }
-    std::string readMaster(std::size_t expected)
-    {
-        std::string got;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        char buffer[256];
-        ::fcntl(m_master, F_SETFL, O_NONBLOCK);
-        while (got.size() < expected && std::chrono::steady_clock::now() < deadline) {
-            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-            if (n > 0)
-                got.append(buffer, static_cast<std::size_t>(n));
-            else
-                ::usleep(1000);
-        }
-        return got;
-    }
-
-private:
-    int m_master = -1;
-    std::string m_slave;
-};
 
 std::uint32_t waitForBytes(SerialPort& port, std::uint32_t expected)
 {
@@ -238,31 +198,204 @@ TEST(PosixSerialPort, vanishedDeviceFailsEveryCallWithoutHanging)
     port.reset(); // closing a vanished port is fine
 }
 
-TEST(DevicePathForPort, mapsComNamesToDevicesWithOverrides)
+TEST(PortNames, onlyCom1ToCom8HaveNumbers)
 {
-    ::unsetenv("RADIOMODEM_COM1");
-    ::unsetenv("RADIOMODEM_COM8");
-    EXPECT_EQ(devicePathForPort("COM1"), "/dev/ttyS0");
-    EXPECT_EQ(devicePathForPort("COM4"), "/dev/ttyS3");
-    EXPECT_EQ(devicePathForPort("COM5"), "/dev/ttyUSB0");
-    EXPECT_EQ(devicePathForPort("COM8"), "/dev/ttyUSB3");
-    ::setenv("RADIOMODEM_COM8", "/dev/pts/77", 1);
-    EXPECT_EQ(devicePathForPort("COM8"), "/dev/pts/77");
-    ::unsetenv("RADIOMODEM_COM8");
+    EXPECT_EQ(portNumberOfName("COM1"), 1);
+    EXPECT_EQ(portNumberOfName("COM8"), 8);
     for (const char* bad : {"COM0", "COM9", "COM10", "com1", "", "COM", "LPT1"})
-        EXPECT_FALSE(devicePathForPort(bad)) << bad;
+        EXPECT_EQ(portNumberOfName(bad), 0) << bad;
 }
 
-TEST(PosixSerialPorts, opensTheDeviceThatTheEnvironmentNames)
+namespace {
+
+// A process that holds the device open with a lock, as a terminal program does.
+class Holder
+{
+public:
+    explicit Holder(const std::string& path)
+    {
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+        EXPECT_GE(fd, 0);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            // The lock belongs to the open file, which the sleeping child keeps.
+            ::execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fd);
+        // The child is the holder once it runs sleep.
+        for (int i = 0; i < 2000 && comm() != "sleep"; ++i)
+            ::usleep(1000);
+    }
+    ~Holder()
+    {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    int pid() const { return m_pid; }
+
+private:
+    std::string comm() const
+    {
+        std::string name;
+        std::ifstream("/proc/" + std::to_string(m_pid) + "/comm") >> name;
+        return name;
+    }
+    pid_t m_pid;
+};
+
+// Opens the device as a user without rights to it: as root, in a child that gives root up
+// (root itself cannot be refused); otherwise after taking the file's permissions away.
+OpenError openWithoutPermission(const std::string& path)
+{
+    if (::geteuid() != 0) {
+        struct stat before
+        { };
+        ::stat(path.c_str(), &before);
+        ::chmod(path.c_str(), 0);
+        OpenResult result;
+        PosixSerialPort::openDevice(path, &result);
+        ::chmod(path.c_str(), before.st_mode & 07777);
+        return result.error;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const gid_t nobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(100);
+        OpenResult result;
+        PosixSerialPort::openDevice(path, &result);
+        ::_exit(static_cast<int>(result.error));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return static_cast<OpenError>(WEXITSTATUS(status));
+}
+
+// COM1 to COM8 over scripted devices.
+struct ScriptedPorts
+{
+    explicit ScriptedPorts(std::vector<SerialDevice> devices) : enumerator(std::move(devices)) { }
+    fakes::FakePortEnumerator enumerator;
+    PosixSerialPorts ports {enumerator};
+};
+
+bool readable(int fd)
+{
+    pollfd p {fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) == 1;
+}
+
+} // namespace
+
+TEST(PosixSerialPorts, opensTheDeviceAssignedToTheName)
+{
+    Pty pty;
+    ScriptedPorts scripted({fakes::usbAdapter(pty.slave(), "usb-radio")});
+    OpenResult result = scripted.ports.open("COM1");
+    EXPECT_TRUE(result.port);
+    EXPECT_EQ(result.error, OpenError::None);
+}
+
+TEST(PosixSerialPorts, eachOpenFailureSaysWhy)
+{
+    Pty held;
+    Holder holder(held.slave());
+    Pty forbidden;
+    char file[] = "/tmp/radiomodem-notatty-XXXXXX";
+    const int fd = ::mkstemp(file);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ScriptedPorts scripted({fakes::usbAdapter("/dev/radiomodem-test-missing", "usb-a"),
+        fakes::usbAdapter(file, "usb-b"), fakes::usbAdapter(held.slave(), "usb-c")});
+
+    OpenResult missing = scripted.ports.open("COM1");
+    EXPECT_EQ(missing.error, OpenError::NoDevice);
+    EXPECT_EQ(missing.device, "/dev/radiomodem-test-missing");
+
+    OpenResult notSerial = scripted.ports.open("COM2");
+    EXPECT_FALSE(notSerial.port);
+    EXPECT_EQ(notSerial.error, OpenError::NotSerial);
+    EXPECT_EQ(notSerial.device, file);
+    ::unlink(file);
+
+    OpenResult busy = scripted.ports.open("COM3");
+    EXPECT_FALSE(busy.port);
+    EXPECT_EQ(busy.error, OpenError::Busy);
+    EXPECT_EQ(busy.holder, "sleep");
+    EXPECT_EQ(busy.holderPid, holder.pid());
+
+    OpenResult nothingBehind = scripted.ports.open("COM4");
+    EXPECT_EQ(nothingBehind.error, OpenError::NoDevice);
+    EXPECT_EQ(nothingBehind.device, "");
+    EXPECT_EQ(scripted.ports.open("COM0").error, OpenError::NoDevice);
+
+    EXPECT_EQ(openWithoutPermission(forbidden.slave()), OpenError::PermissionDenied);
+}
+
+TEST(PosixSerialPorts, theSystemsErrorNumbersMapToReasons)
+{
+    EXPECT_EQ(openErrorForErrno(ENOENT), OpenError::NoDevice);
+    EXPECT_EQ(openErrorForErrno(ENXIO), OpenError::NoDevice);
+    EXPECT_EQ(openErrorForErrno(ENODEV), OpenError::NoDevice);
+    EXPECT_EQ(openErrorForErrno(EACCES), OpenError::PermissionDenied);
+    EXPECT_EQ(openErrorForErrno(EPERM), OpenError::PermissionDenied);
+    EXPECT_EQ(openErrorForErrno(EBUSY), OpenError::Busy);
+    EXPECT_EQ(openErrorForErrno(EIO), OpenError::Other);
+}
+
+TEST(PosixSerialPorts, opensTheDeviceThatTheEnvironmentPins)
 {
     Pty pty;
     ::setenv("RADIOMODEM_COM3", pty.slave().c_str(), 1);
-    PosixSerialPorts ports;
-    auto port = ports.open("COM3");
-    EXPECT_TRUE(port);
-    EXPECT_FALSE(ports.open("COM3")) << "held by the first open";
-    EXPECT_FALSE(ports.open("COM0"));
+    ScriptedPorts scripted({});
+    auto port = scripted.ports.open("COM3");
+    EXPECT_TRUE(port.port);
+    EXPECT_TRUE(scripted.ports.entry(3).pinned);
+    EXPECT_EQ(scripted.ports.open("COM3").error, OpenError::Busy) << "held by the first open";
     ::unsetenv("RADIOMODEM_COM3");
+}
+
+TEST(PosixSerialPorts, hotPlugNoticesAreTakenByRefresh)
+{
+    ScriptedPorts scripted({});
+    const int notice = scripted.ports.hotplugFd();
+    ASSERT_GE(notice, 0);
+    EXPECT_FALSE(scripted.ports.entry(1).device);
+
+    scripted.enumerator.plug(fakes::usbAdapter("/dev/ttyUSB0", "usb-a"));
+    EXPECT_TRUE(readable(notice));
+    EXPECT_TRUE(scripted.ports.refresh());
+    EXPECT_FALSE(readable(notice)) << "the notice is taken";
+    EXPECT_TRUE(scripted.ports.entry(1).present);
+
+    scripted.enumerator.unplug("usb-a");
+    EXPECT_TRUE(scripted.ports.refresh());
+    EXPECT_FALSE(scripted.ports.entry(1).present);
+    EXPECT_EQ(scripted.ports.entry(1).device->path, "/dev/ttyUSB0");
+    EXPECT_FALSE(scripted.ports.refresh()) << "nothing changed since";
+}
+
+TEST(UdevPortEnumerator, listsRealDevicesAndMarksOnBoardNodesWithoutAUart)
+{
+    UdevPortEnumerator enumerator;
+    for (const SerialDevice& device : enumerator.devices()) {
+        struct stat node
+        { };
+        EXPECT_EQ(::stat(device.path.c_str(), &node), 0) << device.path;
+        EXPECT_TRUE(S_ISCHR(node.st_mode)) << device.path;
+        EXPECT_NE(device.kernelName.rfind("tty", 0), std::string::npos) << device.path;
+        EXPECT_FALSE(device.kernelName == "tty" || device.kernelName == "console"
+            || device.kernelName == "ptmx")
+            << "virtual terminals are no serial ports";
+        EXPECT_FALSE(device.identity.empty());
+        if (device.kind == DeviceKind::OnBoard) {
+            std::string type;
+            std::ifstream("/sys/class/tty/" + device.kernelName + "/type") >> type;
+            EXPECT_EQ(device.hasHardware, type != "0") << device.kernelName;
+        }
+    }
 }
 
 TEST(ByteTime, countsStartDataParityAndStopBits)

@@ -57,6 +57,19 @@ TEST(SimOptions, fullCommandLine)
     EXPECT_EQ(options.symlink2, "/tmp/b");
 }
 
+TEST(SimOptions, idTakesDecimalDigitsOrRawHexBytes)
+{
+    const std::vector<std::pair<std::string, std::array<std::uint8_t, 3>>> rows = {
+        {"000000", {0x00, 0x00, 0x00}},
+        {"999999", {0x99, 0x99, 0x99}},
+        {"0xFFFFFF", {0xFF, 0xFF, 0xFF}},
+        {"0x129a56", {0x12, 0x9A, 0x56}},
+        {"0X00FF10", {0x00, 0xFF, 0x10}},
+    };
+    for (const auto& [text, id] : rows)
+        EXPECT_EQ(parsed({"--id", text}).radio.id, id) << text;
+}
+
 TEST(SimOptions, badCommandLinesAreRefused)
 {
     const std::vector<std::vector<std::string>> rows = {
@@ -67,6 +80,9 @@ TEST(SimOptions, badCommandLinesAreRefused)
         {"--channel", "33"},
         {"--id", "12345"},
         {"--id", "12a456"},
+        {"--id", "0xFFFFF"},
+        {"--id", "0xFFFFFG"},
+        {"--id", "0x12345678"},
         {"--version", "0x100"},
         {"--version", "0x"},
         {"--register", "0x21=1"},

@@ -68,6 +68,17 @@ protected:
         return commands;
     }
     const fakes::ShownMessage& lastMessage() const { return dialogs.shown.back(); }
+    // The radio leaves the first request with this command unanswered.
+    void withholdFirst(std::uint8_t command)
+    {
+        modem.tamper = [command, withheld = false](
+                           const Bytes& request, Bytes answer) mutable -> std::optional<Bytes> {
+            if (request[3] != command || withheld)
+                return answer;
+            withheld = true;
+            return std::nullopt;
+        };
+    }
     void expectIdle()
     {
         EXPECT_FALSE(ui.isTimerActive(TimerId::SdCmd));
@@ -333,14 +344,7 @@ TEST_F(WriteTest, acknowledgementNeedsSixBytesEndingIn22)
 
 TEST_F(ExchangeTest, retryRestartsTheReadAtStepZeroWithoutANewProbe)
 {
-    bool withheld = false;
-    modem.tamper = [&](const Bytes& request, Bytes answer) {
-        if (request[3] == radio::cmd::QueryChannel && !withheld) {
-            withheld = true;
-            return std::optional<Bytes>();
-        }
-        return std::optional<Bytes>(answer);
-    };
+    withholdFirst(radio::cmd::QueryChannel);
     dialogs.answers = {platform::MessageResult::Retry};
     read();
 
@@ -375,9 +379,7 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
 {
     port->open = true; // held by another program
     exchange.speedRClick();
-    EXPECT_EQ(ports.attempts,
-        (std::vector<std::string> {
-            "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"}));
+    EXPECT_EQ(ports.attempts, std::vector<std::string> {"COM1"}) << "the one port with a device";
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(lastMessage().text, "无空闲端口!");
     EXPECT_EQ(lastMessage().caption, "CommError");
@@ -389,6 +391,21 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
     exchange.speedRClick();
     EXPECT_EQ(lastMessage().text, "No idle Port!");
     EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Box);
+}
+
+TEST_F(ExchangeTest, portSearchTriesOnlyTheNamesWithADeviceInOrder)
+{
+    port->open = true; // held by another program
+    auto com3 = ports.add("COM3");
+    auto com6 = ports.add("COM6");
+    ports.add("COM4")->vanished = true; // unplugged: the name keeps it, but nothing is there
+    exchange.speedRClick();
+    EXPECT_EQ(ports.refreshes, 1) << "the devices are looked at before the search";
+    EXPECT_EQ(ports.attempts, (std::vector<std::string> {"COM1", "COM3"}));
+    EXPECT_TRUE(com3->open);
+    EXPECT_FALSE(com6->open);
+    EXPECT_EQ(link.settings.portNumber, 3);
+    EXPECT_TRUE(running());
 }
 
 // Closing the port or losing its device at any stage ends the operation instead of leaving the
@@ -451,13 +468,15 @@ INSTANTIATE_TEST_SUITE_P(Stages, LostPortTest,
         LostPortCase {"closedInProbe", false, kProbe, false, "Connect error! The port was closed."},
         LostPortCase {"closedInRead", false, radio::cmd::QueryChannel, false,
             "Read error! The port was closed."},
-        LostPortCase {
-            "closedInWrite", true, radio::cmd::WriteId, false, "Write error! The port was closed."},
+        LostPortCase {"closedInWrite", true, radio::cmd::WriteId, false,
+            "Write error! The port was closed.\nThe radio took: air rate. Not confirmed: ID. Not "
+            "sent: channel, serial mode."},
         LostPortCase {"vanishedInProbe", false, kProbe, true, "Connect error!\n" GONE},
         LostPortCase {
             "vanishedInRead", false, radio::cmd::QueryAirRate, true, "Read error!\n" GONE},
-        LostPortCase {
-            "vanishedInWrite", true, radio::cmd::WriteSerialMode, true, "Write error!\n" GONE}),
+        LostPortCase {"vanishedInWrite", true, radio::cmd::WriteSerialMode, true,
+            "Write error!\nThe radio took: air rate, ID, channel. Not confirmed: serial "
+            "mode.\n" GONE}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
@@ -472,26 +491,260 @@ TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
 
     language.value = 1;
     ui.setCurrentIndex(Ctl::ComboChnn, 3);
-    ui.setCurrentIndex(Ctl::ComboAirBaud, -1);
+    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, -1);
     exchange.speedWClick();
     EXPECT_TRUE(port->writes.empty());
-    EXPECT_EQ(lastMessage().text, "Nothing written: no air rate selected!");
+    EXPECT_EQ(lastMessage().text, "Nothing written: no serial speed selected!");
     EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Message);
     expectIdle();
 }
 
-TEST_F(WriteTest, aBoxEmptiedDuringTheWriteStopsItBeforeThatStep)
+TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenValues)
 {
+    // The boxes can show values, but the radio's own air rate and ID are not known.
+    ui.setCurrentIndex(Ctl::ComboChnn, 3);
+    ui.setCurrentIndex(Ctl::ComboAirBaud, 1);
+    ui.setText(Ctl::EditID, "123456");
+    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 1);
+    ui.setCurrentIndex(Ctl::ComboRadioParity, 0);
+    exchange.speedWClick();
+    EXPECT_EQ(lastMessage().text, "参数未写入:未读取电台的空中速率和ID码!");
+    EXPECT_EQ(lastMessage().caption, "写参数");
+
+    // A read that fails does not make them known either.
+    modem.tamper = [](const Bytes& request, Bytes answer) {
+        return request[3] == radio::cmd::QueryId ? std::optional<Bytes>() : answer;
+    };
+    read();
+    EXPECT_EQ(lastMessage().text, "参数读取失败");
+    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 1);
+    ui.setCurrentIndex(Ctl::ComboRadioParity, 0);
+    port->writes.clear();
     language.value = 1;
+    exchange.speedWClick();
+    EXPECT_EQ(
+        lastMessage().text, "Nothing written: the radio's air rate and ID have not been read!");
+    EXPECT_TRUE(port->writes.empty());
+    expectIdle();
+}
+
+TEST_F(WriteTest, theValuesAreTakenAtTheClickSoBoxesChangedDuringTheWriteDoNotSplitIt)
+{
+    ui.setCurrentIndex(Ctl::ComboChnn, 6);
+    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
+    ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
     modem.tamper = [this](const Bytes& request, Bytes answer) {
-        if (request[3] == radio::cmd::WriteId)
+        if (request[3] == radio::cmd::WriteId) {
+            ui.setCurrentIndex(Ctl::ComboChnn, 20);
+            ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 0);
             ui.setCurrentIndex(Ctl::ComboRadioParity, -1);
+        }
         return std::optional<Bytes>(answer);
     };
     write();
-    EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07}));
-    EXPECT_EQ(lastMessage().text, "Nothing written: no serial parity selected!");
+    EXPECT_EQ(lastMessage().text, "参数设置成功");
+    ASSERT_EQ(port->writes.size(), 5u);
+    EXPECT_EQ(port->writes[3], radio::makeFrame(radio::cmd::WriteChannel, {7, 0, 0, 0}));
+    EXPECT_EQ(port->writes[4], radio::makeFrame(radio::cmd::WriteSerialMode, {0x23}));
+    // The port follows the mode that was written, not what the boxes show now.
+    EXPECT_EQ(port->settings, lineAt(2400, Parity::Odd));
     expectIdle();
+}
+
+// A radio reporting values inside and outside what the boxes can show: a Write sends back its
+// own air rate and ID byte for byte, and the channel and serial mode as their visible boxes
+// show them; a visible box that shows nothing refuses the Write before anything goes out.
+struct ReportedCase
+{
+    const char* name;
+    std::uint8_t airRate;
+    std::uint8_t channel;
+    radio::IdBytes id;
+    int airRateBox; // what the hidden boxes show after the read
+    const char* idText;
+    int channelBox;
+};
+
+class ReportedValuesTest : public ExchangeTest, public testing::WithParamInterface<ReportedCase>
+{
+protected:
+    std::vector<Bytes> writeFrames(std::uint8_t channel) const
+    {
+        const auto& c = GetParam();
+        return {Bytes(radio::kQueryModelVersion.begin(), radio::kQueryModelVersion.end()),
+            radio::makeFrame(radio::cmd::WriteSelector, {0x05, c.airRate}),
+            radio::makeFrame(radio::cmd::WriteId, {c.id[0], c.id[1], c.id[2]}),
+            radio::makeFrame(radio::cmd::WriteChannel, {channel, 0, 0, 0}),
+            radio::makeFrame(radio::cmd::WriteSerialMode, {0x01})};
+    }
+    void write()
+    {
+        port->writes.clear();
+        dialogs.shown.clear();
+        exchange.speedWClick();
+        runToEnd();
+    }
+};
+
+TEST_P(ReportedValuesTest, writeChangesOnlyWhatTheTechnicianChose)
+{
+    const auto& c = GetParam();
+    modem.airRate = c.airRate;
+    modem.channel = c.channel;
+    modem.id = c.id;
+    read();
+    ASSERT_EQ(lastMessage().text, "参数读取成功");
+    EXPECT_EQ(ui.currentIndex(Ctl::ComboAirBaud), c.airRateBox);
+    EXPECT_EQ(ui.text(Ctl::EditID), c.idText);
+    EXPECT_EQ(ui.currentIndex(Ctl::ComboChnn), c.channelBox);
+
+    // Nothing chosen: an empty channel box refuses; otherwise the channel it shows goes out.
+    write();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    if (c.channelBox < 0) {
+        EXPECT_EQ(lastMessage().text, "参数未写入:未选择信道号!");
+        EXPECT_TRUE(port->writes.empty());
+    } else {
+        EXPECT_EQ(lastMessage().text, "参数设置成功");
+        EXPECT_EQ(port->writes, writeFrames(static_cast<std::uint8_t>(c.channelBox + 1)));
+    }
+    EXPECT_EQ(modem.heard.size(), c.channelBox < 0 ? 5u : 10u);
+
+    ui.setCurrentIndex(Ctl::ComboChnn, 20);
+    write();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "参数设置成功");
+    EXPECT_EQ(lastMessage().caption, "写参数");
+    EXPECT_EQ(port->writes, writeFrames(21));
+    expectIdle();
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, ReportedValuesTest,
+    testing::Values(ReportedCase {"airRate0", 0, 5, {0x12, 0x34, 0x56}, 0, "123456", 4},
+        ReportedCase {"airRate1", 1, 5, {0x12, 0x34, 0x56}, 1, "123456", 4},
+        ReportedCase {"airRate2", 2, 5, {0x12, 0x34, 0x56}, 2, "123456", 4},
+        ReportedCase {"airRate3", 3, 5, {0x12, 0x34, 0x56}, 3, "123456", 4},
+        ReportedCase {"airRate4", 4, 5, {0x12, 0x34, 0x56}, 4, "123456", 4},
+        ReportedCase {"airRate5", 5, 5, {0x12, 0x34, 0x56}, -1, "123456", 4},
+        ReportedCase {"airRate6", 6, 5, {0x12, 0x34, 0x56}, 1, "123456", 4},
+        ReportedCase {"airRate7", 7, 5, {0x12, 0x34, 0x56}, 1, "123456", 4},
+        ReportedCase {"channel0", 1, 0, {0x12, 0x34, 0x56}, 1, "123456", -1},
+        ReportedCase {"channel1", 1, 1, {0x12, 0x34, 0x56}, 1, "123456", 0},
+        ReportedCase {"channel32", 1, 32, {0x12, 0x34, 0x56}, 1, "123456", 31},
+        ReportedCase {"channel33", 1, 33, {0x12, 0x34, 0x56}, 1, "123456", -1},
+        ReportedCase {"channel128", 1, 128, {0x12, 0x34, 0x56}, 1, "123456", -1},
+        // Above 128 the box shows NO.1, and what it shows is what a write sends.
+        ReportedCase {"channel200", 1, 200, {0x12, 0x34, 0x56}, 1, "123456", 0},
+        ReportedCase {"id9A", 1, 5, {0x12, 0x9A, 0x56}, 1, "120056", 4},
+        ReportedCase {"idFFFFFF", 5, 5, {0xFF, 0xFF, 0xFF}, -1, "000000", 4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WriteTest, aWriteThatEndsPartWayNamesWhatTheRadioTookAndWhatNot)
+{
+    struct Case
+    {
+        std::uint8_t failing; // the request whose acknowledgement does not come
+        bool badAck; // a wrong acknowledgement rather than none
+        const char* english;
+        const char* chinese;
+    };
+    const std::vector<Case> cases = {
+        {radio::cmd::WriteChannel, false,
+            "Write error!\nThe radio took: air rate, ID. Not confirmed: channel. Not sent: serial "
+            "mode.",
+            "参数设置失败\n电台已接受:空中速率、ID码;未确认:信道号;未发送:串口速率和校验"},
+        {radio::cmd::WriteSerialMode, true,
+            "Write error!\nThe radio took: air rate, ID, channel. Not confirmed: serial mode.",
+            "参数设置失败\n电台已接受:空中速率、ID码、信道号;未确认:串口速率和校验"},
+        // The first step: the radio took nothing, and the message says no more than before.
+        {radio::cmd::WriteSelector, false, "Write error!", "参数设置失败"},
+    };
+    for (const auto& c : cases) {
+        for (const std::uint8_t lang : {0, 1}) {
+            language.value = lang;
+            dialogs.shown.clear();
+            modem.tamper = [&c](const Bytes& request, Bytes answer) -> std::optional<Bytes> {
+                if (request[3] != c.failing)
+                    return answer;
+                if (c.badAck)
+                    return Bytes {0x55, 0xAA, 0x02, 0x20, 0x00, 0x23};
+                return std::nullopt;
+            };
+            write();
+            ASSERT_EQ(dialogs.shown.size(), 1u);
+            EXPECT_EQ(lastMessage().text, lang ? c.english : c.chinese);
+            if (!lang) {
+                EXPECT_EQ(lastMessage().caption, "写参数");
+                EXPECT_EQ(lastMessage().buttons, platform::MessageButtons::RetryCancel);
+            }
+            expectIdle();
+        }
+    }
+}
+
+TEST_F(WriteTest, retryAfterAPartialWriteSendsAllFourAgain)
+{
+    withholdFirst(radio::cmd::WriteChannel);
+    dialogs.answers = {platform::MessageResult::Retry};
+    write();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(lastMessage().text, "参数设置成功");
+    EXPECT_EQ(sentCommands(),
+        (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x20, 0x32, 0x07, 0x28}));
+    expectIdle();
+}
+
+TEST_F(WriteTest, retryTakesTheValuesAfreshAndRefusesWhenOneIsGone)
+{
+    withholdFirst(radio::cmd::WriteId);
+    dialogs.answers = {platform::MessageResult::Retry};
+    dialogs.onShow = [this](const fakes::ShownMessage&) { ui.setCurrentIndex(Ctl::ComboChnn, -1); };
+    write();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(lastMessage().text, "参数未写入:未选择信道号!");
+    EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32}));
+    expectIdle();
+}
+
+TEST_F(WriteTest, writeClickedWhileAReadRunsLeavesTheReadAlone)
+{
+    // In the probe, and again once the read has emptied the boxes.
+    for (const int ticksBeforeWrite : {0, 1, 3}) {
+        SCOPED_TRACE(ticksBeforeWrite);
+        port->writes.clear();
+        dialogs.shown.clear();
+        exchange.speedRClick();
+        for (int t = 0; t < ticksBeforeWrite; ++t)
+            tick();
+        const std::string caption = ui.text(Ctl::Form_Progress);
+        exchange.speedWClick();
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_TRUE(running());
+        EXPECT_TRUE(ui.isTimerActive(TimerId::SdCmd));
+        EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
+        EXPECT_TRUE(ui.isVisible(Ctl::Form_Progress));
+        EXPECT_EQ(ui.text(Ctl::Form_Progress), caption);
+        EXPECT_FALSE(exchange.state().writeMode);
+        runToEnd();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(lastMessage().text, "参数读取成功");
+        EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, kProbe, 0x23, 0x24, 0x26}));
+        expectIdle();
+    }
+}
+
+TEST_F(WriteTest, writeClickedWhileAWriteRunsLeavesItAlone)
+{
+    exchange.speedWClick();
+    tick();
+    tick();
+    ui.setCurrentIndex(Ctl::ComboChnn, 9);
+    exchange.speedWClick();
+    EXPECT_TRUE(dialogs.shown.empty());
+    runToEnd();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(lastMessage().text, "参数设置成功");
+    EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x28}));
 }
 
 } // namespace

@@ -106,6 +106,8 @@ TEST(ParseReadResponse, storesValuesAndClearsNonBcdIdBytes)
     EXPECT_EQ(radio.airRate, 3);
     EXPECT_EQ(radio.channel, 200);
     EXPECT_EQ(radio.id, (IdBytes {0x12, 0x00, 0x99}));
+    // The radio's own bytes stay as they came, for writing them back.
+    EXPECT_EQ(radio.reported, (radio::ReportedBytes {3, {0x12, 0x9A, 0x99}}));
     EXPECT_FALSE(radio::ParseReadResponse(1, {0x55, 0xAA, 0x03, 0x23, 0x01, 0x00}, radio, ui));
 }
 
@@ -144,7 +146,7 @@ TEST(FillParameterControls, replacesOutOfRangeValuesAndLeavesUnlistedOnesEmpty)
     }
 }
 
-class EncodeWriteFrameTest : public testing::Test
+class WriteValuesTest : public testing::Test
 {
 protected:
     void SetUp() override
@@ -156,17 +158,22 @@ protected:
         ui.setCurrentIndex(Ctl::ComboRadioParity, 2);
     }
 
-    radio::CommandFrame encoded(int step, radio::CommandFrame prefix)
+    std::variant<radio::WriteValues, radio::WriteValue> taken() const
     {
-        EXPECT_TRUE(radio::EncodeWriteFrame(step, prefix, ui));
-        return prefix;
+        return radio::takeWriteValues(ui, lastRead);
     }
 
     fakes::FakeUi ui;
+    std::optional<radio::ReportedBytes> lastRead = radio::ReportedBytes {2, {0x12, 0x34, 0x56}};
 };
 
-TEST_F(EncodeWriteFrameTest, buildsTheFourWriteRequests)
+TEST_F(WriteValuesTest, encodesTheFourWriteRequests)
 {
+    const auto values = std::get<radio::WriteValues>(taken());
+    auto encoded = [&](int step, radio::CommandFrame prefix) {
+        radio::EncodeWriteFrame(step, prefix, values);
+        return prefix;
+    };
     EXPECT_EQ(encoded(0, radio::writeAirRatePrefix()),
         (radio::CommandFrame {0x55, 0xAA, 0x04, 0x20, 0x05, 0x02, 0x00, 0x2B}));
     EXPECT_EQ(encoded(1, radio::writeIdPrefix()),
@@ -179,41 +186,51 @@ TEST_F(EncodeWriteFrameTest, buildsTheFourWriteRequests)
         (radio::CommandFrame {0x55, 0xAA, 0x03, 0x28, 0x32, 0x00, 0x5D}));
 }
 
-TEST_F(EncodeWriteFrameTest, refusesAStepWhoseValueIsMissing)
+TEST_F(WriteValuesTest, hiddenAirRateAndIdAreTheRadiosOwnBytesWhateverTheirControlsHold)
 {
     struct Case
     {
-        int step;
-        Ctl cleared;
+        int airRateIndex;
+        const char* idText;
+        radio::ReportedBytes read;
     };
     for (const Case c :
-        {Case {0, Ctl::ComboAirBaud}, Case {1, Ctl::EditID}, Case {2, Ctl::ComboChnn},
-            Case {3, Ctl::ComboRadioSerBaud}, Case {3, Ctl::ComboRadioParity}}) {
-        SetUp();
-        if (c.cleared == Ctl::EditID)
-            ui.setText(Ctl::EditID, "      ");
-        else
-            ui.setCurrentIndex(c.cleared, -1);
-        radio::CommandFrame frame = radio::writeAirRatePrefix();
-        const radio::CommandFrame before = frame;
-        EXPECT_FALSE(radio::EncodeWriteFrame(c.step, frame, ui)) << c.step;
-        EXPECT_EQ(frame, before);
-        EXPECT_EQ(radio::missingWriteValue(ui), c.cleared);
-        EXPECT_EQ(radio::missingWriteValue(ui, c.step), c.cleared);
-        for (int other = 0; other < 4; ++other) {
-            if (other != c.step) {
-                EXPECT_FALSE(radio::missingWriteValue(ui, other)) << other;
-            }
-        }
+        {Case {-1, "", {5, {0xFF, 0xFF, 0xFF}}}, Case {1, "000000", {7, {0x12, 0x9A, 0x56}}},
+            Case {4, "12 456", {0, {0x00, 0x00, 0x01}}}}) {
+        ui.setCurrentIndex(Ctl::ComboAirBaud, c.airRateIndex);
+        ui.setText(Ctl::EditID, c.idText);
+        lastRead = c.read;
+        const auto values = std::get<radio::WriteValues>(taken());
+        EXPECT_EQ(values.airRate, c.read.airRate) << int(c.read.airRate);
+        EXPECT_EQ(values.id, c.read.id) << c.idText;
     }
 }
 
-TEST_F(EncodeWriteFrameTest, partlyBlankIdIsEncodedAsTyped)
+TEST_F(WriteValuesTest, theFirstMissingValueInWriteOrderIsNamed)
 {
-    ui.setText(Ctl::EditID, "12 456");
-    EXPECT_FALSE(radio::missingWriteValue(ui));
-    const auto frame = encoded(1, radio::writeIdPrefix());
-    EXPECT_EQ(frame[5], 0x04);
+    using radio::WriteValue;
+    struct Case
+    {
+        bool read;
+        std::vector<Ctl> emptied;
+        WriteValue missing;
+    };
+    const std::vector<Case> cases = {
+        {false, {}, WriteValue::AirRateAndId},
+        {false, {Ctl::ComboChnn}, WriteValue::AirRateAndId},
+        {true, {Ctl::ComboChnn, Ctl::ComboRadioParity}, WriteValue::Channel},
+        {true, {Ctl::ComboRadioSerBaud, Ctl::ComboRadioParity}, WriteValue::SerialSpeed},
+        {true, {Ctl::ComboRadioParity}, WriteValue::SerialParity},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        lastRead = c.read ? std::optional(radio::ReportedBytes {}) : std::nullopt;
+        for (const Ctl box : c.emptied)
+            ui.setCurrentIndex(box, -1);
+        const auto result = taken();
+        ASSERT_TRUE(std::holds_alternative<WriteValue>(result)) << int(c.missing);
+        EXPECT_EQ(std::get<WriteValue>(result), c.missing);
+    }
 }
 
 } // namespace

@@ -120,7 +120,7 @@ TEST_F(PortControllerTest, failedOpenReportsClosesTheOldPortAndKeepsTheDialog)
     EXPECT_EQ(closedCalls, 1);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Box);
-    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!");
+    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!\n/dev/ttyFAKE2 正被其他程序占用。");
     EXPECT_EQ(dialogs.shown[0].caption, "CommError");
 }
 
@@ -131,7 +131,7 @@ TEST_F(PortControllerTest, typedPortNameIsCom0AndFailsInEitherLanguage)
     EXPECT_EQ(ports.attempts.back(), "COM0");
     EXPECT_EQ(link.settings.portNumber, 0);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "Port open error!");
+    EXPECT_EQ(dialogs.shown[0].text, "Port open error!\nNo device stands behind COM0.");
     EXPECT_EQ(dialogs.shown[0].caption, "CommError");
 }
 
@@ -186,4 +186,136 @@ TEST(SettingsTables, speedParityAndTextForEveryIndex)
     EXPECT_EQ(serial::parityForIndex(3), Parity::None);
     EXPECT_EQ(serial::portNameForListIndex(7), "COM8");
     EXPECT_EQ(serial::portNameForListIndex(-1), "COM0");
+}
+
+TEST_F(PortControllerTest, openFailureSaysWhyUnderTheFirstLine)
+{
+    com2->refuseOpen = platform::OpenError::PermissionDenied;
+    language.value = 1;
+    open(1);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text,
+        "Port open error!\nYou may not open /dev/ttyFAKE2. Your user must be in the dialout "
+        "group:\n    sudo usermod -aG dialout $USER\nthen log out and log in again.");
+    EXPECT_EQ(dialogs.shown[0].caption, "CommError");
+    EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Box);
+}
+
+TEST_F(PortControllerTest, theDialogShowsWhatStandsBehindEachName)
+{
+    com1->device.description = "FT232R USB UART";
+    com1->device.serialNumber = "A50285BI";
+    com1->device.byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    com1->device.vendorId = "0403";
+    com1->device.productId = "6001";
+    controller.portDialogShown();
+    EXPECT_EQ(ports.refreshes, 1) << "the devices are looked at each time the dialog shows";
+    EXPECT_EQ(ui.text(Ctl::Label_Device), "/dev/ttyFAKE1 — FT232R USB UART (A50285BI)");
+    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 0),
+        "/dev/ttyFAKE1 — FT232R USB UART (A50285BI)\n"
+        "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nUSB 0403:6001");
+    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 1), "/dev/ttyFAKE2 — 板载串口");
+    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 7), "无设备");
+
+    ui.setCurrentIndex(Ctl::Comb_ComNo, 2);
+    controller.showSelectedDevice();
+    EXPECT_EQ(ui.text(Ctl::Label_Device), "无设备");
+
+    // Unplugged while the dialog is shown: the line says so at once.
+    ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
+    com1->vanished = true;
+    controller.devicesChanged();
+    EXPECT_EQ(
+        ui.text(Ctl::Label_Device), "无设备(/dev/ttyFAKE1 — FT232R USB UART (A50285BI) 已拔出)");
+}
+
+TEST_F(PortControllerTest, statusPanelOneKeepsTheNameAndShowsTheDeviceInItsTooltip)
+{
+    language.value = 1;
+    open(1);
+    EXPECT_EQ(ui.statusText(1), "COM2");
+    EXPECT_EQ(ui.statusToolTip(1), "/dev/ttyFAKE2 — on-board serial port");
+}
+
+namespace {
+
+// COM2 opened at 4800 bit/s, odd parity, then its device pulled and noticed.
+class LostAdapterTest : public PortControllerTest
+{
+protected:
+    void SetUp() override
+    {
+        ui.setCurrentIndex(Ctl::ComboBaudRate, 2);
+        ui.setCurrentIndex(Ctl::ComboParity, 1);
+        open(1);
+        ASSERT_TRUE(link.handle.isValid());
+        com2->vanished = true;
+        controller.deviceGone();
+        ASSERT_FALSE(link.handle.isValid());
+        com2->applied.clear();
+        ui.setCurrentIndex(Ctl::Comb_ComNo, 0); // the user looked at another entry meanwhile
+        ui.setCurrentIndex(Ctl::ComboBaudRate, 0);
+    }
+};
+
+} // namespace
+
+TEST_F(LostAdapterTest, theSameDeviceComingBackIsOpenedAgainAtTheOldSettings)
+{
+    com2->vanished = false;
+    controller.devicesChanged();
+    ASSERT_TRUE(link.handle.isValid());
+    EXPECT_TRUE(com2->open);
+    ASSERT_EQ(com2->applied.size(), 1u);
+    EXPECT_EQ(com2->applied[0].baudRate, 4800u);
+    EXPECT_EQ(com2->applied[0].parity, Parity::Odd);
+    EXPECT_EQ(link.settings.portNumber, 2);
+    EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
+    EXPECT_EQ(ui.statusText(1), "COM2");
+    EXPECT_EQ(ui.statusText(2), "4800-O-1");
+    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "only the message that the device went";
+
+    // Once back, later notices leave the open port alone.
+    controller.devicesChanged();
+    EXPECT_EQ(com2->applied.size(), 1u);
+}
+
+TEST_F(LostAdapterTest, anotherDeviceUnderTheSameNameIsNotOpened)
+{
+    com2->vanished = false;
+    com2->device.identity = "usb-0403:6001-OTHER-if00";
+    controller.devicesChanged();
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_FALSE(com2->open);
+}
+
+TEST_F(LostAdapterTest, aDeviceNotYetOpenableIsTriedAgainAtTheNextNotice)
+{
+    com2->vanished = false;
+    com2->refuseOpen = platform::OpenError::PermissionDenied;
+    controller.devicesChanged();
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "no message for a reopen that did not happen";
+    com2->refuseOpen = platform::OpenError::None;
+    controller.devicesChanged();
+    EXPECT_TRUE(link.handle.isValid());
+}
+
+TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
+{
+    controller.closePort();
+    com2->vanished = false;
+    controller.devicesChanged();
+    EXPECT_FALSE(link.handle.isValid());
+}
+
+TEST_F(PortControllerTest, anAdapterBackBeforeTheMessageIsDismissedIsOpenedAfterIt)
+{
+    open(1);
+    com2->vanished = true;
+    dialogs.onShow = [this](const fakes::ShownMessage&) { com2->vanished = false; };
+    controller.deviceGone();
+    EXPECT_TRUE(link.handle.isValid());
+    EXPECT_TRUE(com2->open);
 }

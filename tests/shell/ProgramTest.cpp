@@ -34,12 +34,16 @@ TEST_F(ProgramTest, startShowsOnlyTheLanguageDialogWithAllWindowsCreatedInOrder)
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
     EXPECT_EQ(program.Form2->windowTitle(), "WELCOM");
     EXPECT_EQ(program.Form2->pos(), QPoint(531, 278));
-    EXPECT_EQ(program.Form2->size(), QSize(155, 185));
+    // The choices keep their 155-pixel column, centred in a window as wide as the caption needs.
+    const int column = (program.Form2->width() - 155) / 2;
+    EXPECT_GE(column, 0);
+    EXPECT_EQ(program.Form2->height(), 185);
     EXPECT_TRUE(program.Form2->Radio_Chinese->isChecked());
     EXPECT_EQ(program.Form2->Radio_Chinese->text(), "中 文");
     EXPECT_EQ(program.Form2->Radio_Chinese->font().pixelSize(), 19);
     EXPECT_EQ(program.Form2->Radio_English->font().pixelSize(), 16);
-    EXPECT_EQ(program.Form2->BitBtn1->geometry(), QRect(52, 136, 57, 33));
+    EXPECT_EQ(program.Form2->Radio_Chinese->geometry(), QRect(column + 40, 24, 81, 49));
+    EXPECT_EQ(program.Form2->BitBtn1->geometry(), QRect(column + 52, 136, 57, 33));
     EXPECT_TRUE(program.Form1->Timer1->isActive()) << "the gesture clock runs from creation";
     EXPECT_EQ(program.UiLanguage.value, 0);
 }
@@ -228,7 +232,7 @@ TEST_F(ProgramTest, typingAPortNameLeavesNoEntrySelected)
     program.Serial_Form->Button1->click();
     EXPECT_EQ(ports.attempts.back(), "COM0");
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!");
+    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!\nCOM0 没有对应的设备。");
 }
 
 namespace {

@@ -10,11 +10,13 @@ fakes::FakeDialogs& applicationDialogs()
     return dialogs;
 }
 
-// Window tests run on the offscreen platform unless another one is asked for.
+// Window tests run on the offscreen platform with a 1280 x 1024 screen unless another platform is
+// asked for.
 int main(int argc, char** argv)
 {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty() || platform == "offscreen")
+        qputenv("QT_QPA_PLATFORM", SHELL_TEST_PLATFORM);
     RadioModemApplication app(argc, argv, applicationDialogs());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -31,6 +31,18 @@ void FakeDialogs::showError(const std::string& text)
         onShow(shown.back());
 }
 
+std::optional<std::string> FakeDialogs::saveFileName(const std::string& caption)
+{
+    shown.push_back({ShownMessage::SaveFile, {}, caption, platform::MessageButtons::Ok});
+    if (onShow)
+        onShow(shown.back());
+    if (fileNames.empty())
+        return std::nullopt;
+    std::string name = fileNames.front();
+    fileNames.pop_front();
+    return name;
+}
+
 void FakeSystem::sleepMs(unsigned milliseconds)
 {
     sleeps.push_back(milliseconds);

@@ -13,14 +13,15 @@ namespace fakes {
 
 struct ShownMessage
 {
-    enum Kind { Message, Box, Error } kind;
-    std::string text;
+    enum Kind { Message, Box, Error, SaveFile } kind;
+    std::string text; // empty for a file dialog
     std::string caption; // empty for a simple message and an error report
     platform::MessageButtons buttons = platform::MessageButtons::Ok;
 };
 
-// Records every message; answers message boxes from a script (OK, or Cancel for Retry/Cancel,
-// when the script is empty). onShow runs while the "modal" message is up.
+// Records every message and file dialog; answers message boxes from a script (OK, or Cancel for
+// Retry/Cancel, when the script is empty) and file dialogs from another (cancelled when empty).
+// onShow runs while the "modal" message is up.
 class FakeDialogs final : public platform::Dialogs
 {
 public:
@@ -28,9 +29,11 @@ public:
     platform::MessageResult messageBox(const std::string& text, const std::string& caption,
         platform::MessageButtons buttons) override;
     void showError(const std::string& text) override;
+    std::optional<std::string> saveFileName(const std::string& caption) override;
 
     std::vector<ShownMessage> shown;
     std::deque<platform::MessageResult> answers;
+    std::deque<std::string> fileNames;
     std::function<void(const ShownMessage&)> onShow;
 };
 

@@ -94,17 +94,44 @@ bool FakeSerialPort::writeSome(
 std::shared_ptr<PortState> FakeSerialPorts::add(const std::string& name)
 {
     auto state = std::make_shared<PortState>();
+    state->device.path = "/dev/ttyFAKE" + name.substr(3);
+    state->device.kernelName = "ttyFAKE" + name.substr(3);
+    state->device.identity = name;
     m_ports[name] = state;
     return state;
 }
 
-std::unique_ptr<platform::SerialPort> FakeSerialPorts::open(const std::string& name)
+platform::OpenResult FakeSerialPorts::open(const std::string& name)
 {
     attempts.push_back(name);
+    platform::OpenResult result;
     const auto it = m_ports.find(name);
-    if (it == m_ports.end() || it->second->open || it->second->vanished)
-        return nullptr;
-    return std::make_unique<FakeSerialPort>(it->second);
+    if (it == m_ports.end() || it->second->vanished) {
+        result.error = platform::OpenError::NoDevice;
+        return result;
+    }
+    result.device = it->second->device.path;
+    if (it->second->open)
+        result.error = platform::OpenError::Busy;
+    else if (it->second->refuseOpen != platform::OpenError::None)
+        result.error = it->second->refuseOpen;
+    else
+        result.port = std::make_unique<FakeSerialPort>(it->second);
+    return result;
+}
+
+platform::PortEntry FakeSerialPorts::entry(int number) const
+{
+    const auto it = m_ports.find("COM" + std::to_string(number));
+    if (it == m_ports.end())
+        return {};
+    return {it->second->device, !it->second->vanished, false};
+}
+
+bool FakeSerialPorts::refresh()
+{
+    ++refreshes;
+    return true;
 }
 
 } // namespace fakes

@@ -22,6 +22,8 @@ struct PortState
     bool refuseSettings = false;
     bool vanished = false; // every call fails, as on a pulled USB adapter
     bool open = false;
+    platform::OpenError refuseOpen = platform::OpenError::None; // why the next opens fail
+    platform::SerialDevice device; // what the port's entry shows
     std::deque<std::uint8_t> rx; // bytes waiting to be read
     unsigned pendingErrors = 0; // error flags reported (and cleared) by the next clearErrors
     std::uint32_t acceptLimit = UINT32_MAX; // bytes a user-data write takes at most
@@ -61,10 +63,14 @@ private:
 class FakeSerialPorts final : public platform::SerialPortProvider
 {
 public:
+    // The port's device is /dev/ttyFAKEn with the port's name as identity.
     std::shared_ptr<PortState> add(const std::string& name);
-    std::unique_ptr<platform::SerialPort> open(const std::string& name) override;
+    platform::OpenResult open(const std::string& name) override;
+    platform::PortEntry entry(int number) const override;
+    bool refresh() override;
 
     std::vector<std::string> attempts; // every name asked for, in order
+    int refreshes = 0;
 
 private:
     std::map<std::string, std::shared_ptr<PortState>> m_ports;

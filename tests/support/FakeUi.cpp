@@ -99,6 +99,17 @@ void FakeUi::setCurrentIndex(Ctl ctl, int index)
         m_text[ctl].clear();
 }
 
+std::string FakeUi::itemToolTip(Ctl ctl, int index) const
+{
+    const auto it = m_itemToolTips.find({ctl, index});
+    return it == m_itemToolTips.end() ? std::string() : it->second;
+}
+
+void FakeUi::setItemToolTip(Ctl ctl, int index, const std::string& text)
+{
+    m_itemToolTips[{ctl, index}] = text;
+}
+
 bool FakeUi::isChecked(Ctl ctl) const
 {
     const auto it = m_checked.find(ctl);
@@ -189,6 +200,16 @@ std::string FakeUi::statusText(int panel) const
 void FakeUi::setStatusText(int panel, const std::string& text)
 {
     m_status.at(static_cast<std::size_t>(panel)) = text;
+}
+
+std::string FakeUi::statusToolTip(int panel) const
+{
+    return m_statusToolTips.at(static_cast<std::size_t>(panel));
+}
+
+void FakeUi::setStatusToolTip(int panel, const std::string& text)
+{
+    m_statusToolTips.at(static_cast<std::size_t>(panel)) = text;
 }
 
 bool FakeUi::isTimerActive(core::TimerId timer) const

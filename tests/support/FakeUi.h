@@ -22,6 +22,8 @@ public:
     void setText(core::Ctl ctl, const std::string& text) override;
     int currentIndex(core::Ctl ctl) const override;
     void setCurrentIndex(core::Ctl ctl, int index) override;
+    std::string itemToolTip(core::Ctl ctl, int index) const override;
+    void setItemToolTip(core::Ctl ctl, int index, const std::string& text) override;
     bool isChecked(core::Ctl ctl) const override;
     void setChecked(core::Ctl ctl, bool checked) override;
     bool isEnabled(core::Ctl ctl) const override;
@@ -38,6 +40,8 @@ public:
     void setProgressValue(core::Ctl ctl, int value) override;
     std::string statusText(int panel) const override;
     void setStatusText(int panel, const std::string& text) override;
+    std::string statusToolTip(int panel) const override;
+    void setStatusToolTip(int panel, const std::string& text) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
     std::vector<std::string> shownLines(core::Ctl ctl) const override;
@@ -64,7 +68,9 @@ private:
     std::map<core::Ctl, core::TextColor> m_color;
     std::map<core::Ctl, int> m_progress;
     std::map<core::Ctl, int> m_maximum;
+    std::map<std::pair<core::Ctl, int>, std::string> m_itemToolTips;
     std::array<std::string, 6> m_status;
+    std::array<std::string, 6> m_statusToolTips;
     std::map<core::TimerId, bool> m_timers;
 };
 

@@ -140,6 +140,18 @@ TEST_F(ErrorRateTest, perfectEchoReads100PercentFromTheSecondEvaluation)
         static_cast<int>(sendTimes.size() * std::string("hello\r\n中文").size()), state.TxCount);
 }
 
+TEST_F(ErrorRateTest, echoOfGb18030TextIsJudgedByTheBytesThatWereSent)
+{
+    echoWith([](const std::string& sent) { return std::vector<std::string> {sent}; });
+    ui.setChecked(Ctl::TextGb18030, true);
+    startMeasuring("数传电台");
+    runMs(1340 + 2000);
+    ASSERT_GE(sendTimes.size(), 3u);
+    EXPECT_EQ("\xCA\xFD\xB4\xAB\xB5\xE7\xCC\xA8", lastWrite());
+    EXPECT_EQ("0", box(Ctl::Edit4));
+    EXPECT_EQ("100.0000", box(Ctl::Edit3));
+}
+
 TEST_F(ErrorRateTest, noEchoReadsZeroPercent)
 {
     startMeasuring("hello");

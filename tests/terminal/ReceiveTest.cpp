@@ -85,6 +85,25 @@ TEST_F(TerminalTest, textSplitBetweenChunksIsShownWhole)
     EXPECT_EQ(10, state.RxCount);
 }
 
+TEST_F(TerminalTest, gb18030TextIsShownWholeAcrossPollsAndStopsAtAZeroByte)
+{
+    openPort();
+    ui.setChecked(Ctl::TextGb18030, true);
+    feed("\xCA\xFD\xB4");
+    poll(terminal);
+    EXPECT_EQ("数", received());
+    feed("\xAB\r");
+    poll(terminal);
+    EXPECT_EQ("数传\r\n", received());
+    // The lead byte before the zero byte is dropped with it, not joined to the next chunk.
+    feed(std::string("\xB5\0\xE7", 3));
+    poll(terminal);
+    feed("AB");
+    poll(terminal);
+    EXPECT_EQ("数传\r\nAB", received());
+    EXPECT_EQ(10, state.RxCount);
+}
+
 TEST_F(TerminalTest, appendingKeepsWhatTheUserLeftInTheArea)
 {
     openPort();

@@ -26,6 +26,33 @@ TEST_F(TerminalTest, manualTextSendGoesOutAsUtf8)
     EXPECT_EQ(9, state.TxCount);
 }
 
+TEST_F(TerminalTest, textSendsGoOutInTheChosenEncodingAndHexSendsDoNot)
+{
+    const struct
+    {
+        bool gb18030;
+        bool hex;
+        std::string text;
+        std::string bytes;
+    } rows[] = {
+        {false, false, "数传\r\nA", "数传\r\nA"},
+        {true, false, "数传\r\nA", "\xCA\xFD\xB4\xAB\r\nA"},
+        {true, false, "ok", "ok"},
+        {true, true, "CA FD 数", "\xCA\xFD"},
+    };
+    openPort();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        ui.setChecked(Ctl::TextGb18030, row.gb18030);
+        ui.setChecked(Ctl::Check_TrttHex, row.hex);
+        setSendText(row.text);
+        state.TxCount = 0;
+        terminal.manualTrttClick();
+        EXPECT_EQ(row.bytes, lastWrite());
+        EXPECT_EQ(static_cast<int>(row.bytes.size()), state.TxCount);
+    }
+}
+
 TEST_F(TerminalTest, manualHexSendUsesTheShownLines)
 {
     openPort();

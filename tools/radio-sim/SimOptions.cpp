@@ -50,14 +50,21 @@ std::optional<platform::Parity> parseParity(const std::string& text)
     return found->second;
 }
 
-// Six decimal digits to three packed BCD bytes, first two digits first.
+// Six decimal digits to three packed BCD bytes, first two digits first; or, after 0x, six hex
+// digits giving the three bytes as they are (an erased radio reports FF FF FF).
 std::optional<std::array<std::uint8_t, 3>> parseId(const std::string& text)
 {
-    if (text.size() != 6 || text.find_first_not_of("0123456789") != std::string::npos)
+    const bool raw = text.size() == 8 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::string digits = raw ? text.substr(2) : text;
+    const char* allowed = raw ? "0123456789abcdefABCDEF" : "0123456789";
+    if (digits.size() != 6 || digits.find_first_not_of(allowed) != std::string::npos)
         return std::nullopt;
     std::array<std::uint8_t, 3> id {};
-    for (std::size_t i = 0; i < id.size(); ++i)
-        id[i] = static_cast<std::uint8_t>((text[2 * i] - '0') << 4 | (text[2 * i + 1] - '0'));
+    for (std::size_t i = 0; i < id.size(); ++i) {
+        unsigned value = 0;
+        std::from_chars(digits.data() + 2 * i, digits.data() + 2 * i + 2, value, 16);
+        id[i] = static_cast<std::uint8_t>(value);
+    }
     return id;
 }
 
@@ -244,7 +251,8 @@ Radio:
   --version V                             firmware version, e.g. 0x12 (default 0x12)
   --air-rate N                            air rate index (default 1)
   --channel N                             channel 1..32 (default 1)
-  --id DDDDDD                             six-digit ID (default 123456)
+  --id DDDDDD|0xHHHHHH                    six-digit ID (default 123456), or its three bytes
+                                          in hex, BCD or not (0xFFFFFF: an erased radio)
   --register ADDR=VAL                     register contents, 0x00..0x20 (repeatable;
                                           default: each register holds ADDR ^ 0x5A)
 Output:

@@ -1,0 +1,79 @@
+#include "WindowFrame.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSpacerItem>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+QFontMetrics titleMetrics()
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    return QFontMetrics(font);
+}
+
+// A title-bar button is about as wide as the bar is high: the title text and some padding.
+int titleBarHeight()
+{
+    return titleMetrics().height() + 4;
+}
+
+} // namespace
+
+int captionWidth(const QString& caption)
+{
+    // Window icon, minimise, maximise and close, and a margin at each end of the bar.
+    constexpr int decorationSlots = 4;
+    constexpr int margins = 16;
+    return titleMetrics().horizontalAdvance(caption) + decorationSlots * titleBarHeight() + margins;
+}
+
+void widenToCaption(QMessageBox& box)
+{
+    // A message box sizes itself to its layout whenever it is shown, so the caption's width
+    // goes into the layout as an invisible row rather than into a minimum size.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(captionWidth(box.windowTitle()), 0), grid->rowCount(), 0, 1,
+        grid->columnCount());
+}
+
+QPoint keptOnScreen(const QRect& frame, const QRect& available)
+{
+    const int x
+        = std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
+    const int y
+        = std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
+void placeOnScreen(QWidget& window, const QPoint& topLeft)
+{
+    const QScreen* screen = QGuiApplication::screenAt(topLeft);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        window.move(topLeft);
+        return;
+    }
+    // Before the window is shown its frame is not known; a title bar and a thin border stand
+    // in for it.
+    constexpr int border = 2;
+    const QSize frame = window.isVisible()
+        ? window.frameGeometry().size()
+        : window.size() + QSize(2 * border, titleBarHeight() + border);
+    window.move(keptOnScreen(QRect(topLeft, frame), screen->availableGeometry()));
+}
+
+} // namespace platform

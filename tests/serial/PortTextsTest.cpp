@@ -1,0 +1,121 @@
+#include "serial/PortTexts.h"
+
+#include <gtest/gtest.h>
+
+using platform::DeviceKind;
+using platform::OpenError;
+using platform::PortEntry;
+using platform::SerialDevice;
+
+namespace {
+
+SerialDevice device(const std::string& path, DeviceKind kind, const std::string& description = {},
+    const std::string& serial = {})
+{
+    SerialDevice d;
+    d.path = path;
+    d.kernelName = path.substr(path.rfind('/') + 1);
+    d.identity = path;
+    d.kind = kind;
+    d.description = description;
+    d.serialNumber = serial;
+    return d;
+}
+
+// A device known by its path alone, as a pin to a pty is.
+SerialDevice pathOnly(const std::string& path)
+{
+    SerialDevice d;
+    d.path = path;
+    return d;
+}
+
+struct LineCase
+{
+    PortEntry entry;
+    const char* english;
+    const char* chinese;
+};
+
+struct FailureCase
+{
+    platform::OpenResult result;
+    const char* english;
+    const char* chinese;
+};
+
+platform::OpenResult failure(OpenError error, const std::string& device,
+    const std::string& holder = {}, int pid = 0, const std::string& detail = {})
+{
+    platform::OpenResult result;
+    result.error = error;
+    result.device = device;
+    result.holder = holder;
+    result.holderPid = pid;
+    result.detail = detail;
+    return result;
+}
+
+} // namespace
+
+TEST(PortTexts, deviceLineInBothLanguages)
+{
+    const LineCase cases[] = {
+        {{device("/dev/ttyUSB0", DeviceKind::Usb, "FT232R USB UART", "A50285BI"), true, false},
+            "/dev/ttyUSB0 — FT232R USB UART (A50285BI)",
+            "/dev/ttyUSB0 — FT232R USB UART (A50285BI)"},
+        {{device("/dev/ttyS0", DeviceKind::OnBoard), true, false},
+            "/dev/ttyS0 — on-board serial port", "/dev/ttyS0 — 板载串口"},
+        {{device("/dev/ttyACM0", DeviceKind::Acm), true, false}, "/dev/ttyACM0 — USB modem (ACM)",
+            "/dev/ttyACM0 — USB 调制解调器 (ACM)"},
+        {{device("/dev/ttyUSB1", DeviceKind::Usb), true, false},
+            "/dev/ttyUSB1 — USB serial adapter", "/dev/ttyUSB1 — USB 串口适配器"},
+        {{device("/dev/ttyUSB0", DeviceKind::Usb, "CP2102"), false, false},
+            "no device (/dev/ttyUSB0 — CP2102 unplugged)", "无设备(/dev/ttyUSB0 — CP2102 已拔出)"},
+        {{pathOnly("/tmp/radio1"), true, true}, "/tmp/radio1 (RADIOMODEM_COM3)",
+            "/tmp/radio1 (RADIOMODEM_COM3)"},
+        {{device("/dev/ttyUSB0", DeviceKind::Usb, "CP2102"), true, true},
+            "/dev/ttyUSB0 — CP2102 (RADIOMODEM_COM3)", "/dev/ttyUSB0 — CP2102 (RADIOMODEM_COM3)"},
+        {{}, "no device", "无设备"},
+    };
+    core::Language english {1};
+    core::Language chinese {0};
+    for (const auto& c : cases) {
+        EXPECT_EQ(serial::deviceLine(c.entry, 3, english), c.english);
+        EXPECT_EQ(serial::deviceLine(c.entry, 3, chinese), c.chinese);
+    }
+}
+
+TEST(PortTexts, openFailureNamesTheReasonUnderTheFirstLine)
+{
+    const FailureCase cases[] = {
+        {failure(OpenError::NoDevice, ""), "Port open error!\nNo device stands behind COM5.",
+            "打开通讯端口错误!\nCOM5 没有对应的设备。"},
+        {failure(OpenError::NoDevice, "/dev/ttyUSB0"),
+            "Port open error!\nThe device /dev/ttyUSB0 of COM5 is not present.",
+            "打开通讯端口错误!\nCOM5 的设备 /dev/ttyUSB0 不存在。"},
+        {failure(OpenError::Busy, "/dev/ttyUSB0", "minicom", 4242),
+            "Port open error!\n/dev/ttyUSB0 is in use by another program: minicom (process 4242).",
+            "打开通讯端口错误!\n/dev/ttyUSB0 正被其他程序占用:minicom(进程 4242)。"},
+        {failure(OpenError::Busy, "/dev/ttyUSB0"),
+            "Port open error!\n/dev/ttyUSB0 is in use by another program.",
+            "打开通讯端口错误!\n/dev/ttyUSB0 正被其他程序占用。"},
+        {failure(OpenError::PermissionDenied, "/dev/ttyACM0"),
+            "Port open error!\nYou may not open /dev/ttyACM0. Your user must be in the dialout "
+            "group:\n    sudo usermod -aG dialout $USER\nthen log out and log in again.",
+            "打开通讯端口错误!\n没有打开 /dev/ttyACM0 的权限。当前用户须属于 dialout 组:\n"
+            "    sudo usermod -aG dialout $USER\n然后注销并重新登录。"},
+        {failure(OpenError::NotSerial, "/dev/null"),
+            "Port open error!\n/dev/null is not a serial device.",
+            "打开通讯端口错误!\n/dev/null 不是串口设备。"},
+        {failure(OpenError::Other, "/dev/ttyS0", {}, 0, "Input/output error"),
+            "Port open error!\n/dev/ttyS0: Input/output error",
+            "打开通讯端口错误!\n/dev/ttyS0: Input/output error"},
+    };
+    core::Language english {1};
+    core::Language chinese {0};
+    for (const auto& c : cases) {
+        EXPECT_EQ(serial::openFailureText(c.result, "COM5", english), c.english);
+        EXPECT_EQ(serial::openFailureText(c.result, "COM5", chinese), c.chinese);
+    }
+}

@@ -1,0 +1,124 @@
+// The real program over the real serial layer on ptys, with scripted device enumeration: the
+// port dialog follows devices plugged and unplugged, and an adapter that comes back is opened
+// again.
+#include "FakeDialogs.h"
+#include "FakePortEnumerator.h"
+#include "Pty.h"
+#include "platform/PosixSerialPort.h"
+#include "serial/SerialForm.h"
+#include "shell/LanguageForm.h"
+#include "shell/MainForm.h"
+#include "shell/Program.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class HotPlugTest : public ::testing::Test
+{
+protected:
+    HotPlugTest()
+    {
+        program.start();
+        program.Form2->Radio_English->setChecked(true);
+        program.Form2->BitBtn1->click();
+    }
+
+    std::string deviceLine() const
+    {
+        return program.Serial_Form->Label_Device->text().toStdString();
+    }
+    std::string toolTip(int index) const
+    {
+        return program.Serial_Form->Comb_ComNo->itemData(index, Qt::ToolTipRole)
+            .toString()
+            .toStdString();
+    }
+    std::string status(int panel) const
+    {
+        return program.Form1->statusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
+    }
+
+    fakes::FakePortEnumerator devices;
+    platform::PosixSerialPorts ports {devices};
+    fakes::FakeDialogs dialogs;
+    fakes::FakeSystem system;
+    Program program {ports, dialogs, system};
+};
+
+} // namespace
+
+TEST_F(HotPlugTest, theShownDialogFollowsDevicesPluggedAndUnplugged)
+{
+    program.Form1->Speed_O->click();
+    EXPECT_EQ(deviceLine(), "no device");
+
+    devices.plug(fakes::usbAdapter("/dev/ttyUSB0", "usb-0403:6001-A50285BI-if00"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return deviceLine() != "no device"; }, 5000));
+    EXPECT_EQ(deviceLine(), "/dev/ttyUSB0 — FT232R USB UART (A50285BI)");
+    EXPECT_EQ(toolTip(0), "/dev/ttyUSB0 — FT232R USB UART (A50285BI)\nUSB 0403:6001");
+    EXPECT_EQ(toolTip(1), "no device");
+    EXPECT_EQ(program.Serial_Form->Comb_ComNo->itemText(0), "COM1")
+        << "the entries keep their names";
+
+    program.Serial_Form->Comb_ComNo->setCurrentIndex(1);
+    EXPECT_EQ(deviceLine(), "no device");
+    program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
+
+    devices.unplug("usb-0403:6001-A50285BI-if00");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return deviceLine().rfind("no device (", 0) == 0; }, 5000));
+    EXPECT_EQ(deviceLine(), "no device (/dev/ttyUSB0 — FT232R USB UART (A50285BI) unplugged)");
+}
+
+TEST_F(HotPlugTest, anAdapterThatComesBackIsOpenedAgainAtItsSpeedAndParity)
+{
+    const std::string identity = "usb-0403:6001-A50285BI-if00";
+    auto first = std::make_unique<Pty>();
+    devices.plug(fakes::usbAdapter(first->slave(), identity));
+    program.Form1->Speed_O->click();
+    program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
+    program.Serial_Form->ComboBaudRate->setCurrentIndex(3); // 2400
+    program.Serial_Form->ComboParity->setCurrentIndex(1); // odd
+    program.Serial_Form->Button1->click();
+    ASSERT_TRUE(program.link.handle.isValid());
+    EXPECT_EQ(program.Form1->statusPanels[1]->toolTip().toStdString(),
+        first->slave() + " — FT232R USB UART (A50285BI)");
+
+    // Pulled: the receive poll finds the device gone, closes the port and says so.
+    first->closeMaster();
+    devices.unplug(identity);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !program.link.handle.isValid(); }, 5000));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(status(3), "Disconnect");
+
+    // Plugged back in; the system gives it another node.
+    Pty second;
+    devices.plug(fakes::usbAdapter(second.slave(), identity));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.link.handle.isValid(); }, 5000));
+    const termios tio = second.settings();
+    EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B2400));
+    EXPECT_NE(tio.c_iflag & INPCK, 0u);
+    EXPECT_NE(tio.c_cflag & PARODD, 0u);
+    EXPECT_TRUE(program.Form1->Timer_RecData->isActive());
+    EXPECT_EQ(status(1), "COM1");
+    EXPECT_EQ(status(2), "2400-O-1");
+    EXPECT_EQ(status(3), "Connect...");
+    EXPECT_EQ(program.Form1->statusPanels[1]->toolTip().toStdString(),
+        second.slave() + " — FT232R USB UART (A50285BI)");
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+
+    // The receive poll reads the reopened port.
+    ASSERT_EQ(::write(second.master(), "hello", 5), 5);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return program.Form1->Memo_Rec->toPlainText().contains("hello"); }, 5000));
+}

@@ -1,0 +1,94 @@
+#include "ProgramFixture.h"
+#include "TempDir.h"
+
+#include "serial/SerialForm.h"
+#include "shell/QtUi.h"
+#include "terminal/Terminal.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QPlainTextEdit>
+
+namespace {
+
+QAction* actionNamed(QMenu& menu, const QString& name)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->objectName() == name)
+            return action;
+    }
+    return nullptr;
+}
+
+// The menus' own texts, in the window's language: the two encodings and, for the receive area,
+// saving.
+std::vector<QString> terminalTexts(QMenu& menu)
+{
+    std::vector<QString> texts;
+    for (const char* name : {"TextUtf8", "TextGb18030", "SaveRecData"}) {
+        if (const QAction* action = actionNamed(menu, name))
+            texts.push_back(action->text());
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST_F(ProgramTest, textAreaMenusAddOneEncodingChoiceAndSavingToTheStandardActions)
+{
+    chooseLanguage(false);
+    TForm1& f = *program.Form1;
+    const auto receiveMenu = f.contextMenu(f.Memo_Rec);
+    const auto sendMenu = f.contextMenu(f.Memo_Trtt);
+    for (QMenu* menu : {receiveMenu.get(), sendMenu.get()})
+        EXPECT_TRUE(actionNamed(*menu, "edit-copy")) << "the toolkit's editing actions stay";
+    EXPECT_EQ(terminalTexts(*receiveMenu),
+        (std::vector<QString> {
+            "文本编码：UTF-8", "文本编码：GB18030 (GBK)", "保存接收数据...\t最近 16 MiB"}));
+    EXPECT_EQ(terminalTexts(*sendMenu),
+        (std::vector<QString> {"文本编码：UTF-8", "文本编码：GB18030 (GBK)"}));
+    EXPECT_TRUE(f.TextUtf8->isChecked());
+    EXPECT_FALSE(program.ui->isChecked(core::Ctl::TextGb18030));
+
+    actionNamed(*sendMenu, "TextGb18030")->trigger();
+    EXPECT_TRUE(actionNamed(*receiveMenu, "TextGb18030")->isChecked()) << "one choice for both";
+    EXPECT_FALSE(f.TextUtf8->isChecked());
+    EXPECT_TRUE(program.ui->isChecked(core::Ctl::TextGb18030));
+    program.ui->setChecked(core::Ctl::TextGb18030, false);
+    EXPECT_TRUE(f.TextUtf8->isChecked());
+}
+
+TEST_F(ProgramTest, textAreaMenusInEnglish)
+{
+    chooseLanguage(true);
+    TForm1& f = *program.Form1;
+    EXPECT_EQ(terminalTexts(*f.contextMenu(f.Memo_Rec)),
+        (std::vector<QString> {"Text encoding: UTF-8", "Text encoding: GB18030 (GBK)",
+            "Save received data...\tlast 16 MiB"}));
+}
+
+TEST_F(ProgramTest, gb18030ChosenInTheMenuSendsShowsAndSavesThroughTheWindow)
+{
+    chooseLanguage(false);
+    TForm1& f = *program.Form1;
+    f.Speed_O->click();
+    program.Serial_Form->Button1->click();
+    ASSERT_TRUE(com1->open);
+    actionNamed(*f.contextMenu(f.Memo_Rec), "TextGb18030")->trigger();
+
+    f.Memo_Trtt->setPlainText("数传");
+    f.Button_ManulTrtt->click();
+    ASSERT_EQ(com1->writes.size(), 1u);
+    EXPECT_EQ(com1->writes[0], (fakes::Bytes {0xCA, 0xFD, 0xB4, 0xAB}));
+
+    const fakes::Bytes received {0xB5, 0xE7, 0xCC, 0xA8, 0x00, 0x0D};
+    com1->feed(received);
+    program.terminal->recDataTimer();
+    EXPECT_EQ(f.Memo_Rec->toPlainText(), "电台");
+
+    fakes::TempDir dir;
+    dialogs.fileNames.push_back(dir.path("rx.bin"));
+    actionNamed(*f.contextMenu(f.Memo_Rec), "SaveRecData")->trigger();
+    EXPECT_EQ(
+        fakes::TempDir::read(dir.path("rx.bin")), std::string(received.begin(), received.end()));
+}
