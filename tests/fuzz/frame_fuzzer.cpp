@@ -11,7 +11,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <variant>
 
 namespace {
 
@@ -107,61 +109,59 @@ void checkAnswers(const Bytes& buffer, std::uint8_t speedIndex, std::uint8_t par
         FUZZ_CHECK(radio::idTextToBytes(ui.text(Ctl::EditID)) == radio.id);
 }
 
-// The write frames of the four steps for the chosen boxes, checked against the simulated
-// radio's own reading of them.
+// The write frames of the four steps for the chosen boxes and the last read's bytes, checked
+// against the simulated radio's own reading of them.
 void checkWriteFrames(FuzzedDataProvider& input)
 {
     fakes::FakeUi ui;
-    const int air = input.ConsumeIntegralInRange(-1, 7);
     const int channel = input.ConsumeIntegralInRange(-1, 40);
     const int speed = input.ConsumeIntegralInRange(-1, 7);
     const int parity = input.ConsumeIntegralInRange(-1, 3);
-    const std::string id = input.ConsumeRandomLengthString(8);
-    ui.setCurrentIndex(Ctl::ComboAirBaud, air);
+    std::optional<radio::ReportedBytes> lastRead;
+    if (input.ConsumeBool()) {
+        lastRead.emplace();
+        lastRead->airRate = input.ConsumeIntegral<std::uint8_t>();
+        for (auto& b : lastRead->id)
+            b = input.ConsumeIntegral<std::uint8_t>();
+    }
     ui.setCurrentIndex(Ctl::ComboChnn, channel);
     ui.setCurrentIndex(Ctl::ComboRadioSerBaud, speed);
     ui.setCurrentIndex(Ctl::ComboRadioParity, parity);
-    ui.setText(Ctl::EditID, id);
 
+    const auto taken = radio::takeWriteValues(ui, lastRead);
+    const int shownChannel = ui.currentIndex(Ctl::ComboChnn);
+    const int shownSpeed = ui.currentIndex(Ctl::ComboRadioSerBaud);
+    const int shownParity = ui.currentIndex(Ctl::ComboRadioParity);
+    if (const auto* missing = std::get_if<radio::WriteValue>(&taken)) {
+        // Nothing is made up: a write without a read or with an empty box does not happen.
+        FUZZ_CHECK(!lastRead || shownChannel < 0 || shownSpeed < 0 || shownParity < 0);
+        if (!lastRead)
+            FUZZ_CHECK(*missing == radio::WriteValue::AirRateAndId);
+        return;
+    }
+    FUZZ_CHECK(lastRead && shownChannel >= 0 && shownSpeed >= 0 && shownParity >= 0);
+    const auto& values = std::get<radio::WriteValues>(taken);
     const radio::CommandFrame prefixes[] = {radio::writeAirRatePrefix(), radio::writeIdPrefix(),
         radio::writeChannelPrefix(), radio::writeSerialModePrefix()};
+    radiosim::Radio radio({}, 1);
     for (int step = 0; step < 4; ++step) {
         radio::CommandFrame frame = prefixes[step];
-        const bool encoded = radio::EncodeWriteFrame(step, frame, ui);
-        FUZZ_CHECK(encoded == !radio::missingWriteValue(ui, step).has_value());
-        if (!encoded) {
-            FUZZ_CHECK(frame == prefixes[step]); // nothing made up
-            continue;
-        }
+        radio::EncodeWriteFrame(step, frame, values);
         FUZZ_CHECK(radio::ValidateFrame(frame) && frame.size() == frame[2] + 4u);
         FUZZ_CHECK(std::equal(frame.begin(), frame.begin() + 4, prefixes[step].begin()));
-        radiosim::Radio radio({}, 1);
         const radiosim::Reply reply = radio.answer(frame);
-        switch (step) {
-        case 0:
-            FUZZ_CHECK(reply.verdict == radiosim::Verdict::Answered);
-            FUZZ_CHECK(radio.airRate() == (air > 5 ? 1 : air));
-            break;
-        case 1:
-            FUZZ_CHECK(radio.id() == radio::idTextToBytes(id));
-            if (id.size() == 6 && std::all_of(id.begin(), id.end(), ::isdigit))
-                FUZZ_CHECK(radio::idBytesToText(radio.id()) == id);
-            break;
-        case 2:
-            FUZZ_CHECK(radio.channel() == channel + 1);
-            break;
-        default:
-            if (speed <= 5 && parity <= 2) {
-                // The radio moves to exactly the speed and parity that the boxes show.
-                FUZZ_CHECK(reply.serialAfterAnswer.has_value());
-                FUZZ_CHECK(reply.serialAfterAnswer->baud
-                    == serial::baudForSpeedIndex(static_cast<std::uint8_t>(speed)));
-                FUZZ_CHECK(reply.serialAfterAnswer->parity
-                    == serial::parityForIndex(static_cast<std::uint8_t>(parity)));
-            }
-            break;
+        if (step == 3 && shownSpeed <= 5) {
+            // The radio moves to exactly the speed and parity that the boxes show.
+            FUZZ_CHECK(reply.serialAfterAnswer.has_value());
+            FUZZ_CHECK(reply.serialAfterAnswer->baud
+                == serial::baudForSpeedIndex(static_cast<std::uint8_t>(shownSpeed)));
+            FUZZ_CHECK(reply.serialAfterAnswer->parity
+                == serial::parityForIndex(static_cast<std::uint8_t>(shownParity)));
         }
     }
+    // The radio's own air rate and ID go back unchanged; the channel is the box's.
+    FUZZ_CHECK(radio.airRate() == lastRead->airRate && radio.id() == lastRead->id);
+    FUZZ_CHECK(radio.channel() == shownChannel + 1);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "SimProcess.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/System.h"
+#include "platform/UdevPortEnumerator.h"
 #include "serial/SerialForm.h"
 #include "shell/LanguageForm.h"
 #include "shell/MainForm.h"
@@ -57,7 +58,8 @@ struct Station
             f.statusPanels[4]->text().toStdString(), f.statusPanels[5]->text().toStdString()};
     }
 
-    platform::PosixSerialPorts ports;
+    platform::UdevPortEnumerator devices;
+    platform::PosixSerialPorts ports {devices};
     fakes::FakeDialogs dialogs;
     platform::RealSystem system;
     Program program {ports, dialogs, system};
