@@ -15,30 +15,53 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=
     -DRADIOMODEM_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 mkdir -p build-fuzz/findings build-fuzz/logs
-failed=()
-for target in "${targets[@]}"; do
-    corpus=build-fuzz/corpus/$target
-    log=build-fuzz/logs/$target.log
+
+# Runs one target; its report (the summary line, and the log's end and the reproducers after a
+# finding) goes to build-fuzz/logs/<target>.report, and <target>.failed marks a finding.
+fuzz_one() {
+    local target=$1
+    local corpus=build-fuzz/corpus/$target
+    local log=build-fuzz/logs/$target.log
+    local report=build-fuzz/logs/$target.report
+    local start=$SECONDS result=ok
     mkdir -p "$corpus"
-    rm -f build-fuzz/findings/"$target"-*
-    start=$SECONDS
-    if build-fuzz/tests/fuzz/"$target" -max_total_time="$seconds" -timeout=10 \
+    rm -f build-fuzz/findings/"$target"-* build-fuzz/logs/"$target".failed
+    if ! build-fuzz/tests/fuzz/"$target" -max_total_time="$seconds" -timeout=10 \
         -print_final_stats=1 -artifact_prefix=build-fuzz/findings/"$target"- \
         "$corpus" tests/fuzz/corpus/"$target" >"$log" 2>&1; then
-        result=ok
-    else
         result=FAILED
-        failed+=("$target")
-        grep -v -E '^#[0-9]+' "$log" | tail -n 60
-        for finding in build-fuzz/findings/"$target"-*; do
-            [ -e "$finding" ] || continue
-            echo "reproducer $finding:"
-            od -A x -t x1z -v "$finding" | head -n 40
-            echo "reproduce with: build-fuzz/tests/fuzz/$target $finding"
-        done
+        touch build-fuzz/logs/"$target".failed
     fi
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    echo "fuzz $target: $result, ${runs:-?} inputs in $((SECONDS - start)) s"
+    {
+        if [ "$result" = FAILED ]; then
+            grep -v -E '^#[0-9]+' "$log" | tail -n 60
+            for finding in build-fuzz/findings/"$target"-*; do
+                [ -e "$finding" ] || continue
+                echo "reproducer $finding:"
+                od -A x -t x1z -v "$finding" | head -n 40
+                echo "reproduce with: build-fuzz/tests/fuzz/$target $finding"
+            done
+        fi
+        local runs
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+        echo "fuzz $target: $result, ${runs:-?} inputs in $((SECONDS - start)) s"
+    } >"$report"
+}
+
+# One target per core at a time: each still gets its full time on a core of its own.
+for target in "${targets[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do
+        wait -n || true
+    done
+    fuzz_one "$target" &
+done
+wait
+failed=()
+for target in "${targets[@]}"; do
+    cat build-fuzz/logs/"$target".report
+    if [ -e build-fuzz/logs/"$target".failed ]; then
+        failed+=("$target")
+    fi
 done
 if [ ${#failed[@]} -gt 0 ]; then
     echo "fuzzing found faults in: ${failed[*]}" >&2
