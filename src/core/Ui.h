@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,7 @@ enum class Ctl {
     Test_Memo1,
 };
 
-enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1 };
+enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, TestPoll };
 
 enum class TextColor { Normal, Red, HotLight };
 
@@ -118,6 +119,9 @@ public:
 
     // The main window fits itself to its visible contents again.
     virtual void fitMainWindow() = 0;
+
+    // Runs a task from the event loop once the handler running now has returned.
+    virtual void defer(std::function<void()> task) = 0;
 };
 
 } // namespace core

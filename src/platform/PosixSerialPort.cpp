@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -14,7 +13,6 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -47,16 +45,6 @@ constexpr SpeedEntry kSpeeds[] = {
     {115200, B115200},
     {230400, B230400},
 };
-
-// A command frame may take this much longer than its wire time to leave the port: the driver's
-// and the adapter's own latency. Past it the line is taken as stalled.
-constexpr std::int64_t kFrameMarginUs = 100'000;
-
-std::int64_t steadyNowUs()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 } // namespace
 
@@ -381,49 +369,14 @@ bool PosixSerialPort::writeSome(
     return true;
 }
 
-// The bytes have left the port when the driver's output queue is empty and their wire time has
-// passed. The second condition matters: a USB adapter reports its queue empty as soon as the
-// bytes sit in its own FIFO, and a pty has no queue at all, yet the radio has the request only
-// once its last byte has crossed the line.
-bool PosixSerialPort::writeFrame(const std::uint8_t* data, std::uint32_t count)
+bool PosixSerialPort::outputQueued(std::uint32_t& bytes)
 {
-    LineSettings line;
-    if (!getSettings(line))
-        return false;
-    const std::int64_t startUs = steadyNowUs();
-    const std::int64_t wireUs = static_cast<std::int64_t>(count) * byteTimeUs(line);
-    const std::int64_t doneUs = startUs + wireUs;
-    const std::int64_t deadlineUs = doneUs + wireUs + kFrameMarginUs;
-    std::uint32_t sent = 0;
-    while (sent < count) {
-        std::uint32_t written = 0;
-        if (!writeSome(data + sent, count - sent, written))
-            return false;
-        sent += written;
-        if (sent == count)
-            break;
-        const std::int64_t leftUs = deadlineUs - steadyNowUs();
-        if (leftUs <= 0)
-            return false;
-        pollfd p {m_fd, POLLOUT, 0};
-        if (::poll(&p, 1, static_cast<int>((leftUs + 999) / 1000)) < 0 && errno != EINTR)
-            return markGone();
-    }
-    for (;;) {
-        int queued = 0;
-        if (::ioctl(m_fd, TIOCOUTQ, &queued) != 0)
-            return markGone();
-        const std::int64_t nowUs = steadyNowUs();
-        if (queued <= 0 && nowUs >= doneUs)
-            return true;
-        if (nowUs >= deadlineUs || !alive())
-            return false;
-        // Sleep until the wire time is over, or a byte's time while the queue drains.
-        const std::int64_t stepUs
-            = queued > 0 ? std::max<std::int64_t>(byteTimeUs(line), 1000) : doneUs - nowUs;
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(std::min(stepUs, deadlineUs - nowUs)));
-    }
+    bytes = 0;
+    int queued = 0;
+    if (!alive() || ::ioctl(m_fd, TIOCOUTQ, &queued) != 0)
+        return markGone();
+    bytes = queued > 0 ? static_cast<std::uint32_t>(queued) : 0;
+    return true;
 }
 
 PosixSerialPorts::PosixSerialPorts(PortEnumerator& enumerator) : m_enumerator(enumerator)

@@ -43,7 +43,7 @@ public:
     bool purge(unsigned purgeFlags) override;
     bool clearErrors(CommStatus& status) override;
     bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) override;
-    bool writeFrame(const std::uint8_t* data, std::uint32_t count) override;
+    bool outputQueued(std::uint32_t& bytes) override;
     bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
     bool isGone() override { return !alive(); }
 

@@ -59,10 +59,9 @@ public:
     virtual bool clearErrors(CommStatus& status) = 0;
     // Reads up to count waiting bytes; got is how many were read.
     virtual bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) = 0;
-    // Puts a command frame on the line and returns once its bytes have left the port: not
-    // before their wire time at the port's speed and parity, and failing when the line has not
-    // taken them within that time and a margin, so a stalled line cannot hold the caller.
-    virtual bool writeFrame(const std::uint8_t* data, std::uint32_t count) = 0;
+    // Bytes handed to the driver that it has not yet put on the line (TIOCOUTQ). A USB adapter
+    // may report 0 while its own FIFO still holds bytes, and a pty always does.
+    virtual bool outputQueued(std::uint32_t& bytes) = 0;
     // Hands user data to the driver without waiting: written is what the driver took now, which
     // is less than count (possibly 0) while its output buffer is full.
     virtual bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)

@@ -2,13 +2,14 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace platform {
 
-void RealSystem::sleepMs(unsigned milliseconds)
+std::int64_t RealSystem::nowMs() const
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 void RealSystem::exitProcess(int status)

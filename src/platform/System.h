@@ -1,13 +1,15 @@
 #pragma once
 
+#include <cstdint>
+
 namespace platform {
 
 class System
 {
 public:
     virtual ~System() = default;
-    // Blocks the calling thread; no events are processed meanwhile.
-    virtual void sleepMs(unsigned milliseconds) = 0;
+    // A monotonic clock in milliseconds, for deadlines checked on the window's timers.
+    virtual std::int64_t nowMs() const = 0;
     // Ends the process at once. A fake may return; callers do nothing after it.
     virtual void exitProcess(int status) = 0;
 };
@@ -15,7 +17,7 @@ public:
 class RealSystem final : public System
 {
 public:
-    void sleepMs(unsigned milliseconds) override;
+    std::int64_t nowMs() const override;
     [[noreturn]] void exitProcess(int status) override;
 };
 

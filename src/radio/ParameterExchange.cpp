@@ -93,26 +93,37 @@ constexpr std::array<ValueTexts, kSteps> kWriteStepNames = {{
 
 ParameterExchange::ParameterExchange(serial::SerialLink& link, platform::SerialPortProvider& ports,
     serial::PortController& portController, core::Ui& ui, platform::Dialogs& dialogs,
-    const core::Language& language)
+    const platform::System& clock, const core::Language& language)
     : m_link(link),
       m_ports(ports),
       m_portController(portController),
       m_ui(ui),
       m_dialogs(dialogs),
-      m_language(language)
-{
-    m_closedListener = m_portController.addClosedListener(
-        [this](serial::PortController::CloseReason reason) { portClosed(reason); });
-}
-
-ParameterExchange::~ParameterExchange()
-{
-    m_portController.removeClosedListener(m_closedListener);
-}
+      m_language(language),
+      m_engine(clock),
+      m_closed(m_portController.subscribeClosed(
+          [this](serial::PortController::CloseReason reason) { portClosed(reason); }))
+{ }
 
 void ParameterExchange::speedRClick()
 {
+    if (isRunning() && m_state.writeMode)
+        return;
     startCommand(false);
+}
+
+void ParameterExchange::stopClick()
+{
+    if (!isRunning())
+        return;
+    if (operation() == Operation::Write) {
+        m_ui.setText(Ctl::Progress_Label1,
+            m_language.pick("Writing. A write cannot be stopped halfway; please wait...",
+                "正在写参数,写入不能中途停止,请稍候......"));
+        return;
+    }
+    finishOperation();
+    m_ui.setStatusText(3, m_language.pick("Stopped", "已停止"));
 }
 
 void ParameterExchange::speedWClick()
@@ -140,6 +151,7 @@ bool ParameterExchange::takeWriteValues()
 
 void ParameterExchange::startCommand(bool writeMode)
 {
+    m_engine.cancel();
     StartConnect();
     ApplyProbeSettings();
     m_state.writeMode = writeMode;
@@ -237,99 +249,80 @@ void ParameterExchange::StartWrite()
     m_state.writeMode = true;
 }
 
+RequestEngine::Request ParameterExchange::request() const
+{
+    RequestEngine::Request request;
+    const int base = m_link.settings.timeoutBase;
+    if (m_state.connectMode) {
+        request.frame = toFrame(kQueryModelVersion);
+        request.answerSize = kProbeAnswerSize;
+        request.minPolls = base + kProbeTimeout;
+        return request;
+    }
+    // An answer that is late by a tick is not taken: the time-out is tested before the input.
+    request.answerWinsAtDeadline = false;
+    request.minPolls = base + kStepTimeout;
+    if (m_state.writeMode) {
+        request.frame = writePrefix(m_state.step);
+        EncodeWriteFrame(m_state.step, request.frame, m_writeValues);
+        request.answerSize = kWriteAnswerSize;
+    } else {
+        request.frame = readQuery(m_state.step);
+        request.answerSize = kReadAnswerSizes[static_cast<std::size_t>(m_state.step)];
+    }
+    return request;
+}
+
 void ParameterExchange::sdCmdTimer()
 {
     if (!m_state.sendPending)
         return;
     m_state.sendPending = false;
     m_state.tick = 0;
-    CommandFrame frame;
-    if (m_state.connectMode) {
-        frame = toFrame(kQueryModelVersion);
-    } else if (m_state.writeMode) {
-        frame = writePrefix(m_state.step);
-        EncodeWriteFrame(m_state.step, frame, m_writeValues);
-    } else {
-        frame = readQuery(m_state.step);
-    }
     if (!m_link.handle.isValid())
         return;
-    // Only bytes that arrive after the request count as its answer, so stale input goes before
-    // the request is written; purging after it could take the first bytes of a quick answer. A
-    // request the line did not take is not looked at further: the step times out.
-    auto& port = m_link.handle.port();
-    port.purge(platform::PurgeTxClear | platform::PurgeRxClear);
-    if (!port.writeFrame(frame.data(), static_cast<std::uint32_t>(frame.size())) && port.isGone())
-        portVanished();
+    // A request the line does not take runs into its time-out like an unanswered one.
+    m_engine.start(m_link.handle.port(), request());
 }
 
 void ParameterExchange::recCmdTimer()
 {
     ++m_state.tick;
-    if (!m_link.handle.isValid())
+    if (!m_link.handle.isValid() || !m_engine.busy())
         return;
-    platform::CommStatus status;
-    if (!m_link.handle.port().clearErrors(status)) {
-        portVanished();
+    // A vanished device ends the operation through the port controller's close.
+    const RequestEngine::Status status = m_engine.poll(m_link.handle.port());
+    if (status == RequestEngine::Status::Gone)
         return;
-    }
-    const std::uint32_t waiting = status.bytesWaiting;
-    if (waiting > kMaxBytesRead) {
-        // A flooding radio: drop it all. The tick still counts, so this ends in a time-out.
-        m_link.handle.port().purge(platform::PurgeRxClear);
-        return;
-    }
     if (m_state.connectMode) {
-        OnConnectPoll(waiting, status.errors);
+        OnConnectPoll(status);
         return;
     }
     bool failed = false;
-    std::vector<std::uint8_t> answer;
-    // The time-out is tested before the input: an answer that is late by a tick is not taken.
-    if (m_state.tick > m_link.settings.timeoutBase + kStepTimeout) {
+    if (status == RequestEngine::Status::TimedOut) {
         failed = true;
-    } else if (m_state.writeMode) {
-        if (waiting < kWriteAnswerSize)
-            return;
-        if (!readWaiting(waiting, answer))
-            return;
-        m_state.sendPending = IsWriteAck(answer);
-        failed = OnWriteResult();
-    } else {
-        if (waiting < kReadAnswerSizes[static_cast<std::size_t>(m_state.step)])
-            return;
-        if (!readWaiting(waiting, answer))
-            return;
-        m_state.sendPending = ParseReadResponse(m_state.step, answer, m_radio, m_ui);
-        failed = OnReadResult();
+    } else if (status == RequestEngine::Status::Answered) {
+        const auto& answer = m_engine.answer();
+        if (m_state.writeMode) {
+            m_state.sendPending = IsWriteAck(answer);
+            failed = OnWriteResult();
+        } else {
+            m_state.sendPending = ParseReadResponse(m_state.step, answer, m_radio, m_ui);
+            failed = OnReadResult();
+        }
     }
     if (failed)
         OnExchangeFailure();
 }
 
-bool ParameterExchange::readWaiting(std::uint32_t waiting, std::vector<std::uint8_t>& bytes)
-{
-    bytes.resize(waiting);
-    std::uint32_t got = 0;
-    if (!m_link.handle.port().read(bytes.data(), waiting, got)) {
-        portVanished();
-        return false;
-    }
-    bytes.resize(got);
-    return true;
-}
-
-void ParameterExchange::OnConnectPoll(std::uint32_t waiting, unsigned errors)
+void ParameterExchange::OnConnectPoll(RequestEngine::Status status)
 {
     bool failed = false;
-    if (waiting >= kProbeAnswerSize) {
-        std::vector<std::uint8_t> answer;
-        if (!readWaiting(waiting, answer))
-            return;
+    if (status == RequestEngine::Status::Answered) {
         // Bytes received with a parity error come from a line at other settings, however
         // well they look.
-        m_state.sendPending
-            = errors != platform::CommRxParity && CheckConnectResponse(answer, m_radio, m_ui);
+        m_state.sendPending = m_engine.errors() != platform::CommRxParity
+            && CheckConnectResponse(m_engine.answer(), m_radio, m_ui);
         if (m_state.sendPending) {
             if (m_state.writeMode)
                 StartWrite();
@@ -340,8 +333,10 @@ void ParameterExchange::OnConnectPoll(std::uint32_t waiting, unsigned errors)
         } else {
             // No new request: the time-out that follows costs the next attempt.
             failed = --m_state.attemptsLeft == 0;
+            if (!failed)
+                m_engine.discardAnswer();
         }
-    } else if (m_state.tick > m_link.settings.timeoutBase + kProbeTimeout) {
+    } else if (status == RequestEngine::Status::TimedOut) {
         failed = --m_state.attemptsLeft == 0;
         if (!failed) {
             ++m_link.settings.parityIndex;
@@ -351,8 +346,7 @@ void ParameterExchange::OnConnectPoll(std::uint32_t waiting, unsigned errors)
     }
     if (failed) {
         finishOperation();
-        const OperationTexts& text = textsFor(Operation::Connect);
-        report(text.failureEnglish, text.failureChinese, text.caption);
+        reportConnectError();
         return;
     }
     if (m_state.connectMode)
@@ -448,17 +442,13 @@ void ParameterExchange::portClosed(serial::PortController::CloseReason reason)
     const Operation running = operation();
     const Texts partial = partialWriteTexts();
     finishOperation();
-    if (reason == serial::PortController::CloseReason::Closed)
+    if (reason == serial::PortController::CloseReason::Closed) {
         endClosedPort(running, partial);
-}
-
-// The device has gone (a pulled USB adapter): the handle is of no more use, so the port is
-// closed as by the close button, and the next command searches the ports again.
-void ParameterExchange::portVanished()
-{
-    const OperationTexts& text = textsFor(operation());
-    const Texts partial = partialWriteTexts();
-    m_portController.deviceGone(
+        return;
+    }
+    // A vanished device: the controller's one message names the port under this line.
+    const OperationTexts& text = textsFor(running);
+    m_portController.setGoneFirstLine(
         text.failureEnglish + partial.english, text.failureChinese + partial.chinese);
 }
 
@@ -467,6 +457,19 @@ void ParameterExchange::endClosedPort(Operation running, const Texts& partialWri
     const OperationTexts& text = textsFor(running);
     report(std::string(text.failureEnglish) + " The port was closed." + partialWrite.english,
         std::string(text.failureChinese) + ",通讯端口已关闭" + partialWrite.chinese, text.caption);
+}
+
+// The probe found no radio: the message says where to look.
+void ParameterExchange::reportConnectError()
+{
+    const OperationTexts& text = textsFor(Operation::Connect);
+    const std::string port = "COM" + std::to_string(m_link.settings.portNumber);
+    report(std::string(text.failureEnglish) + "\n" + port
+            + ": check the radio's power, the cable, the radio's serial port, and that no other "
+              "program uses the port.",
+        std::string(text.failureChinese) + "\n" + port
+            + ":请检查电台电源、连接电缆、电台串口,以及是否有其他程序占用该端口。",
+        text.caption);
 }
 
 void ParameterExchange::endMissingValue(WriteValue missing)
@@ -537,6 +540,7 @@ void ParameterExchange::showProgress(
 // Back to idle: command timers off, the terminal's timers back, the progress dialog closed.
 void ParameterExchange::finishOperation()
 {
+    m_engine.cancel();
     m_ui.setTimerActive(TimerId::SdCmd, false);
     m_ui.setTimerActive(TimerId::RecCmd, false);
     restoreTerminalTimers();

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "RadioParameters.h"
+#include "RequestEngine.h"
 #include "core/Language.h"
 #include "core/Ui.h"
 #include "platform/Dialogs.h"
 #include "platform/SerialPort.h"
+#include "platform/System.h"
 #include "serial/PortController.h"
 #include "serial/SerialLink.h"
 
@@ -16,8 +18,9 @@ namespace radio {
 
 // The Read and Write commands: a connect probe that steps through the speeds and parities
 // until the radio answers, then four request/answer steps. Two 10 ms timers of the main window
-// drive it: the send timer puts the pending request on the line, the receive timer counts ticks,
-// polls for the answer and decides what comes next. Time-outs are counted in receive ticks.
+// drive it: the send timer hands the pending request to the request engine, the receive timer
+// polls the engine and decides what comes next. A time-out is a number of receive ticks and
+// never less than the answer needs on the line, behind an adapter, after the request has left.
 class ParameterExchange
 {
 public:
@@ -41,15 +44,19 @@ public:
     // operation.
     ParameterExchange(serial::SerialLink& link, platform::SerialPortProvider& ports,
         serial::PortController& portController, core::Ui& ui, platform::Dialogs& dialogs,
-        const core::Language& language);
-    ~ParameterExchange();
+        const platform::System& clock, const core::Language& language);
     ParameterExchange(const ParameterExchange&) = delete;
     ParameterExchange& operator=(const ParameterExchange&) = delete;
 
     // Speed_R / FileRead and Speed_W / FileWrite. A Write clicked while a read or write runs is
-    // ignored, and the running one goes on.
+    // ignored, and the running one goes on; so is a Read clicked while a write runs, which would
+    // leave the radio partly written. A Read clicked during a read starts over.
     void speedRClick();
     void speedWClick();
+    // Escape or the progress window's close box: a probe or a read stops at once, with no
+    // further frame, and the port stays open. A write that has begun to change the radio goes
+    // on to its end, and the progress window says so.
+    void stopClick();
     // Timer_SdCmd and Timer_RecCmd.
     void sdCmdTimer();
     void recCmdTimer();
@@ -74,7 +81,7 @@ private:
     void ApplyProbeSettings();
     void StartRead();
     void StartWrite();
-    void OnConnectPoll(std::uint32_t waiting, unsigned errors);
+    void OnConnectPoll(RequestEngine::Status status);
     bool advanceStep();
     bool OnReadResult();
     bool OnWriteResult();
@@ -82,14 +89,14 @@ private:
 
     bool isRunning() const;
     Operation operation() const;
-    bool readWaiting(std::uint32_t waiting, std::vector<std::uint8_t>& bytes);
+    RequestEngine::Request request() const;
     void startCommandTimers();
     void showProgress(const std::string& caption, const std::string& label, int maximum);
     void finishOperation();
     void restoreTerminalTimers();
     void followSerialMode();
-    void portVanished();
     void endClosedPort(Operation running, const Texts& partialWrite);
+    void reportConnectError();
     void endMissingValue(WriteValue missing);
     Texts partialWriteTexts() const;
     void report(const std::string& english, const std::string& chinese, const std::string& caption);
@@ -110,7 +117,8 @@ private:
     // keeps the previous label.
     std::string m_speedLabel;
     std::string m_parityLabel;
-    int m_closedListener = 0;
+    RequestEngine m_engine;
+    serial::PortController::Subscription m_closed;
 };
 
 } // namespace radio

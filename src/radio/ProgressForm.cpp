@@ -10,7 +10,8 @@
 using platform::place;
 
 TForm_Progress::TForm_Progress(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(parent,
+          Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("Form_Progress");
     setFixedSize(322, 151);
@@ -34,10 +35,13 @@ void TForm_Progress::showCentredOn(const QWidget* owner)
 
 void TForm_Progress::reject()
 {
-    // Escape does not close the window: only the running operation does.
+    if (onStop)
+        onStop();
 }
 
 void TForm_Progress::closeEvent(QCloseEvent* event)
 {
     event->ignore();
+    if (onStop)
+        onStop();
 }

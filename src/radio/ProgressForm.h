@@ -2,11 +2,13 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QProgressBar;
 
-// The small progress window of a connect, read or write. It has no title-bar buttons and
-// cannot be dismissed by the user: the exchange closes it.
+// The small progress window of a connect, read or write. Escape and the close box ask the
+// running operation to stop (onStop); only the operation closes the window.
 class TForm_Progress : public QDialog
 {
     Q_OBJECT
@@ -17,6 +19,7 @@ public:
     void showCentredOn(const QWidget* owner);
     void reject() override;
 
+    std::function<void()> onStop;
     QLabel* Label1;
     QProgressBar* ProgressBar1;
 

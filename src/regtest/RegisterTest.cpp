@@ -7,8 +7,6 @@
 namespace regtest {
 
 using core::Ctl;
-using platform::PurgeRxClear;
-using platform::PurgeTxClear;
 
 namespace {
 
@@ -28,17 +26,25 @@ radio::CommandFrame frameOf(const std::array<std::uint8_t, N>& bytes)
 // it keeps the two characters and the space of a value but cannot be taken for one.
 constexpr const char* kNoValue = "?? ";
 
+// Marks a register of the dump that did not answer at all.
+constexpr const char* kSilent = "-- ";
+
 } // namespace
 
 RegisterTest::RegisterTest(serial::SerialLink& link, serial::PortController& portController,
-    core::Ui& ui, platform::Dialogs& dialogs, platform::System& system,
+    core::Ui& ui, platform::Dialogs& dialogs, const platform::System& clock,
     const core::Language& language)
     : m_link(link),
-      m_portController(portController),
       m_ui(ui),
       m_dialogs(dialogs),
-      m_system(system),
-      m_language(language)
+      m_language(language),
+      m_engine(clock),
+      m_closed(portController.subscribeClosed([this](serial::PortController::CloseReason) {
+          // Whatever ran ends quietly: the close, or the vanished device, is reported by whoever
+          // closed the port.
+          if (busy())
+              finish();
+      }))
 { }
 
 unsigned RegisterTest::singleWaitMs(std::uint8_t speedIndex)
@@ -51,62 +57,80 @@ unsigned RegisterTest::dumpWaitMs(std::uint8_t speedIndex)
     return (waitSpeedIndex(speedIndex) + 2u) * 50u;
 }
 
-// Only bytes that arrive after the request count: stale input is purged before it is written.
-// The wait starts once the request has left the port, so at low speeds it is not spent on the
-// request's own wire time. Without a port nothing arrives.
-RegisterTest::Answer RegisterTest::exchange(
-    radio::CommandFrame frame, unsigned waitMs, std::uint32_t maxBytes)
+// Puts the frame, closed with its sum, on the line; the poll timer takes the answer. Without a
+// port nothing goes out.
+bool RegisterTest::send(radio::CommandFrame frame, unsigned waitMs, std::uint32_t maxBytes)
 {
-    Answer answer;
     if (!m_link.handle.isValid())
-        return answer;
-    platform::SerialPort& port = m_link.handle.port();
-    port.purge(PurgeRxClear);
+        return false;
     radio::AppendChecksum(frame);
-    port.purge(PurgeTxClear);
-    if (!port.writeFrame(frame.data(), static_cast<std::uint32_t>(frame.size())) && port.isGone())
-        return lostDevice();
-    m_system.sleepMs(waitMs);
-
-    platform::CommStatus status;
-    if (!port.clearErrors(status))
-        return port.isGone() ? lostDevice() : answer;
-    if (status.bytesWaiting == 0)
-        return answer;
-    if (status.bytesWaiting > maxBytes) {
-        port.purge(PurgeRxClear);
-        answer.tooMany = true;
-        return answer;
-    }
-    answer.bytes.resize(status.bytesWaiting);
-    std::uint32_t got = 0;
-    if (!port.read(answer.bytes.data(), status.bytesWaiting, got) && port.isGone())
-        return lostDevice();
-    answer.bytes.resize(got);
-    return answer;
+    radio::RequestEngine::Request request;
+    request.frame = std::move(frame);
+    request.maxBytes = maxBytes;
+    request.minWaitMs = waitMs;
+    if (m_engine.start(m_link.handle.port(), std::move(request))
+        == radio::RequestEngine::Status::Gone)
+        return false;
+    m_ui.setTimerActive(core::TimerId::TestPoll, true);
+    return true;
 }
 
-RegisterTest::Answer RegisterTest::lostDevice()
+void RegisterTest::testPollTimer()
 {
-    m_portController.deviceGone();
-    Answer answer;
-    answer.deviceGone = true;
-    return answer;
+    if (!busy() || !m_link.handle.isValid()) {
+        finish();
+        return;
+    }
+    const auto status = m_engine.poll(m_link.handle.port());
+    switch (status) {
+    case radio::RequestEngine::Status::Answered:
+    case radio::RequestEngine::Status::TimedOut:
+        if (m_job == Job::Single)
+            singleDone(status);
+        else
+            registerDone(status);
+        return;
+    case radio::RequestEngine::Status::Gone:
+    case radio::RequestEngine::Status::Idle:
+        // The port controller reports a vanished device and ends the job through its close.
+        return;
+    case radio::RequestEngine::Status::Waiting:
+        return;
+    }
+}
+
+void RegisterTest::finish()
+{
+    m_job = Job::None;
+    m_engine.cancel();
+    m_ui.setTimerActive(core::TimerId::TestPoll, false);
 }
 
 void RegisterTest::runSingle(radio::CommandFrame frame)
 {
-    m_ui.setText(Ctl::Test_EditDis, " ");
-    const Answer answer
-        = exchange(std::move(frame), singleWaitMs(m_link.settings.speedIndex), kMaxAnswer);
-    if (answer.tooMany || answer.deviceGone)
+    if (busy())
         return;
-    if (answer.bytes.empty()) {
+    m_ui.setText(Ctl::Test_EditDis, " ");
+    if (!send(std::move(frame), singleWaitMs(m_link.settings.speedIndex), kMaxAnswer)) {
+        if (!m_link.handle.isValid())
+            m_dialogs.showMessage(m_language.pick("No respond", "无响应"));
+        return;
+    }
+    m_job = Job::Single;
+}
+
+void RegisterTest::singleDone(radio::RequestEngine::Status)
+{
+    finish();
+    if (m_engine.flooded())
+        return;
+    const auto& answer = m_engine.answer();
+    if (answer.empty()) {
         m_dialogs.showMessage(m_language.pick("No respond", "无响应"));
         return;
     }
     // Shown as it came, valid frame or not; the colour change marks a new answer.
-    m_ui.setText(Ctl::Test_EditDis, terminal::BytesToHexText(answer.bytes));
+    m_ui.setText(Ctl::Test_EditDis, terminal::BytesToHexText(answer));
     m_ui.setTextColor(Ctl::Test_EditDis,
         m_ui.textColor(Ctl::Test_EditDis) == core::TextColor::Red ? core::TextColor::HotLight
                                                                   : core::TextColor::Red);
@@ -142,32 +166,51 @@ void RegisterTest::button5Click()
 
 void RegisterTest::button2Click()
 {
+    if (busy())
+        return;
     m_ui.setText(Ctl::Test_Memo1, " ");
-    std::vector<std::optional<std::uint8_t>> values;
-    bool complete = false;
-    for (unsigned reg = 0; reg <= kLastRegister; ++reg) {
-        const Answer answer
-            = exchange({radio::kHeader1, radio::kHeader2, 0x03, radio::cmd::ReadRegister,
-                           static_cast<std::uint8_t>(reg)},
-                dumpWaitMs(m_link.settings.speedIndex), kMaxRegisterAnswer);
-        if (answer.deviceGone)
-            return;
-        if (answer.tooMany || answer.bytes.empty())
-            break;
-        const bool valid = radio::ValidateFrame(answer.bytes);
-        // The value is the byte after the command code.
-        values.push_back(valid ? std::optional<std::uint8_t>(answer.bytes[4]) : std::nullopt);
-        complete = reg == kLastRegister && valid;
+    m_register = 0;
+    m_dump.clear();
+    m_dumpComplete = true;
+    m_job = Job::Dump;
+    readRegister();
+}
+
+void RegisterTest::readRegister()
+{
+    if (!send({radio::kHeader1, radio::kHeader2, 0x03, radio::cmd::ReadRegister,
+                  static_cast<std::uint8_t>(m_register)},
+            dumpWaitMs(m_link.settings.speedIndex), kMaxRegisterAnswer)) {
+        finish();
+        if (!m_link.handle.isValid())
+            m_dialogs.showMessage("Read Error");
     }
-    if (!complete) {
-        m_dialogs.showMessage("Read Error");
+}
+
+// Every register gets its place in the dump: its value, "??" for an answer that fails the frame
+// check, "--" for none. The dump ends complete when every register answered and the last one
+// answered well.
+void RegisterTest::registerDone(radio::RequestEngine::Status status)
+{
+    const auto& answer = m_engine.answer();
+    const bool valid = status == radio::RequestEngine::Status::Answered
+        && radio::ValidateFrame(answer) && answer.size() > 4;
+    if (answer.empty() && !m_engine.flooded()) {
+        m_dump += kSilent;
+        m_dumpComplete = false;
+    } else {
+        // The value is the byte after the command code.
+        m_dump += valid ? terminal::BytesToHexText({&answer[4], 1}) : kNoValue;
+        m_dumpComplete = m_dumpComplete && !m_engine.flooded();
+    }
+    if (m_register < kLastRegister) {
+        ++m_register;
+        readRegister();
         return;
     }
-    m_dialogs.showMessage("Read End");
-    std::string dump;
-    for (const auto& value : values)
-        dump += value ? terminal::BytesToHexText({&*value, 1}) : kNoValue;
-    m_ui.setText(Ctl::Test_Memo1, dump);
+    finish();
+    m_ui.setText(Ctl::Test_Memo1, m_dump);
+    m_dialogs.showMessage(m_dumpComplete && valid ? "Read End" : "Read Error");
 }
 
 } // namespace regtest

@@ -2,6 +2,8 @@
 
 #include "PortTexts.h"
 
+#include <utility>
+
 namespace serial {
 
 using core::Ctl;
@@ -9,7 +11,9 @@ using core::Ctl;
 PortController::PortController(SerialLink& link, platform::SerialPortProvider& ports, core::Ui& ui,
     platform::Dialogs& dialogs, const core::Language& language)
     : m_link(link), m_ports(ports), m_ui(ui), m_dialogs(dialogs), m_language(language)
-{ }
+{
+    m_link.handle.setGoneHandler([this] { portGone(); });
+}
 
 void PortController::openFromDialog()
 {
@@ -86,10 +90,22 @@ void PortController::closePort()
     notifyClosed(CloseReason::Closed);
 }
 
-void PortController::deviceGone(
-    const std::string& englishFirstLine, const std::string& chineseFirstLine)
+void PortController::portGone()
 {
-    if (!m_link.handle.isValid())
+    const std::uint64_t generation = m_link.handle.generation();
+    m_ui.defer([this, generation] { closeGonePort(generation); });
+}
+
+void PortController::setGoneFirstLine(const std::string& english, const std::string& chinese)
+{
+    m_goneFirstLine[0] = english;
+    m_goneFirstLine[1] = chinese;
+}
+
+void PortController::closeGonePort(std::uint64_t generation)
+{
+    // The port may have been closed or replaced meanwhile; then it is no concern here.
+    if (!m_link.handle.isValid() || m_link.handle.generation() != generation)
         return;
     const std::string name = "COM" + std::to_string(m_link.settings.portNumber);
     const auto& settings = m_link.settings;
@@ -98,11 +114,13 @@ void PortController::deviceGone(
             settings.portNumber, entry.device->identity, settings.speedIndex, settings.parityIndex};
     }
     closeSteps();
+    m_goneFirstLine[0].clear();
+    m_goneFirstLine[1].clear();
     notifyClosed(CloseReason::DeviceGone);
     const std::string english
         = name + ": the port's device is gone (unplugged?); the port has been closed.";
     const std::string chinese = name + ": 通讯端口设备已断开(已拔出?),端口已关闭。";
-    const std::string& first = m_language.isEnglish() ? englishFirstLine : chineseFirstLine;
+    const std::string& first = m_goneFirstLine[m_language.isEnglish() ? 0 : 1];
     const std::string& text = m_language.isEnglish() ? english : chinese;
     m_dialogs.messageBox(
         first.empty() ? text : first + "\n" + text, "CommError", platform::MessageButtons::Ok);
@@ -183,15 +201,30 @@ void PortController::showPortInStatus()
     m_ui.setStatusToolTip(1, deviceLine(m_ports.entry(number), number, m_language));
 }
 
-int PortController::addClosedListener(ClosedListener listener)
+PortController::Subscription PortController::subscribeClosed(ClosedListener listener)
 {
     m_listeners.emplace_back(++m_nextListenerKey, std::move(listener));
-    return m_nextListenerKey;
+    return Subscription(this, m_nextListenerKey);
 }
 
-void PortController::removeClosedListener(int key)
+PortController::Subscription& PortController::Subscription::operator=(
+    Subscription&& other) noexcept
 {
-    std::erase_if(m_listeners, [key](const auto& entry) { return entry.first == key; });
+    if (this != &other) {
+        this->~Subscription();
+        m_controller = std::exchange(other.m_controller, nullptr);
+        m_key = other.m_key;
+    }
+    return *this;
+}
+
+PortController::Subscription::~Subscription()
+{
+    if (m_controller) {
+        std::erase_if(m_controller->m_listeners,
+            [key = m_key](const auto& entry) { return entry.first == key; });
+    }
+    m_controller = nullptr;
 }
 
 void PortController::notifyClosed(CloseReason reason)

@@ -27,11 +27,9 @@ public:
     bool applyPortSettings();
     // Closes the open port; with no open port nothing at all happens.
     void closePort();
-    // A port call found the port's device gone (a pulled adapter): the port is closed as by the
-    // close button, whatever ran on it ends, and the user is told once, in one message that
-    // names the port, under the given first line when there is one.
-    void deviceGone(
-        const std::string& englishFirstLine = {}, const std::string& chineseFirstLine = {});
+    // A close listener told of a vanished device puts the failure of what it ran first in the
+    // message that names the port.
+    void setGoneFirstLine(const std::string& english, const std::string& chinese);
     // The exit steps: the port is released and panel 3 says so; nothing running is asked to end,
     // since the process ends next.
     void closeForExit();
@@ -39,7 +37,7 @@ public:
     // The port dialog is about to show: looks at the devices again and shows what stands
     // behind each name.
     void portDialogShown();
-    // A serial device came or went. A device whose port was lost to deviceGone() and that is
+    // A serial device came or went. A device whose port was lost when it vanished and that is
     // back (the same device, under its old name) is opened again at the old speed and parity;
     // what ran on it when it went is not resumed.
     void devicesChanged();
@@ -51,11 +49,33 @@ public:
     enum class CloseReason { Closed, DeviceGone };
     // Called after the port was closed by anyone, so that running work can end.
     using ClosedListener = std::function<void(CloseReason)>;
-    // Returns a key for removing the listener again.
-    int addClosedListener(ClosedListener listener);
-    void removeClosedListener(int key);
+
+    // Holds a listener; it is removed when the subscription goes.
+    class Subscription
+    {
+    public:
+        Subscription() = default;
+        Subscription(Subscription&& other) noexcept { *this = std::move(other); }
+        Subscription& operator=(Subscription&& other) noexcept;
+        ~Subscription();
+
+    private:
+        friend class PortController;
+        Subscription(PortController* controller, int key)
+            : m_controller(controller), m_key(key)
+        { }
+
+        PortController* m_controller = nullptr;
+        int m_key = 0;
+    };
+    [[nodiscard]] Subscription subscribeClosed(ClosedListener listener);
 
 private:
+    // The port's device went (a pulled adapter), as the first call that met it found: from the
+    // event loop, the port is closed as by the close button, whatever ran on it ends, and the
+    // user is told once, in one message that names the port.
+    void portGone();
+    void closeGonePort(std::uint64_t generation);
     void showPortList();
     void reopenLostPort();
     void closeSteps();
@@ -77,6 +97,7 @@ private:
     };
     std::optional<LostPort> m_lost;
     int m_nextListenerKey = 0;
+    std::string m_goneFirstLine[2]; // English, Chinese
 };
 
 } // namespace serial

@@ -6,7 +6,74 @@ namespace {
 
 constexpr std::uint32_t kBauds[kSpeedCount] = {19200, 9600, 4800, 2400, 1200, 300};
 
+// Passes every call to the port and tells the handler when a call found the device gone.
+class GoneWatch final : public platform::SerialPort
+{
+public:
+    GoneWatch(std::unique_ptr<platform::SerialPort> port, std::function<void()> onGone)
+        : m_port(std::move(port)), m_onGone(std::move(onGone))
+    { }
+
+    bool getSettings(platform::LineSettings& settings) override
+    {
+        return checked(m_port->getSettings(settings));
+    }
+    bool setSettings(const platform::LineSettings& settings) override
+    {
+        return checked(m_port->setSettings(settings));
+    }
+    bool purge(unsigned purgeFlags) override { return checked(m_port->purge(purgeFlags)); }
+    bool clearErrors(platform::CommStatus& status) override
+    {
+        return checked(m_port->clearErrors(status));
+    }
+    bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) override
+    {
+        return checked(m_port->read(buffer, count, got));
+    }
+    bool outputQueued(std::uint32_t& bytes) override
+    {
+        return checked(m_port->outputQueued(bytes));
+    }
+    bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override
+    {
+        return checked(m_port->writeSome(data, count, written));
+    }
+    bool isGone() override { return !checked(!m_port->isGone()); }
+
+private:
+    bool checked(bool ok)
+    {
+        if (!ok && !m_told && m_port->isGone()) {
+            m_told = true;
+            if (m_onGone)
+                m_onGone();
+        }
+        return ok;
+    }
+
+    std::unique_ptr<platform::SerialPort> m_port;
+    std::function<void()> m_onGone;
+    bool m_told = false;
+};
+
 } // namespace
+
+void PortHandle::assign(std::unique_ptr<platform::SerialPort> port)
+{
+    ++m_generation;
+    m_port = port ? std::make_unique<GoneWatch>(std::move(port), [this] {
+        if (m_onGone)
+            m_onGone();
+    })
+                  : nullptr;
+}
+
+void PortHandle::close()
+{
+    ++m_generation;
+    m_port.reset();
+}
 
 std::uint32_t baudForSpeedIndex(std::uint8_t speedIndex)
 {

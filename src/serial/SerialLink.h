@@ -3,6 +3,7 @@
 #include "platform/SerialPort.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,17 +19,24 @@ struct LinkSettings
     std::uint8_t timeoutBase = 6;
 };
 
-// The one open port of the process, or none.
+// The one open port of the process, or none. The first call on a port that finds its device
+// gone tells the gone handler, once per port; the caller itself only stops what it does.
 class PortHandle
 {
 public:
     bool isValid() const { return m_port != nullptr; }
     platform::SerialPort& port() const { return *m_port; }
-    void assign(std::unique_ptr<platform::SerialPort> port) { m_port = std::move(port); }
-    void close() { m_port.reset(); }
+    void assign(std::unique_ptr<platform::SerialPort> port);
+    void close();
+    void setGoneHandler(std::function<void()> handler) { m_onGone = std::move(handler); }
+    // Changes with every assign and close, so that a deferred task can tell whether the port it
+    // was made for is still the one held.
+    std::uint64_t generation() const { return m_generation; }
 
 private:
     std::unique_ptr<platform::SerialPort> m_port;
+    std::function<void()> m_onGone;
+    std::uint64_t m_generation = 0;
 };
 
 struct SerialLink

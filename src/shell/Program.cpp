@@ -54,7 +54,7 @@ Program::Program(
     portController
         = std::make_unique<serial::PortController>(link, ports, *ui, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(
-        link, ports, *portController, *ui, dialogs, UiLanguage);
+        link, ports, *portController, *ui, dialogs, system, UiLanguage);
     terminal = std::make_unique<terminal::Terminal>(
         link, *portController, *ui, dialogs, UiLanguage, terminalState);
     gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
@@ -100,6 +100,9 @@ void Program::wire()
     QObject::connect(f.Timer_TrttData, &QTimer::timeout, [this] { terminal->trttDataTimer(); });
     QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->recDataTimer(); });
     QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->timer1Timer(); });
+    QObject::connect(
+        f.Timer_TestPoll, &QTimer::timeout, [this] { registerTest->testPollTimer(); });
+    Form_Progress->onStop = [this] { exchange->stopClick(); };
 
     onClick(f.Button_ManulTrtt, [this] { terminal->manualTrttClick(); });
     QObject::connect(f.Check_AutoTrtt, &QCheckBox::toggled, [this] { terminal->autoTrttClick(); });

@@ -122,6 +122,8 @@ QTimer* QtUi::timer(core::TimerId id) const
         return m_form1.Timer_TrttData;
     case core::TimerId::RecData:
         return m_form1.Timer_RecData;
+    case core::TimerId::TestPoll:
+        return m_form1.Timer_TestPoll;
     case core::TimerId::Timer1:
         break;
     }
@@ -420,4 +422,9 @@ void QtUi::scrollToEnd(Ctl ctl)
 void QtUi::fitMainWindow()
 {
     m_form1.fitToContents();
+}
+
+void QtUi::defer(std::function<void()> task)
+{
+    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }

@@ -51,6 +51,7 @@ public:
     void appendText(core::Ctl ctl, const std::string& text) override;
     void scrollToEnd(core::Ctl ctl) override;
     void fitMainWindow() override;
+    void defer(std::function<void()> task) override;
 
 private:
     QWidget* widget(core::Ctl ctl) const;

@@ -50,20 +50,13 @@ std::string formatRate(float rate, const std::string& decimalPoint)
 Terminal::Terminal(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
     platform::Dialogs& dialogs, const core::Language& language, TerminalState& state)
     : m_link(link),
-      m_portController(portController),
       m_ui(ui),
       m_dialogs(dialogs),
       m_language(language),
-      m_state(state)
-{
-    m_closedListener = m_portController.addClosedListener(
-        [this](serial::PortController::CloseReason reason) { portClosed(reason); });
-}
-
-Terminal::~Terminal()
-{
-    m_portController.removeClosedListener(m_closedListener);
-}
+      m_state(state),
+      m_closed(portController.subscribeClosed(
+          [this](serial::PortController::CloseReason reason) { portClosed(reason); }))
+{ }
 
 void Terminal::portClosed(serial::PortController::CloseReason reason)
 {
@@ -140,11 +133,8 @@ void Terminal::pushOut(bool fresh)
     platform::SerialPort& port = m_link.handle.port();
     std::uint32_t written = 0;
     if (!port.writeSome(reinterpret_cast<const std::uint8_t*>(m_unsent.data()),
-            static_cast<std::uint32_t>(m_unsent.size()), written)) {
-        if (port.isGone())
-            m_portController.deviceGone();
+            static_cast<std::uint32_t>(m_unsent.size()), written))
         return;
-    }
     m_unsent.erase(0, written);
     if (m_unsentCounted && (written > 0 || fresh)) {
         addCount(m_state.TxCount, written);
@@ -226,10 +216,8 @@ void Terminal::recDataTimer()
     platform::SerialPort& port = m_link.handle.port();
     platform::CommStatus status;
     if (!port.clearErrors(status)) {
-        if (port.isGone()) {
-            m_portController.deviceGone();
+        if (port.isGone())
             return;
-        }
         status.bytesWaiting = 0;
     }
     const std::uint32_t waiting = status.bytesWaiting;
@@ -246,10 +234,8 @@ void Terminal::recDataTimer()
     m_state.IdlePolls = 0;
     std::vector<std::uint8_t> chunk(waiting);
     std::uint32_t got = 0;
-    if (!port.read(chunk.data(), waiting, got) && port.isGone()) {
-        m_portController.deviceGone();
+    if (!port.read(chunk.data(), waiting, got) && port.isGone())
         return;
-    }
     chunk.resize(got);
     if (chunk.empty())
         return;

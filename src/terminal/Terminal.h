@@ -35,7 +35,6 @@ public:
     // echo test, and any close drops what the line had not taken yet.
     Terminal(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
         platform::Dialogs& dialogs, const core::Language& language, TerminalState& state);
-    ~Terminal();
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
 
@@ -70,7 +69,6 @@ private:
     void evaluateTest();
 
     serial::SerialLink& m_link;
-    serial::PortController& m_portController;
     core::Ui& m_ui;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
@@ -83,7 +81,7 @@ private:
     // (the echo of the error-rate test does not).
     std::string m_unsent;
     bool m_unsentCounted = false;
-    int m_closedListener = 0;
+    serial::PortController::Subscription m_closed;
 };
 
 } // namespace terminal

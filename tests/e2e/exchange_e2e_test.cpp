@@ -186,7 +186,8 @@ TEST(ExchangeEndToEnd, withoutARadioTheProbeGivesUpAfter19AttemptsWhereItStarted
     rig.exchange.speedRClick();
     e2e::runAll({&rig}, kFastTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.dialogs.shown[0].text, "检测电台失败");
+    EXPECT_EQ(rig.dialogs.shown[0].text,
+        "检测电台失败\nCOM1:请检查电台电源、连接电缆、电台串口,以及是否有其他程序占用该端口。");
     const auto frames = rig.frames();
     ASSERT_EQ(frames.size(), 19u);
     for (int k = 0; k < 19; ++k)
@@ -204,7 +205,9 @@ TEST(ExchangeEndToEnd, aFloodingRadioEndsInTimeouts)
     rig.exchange.speedRClick();
     e2e::runAll({&rig}, kFastTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.dialogs.shown[0].text, "Connect error!");
+    EXPECT_EQ(rig.dialogs.shown[0].text,
+        "Connect error!\nCOM1: check the radio's power, the cable, the radio's serial port, and "
+        "that no other program uses the port.");
     EXPECT_EQ(rig.frames().size(), 19u);
 }
 

@@ -10,7 +10,7 @@ ExchangeRig::ExchangeRig(std::vector<std::string> simArgs)
       devices({fakes::usbAdapter(sim.ptyPath(1), "radio")}),
       ports(devices),
       controller(link, ports, ui, dialogs, language),
-      exchange(link, ports, controller, ui, dialogs, language)
+      exchange(link, ports, controller, ui, dialogs, system, language)
 { }
 
 void ExchangeRig::tick()
@@ -19,6 +19,7 @@ void ExchangeRig::tick()
         exchange.sdCmdTimer();
     if (ui.isTimerActive(core::TimerId::RecCmd))
         exchange.recCmdTimer();
+    ui.runDeferred();
 }
 
 std::vector<std::string> ExchangeRig::frames() const

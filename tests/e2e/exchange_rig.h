@@ -5,6 +5,7 @@
 #include "FakeUi.h"
 #include "SimProcess.h"
 #include "platform/PosixSerialPort.h"
+#include "platform/System.h"
 #include "radio/ParameterExchange.h"
 
 #include <chrono>
@@ -28,6 +29,7 @@ struct ExchangeRig
     simtest::SimProcess sim;
     fakes::FakeUi ui;
     fakes::FakeDialogs dialogs;
+    platform::RealSystem system;
     core::Language language;
     serial::SerialLink link;
     fakes::FakePortEnumerator devices; // the simulator's pty is the one device, COM1

@@ -1,6 +1,7 @@
 // Not one answer lost: a thousand Reads and a thousand register commands against a radio that
 // answers the instant a request's last byte has crossed the line, with both cores kept busy so
 // that the program is as late as it gets on a loaded PC.
+#include "RegisterCommand.h"
 #include "exchange_rig.h"
 #include "platform/System.h"
 #include "regtest/RegisterTest.h"
@@ -97,7 +98,7 @@ TEST(PurgeProof, aThousandRegisterCommandsLoseNoAnswer)
     for (int run = 0; run < kRuns; ++run) {
         const auto reg = static_cast<std::uint8_t>(run % 0x21);
         rig.ui.setText(Ctl::Test_Edit2, terminal::BytesToHexText({&reg, 1}).substr(0, 2));
-        dialog.button3Click();
+        e2e::runRegisterCommand(dialog, rig.ui, [&] { dialog.button3Click(); });
         // The simulated radio's register holds its address XOR 0x5A.
         const auto answer
             = radio::makeFrame(radio::cmd::ReadRegister, {static_cast<std::uint8_t>(reg ^ 0x5A)});

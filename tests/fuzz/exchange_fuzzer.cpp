@@ -168,11 +168,14 @@ private:
     void tick()
     {
         const bool deviceGone = running() && openPortVanished();
+        clock.now += 10;
         if (ui.isTimerActive(TimerId::SdCmd))
             exchange.sdCmdTimer();
         if (ui.isTimerActive(TimerId::RecCmd))
             exchange.recCmdTimer();
-        // A device that has gone ends the operation within the tick, and is let go of.
+        ui.runDeferred();
+        // A device that has gone ends the operation within the tick (the event loop's turn
+        // after the timers included), and is let go of.
         if (deviceGone)
             FUZZ_CHECK(!running() && !link.handle.isValid() && !openPortVanished());
         checkConsistent(true);
@@ -207,11 +210,12 @@ private:
 public:
     fakes::FakeUi ui;
     fakes::FakeDialogs dialogs;
+    fakes::FakeSystem clock;
     fakes::FakeSerialPorts ports;
     core::Language language;
     serial::SerialLink link;
     serial::PortController controller {link, ports, ui, dialogs, language};
-    radio::ParameterExchange exchange {link, ports, controller, ui, dialogs, language};
+    radio::ParameterExchange exchange {link, ports, controller, ui, dialogs, clock, language};
 
 private:
     FuzzedDataProvider& m_input;

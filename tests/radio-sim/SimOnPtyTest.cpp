@@ -64,7 +64,9 @@ Bytes exchange(PosixSerialPort& port, const Bytes& request, std::size_t answerSi
     std::chrono::milliseconds limit = 1000ms)
 {
     port.purge(platform::PurgeRxClear | platform::PurgeTxClear);
-    EXPECT_TRUE(port.writeFrame(request.data(), static_cast<std::uint32_t>(request.size())));
+    std::uint32_t written = 0;
+    EXPECT_TRUE(port.writeSome(request.data(), static_cast<std::uint32_t>(request.size()), written));
+    EXPECT_EQ(written, request.size());
     return receive(port, answerSize, limit);
 }
 
@@ -327,7 +329,8 @@ TEST(SimOnPty, vanishedDeviceMakesEveryPortCallFail)
     while (port->clearErrors(status) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
     EXPECT_FALSE(port->clearErrors(status));
-    EXPECT_FALSE(port->writeFrame(kQuery.data(), static_cast<std::uint32_t>(kQuery.size())));
+    std::uint32_t written = 0;
+    EXPECT_FALSE(port->writeSome(kQuery.data(), static_cast<std::uint32_t>(kQuery.size()), written));
     platform::LineSettings settings;
     EXPECT_FALSE(port->getSettings(settings));
     EXPECT_FALSE(PosixSerialPort::openDevice(sim.ptyPath()));

@@ -36,14 +36,17 @@ protected:
         };
     }
 
-    // One tick of both 10 ms timers, as the window system delivers them.
+    // One tick of both 10 ms timers, as the window system delivers them, then what the event
+    // loop runs after them.
     void tick()
     {
+        clock.now += 10;
         if (ui.isTimerActive(TimerId::SdCmd))
             exchange.sdCmdTimer();
         modem.tick();
         if (ui.isTimerActive(TimerId::RecCmd))
             exchange.recCmdTimer();
+        ui.runDeferred();
     }
     bool running() const { return ui.isTimerActive(TimerId::RecCmd); }
     int runToEnd()
@@ -90,13 +93,14 @@ protected:
 
     fakes::FakeUi ui;
     fakes::FakeDialogs dialogs;
+    fakes::FakeSystem clock;
     fakes::FakeSerialPorts ports;
     core::Language language;
     serial::SerialLink link;
     std::shared_ptr<fakes::PortState> port = ports.add("COM1");
     radiotest::ScriptedRadio modem {port};
     serial::PortController controller {link, ports, ui, dialogs, language};
-    radio::ParameterExchange exchange {link, ports, controller, ui, dialogs, language};
+    radio::ParameterExchange exchange {link, ports, controller, ui, dialogs, clock, language};
 };
 
 TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
@@ -169,7 +173,8 @@ TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
     EXPECT_EQ(shown, expected);
 
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(lastMessage().text, "检测电台失败");
+    EXPECT_EQ(lastMessage().text,
+        "检测电台失败\nCOM1:请检查电台电源、连接电缆、电台串口,以及是否有其他程序占用该端口。");
     EXPECT_EQ(lastMessage().caption, "参数");
     EXPECT_EQ(exchange.state().step, 0);
     EXPECT_FALSE(exchange.state().connectMode);
@@ -733,18 +738,66 @@ TEST_F(WriteTest, writeClickedWhileAReadRunsLeavesTheReadAlone)
     }
 }
 
-TEST_F(WriteTest, writeClickedWhileAWriteRunsLeavesItAlone)
+// Neither a second Write nor a Read abandons a write halfway, nor does Escape: the radio would
+// be left partly written. The progress window says why it stays.
+TEST_F(WriteTest, nothingAbandonsARunningWrite)
 {
-    exchange.speedWClick();
-    tick();
-    tick();
-    ui.setCurrentIndex(Ctl::ComboChnn, 9);
-    exchange.speedWClick();
-    EXPECT_TRUE(dialogs.shown.empty());
-    runToEnd();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(lastMessage().text, "参数设置成功");
-    EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x28}));
+    const struct
+    {
+        const char* name;
+        std::function<void()> click;
+    } rows[] = {
+        {"Write", [this] { exchange.speedWClick(); }},
+        {"Read", [this] { exchange.speedRClick(); }},
+        {"Escape", [this] { exchange.stopClick(); }},
+    };
+    language.value = 1;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        port->writes.clear();
+        dialogs.shown.clear();
+        ui.setCurrentIndex(Ctl::ComboChnn, 4);
+        exchange.speedWClick();
+        tick();
+        tick();
+        ui.setCurrentIndex(Ctl::ComboChnn, 9);
+        row.click();
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_TRUE(exchange.state().writeMode);
+        runToEnd();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(lastMessage().text, "Write correct!");
+        EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x28}));
+        EXPECT_EQ(port->writes[3][4], 0x05) << "the channel chosen at the click";
+    }
+    EXPECT_EQ(ui.text(Ctl::Progress_Label1),
+        "Writing. A write cannot be stopped halfway; please wait...");
+}
+
+// Escape or the close box stops a probe or a read at once: no frame goes out after it, the port
+// stays open for the terminal, and panel 3 says it was stopped.
+TEST_F(ExchangeTest, escapeStopsAProbeOrAReadWithinATick)
+{
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    for (const bool inProbe : {true, false}) {
+        SCOPED_TRACE(inProbe ? "probe" : "read");
+        port->writes.clear();
+        dialogs.shown.clear();
+        modem.line = lineAt(inProbe ? 4800 : 9600, Parity::None);
+        exchange.speedRClick();
+        for (int t = 0; t < 3; ++t)
+            tick();
+        EXPECT_EQ(exchange.state().connectMode, inProbe);
+        const auto sent = port->writes.size();
+        exchange.stopClick();
+        EXPECT_EQ(ui.statusText(3), "已停止");
+        for (int t = 0; t < 200; ++t)
+            tick();
+        EXPECT_EQ(port->writes.size(), sent);
+        EXPECT_TRUE(dialogs.shown.empty());
+        EXPECT_TRUE(link.handle.isValid());
+        expectIdle();
+    }
 }
 
 } // namespace

@@ -18,21 +18,39 @@ using platform::PurgeTxClear;
 
 namespace {
 
-// The dialog on a scripted radio whose answer to a frame arrives during the wait.
+// The dialog on a scripted radio that answers a frame as soon as it was written.
 class RegisterTestTest : public ::testing::Test
 {
 public:
     RegisterTestTest()
     {
         link.settings.speedIndex = 1;
-        system.onSleep = [this](unsigned) {
-            if (!port->writes.empty() && radio)
-                port->feed(radio(port->writes.back()));
-        };
+        port->onWrite = [this](const Bytes& frame) { answer(frame); };
     }
 
-    void openPort() { link.handle.assign(std::make_unique<fakes::FakeSerialPort>(port)); }
+    void openPort()
+    {
+        link.handle.assign(std::make_unique<fakes::FakeSerialPort>(port));
+        port->onWrite = [this](const Bytes& frame) { answer(frame); };
+    }
     std::string shown() const { return ui.text(Ctl::Test_EditDis); }
+
+    // Clicks, then delivers the 10 ms poll ticks and the event loop's deferred work until the
+    // command has ended; returns the milliseconds it ran.
+    std::int64_t press(const std::function<void()>& click)
+    {
+        const std::int64_t start = system.now;
+        click();
+        for (int ticks = 0; dialog.busy() && ticks < 10000; ++ticks) {
+            system.now += 10;
+            EXPECT_TRUE(ui.isTimerActive(core::TimerId::TestPoll));
+            dialog.testPollTimer();
+            ui.runDeferred();
+        }
+        ui.runDeferred();
+        EXPECT_FALSE(ui.isTimerActive(core::TimerId::TestPoll));
+        return system.now - start;
+    }
 
     // A register read answer: 55 AA 03 99 value and its sum.
     static Bytes registerAnswer(std::uint8_t value)
@@ -55,6 +73,13 @@ public:
     fakes::FakeSerialPorts ports;
     serial::PortController portController {link, ports, ui, dialogs, language};
     regtest::RegisterTest dialog {link, portController, ui, dialogs, system, language};
+
+private:
+    void answer(const Bytes& frame)
+    {
+        if (radio)
+            port->feed(radio(frame));
+    }
 };
 
 } // namespace
@@ -117,12 +142,10 @@ TEST_F(RegisterTestTest, eachButtonSendsItsFrame)
         SCOPED_TRACE(row.name);
         port->writes.clear();
         port->purges.clear();
-        system.sleeps.clear();
-        row.press(*this);
+        press([&] { row.press(*this); });
         ASSERT_EQ(1u, port->writes.size());
         EXPECT_EQ(row.frame, port->writes[0]);
-        EXPECT_EQ((std::vector<unsigned> {PurgeRxClear, PurgeTxClear}), port->purges);
-        EXPECT_EQ(std::vector<unsigned> {110}, system.sleeps);
+        EXPECT_EQ(std::vector<unsigned> {PurgeRxClear | PurgeTxClear}, port->purges);
     }
 }
 
@@ -131,14 +154,15 @@ TEST_F(RegisterTestTest, answerIsShownAsItCameInAlternatingColours)
     openPort();
     const Bytes notAFrame {0x01, 0x02, 0xFE};
     radio = [&](const Bytes&) { return notAFrame; };
+    const auto readOne = [this] { dialog.button3Click(); };
     EXPECT_EQ(TextColor::Normal, ui.textColor(Ctl::Test_EditDis));
-    dialog.button3Click();
+    press(readOne);
     EXPECT_EQ("01 02 FE ", shown());
     EXPECT_EQ(TextColor::Red, ui.textColor(Ctl::Test_EditDis));
-    dialog.button3Click();
+    press(readOne);
     EXPECT_EQ("01 02 FE ", shown());
     EXPECT_EQ(TextColor::HotLight, ui.textColor(Ctl::Test_EditDis));
-    dialog.button3Click();
+    press(readOne);
     EXPECT_EQ(TextColor::Red, ui.textColor(Ctl::Test_EditDis));
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -147,11 +171,11 @@ TEST_F(RegisterTestTest, answerLimitsOfASingleCommand)
 {
     openPort();
     radio = [](const Bytes&) { return Bytes(20, 0xAB); };
-    dialog.button1Click();
+    press([this] { dialog.button1Click(); });
     EXPECT_EQ(60u, shown().size());
 
     radio = [](const Bytes&) { return Bytes(21, 0xAB); };
-    dialog.button1Click();
+    press([this] { dialog.button1Click(); });
     EXPECT_EQ(" ", shown());
     EXPECT_TRUE(port->rx.empty());
     EXPECT_EQ(PurgeRxClear, port->purges.back());
@@ -175,32 +199,75 @@ TEST_F(RegisterTestTest, noAnswerMessageFollowsTheLanguage)
         SCOPED_TRACE(row.message);
         language.value = row.language;
         dialogs.shown.clear();
-        system.sleeps.clear();
         port->vanished = row.vanished;
         if (row.portOpen)
             openPort();
         else
             link.handle.close();
         ui.setText(Ctl::Test_EditDis, "old");
-        dialog.button5Click();
+        press([this] { dialog.button5Click(); });
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ(fakes::ShownMessage::Message, dialogs.shown[0].kind);
         EXPECT_EQ(row.message, dialogs.shown[0].text);
         EXPECT_EQ(" ", shown());
-        EXPECT_LE(system.sleeps.size(), 1u);
     }
 }
 
-TEST_F(RegisterTestTest, singleCommandWaitsForTheSpeed)
+// A silent radio is waited for at least the fixed wait of the speed, and never less than an
+// answer needs behind a USB adapter; an answer that is whole ends the wait at once.
+TEST_F(RegisterTestTest, theWaitIsAMinimumThatCoversTheAdapter)
 {
     openPort();
-    for (const std::uint8_t speed : {0, 5, 255}) {
-        link.settings.speedIndex = speed;
-        system.sleeps.clear();
-        dialog.button3Click();
-        EXPECT_EQ(
-            std::vector<unsigned> {regtest::RegisterTest::singleWaitMs(speed)}, system.sleeps);
+    language.value = 1;
+    const struct
+    {
+        std::uint8_t speed;
+        std::uint32_t baud;
+    } rows[] = {{0, 19200}, {5, 300}, {255, 9600}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(+row.speed);
+        link.settings.speedIndex = row.speed;
+        port->settings.baudRate = row.baud;
+        dialogs.shown.clear();
+        radio = nullptr;
+        const std::int64_t silent = press([this] { dialog.button3Click(); });
+        const auto wait = std::max<std::int64_t>(regtest::RegisterTest::singleWaitMs(row.speed),
+            radio::kAdapterLatencyMs + radio::kAnswerAllowanceMs);
+        EXPECT_GE(silent, wait);
+        EXPECT_LE(silent, wait + 4 * 233 + 20); // plus the request's and answer's wire time
+        EXPECT_EQ("No respond", dialogs.shown.at(0).text);
+
+        answerRegisters(registerAnswer);
+        EXPECT_EQ(10, press([this] { dialog.button3Click(); }));
     }
+}
+
+// A partial answer is waited for until the frame is whole or the deadline has passed.
+TEST_F(RegisterTestTest, aSplitAnswerIsJoinedAndAPartialOneShownAtTheDeadline)
+{
+    openPort();
+    const Bytes whole = registerAnswer(0x3C);
+    radio = [&](const Bytes&) { return Bytes(whole.begin(), whole.begin() + 3); };
+    dialog.button3Click();
+    system.now += 10;
+    dialog.testPollTimer();
+    EXPECT_TRUE(dialog.busy());
+    port->feed(Bytes(whole.begin() + 3, whole.end()));
+    press([] {});
+    EXPECT_EQ(terminal::BytesToHexText(whole), shown());
+
+    press([this] { dialog.button3Click(); });
+    EXPECT_EQ("55 AA 03 ", shown());
+}
+
+TEST_F(RegisterTestTest, clicksWhileACommandRunsAreIgnored)
+{
+    openPort();
+    dialog.button3Click();
+    dialog.button2Click();
+    dialog.button4Click();
+    EXPECT_EQ(1u, port->writes.size());
+    press([] {});
 }
 
 TEST_F(RegisterTestTest, completeDumpShowsAll33Values)
@@ -208,12 +275,10 @@ TEST_F(RegisterTestTest, completeDumpShowsAll33Values)
     openPort();
     language.value = 0;
     answerRegisters([](std::uint8_t reg) { return registerAnswer(reg + 0x40); });
-    dialogs.onShow = [&](const fakes::ShownMessage&) { EXPECT_EQ(" ", ui.text(Ctl::Test_Memo1)); };
-    dialog.button2Click();
+    press([this] { dialog.button2Click(); });
     ASSERT_EQ(33u, port->writes.size());
     for (std::uint8_t reg = 0; reg <= 0x20; ++reg)
         EXPECT_EQ(radio::makeFrame(radio::cmd::ReadRegister, {reg}), port->writes[reg]);
-    EXPECT_EQ(std::vector<unsigned>(33, 150), system.sleeps);
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ("Read End", dialogs.shown[0].text);
     const std::string dump = ui.text(Ctl::Test_Memo1);
@@ -222,35 +287,39 @@ TEST_F(RegisterTestTest, completeDumpShowsAll33Values)
     EXPECT_EQ("60 ", dump.substr(96));
 }
 
-TEST_F(RegisterTestTest, dumpStopsAtASilentRegister)
-{
-    openPort();
-    answerRegisters([](std::uint8_t reg) { return reg == 0x05 ? Bytes {} : registerAnswer(reg); });
-    dialog.button2Click();
-    EXPECT_EQ(6u, port->writes.size());
-    ASSERT_EQ(1u, dialogs.shown.size());
-    EXPECT_EQ("Read Error", dialogs.shown[0].text);
-    EXPECT_EQ(" ", ui.text(Ctl::Test_Memo1));
-}
-
-TEST_F(RegisterTestTest, dumpFailures)
+// A dump keeps every value it read: a register that stays silent is marked "--", one whose
+// answer fails the check or floods is marked "??", and the dump goes on to the last register.
+TEST_F(RegisterTestTest, dumpMarksWhatFailedAndKeepsTheRest)
 {
     const struct
     {
         const char* name;
         std::function<Bytes(std::uint8_t)> answer;
-        std::size_t frames;
+        const char* start;
+        const char* message;
     } rows[] = {
+        {"silent register",
+            [](std::uint8_t reg) { return reg == 0x02 ? Bytes {} : registerAnswer(0x11); },
+            "11 11 -- 11 ", "Read Error"},
         {"too much for one register",
-            [](std::uint8_t reg) { return reg == 3 ? Bytes(101, 0x55) : registerAnswer(reg); }, 4},
+            [](std::uint8_t reg) { return reg == 0x02 ? Bytes(101, 0x55) : registerAnswer(0x11); },
+            "11 11 ?? 11 ", "Read Error"},
+        {"a register fails the check",
+            [](std::uint8_t reg) {
+                Bytes a = registerAnswer(0x11);
+                if (reg == 0x02)
+                    a[5] ^= 1;
+                return a;
+            },
+            "11 11 ?? 11 ", "Read End"},
         {"last register fails the check",
             [](std::uint8_t reg) {
-                Bytes a = registerAnswer(reg);
+                Bytes a = registerAnswer(0x11);
                 if (reg == 0x20)
                     a.back() ^= 1;
                 return a;
             },
-            33},
+            "11 11 11 11 ", "Read Error"},
     };
     openPort();
     for (const auto& row : rows) {
@@ -258,54 +327,26 @@ TEST_F(RegisterTestTest, dumpFailures)
         port->writes.clear();
         dialogs.shown.clear();
         answerRegisters(row.answer);
-        dialog.button2Click();
-        EXPECT_EQ(row.frames, port->writes.size());
+        press([this] { dialog.button2Click(); });
+        EXPECT_EQ(33u, port->writes.size());
         ASSERT_EQ(1u, dialogs.shown.size());
-        EXPECT_EQ("Read Error", dialogs.shown[0].text);
-        EXPECT_EQ(" ", ui.text(Ctl::Test_Memo1));
+        EXPECT_EQ(row.message, dialogs.shown[0].text);
+        const std::string dump = ui.text(Ctl::Test_Memo1);
+        ASSERT_EQ(99u, dump.size());
+        EXPECT_EQ(row.start, dump.substr(0, 12));
     }
 }
 
-TEST_F(RegisterTestTest, dumpMarksARegisterWhoseAnswerFailedTheCheck)
+TEST_F(RegisterTestTest, dumpWithoutAPortSaysReadError)
 {
-    openPort();
-    answerRegisters([](std::uint8_t reg) {
-        Bytes a = registerAnswer(0x11);
-        if (reg == 0x02)
-            a[5] ^= 1;
-        return a;
-    });
-    dialog.button2Click();
-    EXPECT_EQ("Read End", dialogs.shown.at(0).text);
-    const std::string dump = ui.text(Ctl::Test_Memo1);
-    ASSERT_EQ(99u, dump.size());
-    EXPECT_EQ("11 11 ?? 11 ", dump.substr(0, 12));
+    press([this] { dialog.button2Click(); });
+    ASSERT_EQ(1u, dialogs.shown.size());
+    EXPECT_EQ("Read Error", dialogs.shown[0].text);
+    EXPECT_TRUE(port->writes.empty());
 }
 
-TEST_F(RegisterTestTest, dumpWithoutADeviceEndsAtTheFirstRegister)
-{
-    const struct
-    {
-        const char* name;
-        bool portOpen;
-    } rows[] = {{"no port", false}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        dialogs.shown.clear();
-        system.sleeps.clear();
-        port->vanished = row.portOpen;
-        if (row.portOpen)
-            openPort();
-        dialog.button2Click();
-        ASSERT_EQ(1u, dialogs.shown.size());
-        EXPECT_EQ("Read Error", dialogs.shown[0].text);
-        EXPECT_LE(system.sleeps.size(), 1u);
-        EXPECT_TRUE(port->writes.empty());
-    }
-}
-
-// A pulled adapter ends the command with the one message that names the port; neither
-// "No respond" nor "Read Error" follows it.
+// A pulled adapter ends the command with the one message that names the port, shown from the
+// event loop; neither "No respond" nor "Read Error" follows it.
 TEST_F(RegisterTestTest, aVanishedDeviceClosesThePortWithOneMessage)
 {
     const struct
@@ -313,9 +354,12 @@ TEST_F(RegisterTestTest, aVanishedDeviceClosesThePortWithOneMessage)
         const char* button;
         std::function<void(regtest::RegisterTest&)> click;
         Ctl display;
+        bool vanishDuring;
     } rows[] = {
-        {"ReadOne", [](regtest::RegisterTest& d) { d.button3Click(); }, Ctl::Test_EditDis},
-        {"ReadAll", [](regtest::RegisterTest& d) { d.button2Click(); }, Ctl::Test_Memo1},
+        {"ReadOne", [](regtest::RegisterTest& d) { d.button3Click(); }, Ctl::Test_EditDis, false},
+        {"ReadAll", [](regtest::RegisterTest& d) { d.button2Click(); }, Ctl::Test_Memo1, false},
+        {"ReadAll, pulled during the dump",
+            [](regtest::RegisterTest& d) { d.button2Click(); }, Ctl::Test_Memo1, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.button);
@@ -324,8 +368,12 @@ TEST_F(RegisterTestTest, aVanishedDeviceClosesThePortWithOneMessage)
         openPort();
         link.settings.portNumber = 1;
         language.value = 1;
-        port->vanished = true;
-        row.click(dialog);
+        answerRegisters([this, &row](std::uint8_t reg) {
+            port->vanished = row.vanishDuring && reg == 3;
+            return registerAnswer(reg);
+        });
+        port->vanished = !row.vanishDuring;
+        press([&] { row.click(dialog); });
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ("COM1: the port's device is gone (unplugged?); the port has been closed.",
             dialogs.shown[0].text);

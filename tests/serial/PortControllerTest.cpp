@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using core::Ctl;
 using core::TimerId;
 using platform::Parity;
@@ -93,7 +95,7 @@ TEST_F(PortControllerTest, reopeningTheOpenPortPurgesClosesAndOpensItAgain)
 {
     open(0);
     int closedCalls = 0;
-    controller.addClosedListener([&](auto) { ++closedCalls; });
+    const auto subscription = controller.subscribeClosed([&](auto) { ++closedCalls; });
     open(0);
     EXPECT_EQ(closedCalls, 1) << "work running on the old port is told it is gone";
     EXPECT_TRUE(link.handle.isValid());
@@ -108,7 +110,7 @@ TEST_F(PortControllerTest, failedOpenReportsClosesTheOldPortAndKeepsTheDialog)
 {
     open(0);
     int closedCalls = 0;
-    controller.addClosedListener([&](auto) { ++closedCalls; });
+    const auto subscription = controller.subscribeClosed([&](auto) { ++closedCalls; });
     com2->open = true; // held by another program
     open(1);
     EXPECT_FALSE(link.handle.isValid());
@@ -162,7 +164,7 @@ TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
     ui.setCurrentIndex(Ctl::ComboBaudRate, 3);
     open(0);
     int closedCalls = 0;
-    controller.addClosedListener([&](auto) { ++closedCalls; });
+    const auto subscription = controller.subscribeClosed([&](auto) { ++closedCalls; });
     controller.closePort();
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(com1->open);
@@ -250,7 +252,8 @@ protected:
         open(1);
         ASSERT_TRUE(link.handle.isValid());
         com2->vanished = true;
-        controller.deviceGone();
+        link.handle.port().isGone(); // a call on the port finds the device gone
+        ui.runDeferred();
         ASSERT_FALSE(link.handle.isValid());
         com2->applied.clear();
         ui.setCurrentIndex(Ctl::Comb_ComNo, 0); // the user looked at another entry meanwhile
@@ -315,7 +318,47 @@ TEST_F(PortControllerTest, anAdapterBackBeforeTheMessageIsDismissedIsOpenedAfter
     open(1);
     com2->vanished = true;
     dialogs.onShow = [this](const fakes::ShownMessage&) { com2->vanished = false; };
-    controller.deviceGone();
+    link.handle.port().isGone();
+    ui.runDeferred();
     EXPECT_TRUE(link.handle.isValid());
     EXPECT_TRUE(com2->open);
+}
+
+// The first call that meets a vanished device only makes note of it: the port is closed and the
+// one message shown from the event loop, once, however many calls fail meanwhile. A listener
+// goes with its subscription.
+TEST_F(PortControllerTest, aVanishedDeviceIsReportedOnceFromTheEventLoop)
+{
+    open(1);
+    int closedCalls = 0;
+    int goneCalls = 0;
+    std::optional<serial::PortController::Subscription> subscription
+        = controller.subscribeClosed([&](auto reason) {
+              ++closedCalls;
+              goneCalls += reason == serial::PortController::CloseReason::DeviceGone;
+          });
+    com2->vanished = true;
+    platform::CommStatus status;
+    EXPECT_FALSE(link.handle.port().clearErrors(status));
+    EXPECT_FALSE(link.handle.port().purge(platform::PurgeRxClear));
+    EXPECT_TRUE(link.handle.isValid()) << "nothing is closed inside the failing call";
+    EXPECT_TRUE(dialogs.shown.empty());
+    ui.runDeferred();
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_EQ(closedCalls, 1);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+
+    // A port replaced before the event loop came round is no concern of the old notice.
+    com2->vanished = false;
+    open(1);
+    com2->vanished = true;
+    link.handle.port().isGone();
+    com2->vanished = false;
+    open(1);
+    subscription.reset();
+    ui.runDeferred();
+    EXPECT_TRUE(link.handle.isValid());
+    EXPECT_EQ(closedCalls, 2) << "the reopen ended the work on the old port; then unsubscribed";
+    EXPECT_EQ(goneCalls, 1);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
 }

@@ -43,12 +43,4 @@ std::optional<std::string> FakeDialogs::saveFileName(const std::string& caption)
     return name;
 }
 
-void FakeSystem::sleepMs(unsigned milliseconds)
-{
-    sleeps.push_back(milliseconds);
-    nowMs += milliseconds;
-    if (onSleep)
-        onSleep(milliseconds);
-}
-
 } // namespace fakes

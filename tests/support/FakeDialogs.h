@@ -37,17 +37,15 @@ public:
     std::function<void(const ShownMessage&)> onShow;
 };
 
-// A sleep that only advances a clock, and an exit that records its status.
+// A clock that moves only when a test moves it, and an exit that records its status.
 class FakeSystem final : public platform::System
 {
 public:
-    void sleepMs(unsigned milliseconds) override;
+    std::int64_t nowMs() const override { return now; }
     void exitProcess(int status) override { exitStatus = status; }
 
-    unsigned long long nowMs = 0;
-    std::vector<unsigned> sleeps;
+    std::int64_t now = 0;
     std::optional<int> exitStatus;
-    std::function<void(unsigned)> onSleep; // e.g. a radio answering during the wait
 };
 
 } // namespace fakes

@@ -71,12 +71,10 @@ void FakeSerialPort::record(Bytes bytes)
         m_state->onWrite(bytes);
 }
 
-bool FakeSerialPort::writeFrame(const std::uint8_t* data, std::uint32_t count)
+bool FakeSerialPort::outputQueued(std::uint32_t& bytes)
 {
-    if (m_state->vanished || m_state->stalled)
-        return false;
-    record(Bytes(data, data + count));
-    return true;
+    bytes = m_state->queued;
+    return !m_state->vanished;
 }
 
 bool FakeSerialPort::writeSome(

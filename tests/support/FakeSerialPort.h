@@ -27,7 +27,8 @@ struct PortState
     std::deque<std::uint8_t> rx; // bytes waiting to be read
     unsigned pendingErrors = 0; // error flags reported (and cleared) by the next clearErrors
     std::uint32_t acceptLimit = UINT32_MAX; // bytes a user-data write takes at most
-    bool stalled = false; // the line takes nothing: frame writes fail, data writes take 0
+    bool stalled = false; // the line takes nothing: writes take 0 bytes
+    std::uint32_t queued = 0; // what the driver reports as not yet on the line
     std::vector<Bytes> writes; // frames and the user data taken, in order
     std::vector<unsigned> purges;
     std::vector<platform::LineSettings> applied; // every accepted setSettings
@@ -49,7 +50,7 @@ public:
     bool purge(unsigned purgeFlags) override;
     bool clearErrors(platform::CommStatus& status) override;
     bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) override;
-    bool writeFrame(const std::uint8_t* data, std::uint32_t count) override;
+    bool outputQueued(std::uint32_t& bytes) override;
     bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
     bool isGone() override { return m_state->vanished; }
 

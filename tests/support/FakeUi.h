@@ -49,6 +49,18 @@ public:
     void appendText(core::Ctl ctl, const std::string& text) override;
     void scrollToEnd(core::Ctl ctl) override { ++scrolls[ctl]; }
     void fitMainWindow() override { ++fits; }
+    void defer(std::function<void()> task) override { deferred.push_back(std::move(task)); }
+    // What the event loop would run next: the deferred tasks, including those they defer.
+    void runDeferred()
+    {
+        while (!deferred.empty()) {
+            auto task = std::move(deferred.front());
+            deferred.erase(deferred.begin());
+            task();
+        }
+    }
+
+    std::vector<std::function<void()>> deferred;
 
     std::function<void(core::Ctl)> onChecked;
     std::size_t wrapColumns = 0;

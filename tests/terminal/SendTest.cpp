@@ -337,6 +337,8 @@ TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
         port->vanished = true;
 
         row.act();
+        EXPECT_TRUE(dialogs.shown.empty()) << "nothing is shown inside the failing call";
+        ui.runDeferred();
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ("COM2: 通讯端口设备已断开(已拔出?),端口已关闭。", dialogs.shown[0].text);
         EXPECT_EQ("CommError", dialogs.shown[0].caption);
@@ -350,6 +352,7 @@ TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
 
         terminal.recDataTimer();
         ticks(3);
+        ui.runDeferred();
         EXPECT_EQ(1u, dialogs.shown.size()) << "said once, not per tick";
     }
 }
