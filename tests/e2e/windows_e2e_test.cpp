@@ -175,10 +175,13 @@ TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheM
     ASSERT_TRUE(dialog.isVisible());
     dialog.Edit3->setText("1f");
     dialog.Edit4->setText("3C");
+    const auto done = [&] { return !a.program.registerTest->busy(); };
     dialog.Button4->click();
+    ASSERT_TRUE(waitFor(done, 5000));
     EXPECT_EQ(dialog.EditDis->text(), "55 AA 04 88 1F 3C 00 E7 ");
     dialog.Edit2->setText("1F");
     dialog.Button3->click();
+    ASSERT_TRUE(waitFor(done, 5000));
     EXPECT_EQ(dialog.EditDis->text(), "55 AA 03 99 3C 00 D8 ");
     EXPECT_TRUE(a.dialogs.shown.empty());
 }
