@@ -15,11 +15,12 @@ fi
 debs=(build/radiomodem_*.deb)
 deb=${debs[0]}
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
-expected=(./usr/bin/radiomodem ./usr/bin/radiomodem-sim
+expected=(./usr/bin/radiomodem ./usr/bin/radiomodem-cli ./usr/bin/radiomodem-sim
     ./usr/share/applications/radiomodem.desktop
     ./usr/share/metainfo/org.radiomodem.radiomodem.metainfo.xml
     ./usr/share/icons/hicolor/scalable/apps/radiomodem.svg
-    ./usr/share/man/man1/radiomodem.1.gz ./usr/share/man/man1/radiomodem-sim.1.gz)
+    ./usr/share/man/man1/radiomodem.1.gz ./usr/share/man/man1/radiomodem-sim.1.gz
+    ./usr/share/man/man1/radiomodem-cli.1.gz)
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/radiomodem.png")
 done

@@ -18,4 +18,16 @@ struct Language
     }
 };
 
+// A text in both languages, for code that composes a message before its language is known.
+struct Bilingual
+{
+    std::string english;
+    std::string chinese;
+
+    const std::string& in(const Language& language) const
+    {
+        return language.pick(english, chinese);
+    }
+};
+
 } // namespace core

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-enum class MessageButtons { Ok, RetryCancel };
+enum class MessageButtons { Ok, RetryCancel, OkCancel };
 enum class MessageResult { Ok, Retry, Cancel };
 
 // The modal messages and dialogs of the program. Each keeps the message loop running while it
@@ -24,6 +24,8 @@ public:
     virtual void showError(const std::string& text) = 0;
     // The toolkit's dialog for the name of a file to save to; nothing when the user cancels.
     virtual std::optional<std::string> saveFileName(const std::string& caption) = 0;
+    // The toolkit's dialog for an existing file to open; nothing when the user cancels.
+    virtual std::optional<std::string> openFileName(const std::string& caption) = 0;
 };
 
 } // namespace platform

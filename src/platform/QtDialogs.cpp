@@ -38,17 +38,22 @@ void QtDialogs::showMessage(const std::string& text)
 MessageResult QtDialogs::messageBox(
     const std::string& text, const std::string& caption, MessageButtons buttons)
 {
-    const auto standard = buttons == MessageButtons::RetryCancel
-        ? QMessageBox::Retry | QMessageBox::Cancel
-        : QMessageBox::StandardButtons(QMessageBox::Ok);
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    if (buttons == MessageButtons::RetryCancel)
+        standard = QMessageBox::Retry | QMessageBox::Cancel;
+    else if (buttons == MessageButtons::OkCancel)
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
     QMessageBox box(QMessageBox::NoIcon, toQt(caption), toQt(text), standard);
     switch (run(box)) {
     case QMessageBox::Retry:
         return MessageResult::Retry;
     case QMessageBox::Cancel:
         return MessageResult::Cancel;
+    case QMessageBox::Ok:
+        return MessageResult::Ok;
     default:
-        return buttons == MessageButtons::RetryCancel ? MessageResult::Cancel : MessageResult::Ok;
+        // Closed without a button: the box's Cancel where it has one.
+        return buttons == MessageButtons::Ok ? MessageResult::Ok : MessageResult::Cancel;
     }
 }
 
@@ -62,6 +67,14 @@ std::optional<std::string> QtDialogs::saveFileName(const std::string& caption)
 {
     // The dialog asks itself before it replaces an existing file.
     const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), toQt(caption));
+    if (name.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(name).toStdString();
+}
+
+std::optional<std::string> QtDialogs::openFileName(const std::string& caption)
+{
+    const QString name = QFileDialog::getOpenFileName(QApplication::activeWindow(), toQt(caption));
     if (name.isEmpty())
         return std::nullopt;
     return QFile::encodeName(name).toStdString();

@@ -66,6 +66,7 @@ public:
 
     const State& state() const { return m_state; }
     const RadioParameters& radioParameters() const { return m_radio; }
+    const std::optional<ReportedBytes>& lastRead() const { return m_lastRead; }
 
 private:
     // A message in both languages.

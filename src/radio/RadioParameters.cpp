@@ -151,6 +151,13 @@ std::variant<WriteValues, WriteValue> takeWriteValues(
     return values;
 }
 
+WriteValues applyOverride(WriteValues values, const WriteOverride& override)
+{
+    values.airRate = override.airRate.value_or(values.airRate);
+    values.id = override.id.value_or(values.id);
+    return values;
+}
+
 void EncodeWriteFrame(int step, CommandFrame& frame, const WriteValues& values)
 {
     // The whole frame, L + 4 bytes; data bytes the step does not set (the three after the

@@ -47,7 +47,24 @@ struct WriteValues
     std::uint8_t channel = 0; // counted from 1
     std::uint8_t speedIndex = 0;
     std::uint8_t parityIndex = 0;
+
+    bool operator==(const WriteValues&) const = default;
 };
+
+// What a loaded settings file puts into the next write in place of the radio's own air rate and
+// ID; a value the file left out stays unset and the radio's own is sent. The file's channel and
+// serial mode go into their boxes instead.
+struct WriteOverride
+{
+    std::optional<std::uint8_t> airRate;
+    std::optional<IdBytes> id;
+
+    bool empty() const { return !airRate && !id; }
+    bool operator==(const WriteOverride&) const = default;
+};
+
+// The values with the override's air rate and ID put in where it has them.
+WriteValues applyOverride(WriteValues values, const WriteOverride& override);
 
 // A value that a write cannot do without. The air rate and the ID come together from a read.
 enum class WriteValue { AirRateAndId, Channel, SerialSpeed, SerialParity };

@@ -127,6 +127,9 @@ void TForm1::buildMenu()
     FileRead = named(FIle_M->addAction("读电台(&R)"), "FileRead");
     FileWrite = named(FIle_M->addAction("写电台(&W)"), "FileWrite");
     FileWrite->setEnabled(false);
+    FIle_M->addSeparator();
+    FileSaveSettings = named(FIle_M->addAction("保存参数到文件..."), "FileSaveSettings");
+    FileLoadSettings = named(FIle_M->addAction("从文件载入参数..."), "FileLoadSettings");
     N2 = named(FIle_M->addSeparator(), "N2");
     FileExit = named(FIle_M->addAction("退出(&X)"), "FileExit");
     Seri_M = named(bar->addMenu("电台(&E)"), "Seri_M");
@@ -336,6 +339,8 @@ void TForm1::applyEnglish()
     FIle_M->setTitle("File(&F)");
     FileRead->setText("Read Paras(&R)");
     FileWrite->setText("Write Paras(&W)");
+    FileSaveSettings->setText("Save settings to file...");
+    FileLoadSettings->setText("Load settings from file...");
     FileExit->setText("Exit(&X)");
     Seri_M->setTitle("Edit(&E)");
     Seri_C_M->setText("Close Port(&C)");

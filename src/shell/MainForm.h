@@ -56,6 +56,8 @@ public:
     QMenu* FIle_M;
     QAction* FileRead;
     QAction* FileWrite;
+    QAction* FileSaveSettings;
+    QAction* FileLoadSettings;
     QAction* N2;
     QAction* FileExit;
     QMenu* Seri_M;

@@ -10,6 +10,7 @@
 #include "platform/Widgets.h"
 #include "radio/ParameterExchange.h"
 #include "radio/ProgressForm.h"
+#include "radio/SettingsFileCommands.h"
 #include "regtest/RegisterTest.h"
 #include "regtest/TestForm.h"
 #include "serial/PortController.h"
@@ -55,6 +56,8 @@ Program::Program(
         = std::make_unique<serial::PortController>(link, ports, *ui, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(
         link, ports, *portController, *ui, dialogs, system, UiLanguage);
+    settingsFiles = std::make_unique<radio::SettingsFileCommands>(
+        *ui, dialogs, UiLanguage, [this] { return lastReadSettings(); });
     terminal = std::make_unique<terminal::Terminal>(
         link, *portController, *ui, dialogs, UiLanguage, terminalState);
     gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
@@ -83,6 +86,8 @@ void Program::wire()
     onClick(f.FileRead, [this] { exchange->speedRClick(); });
     onClick(f.Speed_W, [this] { exchange->speedWClick(); });
     onClick(f.FileWrite, [this] { exchange->speedWClick(); });
+    onClick(f.FileSaveSettings, [this] { settingsFiles->saveClick(); });
+    onClick(f.FileLoadSettings, [this] { settingsFiles->loadClick(); });
     onClick(f.Speed_O, [this] { showPortSettings(); });
     onClick(f.Seri_O_M, [this] { showPortSettings(); });
     onClick(f.Speed_C, [this] { portController->closePort(); });
@@ -132,6 +137,18 @@ void Program::wire()
     onClick(t.Button1, [this] { registerTest->button1Click(); });
     onClick(t.Button6, [this] { registerTest->button6Click(); });
     onClick(t.Button5, [this] { registerTest->button5Click(); });
+}
+
+// The serial mode is the link's: a successful read leaves the port at the settings the radio
+// answered at. The exchange does not record when it read, so the file leaves the time out.
+std::optional<radio::RadioSettings> Program::lastReadSettings() const
+{
+    const auto& lastRead = exchange->lastRead();
+    if (!lastRead)
+        return std::nullopt;
+    const platform::PortEntry entry = m_ports.entry(link.settings.portNumber);
+    return radio::settingsFromRead(exchange->radioParameters(), *lastRead, link.settings,
+        entry.device ? entry.device->path : std::string(), {});
 }
 
 void Program::start()

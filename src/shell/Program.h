@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/Language.h"
+#include "radio/SettingsFile.h"
 #include "serial/SerialLink.h"
 #include "terminal/TerminalState.h"
 
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TAboutBox;
@@ -25,7 +27,8 @@ class System;
 } // namespace platform
 namespace radio {
 class ParameterExchange;
-}
+class SettingsFileCommands;
+} // namespace radio
 namespace regtest {
 class RegisterTest;
 }
@@ -73,6 +76,7 @@ public:
     std::unique_ptr<QtUi> ui;
     std::unique_ptr<serial::PortController> portController;
     std::unique_ptr<radio::ParameterExchange> exchange;
+    std::unique_ptr<radio::SettingsFileCommands> settingsFiles;
     std::unique_ptr<terminal::Terminal> terminal;
     std::unique_ptr<terminal::RevealGesture> gesture;
     std::unique_ptr<regtest::RegisterTest> registerTest;
@@ -81,6 +85,7 @@ private:
     template<typename W>
     std::unique_ptr<W> create();
     void wire();
+    std::optional<radio::RadioSettings> lastReadSettings() const;
 
     platform::SerialPortProvider& m_ports;
     platform::System& m_system;

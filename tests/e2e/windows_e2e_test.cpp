@@ -5,6 +5,7 @@
 #include "WindowsStation.h"
 #include "platform/Widgets.h"
 #include "radio/ProgressForm.h"
+#include "regtest/RegisterTest.h"
 #include "regtest/TestForm.h"
 #include "serial/SerialForm.h"
 #include "shell/QtUi.h"
@@ -175,7 +176,7 @@ TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheM
     ASSERT_TRUE(dialog.isVisible());
     dialog.Edit3->setText("1f");
     dialog.Edit4->setText("3C");
-    const auto done = [&] { return !a.program.registerTest->busy(); };
+    const std::function<bool()> done = [&] { return !a.program.registerTest->busy(); };
     dialog.Button4->click();
     ASSERT_TRUE(waitFor(done, 5000));
     EXPECT_EQ(dialog.EditDis->text(), "55 AA 04 88 1F 3C 00 E7 ");

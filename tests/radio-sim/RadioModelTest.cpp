@@ -143,6 +143,34 @@ TEST(RadioModel, refusedWritesAreNeitherAppliedNorAnswered)
     EXPECT_EQ(radio.answer(bytesOf(radio::kQueryChannel)).verdict, Verdict::Answered);
 }
 
+TEST(RadioModel, anIgnoredWriteIsAcknowledgedButOnlyThatValueStays)
+{
+    const Bytes writes[] = {
+        makeFrame(radio::cmd::WriteSelector, {0x05, 0x03}),
+        makeFrame(radio::cmd::WriteId, {0x65, 0x43, 0x21}),
+        makeFrame(radio::cmd::WriteChannel, {0x09, 0, 0, 0}),
+        makeFrame(radio::cmd::WriteSerialMode, {0x23}),
+    };
+    for (const IgnoredWrite ignored :
+        {IgnoredWrite::Channel, IgnoredWrite::AirRate, IgnoredWrite::Id, IgnoredWrite::Serial}) {
+        RadioConfig config;
+        config.misbehaviour.ignoreWrite = ignored;
+        Radio radio(config, 1);
+        bool serialFollows = false;
+        for (const auto& write : writes) {
+            const Reply reply = radio.answer(write);
+            EXPECT_EQ(reply.bytes, kAck) << int(ignored);
+            serialFollows = serialFollows || reply.serialAfterAnswer.has_value();
+        }
+        const bool keeps[] = {ignored == IgnoredWrite::AirRate, ignored == IgnoredWrite::Id,
+            ignored == IgnoredWrite::Channel, ignored == IgnoredWrite::Serial};
+        EXPECT_EQ(radio.airRate(), keeps[0] ? 1 : 3) << int(ignored);
+        EXPECT_EQ(radio.id()[0], keeps[1] ? 0x12 : 0x65) << int(ignored);
+        EXPECT_EQ(radio.channel(), keeps[2] ? 1 : 9) << int(ignored);
+        EXPECT_EQ(serialFollows, !keeps[3]) << int(ignored);
+    }
+}
+
 TEST(RadioModel, silentRegisterAndNoAnswer)
 {
     RadioConfig config;

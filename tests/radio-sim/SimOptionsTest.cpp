@@ -35,7 +35,7 @@ TEST(SimOptions, fullCommandLine)
         "--silent-register", "0x05", "--flood", "200", "--link", "--speed2", "300", "--channel",
         "32", "--error-rate", "0.25", "--seed", "9", "--vanish-after", "3", "--no-pace",
         "--split-answer", "40", "--log", "/tmp/x.log", "--symlink2", "/tmp/b", "--turnaround-ms",
-        "12", "--stall-after-bytes", "0"});
+        "12", "--stall-after-bytes", "0", "--ignore-write", "air-rate"});
     EXPECT_EQ(options.radio.serial, (SerialSettings {2400, platform::Parity::Even}));
     EXPECT_EQ(options.serial2, (SerialSettings {300, platform::Parity::Even}));
     EXPECT_EQ(options.radio.version, 0x25);
@@ -46,6 +46,7 @@ TEST(SimOptions, fullCommandLine)
     EXPECT_EQ(options.radio.misbehaviour.silentRegisters, (std::set<std::uint8_t> {5}));
     EXPECT_EQ(options.radio.misbehaviour.floodBytes, 200u);
     EXPECT_EQ(options.radio.misbehaviour.splitAnswerMs, 40);
+    EXPECT_EQ(options.radio.misbehaviour.ignoreWrite, IgnoredWrite::AirRate);
     EXPECT_EQ(options.radio.channel, 32);
     EXPECT_DOUBLE_EQ(options.errorRate, 0.25);
     EXPECT_EQ(options.seed, 9u);
@@ -94,6 +95,7 @@ TEST(SimOptions, badCommandLinesAreRefused)
         {"--turnaround-ms", "-1"},
         {"--turnaround-ms", "2.5"},
         {"--stall-after-bytes", "x"},
+        {"--ignore-write", "parity"},
         {"--speed"},
         {"--speed2", "300"},
         {"--bogus"},

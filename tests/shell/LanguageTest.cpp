@@ -25,6 +25,8 @@ const TextRow kMainWindow[] = {
     {"FIle_M", "File(&F)", "文件(&F)"},
     {"FileRead", "Read Paras(&R)", "读电台(&R)"},
     {"FileWrite", "Write Paras(&W)", "写电台(&W)"},
+    {"FileSaveSettings", "Save settings to file...", "保存参数到文件..."},
+    {"FileLoadSettings", "Load settings from file...", "从文件载入参数..."},
     {"FileExit", "Exit(&X)", "退出(&X)"},
     {"Seri_M", "Edit(&E)", "电台(&E)"},
     {"Seri_C_M", "Close Port(&C)", "关闭串口(&C)"},

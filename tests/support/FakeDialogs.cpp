@@ -20,8 +20,8 @@ platform::MessageResult FakeDialogs::messageBox(
         answers.pop_front();
         return answer;
     }
-    return buttons == platform::MessageButtons::RetryCancel ? platform::MessageResult::Cancel
-                                                            : platform::MessageResult::Ok;
+    return buttons == platform::MessageButtons::Ok ? platform::MessageResult::Ok
+                                                   : platform::MessageResult::Cancel;
 }
 
 void FakeDialogs::showError(const std::string& text)
@@ -33,7 +33,18 @@ void FakeDialogs::showError(const std::string& text)
 
 std::optional<std::string> FakeDialogs::saveFileName(const std::string& caption)
 {
-    shown.push_back({ShownMessage::SaveFile, {}, caption, platform::MessageButtons::Ok});
+    return fileName(ShownMessage::SaveFile, caption);
+}
+
+std::optional<std::string> FakeDialogs::openFileName(const std::string& caption)
+{
+    return fileName(ShownMessage::OpenFile, caption);
+}
+
+std::optional<std::string> FakeDialogs::fileName(
+    ShownMessage::Kind kind, const std::string& caption)
+{
+    shown.push_back({kind, {}, caption, platform::MessageButtons::Ok});
     if (onShow)
         onShow(shown.back());
     if (fileNames.empty())

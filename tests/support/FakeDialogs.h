@@ -13,14 +13,15 @@ namespace fakes {
 
 struct ShownMessage
 {
-    enum Kind { Message, Box, Error, SaveFile } kind;
+    enum Kind { Message, Box, Error, SaveFile, OpenFile } kind;
     std::string text; // empty for a file dialog
     std::string caption; // empty for a simple message and an error report
     platform::MessageButtons buttons = platform::MessageButtons::Ok;
 };
 
 // Records every message and file dialog; answers message boxes from a script (OK, or Cancel for
-// Retry/Cancel, when the script is empty) and file dialogs from another (cancelled when empty).
+// a box that has Cancel, when the script is empty) and file dialogs from another (cancelled when
+// empty).
 // onShow runs while the "modal" message is up.
 class FakeDialogs final : public platform::Dialogs
 {
@@ -30,11 +31,15 @@ public:
         platform::MessageButtons buttons) override;
     void showError(const std::string& text) override;
     std::optional<std::string> saveFileName(const std::string& caption) override;
+    std::optional<std::string> openFileName(const std::string& caption) override;
 
     std::vector<ShownMessage> shown;
     std::deque<platform::MessageResult> answers;
     std::deque<std::string> fileNames;
     std::function<void(const ShownMessage&)> onShow;
+
+private:
+    std::optional<std::string> fileName(ShownMessage::Kind kind, const std::string& caption);
 };
 
 // A clock that moves only when a test moves it, and an exit that records its status.

@@ -158,7 +158,8 @@ Reply Radio::decide(const Bytes& frame)
 Reply Radio::selectorWrite(std::uint8_t selector, std::uint8_t value)
 {
     if (selector == kSelectorAirRate) {
-        m_config.airRate = value;
+        if (m_config.misbehaviour.ignoreWrite != IgnoredWrite::AirRate)
+            m_config.airRate = value;
     } else if (selector == kSelectorTxTestStart && value == 0x00) {
         m_txTest = TxTest::Carrier;
     } else if (selector == kSelectorTxTestStart && value == kTxTestFrequencyVariant) {
@@ -173,20 +174,24 @@ Reply Radio::selectorWrite(std::uint8_t selector, std::uint8_t value)
 
 Reply Radio::parameterWrite(const Bytes& frame)
 {
+    const IgnoredWrite ignored = m_config.misbehaviour.ignoreWrite;
     switch (frame[3]) {
     case radio::cmd::WriteId:
-        std::copy(frame.begin() + 4, frame.begin() + 7, m_config.id.begin());
+        if (ignored != IgnoredWrite::Id)
+            std::copy(frame.begin() + 4, frame.begin() + 7, m_config.id.begin());
         return acknowledged();
     case radio::cmd::WriteChannel:
         // Only the first data byte is the channel; the radio ignores the three after it.
-        m_config.channel = frame[4];
+        if (ignored != IgnoredWrite::Channel)
+            m_config.channel = frame[4];
         return acknowledged();
     case radio::cmd::WriteSerialMode: {
         const auto settings = decodeSerialMode(frame[4]);
         if (!settings)
             return withVerdict(Verdict::Invalid);
         Reply reply = acknowledged();
-        reply.serialAfterAnswer = settings;
+        if (ignored != IgnoredWrite::Serial)
+            reply.serialAfterAnswer = settings;
         return reply;
     }
     default:

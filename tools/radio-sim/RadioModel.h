@@ -41,6 +41,9 @@ constexpr std::size_t kRegisterCount = 0x21; // registers 0x00 to 0x20
 
 enum class TxTest { Off, Carrier, Frequency };
 
+// The parameter whose write a lying radio acknowledges without applying.
+enum class IgnoredWrite { None, Channel, AirRate, Id, Serial };
+
 // Ways the radio can be told to misbehave, for testing the program's failure handling.
 struct Misbehaviour
 {
@@ -50,6 +53,7 @@ struct Misbehaviour
     bool refuseWrites = false; // parameter and register writes are neither applied nor answered
     std::set<std::uint8_t> silentRegisters; // reads of these registers get no answer
     int splitAnswerMs = 0; // when not 0, answers go out in two pieces this far apart
+    IgnoredWrite ignoreWrite = IgnoredWrite::None; // acknowledged, but the value stays as it was
 };
 
 struct RadioConfig

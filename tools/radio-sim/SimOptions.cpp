@@ -98,6 +98,20 @@ bool parseRegister(const std::string& text, RadioConfig& radio)
     return true;
 }
 
+std::optional<IgnoredWrite> parseIgnoredWrite(const std::string& text)
+{
+    static const std::map<std::string, IgnoredWrite> kNames = {
+        {"channel", IgnoredWrite::Channel},
+        {"air-rate", IgnoredWrite::AirRate},
+        {"id", IgnoredWrite::Id},
+        {"serial", IgnoredWrite::Serial},
+    };
+    const auto found = kNames.find(text);
+    if (found == kNames.end())
+        return std::nullopt;
+    return found->second;
+}
+
 std::optional<double> parseProbability(const std::string& text)
 {
     try {
@@ -165,6 +179,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                     mis.silentRegisters.insert(*address);
                 return address.has_value();
             }},
+        {"--ignore-write",
+            [&](const auto& v) { return assign(parseIgnoredWrite(v), mis.ignoreWrite); }},
         {"--split-answer",
             [&](const auto& v) { return assign(parseNumber(v, 60'000), mis.splitAnswerMs); }},
         {"--flood",
@@ -276,6 +292,9 @@ Misbehaviour:
   --split-answer MS                       write each answer in two pieces MS ms apart
   --flood N                               answer with N (> 100) bytes of garbage
   --refuse-writes                         leave parameter and register writes unanswered
+  --ignore-write channel|air-rate|id|serial
+                                          acknowledge writes of this value without applying
+                                          them: the radio keeps its old value
   --silent-register ADDR                  leave reads of this register unanswered (repeatable)
   --vanish-after N                        after N received frames the device disappears
                                           (once the last answer has gone out)

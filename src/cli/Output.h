@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ExitCode.h"
+#include "RadioConversation.h"
+#include "core/Language.h"
+#include "platform/SerialPort.h"
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Chinese when the locale (LC_ALL, else LC_MESSAGES, else LANG) is Chinese, else English.
+core::Language languageFromLocale();
+
+// The exit status of a command over its ports: the first failure's, in port order.
+ExitCode exitCodeOf(const std::vector<PortResult>& results);
+ExitCode exitCodeOf(Outcome outcome);
+
+// A multi-line message of the window as one line for stderr.
+std::string oneLine(const std::string& text);
+
+// COM1 to COM8 with their devices, as the port dialog names them.
+std::string portsTable(const platform::SerialPortProvider& ports, const core::Language& language);
+std::string portsJson(const platform::SerialPortProvider& ports, const core::Language& language);
+
+// One line a port: its values (read back, else written, else read) and how it went.
+std::string resultsTable(const std::vector<PortResult>& results, const core::Language& language);
+// {"command": ..., "exitCode": ..., "results": [...]}, with "file" when there is one.
+std::string resultsJson(
+    const std::string& command, const std::string& file, const std::vector<PortResult>& results);
+
+} // namespace cli

@@ -1,0 +1,57 @@
+#include "ChangePreview.h"
+
+#include "SettingsFile.h"
+
+#include <array>
+
+namespace radio {
+
+namespace {
+
+// The air rate as the air rate box lists it; an index beyond the list as its number.
+std::string airRateText(std::uint8_t index)
+{
+    static constexpr std::array<const char*, 5> kRates = {"19200", "9600", "4800", "2400", "1200"};
+    return index < kRates.size() ? kRates[index] : "#" + std::to_string(index);
+}
+
+} // namespace
+
+std::vector<ValueChange> changedValues(const WriteValues& held, const WriteValues& sent)
+{
+    std::vector<ValueChange> changes;
+    const auto compare = [&changes](core::Bilingual name, std::string before, std::string after) {
+        if (before != after)
+            changes.push_back({std::move(name), std::move(before), std::move(after)});
+    };
+    compare({"Air rate", "空中速率"}, airRateText(held.airRate), airRateText(sent.airRate));
+    compare({"ID", "电台ID码"}, idText(held.id), idText(sent.id));
+    compare({"Channel", "信道号"}, std::to_string(held.channel), std::to_string(sent.channel));
+    compare({"Serial mode", "串口模式"}, serialModeText({held.speedIndex, held.parityIndex}),
+        serialModeText({sent.speedIndex, sent.parityIndex}));
+    return changes;
+}
+
+std::string changePreviewText(
+    const std::vector<ValueChange>& changes, const core::Language& language)
+{
+    if (changes.empty())
+        return language.pick(
+            "The write changes no value on the radio.", "写入不改变电台的任何参数。");
+    std::string text = language.pick("The write changes these values on the radio (old → new):",
+        "写入将改变电台的以下参数(原值 → 新值):");
+    for (const ValueChange& change : changes)
+        text += "\n" + change.name.in(language) + ": " + change.before + " → " + change.after;
+    return text;
+}
+
+bool confirmWrite(platform::Dialogs& dialogs, const core::Language& language,
+    const WriteValues& held, const WriteValues& sent)
+{
+    const std::string text = changePreviewText(changedValues(held, sent), language);
+    return dialogs.messageBox(
+               text, language.pick("Write Paras", "写电台"), platform::MessageButtons::OkCancel)
+        == platform::MessageResult::Ok;
+}
+
+} // namespace radio

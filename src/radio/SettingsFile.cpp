@@ -1,0 +1,367 @@
+#include "SettingsFile.h"
+
+#include "platform/AtomicFile.h"
+#include "serial/SerialLink.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+
+namespace radio {
+
+namespace {
+
+constexpr int kHighestFileChannel = 32; // the channel box's list
+constexpr int kHighestFileAirRate = 5;
+
+using Parsed = std::variant<RadioSettings, SettingsError>;
+
+// Length of the UTF-8 sequence at text[at], or 0 when none starts there: no overlong forms, no
+// surrogates, nothing above U+10FFFF.
+std::size_t utf8Length(std::string_view text, std::size_t at)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size() || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+bool isUtf8(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = utf8Length(text, at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// Decimal digits only, no sign, at most high.
+std::optional<int> parseDecimal(std::string_view text, int high)
+{
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || text[0] == '-' || ec != std::errc() || ptr != end || value > high)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<SerialMode> parseSerialMode(std::string_view text)
+{
+    const auto dash = text.find('-');
+    if (dash == std::string_view::npos || dash + 2 != text.size())
+        return std::nullopt;
+    const auto baud = parseDecimal(text.substr(0, dash), 19200);
+    const auto letter = static_cast<char>(text[dash + 1]);
+    SerialMode mode;
+    for (mode.parityIndex = 0; mode.parityIndex < 3; ++mode.parityIndex) {
+        if (serial::parityLetterForIndex(mode.parityIndex) == letter)
+            break;
+    }
+    for (mode.speedIndex = 0; baud && mode.parityIndex < 3 && mode.speedIndex < serial::kSpeedCount;
+         ++mode.speedIndex) {
+        if (serial::baudForSpeedIndex(mode.speedIndex) == static_cast<std::uint32_t>(*baud))
+            return mode;
+    }
+    return std::nullopt;
+}
+
+std::optional<IdBytes> parseId(std::string_view text)
+{
+    const bool raw = text.size() == 8 && text.substr(0, 2) == "0x";
+    const std::string_view digits = raw ? text.substr(2) : text;
+    const char* allowed = raw ? "0123456789abcdefABCDEF" : "0123456789";
+    if (digits.size() != 6 || digits.find_first_not_of(allowed) != std::string_view::npos)
+        return std::nullopt;
+    IdBytes id {};
+    for (std::size_t i = 0; i < id.size(); ++i)
+        std::from_chars(digits.data() + 2 * i, digits.data() + 2 * i + 2, id[i], 16);
+    return id;
+}
+
+SettingsError refusal(int line, std::string key, std::string english, std::string chinese)
+{
+    return {line, std::move(key), {std::move(english), std::move(chinese)}};
+}
+
+// A key's parser: stores the value and returns true, or returns false when it is out of range.
+using KeyParser = std::function<bool(std::string_view, RadioSettings&)>;
+
+template<typename T, typename Parse>
+KeyParser into(std::optional<T> RadioSettings::*field, Parse parse)
+{
+    return [field, parse](std::string_view text, RadioSettings& settings) {
+        const auto value = parse(text);
+        if (value)
+            settings.*field = static_cast<T>(*value);
+        return value.has_value();
+    };
+}
+
+KeyParser infoText(std::string RadioSettings::*field)
+{
+    return [field](std::string_view text, RadioSettings& settings) {
+        settings.*field = std::string(text);
+        return true;
+    };
+}
+
+struct Key
+{
+    KeyParser parse;
+    core::Bilingual range; // what a valid value looks like
+};
+
+const std::map<std::string, Key, std::less<>>& keys()
+{
+    static const std::map<std::string, Key, std::less<>> kKeys = {
+        {"format",
+            {[](std::string_view text, RadioSettings& settings) {
+                 const auto format = parseDecimal(text, 1'000'000);
+                 if (format)
+                     settings.format = *format;
+                 return format == kSettingsFormat;
+             },
+                {"this program reads format " + std::to_string(kSettingsFormat),
+                    "本程序读取格式 " + std::to_string(kSettingsFormat)}}},
+        {"channel",
+            {into(&RadioSettings::channel,
+                 [](std::string_view text) {
+                     const auto channel = parseDecimal(text, kHighestFileChannel);
+                     return channel > 0 ? channel : std::nullopt;
+                 }),
+                {"the channel is 1 to 32", "信道号为 1 至 32"}}},
+        {"air-rate",
+            {into(&RadioSettings::airRate,
+                 [](std::string_view text) { return parseDecimal(text, kHighestFileAirRate); }),
+                {"the air rate is an index 0 to 5", "空中速率为序号 0 至 5"}}},
+        {"serial",
+            {into(&RadioSettings::serial, parseSerialMode),
+                {"the serial mode is 19200, 9600, 4800, 2400, 1200 or 300, a dash and N, O or E "
+                 "(e.g. 9600-N)",
+                    "串口模式为 19200、9600、4800、2400、1200 或 300,加横线和 N、O 或 E(例如 "
+                    "9600-N)"}}},
+        {"id",
+            {into(&RadioSettings::id, parseId),
+                {"the ID is six digits, or 0x and six hex digits",
+                    "ID 为六位数字,或 0x 加六位十六进制数字"}}},
+        {"model", {infoText(&RadioSettings::model), {}}},
+        {"port", {infoText(&RadioSettings::port), {}}},
+        {"read-at", {infoText(&RadioSettings::readAt), {}}},
+    };
+    return kKeys;
+}
+
+} // namespace
+
+std::string settingsErrorText(const SettingsError& error, const core::Language& language)
+{
+    std::string where;
+    if (error.line > 0) {
+        where = language.pick(
+            "Line " + std::to_string(error.line), "第 " + std::to_string(error.line) + " 行");
+    }
+    if (!error.key.empty())
+        where += (where.empty() ? "" : language.pick(", ", " ")) + error.key;
+    return where.empty() ? error.reason.in(language)
+                         : where + language.pick(": ", ":") + error.reason.in(language);
+}
+
+std::string idText(const IdBytes& id)
+{
+    const bool bcd = std::all_of(id.begin(), id.end(),
+        [](std::uint8_t byte) { return (byte >> 4) <= 9 && (byte & 0x0F) <= 9; });
+    if (bcd)
+        return idBytesToText(id);
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "0x%02X%02X%02X", id[0], id[1], id[2]);
+    return hex;
+}
+
+std::string serialModeText(const SerialMode& mode)
+{
+    return serial::speedTextForIndex(mode.speedIndex) + "-"
+        + serial::parityLetterForIndex(mode.parityIndex);
+}
+
+WriteValues heldValues(
+    const RadioParameters& radio, const ReportedBytes& lastRead, const serial::LinkSettings& link)
+{
+    return {lastRead.airRate, lastRead.id, radio.channel, link.speedIndex, link.parityIndex};
+}
+
+RadioSettings settingsFromRead(const RadioParameters& radio, const ReportedBytes& lastRead,
+    const serial::LinkSettings& link, const std::string& device, const std::string& readAt)
+{
+    RadioSettings settings = settingsOf(heldValues(radio, lastRead, link));
+    settings.model = modelVersionText(radio.version);
+    settings.port
+        = serial::portNameForListIndex(link.portNumber - 1) + (device.empty() ? "" : " " + device);
+    settings.readAt = readAt;
+    return settings;
+}
+
+RadioSettings settingsOf(const WriteValues& held)
+{
+    RadioSettings settings;
+    if (held.channel >= 1 && held.channel <= kHighestFileChannel)
+        settings.channel = held.channel;
+    if (held.airRate <= kHighestFileAirRate)
+        settings.airRate = held.airRate;
+    settings.serial = SerialMode {held.speedIndex, held.parityIndex};
+    settings.id = held.id;
+    return settings;
+}
+
+WriteValues applySettings(WriteValues held, const RadioSettings& settings)
+{
+    held = applyOverride(held, {settings.airRate, settings.id});
+    held.channel = settings.channel.value_or(held.channel);
+    if (settings.serial) {
+        held.speedIndex = settings.serial->speedIndex;
+        held.parityIndex = settings.serial->parityIndex;
+    }
+    return held;
+}
+
+std::string serializeSettings(const RadioSettings& settings)
+{
+    std::string text = "# Radio modem settings. A value left out keeps the radio's own.\n";
+    const auto line = [&text](const char* key, const std::string& value) {
+        if (!value.empty())
+            text += std::string(key) + " = " + value + "\n";
+    };
+    line("format", std::to_string(settings.format));
+    line("channel", settings.channel ? std::to_string(*settings.channel) : "");
+    line("air-rate", settings.airRate ? std::to_string(*settings.airRate) : "");
+    line("serial", settings.serial ? serialModeText(*settings.serial) : "");
+    line("id", settings.id ? idText(*settings.id) : "");
+    line("model", settings.model);
+    line("port", settings.port);
+    line("read-at", settings.readAt);
+    return text;
+}
+
+std::optional<SettingsError> setSettingsValue(
+    RadioSettings& settings, std::string_view key, std::string_view value)
+{
+    const auto found = keys().find(key);
+    if (found == keys().end())
+        return refusal(0, std::string(key), "unknown key", "未知的键");
+    if (found->second.parse(value, settings))
+        return std::nullopt;
+    const core::Bilingual& range = found->second.range;
+    return refusal(0, std::string(key), "\"" + std::string(value) + "\": " + range.english,
+        "\"" + std::string(value) + "\":" + range.chinese);
+}
+
+Parsed parseSettings(std::string_view text)
+{
+    if (text.size() > kMaxSettingsFileBytes)
+        return refusal(0, {}, "the file is larger than 64 KiB", "文件大于 64 KiB");
+    // A byte order mark, as some editors write it, is no content.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    RadioSettings settings;
+    std::set<std::string, std::less<>> seen;
+    int number = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        if (!isUtf8(line))
+            return refusal(number, {}, "the text is not UTF-8", "文本不是 UTF-8 编码");
+        const std::string_view content = trimmed(line);
+        if (content.empty() || content.starts_with('#'))
+            continue;
+        const auto equals = content.find('=');
+        if (equals == std::string_view::npos)
+            return refusal(number, {}, "a line must read key = value", "每行应为 键 = 值");
+        const std::string_view key = trimmed(content.substr(0, equals));
+        const std::string_view value = trimmed(content.substr(equals + 1));
+        if (seen.contains(key))
+            return refusal(number, std::string(key), "the key appears twice", "键重复出现");
+        if (auto error = setSettingsValue(settings, key, value)) {
+            error->line = number;
+            return *error;
+        }
+        seen.insert(std::string(key));
+    }
+    if (!seen.contains("format"))
+        return refusal(0, "format", "the format version is missing", "缺少格式版本");
+    return settings;
+}
+
+Parsed loadSettingsFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return refusal(0, {}, std::strerror(errno), std::strerror(errno));
+    // One byte more than allowed is enough to refuse a longer file without reading all of it.
+    std::string text(kMaxSettingsFileBytes + 1, '\0');
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (file.bad())
+        return refusal(0, {}, std::strerror(errno), std::strerror(errno));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    return parseSettings(text);
+}
+
+std::optional<std::string> saveSettingsFile(const std::string& path, const RadioSettings& settings)
+{
+    const std::string text = serializeSettings(settings);
+    return platform::writeFileAtomically(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+std::string saveFailureText(
+    const std::string& path, const std::string& reason, const core::Language& language)
+{
+    return language.pick("Could not save settings to ", "保存参数失败: ") + path + "\n" + reason;
+}
+
+std::string loadFailureText(
+    const std::string& path, const SettingsError& error, const core::Language& language)
+{
+    return language.pick("Could not load settings from ", "载入参数失败: ") + path + "\n"
+        + settingsErrorText(error, language);
+}
+
+} // namespace radio

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "RadioParameters.h"
+#include "core/Language.h"
+#include "serial/SerialLink.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace radio {
+
+// A settings file is UTF-8 text of "key = value" lines: one value a line, so a technician can
+// read, edit and compare it in any editor, a refusal can name the line it is about, and the
+// radio library stays free of a JSON parser. '#' starts a comment line; blank lines are allowed.
+//
+//     format = 1
+//     channel = 21
+//     air-rate = 1
+//     serial = 9600-N
+//     id = 123456
+//     model = TALVEX1.2
+//     port = COM1 /dev/ttyUSB0
+//     read-at = 2024-05-17T10:42:07+02:00
+//
+// format is required. channel (1 to 32), air-rate (index 0 to 5), serial (speed and parity
+// letter N, O or E) and id (six digits, or 0x and six hex digits for bytes that are no packed
+// BCD) may each be left out: the radio then keeps its own value. model, port and read-at are
+// for information only and never reach a radio.
+constexpr int kSettingsFormat = 1;
+constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024;
+
+struct SerialMode
+{
+    std::uint8_t speedIndex = 0; // 0 19200 .. 5 300 bit/s
+    std::uint8_t parityIndex = 0; // 0 none, 1 odd, 2 even
+
+    bool operator==(const SerialMode&) const = default;
+};
+
+struct RadioSettings
+{
+    int format = kSettingsFormat;
+    std::optional<std::uint8_t> channel;
+    std::optional<std::uint8_t> airRate;
+    std::optional<SerialMode> serial;
+    std::optional<IdBytes> id;
+    std::string model;
+    std::string port;
+    std::string readAt;
+
+    bool operator==(const RadioSettings&) const = default;
+};
+
+// Why a file was refused: the line (0 when the fault is the file as a whole) and the key it is
+// about (empty when none), and the reason.
+struct SettingsError
+{
+    int line = 0;
+    std::string key;
+    core::Bilingual reason;
+};
+
+// "Line 3, channel: ..." / "第 3 行 channel:...".
+std::string settingsErrorText(const SettingsError& error, const core::Language& language);
+
+// The ID as the file and the change preview show it: six digits when every nibble is a decimal
+// digit, else "0x" and the three bytes in hex.
+std::string idText(const IdBytes& id);
+// "9600-N".
+std::string serialModeText(const SerialMode& mode);
+
+// What the radio holds after a successful read: the air rate and ID it reported, its channel,
+// and the serial mode it answered at.
+WriteValues heldValues(
+    const RadioParameters& radio, const ReportedBytes& lastRead, const serial::LinkSettings& link);
+
+// Settings holding each of the radio's values that a file can carry; a channel or air rate
+// outside the window's lists is left out, so the file loads again.
+RadioSettings settingsOf(const WriteValues& held);
+// settingsOf the held values, with the model/version text, the port ("COM1 /dev/ttyUSB0", the
+// device left out when empty) and the time of the read for information.
+RadioSettings settingsFromRead(const RadioParameters& radio, const ReportedBytes& lastRead,
+    const serial::LinkSettings& link, const std::string& device, const std::string& readAt);
+// The values a write sends when the file's values take the place of the radio's own.
+WriteValues applySettings(WriteValues held, const RadioSettings& settings);
+
+// Sets one value by its file key, as a file line "key = value" would; the refusal (without a
+// line) when the key is unknown or the value out of range.
+std::optional<SettingsError> setSettingsValue(
+    RadioSettings& settings, std::string_view key, std::string_view value);
+
+std::string serializeSettings(const RadioSettings& settings);
+// Strict: an unknown or repeated key, a line without '=', a missing or unknown format, a value
+// out of range, text that is no UTF-8 or longer than kMaxSettingsFileBytes is refused.
+std::variant<RadioSettings, SettingsError> parseSettings(std::string_view text);
+
+// The file at path read and parsed; a file that cannot be read is refused with the system's
+// reason.
+std::variant<RadioSettings, SettingsError> loadSettingsFile(const std::string& path);
+// Written atomically; the system's reason when it fails.
+std::optional<std::string> saveSettingsFile(const std::string& path, const RadioSettings& settings);
+// "Could not save settings to PATH" and the reason.
+std::string saveFailureText(
+    const std::string& path, const std::string& reason, const core::Language& language);
+// "Could not load settings from PATH" and the refusal.
+std::string loadFailureText(
+    const std::string& path, const SettingsError& error, const core::Language& language);
+
+} // namespace radio

@@ -1,0 +1,79 @@
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace cli {
+namespace {
+
+const core::Language kEnglish {1};
+
+ParsedCommandLine parse(const QStringList& arguments)
+{
+    return parseCommandLine(QStringList {"radiomodem-cli"} + arguments, kEnglish);
+}
+
+TEST(CommandLine, eachCommandWithItsOptions)
+{
+    const auto write = parse({"--json", "write", "--port", "COM2", "--channel", "21", "--serial",
+        "4800-O", "--id", "0x12FFAB", "--no-verify"});
+    ASSERT_TRUE(write.request) << write.error;
+    EXPECT_EQ(write.request->command, Command::Write);
+    EXPECT_TRUE(write.request->json);
+    EXPECT_EQ(write.request->port, "COM2");
+    EXPECT_EQ(write.request->change.channel, 21);
+    EXPECT_EQ(write.request->change.serial, (radio::SerialMode {2, 1}));
+    EXPECT_EQ(write.request->change.id, (radio::IdBytes {0x12, 0xFF, 0xAB}));
+    EXPECT_FALSE(write.request->change.airRate);
+    EXPECT_FALSE(write.request->verify);
+
+    const auto apply = parse({"apply", "site.conf", "--all", "--quiet"});
+    ASSERT_TRUE(apply.request) << apply.error;
+    EXPECT_EQ(apply.request->command, Command::Apply);
+    EXPECT_EQ(apply.request->file, "site.conf");
+    EXPECT_TRUE(apply.request->all);
+    EXPECT_TRUE(apply.request->quiet);
+    EXPECT_TRUE(apply.request->verify);
+
+    const auto save = parse({"save", "--port", "/dev/ttyUSB0", "out.conf"});
+    ASSERT_TRUE(save.request) << save.error;
+    EXPECT_EQ(save.request->file, "out.conf");
+    EXPECT_EQ(save.request->port, "/dev/ttyUSB0");
+    EXPECT_TRUE(parse({"ports"}).request);
+    EXPECT_TRUE(parse({"read"}).request);
+
+    const auto help = parse({"--help"});
+    EXPECT_FALSE(help.request);
+    EXPECT_TRUE(help.error.empty());
+    EXPECT_NE(help.output.find("6 verification mismatch"), std::string::npos);
+}
+
+TEST(CommandLine, usageErrorsSayWhatIsWrong)
+{
+    const std::vector<std::pair<QStringList, std::string>> rows = {
+        {{}, "name a command"},
+        {{"erase"}, "unknown command erase"},
+        {{"save"}, "the command takes one settings FILE"},
+        {{"read", "extra"}, "too many arguments"},
+        {{"write"}, "name a value to write"},
+        {{"write", "--channel", "33"}, "--channel: \"33\": the channel is 1 to 32"},
+        {{"write", "--serial", "9600"}, "--serial: \"9600\""},
+        {{"write", "--id", "12345"}, "--id: \"12345\""},
+        {{"write", "--air-rate", "x"}, "--air-rate: \"x\""},
+        {{"read", "--all"}, "--all does not go with read"},
+        {{"ports", "--port", "COM1"}, "--port does not go with ports"},
+        {{"read", "--channel", "3"}, "--channel does not go with read"},
+        {{"apply", "f", "--all", "--port", "COM1"}, "--port and --all exclude each other"},
+        {{"read", "--bogus"}, "Unknown option 'bogus'."},
+        {{"read", "--port"}, "Missing value after '--port'."},
+    };
+    for (const auto& [arguments, error] : rows) {
+        const auto parsed = parse(arguments);
+        EXPECT_FALSE(parsed.request) << error;
+        EXPECT_EQ(parsed.error.substr(0, error.size()), error) << parsed.error;
+    }
+    EXPECT_EQ(parseCommandLine({"radiomodem-cli", "write"}, core::Language {0}).error,
+        "请指定要写入的参数:--channel、--serial、--air-rate 或 --id");
+}
+
+} // namespace
+} // namespace cli

@@ -1,0 +1,207 @@
+#include "cli/Commands.h"
+#include "FakeSerialPort.h"
+#include "TempDir.h"
+#include "cli/Output.h"
+#include "cli/PortTargets.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace cli {
+namespace {
+
+const core::Language kEnglish {1};
+const core::Language kChinese {0};
+
+class CommandsTest : public testing::Test
+{
+protected:
+    ExitCode run(const QStringList& arguments, const core::Language& language = kEnglish)
+    {
+        out.str({});
+        err.str({});
+        const auto parsed = parseCommandLine(QStringList {"radiomodem-cli"} + arguments, language);
+        EXPECT_TRUE(parsed.request) << parsed.error;
+        return runCommand(*parsed.request, ports, language, out, err, false);
+    }
+
+    fakes::FakeSerialPorts ports;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(CommandsTest, portsListsEveryComnAsThePortDialogNamesIt)
+{
+    const auto com1 = ports.add("COM1");
+    com1->device.kind = platform::DeviceKind::Usb;
+    com1->device.byId = "/dev/serial/by-id/usb-FTDI_A50285BI-if00-port0";
+    const auto com3 = ports.add("COM3");
+    com3->device.kind = platform::DeviceKind::Usb;
+    com3->vanished = true;
+    EXPECT_EQ(run({"ports"}), ExitCode::Ok);
+    EXPECT_EQ(out.str().substr(0, out.str().find("COM4")),
+        "Port  Device                                                    by-id\n"
+        "COM1  /dev/ttyFAKE1 — USB serial adapter                        "
+        "/dev/serial/by-id/usb-FTDI_A50285BI-if00-port0\n"
+        "COM2  no device\n"
+        "COM3  no device (/dev/ttyFAKE3 — USB serial adapter unplugged)\n");
+
+    EXPECT_EQ(run({"ports", "--json"}, kChinese), ExitCode::Ok);
+    const QJsonObject document
+        = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+    const QJsonArray list = document["ports"].toArray();
+    ASSERT_EQ(list.size(), 8);
+    EXPECT_EQ(list[0]["device"].toString(), "/dev/ttyFAKE1");
+    EXPECT_EQ(list[0]["identity"].toString(), "COM1");
+    EXPECT_TRUE(list[0]["present"].toBool());
+    EXPECT_FALSE(list[2]["present"].toBool());
+    EXPECT_EQ(list[1]["description"].toString(), "无设备");
+    EXPECT_FALSE(list[1].toObject().contains("device"));
+}
+
+TEST_F(CommandsTest, portNamesResolveToComnOrTheDevicePath)
+{
+    ports.add("COM2")->device.byId = "/dev/serial/by-id/usb-X-if00";
+    ports.add("COM4");
+    const auto names = [&](const std::optional<std::string>& port) {
+        std::vector<std::string> found;
+        for (const PortTarget& target : resolvePorts(ports, port))
+            found.push_back(target.name + "=" + target.device);
+        return found;
+    };
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(names(std::nullopt), (Names {"COM2=/dev/ttyFAKE2", "COM4=/dev/ttyFAKE4"}));
+    EXPECT_EQ(names("COM7"), (Names {"COM7="}));
+    EXPECT_EQ(names("/dev/ttyFAKE4"), (Names {"COM4=/dev/ttyFAKE4"}));
+    EXPECT_EQ(names("usb-X-if00"), (Names {"COM2=/dev/ttyFAKE2"}));
+    EXPECT_EQ(names("/dev/serial/by-id/usb-X-if00"), (Names {"COM2=/dev/ttyFAKE2"}));
+    EXPECT_EQ(names("/dev/ttyS9"), (Names {"/dev/ttyS9=/dev/ttyS9"}));
+}
+
+TEST_F(CommandsTest, portFailuresGiveTheWindowsReasonOnOneLineAndTheirStatus)
+{
+    EXPECT_EQ(run({"read"}), ExitCode::NoRadio);
+    EXPECT_EQ(err.str(), "radiomodem-cli: no serial port has a device\n");
+
+    EXPECT_EQ(run({"read", "--port", "COM2"}), ExitCode::PortError);
+    EXPECT_EQ(err.str(), "radiomodem-cli: COM2: Port open error! No device stands behind COM2.\n");
+
+    ports.add("COM1")->refuseOpen = platform::OpenError::PermissionDenied;
+    EXPECT_EQ(run({"save", "x.conf", "--port", "COM1", "--json"}, kChinese), ExitCode::PortError);
+    EXPECT_EQ(err.str(),
+        "radiomodem-cli: COM1: 打开通讯端口错误! 没有打开 /dev/ttyFAKE1 的权限。当前用户须属于 "
+        "dialout "
+        "组: sudo usermod -aG dialout $USER 然后注销并重新登录。\n");
+    const QJsonObject document
+        = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+    EXPECT_EQ(document["exitCode"].toInt(), 4);
+    EXPECT_EQ(document["results"][0]["outcome"].toString(), "port-error");
+}
+
+TEST_F(CommandsTest, aRefusedSettingsFileSendsNothing)
+{
+    fakes::TempDir dir;
+    const auto port = ports.add("COM1");
+    fakes::TempDir::write(dir.path("bad.conf"), "format = 1\nchannel = 40\n");
+    EXPECT_EQ(
+        run({"apply", QString::fromStdString(dir.path("bad.conf")), "--all"}), ExitCode::FileError);
+    EXPECT_EQ(err.str(),
+        "radiomodem-cli: Could not load settings from " + dir.path("bad.conf")
+            + " Line 2, channel: \"40\": the channel is 1 to 32\n");
+    EXPECT_TRUE(ports.attempts.empty());
+    EXPECT_TRUE(port->writes.empty());
+    EXPECT_EQ(run({"apply", QString::fromStdString(dir.path("none.conf"))}), ExitCode::FileError);
+}
+
+TEST(CliOutput, resultsInATableAndInJson)
+{
+    PortResult verified;
+    verified.port = "COM1";
+    verified.device = "/dev/ttyUSB0";
+    verified.before = RadioReading {1, 0x12, {1, {0x12, 0x34, 0x56}, 5, 1, 0}};
+    verified.written = radio::WriteValues {1, {0x12, 0x34, 0x56}, 21, 1, 0};
+    verified.readBack = verified.written;
+    verified.readAt = "2026-12-01T10:00:00+01:00";
+    PortResult lying = verified;
+    lying.port = "COM2";
+    lying.device = "/dev/ttyUSB1";
+    lying.outcome = Outcome::Mismatch;
+    lying.reason = "Channel: written 21, read back 5";
+    lying.readBack->channel = 5;
+    PortResult silent;
+    silent.port = "COM3";
+    silent.device = "/dev/ttyUSB2";
+    silent.outcome = Outcome::NoRadio;
+    const std::vector<PortResult> results {verified, lying, silent};
+
+    EXPECT_EQ(resultsTable(results, kEnglish),
+        "Port  Device        Result    Model      Channel  Air rate  Serial  ID\n"
+        "COM1  /dev/ttyUSB0  verified  TALVEX1.2  21       1         9600-N  123456\n"
+        "COM2  /dev/ttyUSB1  mismatch  TALVEX1.2  5        1         9600-N  123456\n"
+        "COM3  /dev/ttyUSB2  no radio\n");
+    EXPECT_EQ(resultsTable({results[2]}, kChinese),
+        "端口  设备          结果    电台型号  信道号  空中速率  串口模式  ID\n"
+        "COM3  /dev/ttyUSB2  无电台\n");
+
+    const QJsonObject document = QJsonDocument::fromJson(
+        QByteArray::fromStdString(resultsJson("apply", "site.conf", results)))
+                                     .object();
+    EXPECT_EQ(document["command"].toString(), "apply");
+    EXPECT_EQ(document["file"].toString(), "site.conf");
+    EXPECT_EQ(document["exitCode"].toInt(), static_cast<int>(ExitCode::Mismatch));
+    const QJsonObject second = document["results"][1].toObject();
+    EXPECT_EQ(second["outcome"].toString(), "mismatch");
+    EXPECT_EQ(second["reason"].toString(), "Channel: written 21, read back 5");
+    EXPECT_EQ(second["version"].toString(), "TALVEX1.2");
+    EXPECT_EQ(second["values"]["channel"].toInt(), 5);
+    EXPECT_EQ(second["written"]["channel"].toInt(), 21);
+    EXPECT_EQ(second["readBack"]["serial"].toString(), "9600-N");
+    EXPECT_EQ(second["readBack"]["id"].toString(), "123456");
+    EXPECT_EQ(second["readAt"].toString(), "2026-12-01T10:00:00+01:00");
+}
+
+TEST(CliOutput, exitStatusIsTheFirstFailuresInPortOrder)
+{
+    const auto code = [](std::vector<Outcome> outcomes) {
+        std::vector<PortResult> results;
+        for (const Outcome outcome : outcomes) {
+            results.emplace_back();
+            results.back().outcome = outcome;
+        }
+        return exitCodeOf(results);
+    };
+    EXPECT_EQ(code({}), ExitCode::NoRadio);
+    EXPECT_EQ(code({Outcome::Ok, Outcome::Ok}), ExitCode::Ok);
+    EXPECT_EQ(code({Outcome::Ok, Outcome::Mismatch, Outcome::WriteFailed}), ExitCode::Mismatch);
+    EXPECT_EQ(code({Outcome::WriteFailed, Outcome::Mismatch}), ExitCode::WriteFailed);
+    EXPECT_EQ(code({Outcome::NoRadio}), ExitCode::NoRadio);
+}
+
+TEST(CliOutput, chineseUnderAChineseLocale)
+{
+    const std::vector<std::tuple<const char*, const char*, const char*, bool>> rows = {
+        {nullptr, nullptr, nullptr, true},
+        {nullptr, nullptr, "zh_CN.UTF-8", false},
+        {nullptr, "zh_CN.UTF-8", "en_US.UTF-8", false},
+        {"C", "zh_CN.UTF-8", "zh_CN.UTF-8", true},
+        {"zh_CN.GB18030", nullptr, "en_GB.UTF-8", false},
+    };
+    for (const auto& [all, messages, lang, english] : rows) {
+        for (const auto& [name, value] :
+            {std::pair {"LC_ALL", all}, {"LC_MESSAGES", messages}, {"LANG", lang}}) {
+            if (value)
+                setenv(name, value, 1);
+            else
+                unsetenv(name);
+        }
+        EXPECT_EQ(languageFromLocale().isEnglish(), english) << (lang ? lang : "-");
+    }
+}
+
+} // namespace
+} // namespace cli

@@ -1,0 +1,114 @@
+#include "../radio/ScriptedRadio.h"
+#include "ProgramFixture.h"
+#include "TempDir.h"
+#include "radio/ParameterExchange.h"
+#include "radio/SettingsFileCommands.h"
+
+#include <QComboBox>
+#include <QTimer>
+
+namespace {
+
+class SettingsFileMenuTest : public ProgramTest
+{
+protected:
+    void readRadio()
+    {
+        TForm1& f = *program.Form1;
+        f.Speed_R->click();
+        for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
+            if (f.Timer_SdCmd->isActive())
+                program.exchange->sdCmdTimer();
+            modem.tick();
+            program.exchange->recCmdTimer();
+        }
+        ASSERT_TRUE(program.exchange->lastRead());
+    }
+    void load(const std::string& text)
+    {
+        fakes::TempDir::write(dir.path("in.conf"), text);
+        dialogs.fileNames.push_back(dir.path("in.conf"));
+        program.Form1->FileLoadSettings->trigger();
+    }
+    std::vector<int> boxes() const
+    {
+        const TForm1& f = *program.Form1;
+        return {f.ComboChnn->currentIndex(), f.ComboRadioSerBaud->currentIndex(),
+            f.ComboRadioParity->currentIndex()};
+    }
+
+    radiotest::ScriptedRadio modem {com1};
+    fakes::TempDir dir;
+};
+
+TEST_F(SettingsFileMenuTest, saveWithoutAReadIsRefusedAndAsksForNoFile)
+{
+    chooseLanguage(false);
+    program.Form1->FileSaveSettings->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Message);
+    EXPECT_EQ(dialogs.shown[0].text, "尚未从电台读取参数,请先读电台。");
+}
+
+TEST_F(SettingsFileMenuTest, saveWritesTheRadiosValuesAsLastRead)
+{
+    chooseLanguage(true);
+    modem.channel = 9;
+    modem.id = {0x65, 0x43, 0x21};
+    readRadio();
+    // A box changed after the read is not what the radio holds.
+    program.Form1->ComboChnn->setCurrentIndex(20);
+    dialogs.shown.clear();
+    dialogs.fileNames.push_back(dir.path("out.conf"));
+    program.Form1->FileSaveSettings->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 1u) << dialogs.shown.back().text;
+    EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::SaveFile);
+    EXPECT_EQ(dialogs.shown[0].caption, "Save settings to file");
+    const auto saved = radio::loadSettingsFile(dir.path("out.conf"));
+    ASSERT_TRUE(std::holds_alternative<radio::RadioSettings>(saved));
+    radio::RadioSettings expected;
+    expected.channel = 9;
+    expected.airRate = 1;
+    expected.serial = radio::SerialMode {1, 0};
+    expected.id = radio::IdBytes {0x65, 0x43, 0x21};
+    expected.model = "TALVEX1.2";
+    expected.port = "COM1 /dev/ttyFAKE1";
+    EXPECT_EQ(std::get<radio::RadioSettings>(saved), expected);
+}
+
+TEST_F(SettingsFileMenuTest, loadFillsTheBoxesAndKeepsAirRateAndIdForTheNextWrite)
+{
+    chooseLanguage(true);
+    load("format = 1\nchannel = 21\nserial = 2400-E\nair-rate = 3\nid = 0xFFFFFF\n");
+    EXPECT_EQ(dialogs.shown.back().kind, fakes::ShownMessage::OpenFile);
+    EXPECT_EQ(dialogs.shown.back().caption, "Load settings from file");
+    EXPECT_EQ(boxes(), (std::vector<int> {20, 3, 2}));
+    EXPECT_EQ(program.settingsFiles->writeOverride(),
+        (radio::WriteOverride {3, radio::IdBytes {0xFF, 0xFF, 0xFF}}));
+
+    // Keys left out keep what is there: the boxes as they are, the radio's own air rate and ID.
+    load("format = 1\nchannel = 2\n");
+    EXPECT_EQ(boxes(), (std::vector<int> {1, 3, 2}));
+    EXPECT_TRUE(program.settingsFiles->writeOverride().empty());
+}
+
+TEST_F(SettingsFileMenuTest, aRefusedFileChangesNothingAndSaysWhy)
+{
+    chooseLanguage(false);
+    load("format = 1\nchannel = 21\nair-rate = 2\n");
+    dialogs.shown.clear();
+    load("format = 1\nchannel = 3\nair-rate = 4\nserial = 9600-X\n");
+    EXPECT_EQ(boxes(), (std::vector<int> {20, -1, -1}));
+    EXPECT_EQ(program.settingsFiles->writeOverride(), (radio::WriteOverride {2, std::nullopt}));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text.rfind(
+                  "载入参数失败: " + dir.path("in.conf") + "\n第 4 行 serial:", 0),
+        0u)
+        << dialogs.shown[1].text;
+    // Cancelled: nothing happens.
+    program.Form1->FileLoadSettings->trigger();
+    EXPECT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(boxes(), (std::vector<int> {20, -1, -1}));
+}
+
+} // namespace
