@@ -204,6 +204,10 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
 
 PosixSerialPort::PosixSerialPort(int fd) : m_fd(fd)
 {
+    requestLowLatency();
+    LineSettings line;
+    if (getSettings(line))
+        m_byteUs = byteTimeUs(line);
     serial_icounter_struct counts {};
     if (::ioctl(m_fd, TIOCGICOUNT, &counts) == 0) {
         m_haveCounts = true;
@@ -217,10 +221,32 @@ PosixSerialPort::PosixSerialPort(int fd) : m_fd(fd)
 
 PosixSerialPort::~PosixSerialPort()
 {
+    // A tty's close waits for its output to drain (up to 30 s by default): what is still queued
+    // is dropped first, so the close returns at once at every speed and on a stalled line.
+    ::tcflush(m_fd, TCOFLUSH);
+    if (m_lowLatencySet) {
+        serial_struct serial {};
+        if (::ioctl(m_fd, TIOCGSERIAL, &serial) == 0) {
+            serial.flags &= ~ASYNC_LOW_LATENCY;
+            ::ioctl(m_fd, TIOCSSERIAL, &serial);
+        }
+    }
     // The exclusive flag belongs to the device, not to this handle: clear it so that the next
     // opener is not refused by a port nobody holds.
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
+}
+
+// A USB adapter holds received bytes for its latency timer (16 ms on FTDI chips) unless its
+// driver is asked for low latency, which an answer's wait cannot afford. Drivers without the
+// mode refuse (ptys do), and then the port works as it is.
+void PosixSerialPort::requestLowLatency()
+{
+    serial_struct serial {};
+    if (::ioctl(m_fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY))
+        return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    m_lowLatencySet = ::ioctl(m_fd, TIOCSSERIAL, &serial) == 0;
 }
 
 // A device that was unplugged (or a pty whose other side closed) hangs up; from then on every
@@ -294,7 +320,10 @@ bool PosixSerialPort::setSettings(const LineSettings& settings)
         tio.c_iflag |= INPCK;
     else
         tio.c_iflag &= ~INPCK;
-    return ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
+    if (::tcsetattr(m_fd, TCSANOW, &tio) != 0)
+        return false;
+    m_byteUs = byteTimeUs(settings);
+    return true;
 }
 
 bool PosixSerialPort::purge(unsigned purgeFlags)
@@ -359,13 +388,43 @@ bool PosixSerialPort::read(std::uint8_t* buffer, std::uint32_t count, std::uint3
     return true;
 }
 
-// A non-blocking write of whatever the driver takes now.
+// A driver queues seconds of data at low speeds (about 4 KB on a UART or USB adapter, more on a
+// pty) and TIOCOUTQ sees only its own part: not an adapter's FIFO, nothing at all on a pty. So
+// the queue is also reckoned from the wire: the bytes written since the line was last idle that
+// their wire time cannot have carried yet. A flush does not reset that reckoning, as a pty's far
+// side keeps what it already has; on a UART it holds back at most the next 100 ms.
+std::uint32_t PosixSerialPort::queuedBytes()
+{
+    int driver = 0;
+    if (::ioctl(m_fd, TIOCOUTQ, &driver) != 0)
+        driver = 0;
+    const std::int64_t aheadUs = m_lineFreeUs - steadyNowUs();
+    const std::int64_t onWire
+        = aheadUs > 0 && m_byteUs > 0 ? (aheadUs + m_byteUs - 1) / m_byteUs : 0;
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(driver, onWire));
+}
+
+// User data waits in the program, not in the driver: the driver takes only what keeps about
+// 100 ms of wire time queued (at least a byte), so TX stays that close to the wire and a stop
+// or close has little to drop.
 bool PosixSerialPort::writeSome(
     const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
 {
     written = 0;
     if (!alive())
         return false;
+    const auto bound = static_cast<std::uint32_t>(
+        std::max<std::int64_t>(1, kQueuedWireUs / std::max<std::int64_t>(m_byteUs, 1)));
+    const std::uint32_t queued = queuedBytes();
+    if (queued >= bound)
+        return true;
+    return writeNow(data, std::min(count, bound - queued), written);
+}
+
+bool PosixSerialPort::writeNow(
+    const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+{
+    written = 0;
     while (written < count) {
         const ssize_t n = ::write(m_fd, data + written, count - written);
         if (n > 0) {
@@ -375,10 +434,12 @@ bool PosixSerialPort::writeSome(
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EAGAIN)
-            return true;
-        return markGone();
+            break;
+        markGone();
+        break;
     }
-    return true;
+    m_lineFreeUs = std::max(m_lineFreeUs, steadyNowUs()) + written * m_byteUs;
+    return !m_gone;
 }
 
 // The bytes have left the port when the driver's output queue is empty and their wire time has
@@ -395,9 +456,10 @@ bool PosixSerialPort::writeFrame(const std::uint8_t* data, std::uint32_t count)
     const std::int64_t doneUs = startUs + wireUs;
     const std::int64_t deadlineUs = doneUs + wireUs + kFrameMarginUs;
     std::uint32_t sent = 0;
+    // A frame goes out whole, even where it is longer than the pacing of user data allows.
     while (sent < count) {
         std::uint32_t written = 0;
-        if (!writeSome(data + sent, count - sent, written))
+        if (!writeNow(data + sent, count - sent, written))
             return false;
         sent += written;
         if (sent == count)

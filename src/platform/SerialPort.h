@@ -64,7 +64,8 @@ public:
     // taken them within that time and a margin, so a stalled line cannot hold the caller.
     virtual bool writeFrame(const std::uint8_t* data, std::uint32_t count) = 0;
     // Hands user data to the driver without waiting: written is what the driver took now, which
-    // is less than count (possibly 0) while its output buffer is full.
+    // is less than count (possibly 0) while about 100 ms of wire time is queued ahead of the
+    // line or the driver's buffer is full. Closing a port drops what is still queued.
     virtual bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
         = 0;
     // Whether the device has disappeared (a pulled USB adapter, a hung-up line); once gone, a

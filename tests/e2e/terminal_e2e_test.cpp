@@ -151,13 +151,19 @@ TEST(TerminalEndToEnd, upTo1024WaitingBytesAreShownAndMoreDiscarded)
     Station b(sim.ptyPath(2));
     a.ui.setChecked(Ctl::Check_TrttHex, true);
     a.ui.setText(Ctl::Memo_Trtt, hexOf(1024));
+    // The sender's polls hand the block over as fast as the line carries it.
+    const auto sent = [&a](std::int32_t total) {
+        return runUntil({&a}, [&a, total] { return a.state.TxCount == total; });
+    };
     a.terminal.manualTrttClick();
+    ASSERT_TRUE(sent(1024));
     ASSERT_TRUE(waitForWaiting(b, 1024));
     b.terminal.recDataTimer();
     EXPECT_EQ(1024, b.state.RxCount);
     EXPECT_EQ("0123456789", b.ui.text(Ctl::Memo_Rec).substr(0, 10));
 
     a.terminal.manualTrttClick();
+    ASSERT_TRUE(sent(2048));
     a.ui.setText(Ctl::Memo_Trtt, "35");
     a.terminal.manualTrttClick();
     EXPECT_EQ(2048 + 1, a.state.TxCount);
