@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -45,6 +46,12 @@ constexpr SpeedEntry kSpeeds[] = {
     {115200, B115200},
     {230400, B230400},
 };
+
+std::int64_t steadyNowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 } // namespace
 
@@ -192,6 +199,10 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
 
 PosixSerialPort::PosixSerialPort(int fd) : m_fd(fd)
 {
+    requestLowLatency();
+    LineSettings line;
+    if (getSettings(line))
+        m_byteUs = byteTimeUs(line);
     serial_icounter_struct counts {};
     if (::ioctl(m_fd, TIOCGICOUNT, &counts) == 0) {
         m_haveCounts = true;
@@ -205,10 +216,32 @@ PosixSerialPort::PosixSerialPort(int fd) : m_fd(fd)
 
 PosixSerialPort::~PosixSerialPort()
 {
+    // A tty's close waits for its output to drain (up to 30 s by default): what is still queued
+    // is dropped first, so the close returns at once at every speed and on a stalled line.
+    ::tcflush(m_fd, TCOFLUSH);
+    if (m_lowLatencySet) {
+        serial_struct serial {};
+        if (::ioctl(m_fd, TIOCGSERIAL, &serial) == 0) {
+            serial.flags &= ~ASYNC_LOW_LATENCY;
+            ::ioctl(m_fd, TIOCSSERIAL, &serial);
+        }
+    }
     // The exclusive flag belongs to the device, not to this handle: clear it so that the next
     // opener is not refused by a port nobody holds.
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
+}
+
+// A USB adapter holds received bytes for its latency timer (16 ms on FTDI chips) unless its
+// driver is asked for low latency, which an answer's wait cannot afford. Drivers without the
+// mode refuse (ptys do), and then the port works as it is.
+void PosixSerialPort::requestLowLatency()
+{
+    serial_struct serial {};
+    if (::ioctl(m_fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY))
+        return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    m_lowLatencySet = ::ioctl(m_fd, TIOCSSERIAL, &serial) == 0;
 }
 
 // A device that was unplugged (or a pty whose other side closed) hangs up; from then on every
@@ -282,7 +315,10 @@ bool PosixSerialPort::setSettings(const LineSettings& settings)
         tio.c_iflag |= INPCK;
     else
         tio.c_iflag &= ~INPCK;
-    return ::tcsetattr(m_fd, TCSANOW, &tio) == 0;
+    if (::tcsetattr(m_fd, TCSANOW, &tio) != 0)
+        return false;
+    m_byteUs = byteTimeUs(settings);
+    return true;
 }
 
 bool PosixSerialPort::purge(unsigned purgeFlags)
@@ -347,13 +383,43 @@ bool PosixSerialPort::read(std::uint8_t* buffer, std::uint32_t count, std::uint3
     return true;
 }
 
-// A non-blocking write of whatever the driver takes now.
+// A driver queues seconds of data at low speeds (about 4 KB on a UART or USB adapter, more on a
+// pty) and TIOCOUTQ sees only its own part: not an adapter's FIFO, nothing at all on a pty. So
+// the queue is also reckoned from the wire: the bytes written since the line was last idle that
+// their wire time cannot have carried yet. A flush does not reset that reckoning, as a pty's far
+// side keeps what it already has; on a UART it holds back at most the next 100 ms.
+std::uint32_t PosixSerialPort::queuedBytes()
+{
+    int driver = 0;
+    if (::ioctl(m_fd, TIOCOUTQ, &driver) != 0)
+        driver = 0;
+    const std::int64_t aheadUs = m_lineFreeUs - steadyNowUs();
+    const std::int64_t onWire
+        = aheadUs > 0 && m_byteUs > 0 ? (aheadUs + m_byteUs - 1) / m_byteUs : 0;
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(driver, onWire));
+}
+
+// User data waits in the program, not in the driver: the driver takes only what keeps about
+// 100 ms of wire time queued (at least a byte), so TX stays that close to the wire and a stop
+// or close has little to drop.
 bool PosixSerialPort::writeSome(
     const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
 {
     written = 0;
     if (!alive())
         return false;
+    const auto bound = static_cast<std::uint32_t>(
+        std::max<std::int64_t>(1, kQueuedWireUs / std::max<std::int64_t>(m_byteUs, 1)));
+    const std::uint32_t queued = queuedBytes();
+    if (queued >= bound)
+        return true;
+    return writeNow(data, std::min(count, bound - queued), written);
+}
+
+bool PosixSerialPort::writeNow(
+    const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+{
+    written = 0;
     while (written < count) {
         const ssize_t n = ::write(m_fd, data + written, count - written);
         if (n > 0) {
@@ -363,19 +429,29 @@ bool PosixSerialPort::writeSome(
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EAGAIN)
-            return true;
-        return markGone();
+            break;
+        markGone();
+        break;
     }
-    return true;
+    m_lineFreeUs = std::max(m_lineFreeUs, steadyNowUs()) + written * m_byteUs;
+    return !m_gone;
+}
+
+// A command frame is small and goes to the driver whole, so that no pause of the program can
+// split it on the line.
+bool PosixSerialPort::writeFrame(
+    const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+{
+    written = 0;
+    return alive() && writeNow(data, count, written);
 }
 
 bool PosixSerialPort::outputQueued(std::uint32_t& bytes)
 {
     bytes = 0;
-    int queued = 0;
-    if (!alive() || ::ioctl(m_fd, TIOCOUTQ, &queued) != 0)
-        return markGone();
-    bytes = queued > 0 ? static_cast<std::uint32_t>(queued) : 0;
+    if (!alive())
+        return false;
+    bytes = queuedBytes();
     return true;
 }
 

@@ -62,8 +62,13 @@ public:
     // Bytes handed to the driver that it has not yet put on the line (TIOCOUTQ). A USB adapter
     // may report 0 while its own FIFO still holds bytes, and a pty always does.
     virtual bool outputQueued(std::uint32_t& bytes) = 0;
+    // Hands a command frame to the driver whole, without waiting and without the pacing of user
+    // data: written is what the driver took (all of it, but on a stalled line).
+    virtual bool writeFrame(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+        = 0;
     // Hands user data to the driver without waiting: written is what the driver took now, which
-    // is less than count (possibly 0) while its output buffer is full.
+    // is less than count (possibly 0) while about 100 ms of wire time is queued ahead of the
+    // line or the driver's buffer is full. Closing a port drops what is still queued.
     virtual bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
         = 0;
     // Whether the device has disappeared (a pulled USB adapter, a hung-up line); once gone, a

@@ -38,14 +38,14 @@ RequestEngine::Status RequestEngine::start(platform::SerialPort& port, Request r
     platform::LineSettings line;
     port.getSettings(line);
     const auto size = static_cast<std::uint32_t>(m_request.frame.size());
-    m_requestWireMs = wireTimeMs(line, size);
+    const std::uint32_t requestWireMs = wireTimeMs(line, size);
     const std::uint32_t expected = m_request.answerSize ? m_request.answerSize : kShortestFrame;
     m_answerWaitMs = wireTimeMs(line, expected) + kAdapterLatencyMs + kAnswerAllowanceMs;
     const std::int64_t now = m_clock.nowMs();
-    m_sentAt = now;
+    m_wireEndAt = now;
     // A request the line has not taken in twice its wire time and the allowance finds a
     // stalled line.
-    m_sendDeadline = now + 2 * m_requestWireMs + kAnswerAllowanceMs;
+    m_sendDeadline = now + 2 * requestWireMs + kAnswerAllowanceMs;
     // A request the driver refuses runs into the send deadline, unless the device is gone.
     if ((!port.purge(platform::PurgeTxClear | platform::PurgeRxClear) || !sendRest(port))
         && port.isGone())
@@ -59,11 +59,14 @@ bool RequestEngine::sendRest(platform::SerialPort& port)
     if (m_sent == size)
         return true;
     std::uint32_t written = 0;
-    if (!port.writeSome(m_request.frame.data() + m_sent, size - m_sent, written))
+    if (!port.writeFrame(m_request.frame.data() + m_sent, size - m_sent, written))
         return false;
     m_sent += written;
-    if (written > 0)
-        m_sentAt = m_clock.nowMs();
+    if (written > 0) {
+        platform::LineSettings line;
+        port.getSettings(line);
+        m_wireEndAt = std::max(m_wireEndAt, m_clock.nowMs()) + wireTimeMs(line, written);
+    }
     return true;
 }
 
@@ -92,10 +95,10 @@ RequestEngine::Status RequestEngine::poll(platform::SerialPort& port)
         std::uint32_t queued = 0;
         if (!sendRest(port) || !port.outputQueued(queued))
             return fail(port);
-        // The request has left once the driver holds none of it and its wire time since the
-        // last byte was taken has passed.
-        if (m_sent == m_request.frame.size() && queued == 0 && now >= m_sentAt + m_requestWireMs)
-            m_leftAt = m_sentAt + m_requestWireMs;
+        // The request has left once the driver holds none of it and the wire has carried its
+        // last byte.
+        if (m_sent == m_request.frame.size() && queued == 0 && now >= m_wireEndAt)
+            m_leftAt = m_wireEndAt;
         else if (now > m_sendDeadline)
             return m_status = Status::TimedOut;
     }

@@ -92,10 +92,9 @@ private:
     bool m_flooded = false;
     int m_polls = 0;
     std::uint32_t m_sent = 0; // bytes of the request the driver has taken
-    std::int64_t m_sentAt = 0; // when the last of them was taken
+    std::int64_t m_wireEndAt = 0; // when the wire will have carried them
     std::int64_t m_leftAt = -1; // when the request had left the port; -1 until then
     std::int64_t m_sendDeadline = 0; // a request not gone by then finds a stalled line
-    std::uint32_t m_requestWireMs = 0;
     std::uint32_t m_answerWaitMs = 0; // from m_leftAt to the deadline
 };
 

@@ -39,6 +39,10 @@ public:
     {
         return checked(m_port->writeSome(data, count, written));
     }
+    bool writeFrame(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override
+    {
+        return checked(m_port->writeFrame(data, count, written));
+    }
     bool isGone() override { return !checked(!m_port->isGone()); }
 
 private:
@@ -62,10 +66,11 @@ private:
 void PortHandle::assign(std::unique_ptr<platform::SerialPort> port)
 {
     ++m_generation;
-    m_port = port ? std::make_unique<GoneWatch>(std::move(port), [this] {
-        if (m_onGone)
-            m_onGone();
-    })
+    m_port = port ? std::make_unique<GoneWatch>(std::move(port),
+                 [this] {
+                     if (m_onGone)
+                         m_onGone();
+                 })
                   : nullptr;
 }
 

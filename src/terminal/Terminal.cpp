@@ -157,7 +157,11 @@ void Terminal::manualTrttClick()
 void Terminal::autoTrttClick()
 {
     if (!m_ui.isChecked(Ctl::Check_AutoTrtt)) {
+        // A stop is a stop at every speed: what the line has not carried yet is dropped.
         m_ui.setTimerActive(core::TimerId::TrttData, false);
+        m_unsent.clear();
+        if (m_link.handle.isValid())
+            m_link.handle.port().purge(platform::PurgeTxClear);
         return;
     }
     if (!checkCanSend(true)) {

@@ -152,13 +152,19 @@ TEST(TerminalEndToEnd, upTo1024WaitingBytesAreShownAndMoreDiscarded)
     Station b(sim.ptyPath(2));
     a.ui.setChecked(Ctl::Check_TrttHex, true);
     a.ui.setText(Ctl::Memo_Trtt, hexOf(1024));
+    // The sender's polls hand the block over as fast as the line carries it.
+    const auto sent = [&a](std::int32_t total) {
+        return runUntil({&a}, [&a, total] { return a.state.TxCount == total; });
+    };
     a.terminal.manualTrttClick();
+    ASSERT_TRUE(sent(1024));
     ASSERT_TRUE(waitForWaiting(b, 1024));
     b.terminal.recDataTimer();
     EXPECT_EQ(1024, b.state.RxCount);
     EXPECT_EQ("0123456789", b.ui.text(Ctl::Memo_Rec).substr(0, 10));
 
     a.terminal.manualTrttClick();
+    ASSERT_TRUE(sent(2048));
     a.ui.setText(Ctl::Memo_Trtt, "35");
     a.terminal.manualTrttClick();
     EXPECT_EQ(2048 + 1, a.state.TxCount);
@@ -218,6 +224,66 @@ struct Console
 
 // At 300 bit/s a request takes 233 ms on the wire and its answer as long again: the fixed wait
 // must start once the request has left the port.
+// Auto send far faster than a 300 bit/s line carries: the program keeps the rest of the block
+// and runs no further ahead of the far station than the driver's 100 ms, the line's own bytes
+// and a receive poll; stop, close and exit return at once and the far station stops receiving.
+TEST(TerminalEndToEnd, autoSendAt300KeepsCloseToTheWireAndEndsAtOnce)
+{
+    // 3 bytes (100 ms) in the driver; a byte crossing each serial line and one in the air; 100 ms
+    // for a simulator that a busy machine wakes late.
+    constexpr std::int32_t kAhead = 3 + 3 + 3;
+    // What the far station has: counted, and waiting for its next poll.
+    const auto arrived = [](Station& s) {
+        platform::CommStatus status;
+        s.link.handle.port().clearErrors(status);
+        return s.state.RxCount + static_cast<std::int32_t>(status.bytesWaiting);
+    };
+    const struct
+    {
+        const char* end;
+        std::function<void(Station&)> act;
+    } rows[] = {
+        {"stop", [](Station& s) { s.ui.setChecked(Ctl::Check_AutoTrtt, false); }},
+        {"close", [](Station& s) { s.portController.closePort(); }},
+        {"exit", [](Station& s) { s.portController.closeForExit(); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.end);
+        simtest::SimProcess sim({"--link", "--speed", "300", "--speed2", "300"});
+        Station a(sim.ptyPath(1), 5);
+        Station b(sim.ptyPath(2), 5);
+        std::string block;
+        while (block.size() < 100)
+            block += "0123456789abcdefghij"; // no 0x55: nothing the radio could take for a frame
+        a.ui.setText(Ctl::Memo_Trtt, block);
+        a.ui.setText(Ctl::Edit_TrttPerio, "100");
+        a.ui.setChecked(Ctl::Check_AutoTrtt, true);
+        std::int32_t ahead = 0;
+        runUntil(
+            {&a, &b},
+            [&] {
+                ahead = std::max(ahead, a.state.TxCount - arrived(b));
+                return false;
+            },
+            3s);
+        EXPECT_GT(b.state.RxCount, 60) << "the line was kept busy";
+        EXPECT_LE(ahead, kAhead);
+
+        const auto start = std::chrono::steady_clock::now();
+        row.act(a);
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, 100ms);
+        const std::int32_t atStop = arrived(b);
+        const auto never = [] { return false; };
+        runUntil({&a, &b}, never, 1s);
+        EXPECT_LE(b.state.RxCount - atStop, kAhead) << "what was queued went to the far station";
+        RecordProperty(std::string(row.end) + "_ahead_bytes", ahead);
+        RecordProperty(std::string(row.end) + "_us",
+            static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(took).count()));
+        RecordProperty(std::string(row.end) + "_after_bytes", b.state.RxCount - atStop);
+    }
+}
+
 TEST(RegisterTestEndToEnd, singleRegisterReadAndWriteFrom19200To300)
 {
     const struct

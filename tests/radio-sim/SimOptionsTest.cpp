@@ -26,6 +26,7 @@ TEST(SimOptions, defaults)
     EXPECT_FALSE(options.vanishAfter);
     EXPECT_EQ(options.turnaroundUs, 5'000);
     EXPECT_FALSE(options.stallAfterBytes);
+    EXPECT_FALSE(options.adapterLatencyUs);
 }
 
 TEST(SimOptions, fullCommandLine)
@@ -35,7 +36,8 @@ TEST(SimOptions, fullCommandLine)
         "--silent-register", "0x05", "--flood", "200", "--link", "--speed2", "300", "--channel",
         "32", "--error-rate", "0.25", "--seed", "9", "--vanish-after", "3", "--no-pace",
         "--split-answer", "40", "--log", "/tmp/x.log", "--symlink2", "/tmp/b", "--turnaround-ms",
-        "12", "--stall-after-bytes", "0", "--ignore-write", "air-rate"});
+        "12", "--stall-after-bytes", "0", "--ignore-write", "air-rate", "--adapter-latency-ms", "3",
+        "--usb-adapter"});
     EXPECT_EQ(options.radio.serial, (SerialSettings {2400, platform::Parity::Even}));
     EXPECT_EQ(options.serial2, (SerialSettings {300, platform::Parity::Even}));
     EXPECT_EQ(options.radio.version, 0x25);
@@ -54,6 +56,8 @@ TEST(SimOptions, fullCommandLine)
     EXPECT_FALSE(options.pace);
     EXPECT_EQ(options.turnaroundUs, 12'000);
     EXPECT_EQ(options.stallAfterBytes, 0u);
+    EXPECT_EQ(options.adapterLatencyUs, 3'000) << "--usb-adapter keeps a latency given";
+    EXPECT_EQ(parsed({"--usb-adapter"}).adapterLatencyUs, 16'000);
     EXPECT_EQ(options.logPath, "/tmp/x.log");
     EXPECT_EQ(options.symlink2, "/tmp/b");
 }
@@ -96,6 +100,8 @@ TEST(SimOptions, badCommandLinesAreRefused)
         {"--turnaround-ms", "2.5"},
         {"--stall-after-bytes", "x"},
         {"--ignore-write", "parity"},
+        {"--adapter-latency-ms", "0"},
+        {"--adapter-latency-ms", "256"},
         {"--speed"},
         {"--speed2", "300"},
         {"--bogus"},

@@ -6,6 +6,7 @@
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"
 #include "serial/SerialForm.h"
+#include "serial/SerialLink.h"
 #include "shell/LanguageForm.h"
 #include "shell/MainForm.h"
 #include "shell/Program.h"
@@ -30,24 +31,26 @@ namespace soak {
 
 namespace {
 
-// About 40 bytes every 210 ms or more each way (period 300 ms is a send every 21st 10 ms
-// tick): some 200 bytes/s against the 1920 bytes/s that 19200 bit/s carries, and far below
-// the 1024 bytes a 50 ms receive poll takes.
-const char* const kSendText = "SOAK 0123456789 ABCDEF abcdef 数传\n";
-const char* const kPeriodMs = "300";
+// About 160 bytes of text every 30 ms or more each way (period 30 ms is a send every third
+// 10 ms tick), more than 19200 bit/s carries, so the program's send waits for the line; in hex
+// the block is 44 bytes. At the far end a 50 ms receive poll takes up to 1024 bytes.
+const char* const kSendLine = "SOAK 0123456789 ABCDEF abcdef 数传\n";
+const char* const kPeriodMs = "30";
+// A period that starts no new block while the line drains at the end.
+const char* const kNoMoreMs = "60000";
 
 // One program with its windows, on the real serial layer.
 struct Station
 {
-    explicit Station(int comNumber)
+    Station(int comNumber, int speedIndex)
     {
         program.start();
         program.Form2->BitBtn1->click();
         program.Form1->Speed_O->click();
         program.Serial_Form->Comb_ComNo->setCurrentIndex(comNumber - 1);
-        program.Serial_Form->ComboBaudRate->setCurrentIndex(0); // 19200, the radios' speed
+        program.Serial_Form->ComboBaudRate->setCurrentIndex(speedIndex); // the radios' speed
         program.Serial_Form->Button1->click();
-        program.Form1->Memo_Trtt->setPlainText(kSendText);
+        program.Form1->Memo_Trtt->setPlainText(QString(kSendLine).repeated(4));
         program.Form1->Edit_TrttPerio->setText(kPeriodMs);
     }
 
@@ -89,15 +92,20 @@ long residentKb()
     return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
-SoakFigures runSoak(int seconds)
+SoakFigures runSoak(int seconds, std::uint32_t baud)
 {
-    simtest::SimProcess sim({"--link", "--speed", "19200", "--speed2", "19200"});
+    int speedIndex = 0;
+    while (speedIndex + 1 < serial::kSpeedCount
+        && serial::baudForSpeedIndex(static_cast<std::uint8_t>(speedIndex)) != baud)
+        ++speedIndex;
+    const std::string speed = std::to_string(baud);
+    simtest::SimProcess sim({"--link", "--speed", speed, "--speed2", speed});
     ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
     ::setenv("RADIOMODEM_COM2", sim.ptyPath(2).c_str(), 1);
     SoakFigures figures;
     {
-        Station a(1);
-        Station b(2);
+        Station a(1, speedIndex);
+        Station b(2, speedIndex);
         Station* const stations[] = {&a, &b};
         for (Station* s : stations)
             s->program.Form1->Check_AutoTrtt->setChecked(true);
@@ -118,6 +126,9 @@ SoakFigures runSoak(int seconds)
                 ++figures.modeSwitches;
                 nextSwitch += 2'500;
             }
+            const StationFigures fa = a.figures();
+            const StationFigures fb = b.figures();
+            figures.maxAhead = std::max({figures.maxAhead, fa.tx - fb.rx, fb.tx - fa.rx});
             if (now >= nextSample) {
                 const long rss = residentKb();
                 figures.rssPeakKb = std::max(figures.rssPeakKb, rss);
@@ -131,10 +142,11 @@ SoakFigures runSoak(int seconds)
         });
         figures.seconds = seconds;
         figures.rssEndKb = residentKb();
+        // A stop drops what the line has not carried, so the stations first start no new block
+        // and let the line drain: what is still queued and on the air arrives within a second
+        // or two; auto send stops once both counters have stood still for two seconds.
         for (Station* s : stations)
-            s->program.Form1->Check_AutoTrtt->setChecked(false);
-        // What is still on the air arrives within a fraction of a second; stop once both
-        // counters have stood still for two seconds.
+            s->program.Form1->Edit_TrttPerio->setText(kNoMoreMs);
         StationFigures lastA;
         StationFigures lastB;
         qint64 still = 0;
@@ -147,6 +159,8 @@ SoakFigures runSoak(int seconds)
             lastB = fb;
             return now - still > 2'000;
         });
+        for (Station* s : stations)
+            s->program.Form1->Check_AutoTrtt->setChecked(false);
         figures.a = a.figures();
         figures.b = b.figures();
     }

@@ -71,6 +71,19 @@ void FakeSerialPort::record(Bytes bytes)
         m_state->onWrite(bytes);
 }
 
+bool FakeSerialPort::writeFrame(
+    const std::uint8_t* data, std::uint32_t count, std::uint32_t& written)
+{
+    written = 0;
+    if (m_state->vanished)
+        return false;
+    if (!m_state->stalled) {
+        written = count;
+        record(Bytes(data, data + count));
+    }
+    return true;
+}
+
 bool FakeSerialPort::outputQueued(std::uint32_t& bytes)
 {
     bytes = m_state->queued;

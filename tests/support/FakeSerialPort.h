@@ -51,6 +51,7 @@ public:
     bool clearErrors(platform::CommStatus& status) override;
     bool read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& got) override;
     bool outputQueued(std::uint32_t& bytes) override;
+    bool writeFrame(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
     bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
     bool isGone() override { return m_state->vanished; }
 

@@ -309,6 +309,22 @@ TEST_F(TerminalTest, autoSendIntoAStalledLineStartsNoBlockUntilTheLineTakesTheLa
     EXPECT_EQ(9, state.TxCount);
 }
 
+TEST_F(TerminalTest, stoppingAutoSendDropsWhatTheLineHasNotTaken)
+{
+    openPort();
+    setSendText("abcdef");
+    ui.setText(Ctl::Edit_TrttPerio, "0");
+    port->acceptLimit = 4;
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    ticks(1);
+    ui.setChecked(Ctl::Check_AutoTrtt, false);
+    EXPECT_EQ(std::vector<unsigned> {platform::PurgeTxClear}, port->purges);
+    terminal.recDataTimer();
+    terminal.manualTrttClick();
+    EXPECT_EQ(8, state.TxCount) << "the rest of the stopped block was dropped, not sent";
+    EXPECT_TRUE(dialogs.shown.empty()) << "the line is free again";
+}
+
 // A pulled adapter is noticed by whatever uses the port next: it is closed as by the close
 // button, auto send and a running echo test stop, and one message names the port.
 TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)

@@ -1,5 +1,6 @@
 #include "SimOptions.h"
 
+#include "UsbAdapter.h"
 #include "serial/SerialLink.h"
 
 #include <charconv>
@@ -149,6 +150,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         {"--no-answer", [&] { mis.noAnswer = true; }},
         {"--bad-checksum", [&] { mis.badChecksum = true; }},
         {"--refuse-writes", [&] { mis.refuseWrites = true; }},
+        {"--usb-adapter",
+            [&] {
+                if (!options.adapterLatencyUs)
+                    options.adapterLatencyUs = kDefaultAdapterLatencyUs;
+            }},
     };
     using Valued = std::function<bool(const std::string&)>;
     const auto text = [](std::string& target) -> Valued {
@@ -203,6 +209,14 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 if (ms)
                     options.turnaroundUs = static_cast<std::int64_t>(*ms) * 1000;
                 return ms.has_value();
+            }},
+        {"--adapter-latency-ms",
+            [&](const auto& v) {
+                // An FTDI chip's latency timer takes 1 to 255 ms.
+                const auto ms = parseNumber(v, 255);
+                if (ms >= 1u)
+                    options.adapterLatencyUs = static_cast<std::int64_t>(*ms) * 1000;
+                return ms >= 1u;
             }},
         {"--air-delay-us",
             [&](const auto& v) { return assign(parseNumber(v, 60'000'000), options.airDelayUs); }},
@@ -276,6 +290,14 @@ Output:
   --log FILE                              append one line per received frame or data
   --turnaround-ms N                       time from a request's last byte to the answer
                                           (default 5; 0 allowed)
+  --usb-adapter                           put a USB serial adapter between radio and program:
+                                          the bytes the radio sends are held for its latency
+                                          timer (16 ms) and passed on when it expires, counted
+                                          from the first byte held, or as soon as 62 bytes
+                                          wait, as FTDI chips do (a real chip's timer runs from
+                                          its last transfer, so it holds a byte up to 16 ms;
+                                          the simulator always takes the longest hold)
+  --adapter-latency-ms N                  the adapter with a latency timer of N ms (1..255)
   --no-pace                               make both directions of the serial line instant:
                                           requests are heard as soon as they are read and
                                           answers go out at once (for fast unit-level runs)

@@ -23,6 +23,8 @@ struct SimOptions
     std::optional<std::uint32_t> seed;
     std::optional<std::size_t> vanishAfter;
     std::optional<std::size_t> stallAfterBytes; // then the radio reads nothing more
+    // A USB adapter's latency timer on what the radios send; unset: no adapter.
+    std::optional<std::int64_t> adapterLatencyUs;
 };
 
 struct ParsedOptions

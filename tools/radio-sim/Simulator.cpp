@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include "Station.h"
+#include "UsbAdapter.h"
 #include "platform/PosixSerialPort.h"
 
 #include <algorithm>
@@ -200,6 +201,7 @@ struct Endpoint
     Pty pty;
     std::unique_ptr<Symlink> symlink;
     std::unique_ptr<Station> station;
+    std::optional<UsbAdapter> adapter; // between the radio's output and the program
     Bytes unwritten; // due bytes the master did not take yet
     std::int64_t retryAtUs = 0;
     std::size_t taken = 0; // bytes read from the program so far
@@ -263,12 +265,16 @@ private:
             if (m_log.is_open())
                 m_log << line << std::endl;
         });
+        if (m_options.adapterLatencyUs)
+            endpoint->adapter.emplace(*m_options.adapterLatencyUs);
         m_endpoints.push_back(std::move(endpoint));
     }
 
     void serviceOutput(Endpoint& endpoint, std::int64_t now)
     {
-        const Bytes due = endpoint.station->advance(endpoint.pty.programSide(), now);
+        Bytes due = endpoint.station->advance(endpoint.pty.programSide(), now);
+        if (endpoint.adapter)
+            due = endpoint.adapter->pass(due, now);
         endpoint.unwritten.insert(endpoint.unwritten.end(), due.begin(), due.end());
         while (!endpoint.unwritten.empty()) {
             const ssize_t n = ::write(
@@ -296,8 +302,10 @@ private:
             = std::any_of(m_endpoints.begin(), m_endpoints.end(), [this](const auto& e) {
                   return e->station->framesReceived() >= *m_options.vanishAfter;
               });
-        const bool drained = std::all_of(m_endpoints.begin(), m_endpoints.end(),
-            [](const auto& e) { return e->station->outputIdle() && e->unwritten.empty(); });
+        const bool drained = std::all_of(m_endpoints.begin(), m_endpoints.end(), [](const auto& e) {
+            return e->station->outputIdle() && (!e->adapter || e->adapter->empty())
+                && e->unwritten.empty();
+        });
         if (!reached || !drained)
             return false;
         if (!m_vanishStartUs)
@@ -320,6 +328,9 @@ private:
             polled.push_back(endpoint.get());
             if (const auto next = endpoint->station->nextEventUs())
                 wakeUs = std::min(wakeUs, *next);
+            if (const auto release
+                = endpoint->adapter ? endpoint->adapter->nextReleaseUs() : std::nullopt)
+                wakeUs = std::min(wakeUs, *release);
             if (endpoint->retryAtUs > now) {
                 wakeUs = std::min(wakeUs, endpoint->retryAtUs);
                 continue;
