@@ -54,7 +54,8 @@ enum class Ctl {
     Test_Memo1,
 };
 
-enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1 };
+// Reopen: the one-second retry of a lost port whose device is back but does not open yet.
+enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, Reopen };
 
 enum class TextColor { Normal, Red, HotLight };
 

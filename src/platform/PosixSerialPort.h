@@ -19,7 +19,8 @@ PortAssignment::Pins pinsFromEnvironment();
 OpenError openErrorForErrno(int error);
 
 // Another process that has the device open: its name and id, when /proc shows it (a process of
-// another user may be hidden). Pid 0 when none is seen.
+// another user may be hidden); of several, the one holding a lock on it. Pid 0 when none is
+// seen.
 struct DeviceHolder
 {
     std::string name;
@@ -27,8 +28,12 @@ struct DeviceHolder
 };
 DeviceHolder findDeviceHolder(const std::string& path);
 
+// The name of the group the file belongs to (its number when the system has no name for it).
+std::string groupOf(const std::string& path);
+
 // A port over a termios device, opened exclusively (TIOCEXCL and a non-blocking flock, so a
-// second opener is refused even as root) and put into raw binary mode.
+// second opener is refused even as root) and put into raw binary mode. A device another process
+// has open is refused even when that process took no lock.
 class PosixSerialPort final : public SerialPort
 {
 public:
@@ -71,6 +76,7 @@ public:
 
     OpenResult open(const std::string& name) override;
     PortEntry entry(int number) const override;
+    OpenFailure lastFailure(int number) const override;
     bool refresh() override;
     int hotplugFd() const override;
 
@@ -78,6 +84,7 @@ private:
     PortEnumerator& m_enumerator;
     std::vector<SerialDevice> m_devices;
     PortAssignment m_assignment;
+    std::array<OpenFailure, kPortCount> m_failures;
 };
 
 // Bit/s of a termios speed constant and back; 0 / B0 for speeds the table does not know.

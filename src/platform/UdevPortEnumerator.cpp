@@ -57,16 +57,17 @@ void describeUsb(udev_device* tty, udev_device* usb, SerialDevice& device)
         attribute(usb, "product"), property(tty, "ID_MODEL_FROM_DATABASE")});
     udev_device* interface = udev_device_get_parent_with_subsystem_devtype(
         tty, "usb", "usb_interface");
-    std::string where = "-if" + attribute(interface, "bInterfaceNumber");
+    device.usbInterface = "if" + attribute(interface, "bInterfaceNumber");
     // A chip with several ports on one interface numbers them.
     if (const std::string port = attribute(udev_device_get_parent(tty), "port_number");
         !port.empty() && port != "0")
-        where += "-port" + port;
+        device.usbInterface += "-port" + port;
     // Two identical adapters without serial numbers are told apart by the socket they are in.
     const std::string place = device.serialNumber.empty()
         ? "-at-" + firstOf({property(tty, "ID_PATH"), orEmpty(udev_device_get_devpath(usb))})
         : "-" + device.serialNumber;
-    device.identity = "usb-" + device.vendorId + ":" + device.productId + place + where;
+    device.identity
+        = "usb-" + device.vendorId + ":" + device.productId + place + "-" + device.usbInterface;
 }
 
 } // namespace

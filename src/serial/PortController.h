@@ -41,8 +41,12 @@ public:
     void portDialogShown();
     // A serial device came or went. A device whose port was lost to deviceGone() and that is
     // back (the same device, under its old name) is opened again at the old speed and parity;
-    // what ran on it when it went is not resumed.
+    // what ran on it when it went is not resumed. While it is back but does not open (another
+    // program holds it, no permission yet), the Reopen timer tries again every second and the
+    // tooltip of status panel 3 says why.
     void devicesChanged();
+    // The Reopen timer's tick.
+    void reopenTimer();
     // The line under the port list shows the device of the selected entry.
     void showSelectedDevice();
     // Status panel 1: the port's name, with its device in the tooltip.
@@ -58,6 +62,8 @@ public:
 private:
     void showPortList();
     void reopenLostPort();
+    void waitForLostPort(const std::string& why);
+    void forgetLostPort();
     void closeSteps();
     void notifyClosed(CloseReason reason);
 
@@ -71,11 +77,12 @@ private:
     struct LostPort
     {
         std::uint8_t portNumber;
-        std::string identity;
+        platform::SerialDevice device;
         std::uint8_t speedIndex;
         std::uint8_t parityIndex;
     };
     std::optional<LostPort> m_lost;
+    std::string m_waitingFor; // the reason last shown for a lost port that does not open
     int m_nextListenerKey = 0;
 };
 

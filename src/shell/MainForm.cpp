@@ -327,6 +327,7 @@ void TForm1::buildTimers()
     Timer_RecData = timer("Timer_RecData", 50);
     Timer1 = timer("Timer1", 100);
     Timer1->start();
+    Timer_Reopen = timer("Timer_Reopen", 1000);
 }
 
 void TForm1::applyEnglish()

@@ -127,6 +127,7 @@ public:
     QTimer* Timer_TrttData;
     QTimer* Timer_RecData;
     QTimer* Timer1;
+    QTimer* Timer_Reopen;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

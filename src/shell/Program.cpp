@@ -100,6 +100,7 @@ void Program::wire()
     QObject::connect(f.Timer_TrttData, &QTimer::timeout, [this] { terminal->trttDataTimer(); });
     QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->recDataTimer(); });
     QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->timer1Timer(); });
+    QObject::connect(f.Timer_Reopen, &QTimer::timeout, [this] { portController->reopenTimer(); });
 
     onClick(f.Button_ManulTrtt, [this] { terminal->manualTrttClick(); });
     QObject::connect(f.Check_AutoTrtt, &QCheckBox::toggled, [this] { terminal->autoTrttClick(); });

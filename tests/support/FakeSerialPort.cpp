@@ -1,4 +1,5 @@
 #include "FakeSerialPort.h"
+#include "platform/PosixSerialPort.h"
 
 #include <algorithm>
 
@@ -117,7 +118,14 @@ platform::OpenResult FakeSerialPorts::open(const std::string& name)
         result.error = it->second->refuseOpen;
     else
         result.port = std::make_unique<FakeSerialPort>(it->second);
+    m_failures[platform::portNumberOfName(name)] = result;
     return result;
+}
+
+platform::OpenFailure FakeSerialPorts::lastFailure(int number) const
+{
+    const auto it = m_failures.find(number);
+    return it == m_failures.end() ? platform::OpenFailure {} : it->second;
 }
 
 platform::PortEntry FakeSerialPorts::entry(int number) const

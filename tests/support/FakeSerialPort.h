@@ -67,6 +67,7 @@ public:
     std::shared_ptr<PortState> add(const std::string& name);
     platform::OpenResult open(const std::string& name) override;
     platform::PortEntry entry(int number) const override;
+    platform::OpenFailure lastFailure(int number) const override;
     bool refresh() override;
 
     std::vector<std::string> attempts; // every name asked for, in order
@@ -74,6 +75,7 @@ public:
 
 private:
     std::map<std::string, std::shared_ptr<PortState>> m_ports;
+    std::map<int, platform::OpenFailure> m_failures;
 };
 
 } // namespace fakes
