@@ -112,6 +112,9 @@ platform::OpenResult FakeSerialPorts::open(const std::string& name)
         return result;
     }
     result.device = it->second->device.path;
+    result.holder = it->second->holder;
+    result.holderPid = it->second->holderPid;
+    result.group = it->second->group;
     if (it->second->open)
         result.error = platform::OpenError::Busy;
     else if (it->second->refuseOpen != platform::OpenError::None)

@@ -23,6 +23,9 @@ struct PortState
     bool vanished = false; // every call fails, as on a pulled USB adapter
     bool open = false;
     platform::OpenError refuseOpen = platform::OpenError::None; // why the next opens fail
+    std::string holder; // named by a Busy refusal, with its process
+    int holderPid = 0;
+    std::string group = "dialout"; // named by a PermissionDenied refusal
     platform::SerialDevice device; // what the port's entry shows
     std::deque<std::uint8_t> rx; // bytes waiting to be read
     unsigned pendingErrors = 0; // error flags reported (and cleared) by the next clearErrors
