@@ -3,6 +3,7 @@
 #include <libudev.h>
 
 #include <cstring>
+#include <unistd.h>
 
 namespace platform {
 
@@ -72,8 +73,18 @@ void describeUsb(udev_device* tty, udev_device* usb, SerialDevice& device)
 
 } // namespace
 
-UdevPortEnumerator::UdevPortEnumerator() : m_udev(udev_new())
+bool udevRuns()
 {
+    return ::access("/run/udev/control", F_OK) == 0;
+}
+
+UdevPortEnumerator::UdevPortEnumerator(Notices notices, const std::string& devices)
+    : m_udev(udev_new())
+{
+    if (notices == Notices::DeviceFolder || (notices == Notices::Auto && !udevRuns())) {
+        m_folderWatch = std::make_unique<DirectoryWatch>(devices);
+        return;
+    }
     if (!m_udev)
         return;
     m_monitor = udev_monitor_new_from_netlink(m_udev, "udev");
@@ -141,11 +152,15 @@ std::vector<SerialDevice> UdevPortEnumerator::devices()
 
 int UdevPortEnumerator::monitorFd() const
 {
+    if (m_folderWatch)
+        return m_folderWatch->fd();
     return m_monitor ? udev_monitor_get_fd(m_monitor) : -1;
 }
 
 void UdevPortEnumerator::drainNotices()
 {
+    if (m_folderWatch)
+        m_folderWatch->drain();
     if (!m_monitor)
         return;
     while (udev_device* device = udev_monitor_receive_device(m_monitor))

@@ -1,6 +1,7 @@
 #include "platform/PosixSerialPort.h"
 #include "FakePortEnumerator.h"
 #include "Pty.h"
+#include "TempDir.h"
 #include "platform/UdevPortEnumerator.h"
 
 #include <gtest/gtest.h>
@@ -420,6 +421,22 @@ TEST(PosixSerialPorts, hotPlugNoticesAreTakenByRefresh)
     EXPECT_FALSE(scripted.ports.entry(1).present);
     EXPECT_EQ(scripted.ports.entry(1).device->path, "/dev/ttyUSB0");
     EXPECT_FALSE(scripted.ports.refresh()) << "nothing changed since";
+}
+
+TEST(UdevPortEnumerator, withoutUdevNoticesTheDeviceFolderIsWatched)
+{
+    fakes::TempDir dev;
+    UdevPortEnumerator enumerator(UdevPortEnumerator::Notices::DeviceFolder, dev.path(""));
+    const int notice = enumerator.monitorFd();
+    ASSERT_GE(notice, 0);
+    EXPECT_FALSE(readable(notice));
+    fakes::TempDir::write(dev.path("ttyUSB7"), "");
+    EXPECT_TRUE(readable(notice)) << "a node made";
+    enumerator.drainNotices();
+    EXPECT_FALSE(readable(notice));
+    ::unlink(dev.path("ttyUSB7").c_str());
+    EXPECT_TRUE(readable(notice)) << "a node removed";
+    EXPECT_EQ(udevRuns(), ::access("/run/udev/control", F_OK) == 0);
 }
 
 TEST(UdevPortEnumerator, listsRealDevicesAndMarksOnBoardNodesWithoutAUart)
