@@ -55,7 +55,9 @@ enum class Ctl {
     Test_Memo1,
 };
 
-enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, TestPoll };
+// Reopen: the one-second retry of a lost port whose device is back but does not open yet.
+// TestPoll: the register dialog's poll for its answer.
+enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, Reopen, TestPoll };
 
 enum class TextColor { Normal, Red, HotLight };
 

@@ -1,9 +1,10 @@
 #include "AtomicFile.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,25 +33,87 @@ std::string removeAfter(const std::string& temp, int error)
     return std::strerror(error);
 }
 
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a path names once its symlinks are followed: the link stays, its target gets the
+// content. A target that does not exist yet is where the new file goes.
+std::string followLinks(std::string path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info
+        { };
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return path;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+        if (n <= 0)
+            return path;
+        const std::string to(target, static_cast<std::size_t>(n));
+        path = to.front() == '/' ? to : folderOf(path) + "/" + to;
+    }
+    return path;
+}
+
+// A new file beside path that nobody else has; the mode asked for passes through the umask,
+// as for any file the program creates.
+int createBeside(const std::string& path, std::string& temp)
+{
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = path + "." + std::to_string(random() % 1000000) + ".part";
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// An existing file keeps its permissions and owner; one whose owner cannot be kept is not
+// replaced.
+bool keepModeAndOwner(int fd, const struct stat& old)
+{
+    if (::fchmod(fd, old.st_mode & 07777) != 0)
+        return false;
+    if (old.st_uid == ::geteuid() && old.st_gid == ::getegid())
+        return true;
+    return ::fchown(fd, old.st_uid, old.st_gid) == 0;
+}
+
 } // namespace
 
 std::optional<std::string> writeFileAtomically(
-    const std::string& path, std::span<const std::uint8_t> bytes)
+    const std::string& given, std::span<const std::uint8_t> bytes)
 {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    const std::string path = followLinks(given);
+    struct stat old
+    { };
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    std::string temp;
+    const int fd = createBeside(path, temp);
     if (fd < 0)
         return std::strerror(errno);
-    // mkstemp makes the file private; a saved file gets the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0) {
+    if ((exists && !keepModeAndOwner(fd, old)) || !writeAll(fd, bytes) || ::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);
         return removeAfter(temp, error);
     }
     if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0)
         return removeAfter(temp, errno);
+    // The rename reaches the disk with the folder's own entry list.
+    const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return std::strerror(errno);
+    const bool synced = ::fsync(folder) == 0;
+    const int error = errno;
+    ::close(folder);
+    if (!synced)
+        return std::strerror(error);
     return std::nullopt;
 }
 

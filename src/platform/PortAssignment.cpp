@@ -27,6 +27,16 @@ bool assignsBefore(const SerialDevice& a, const SerialDevice& b)
 
 } // namespace
 
+bool sameDevice(const SerialDevice& known, const SerialDevice& device)
+{
+    if (known.identity == device.identity)
+        return true;
+    return known.kind != DeviceKind::OnBoard && known.kind == device.kind
+        && known.serialNumber.empty() && device.serialNumber.empty() && !known.vendorId.empty()
+        && known.vendorId == device.vendorId && known.productId == device.productId
+        && known.usbInterface == device.usbInterface;
+}
+
 bool kernelOrderLess(const std::string& a, const std::string& b)
 {
     auto split = [](const std::string& name) {
@@ -81,10 +91,27 @@ void PortAssignment::update(const std::vector<SerialDevice>& devices, const Pins
             assigned.device = *found;
     }
     std::sort(unclaimed.begin(), unclaimed.end(), assignsBefore);
-    auto next = unclaimed.begin();
-    for (std::size_t i = 0; i < kPortCount && next != unclaimed.end(); ++i) {
-        if (!m_assigned[i].device && pins[i].empty())
-            m_assigned[i] = PortEntry {*next++, true, false};
+    // An adapter without a serial number that comes back in another socket takes the lowest
+    // absent number of its make; only then do the others count as new.
+    std::vector<SerialDevice> newcomers;
+    for (const auto& device : unclaimed) {
+        const auto back
+            = std::find_if(m_assigned.begin(), m_assigned.end(), [&device](const PortEntry& e) {
+                  return e.device && !e.present && sameDevice(*e.device, device);
+              });
+        if (back != m_assigned.end())
+            *back = PortEntry {device, true, false};
+        else
+            newcomers.push_back(device);
+    }
+    // New devices take the numbers nobody had; once all are taken, those of absent devices.
+    auto next = newcomers.begin();
+    for (const bool reuse : {false, true}) {
+        for (std::size_t i = 0; i < kPortCount && next != newcomers.end(); ++i) {
+            const bool free = reuse ? !m_assigned[i].present : !m_assigned[i].device;
+            if (free && pins[i].empty())
+                m_assigned[i] = PortEntry {*next++, true, false};
+        }
     }
     for (std::size_t i = 0; i < kPortCount; ++i) {
         if (pins[i].empty())

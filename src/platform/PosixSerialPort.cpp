@@ -8,11 +8,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -112,6 +115,47 @@ OpenError openErrorForErrno(int error)
     }
 }
 
+namespace {
+
+// The processes that hold a lock (flock or fcntl) on the file, from /proc/locks.
+std::vector<int> lockingProcesses(const struct stat& target)
+{
+    char file[64];
+    std::snprintf(file, sizeof file, "%02x:%02x:%lu", ::major(target.st_dev),
+        ::minor(target.st_dev), static_cast<unsigned long>(target.st_ino));
+    std::vector<int> pids;
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, kind, mode, access, pid, where;
+        fields >> number >> kind >> mode >> access >> pid >> where;
+        if (where == file)
+            pids.push_back(std::atoi(pid.c_str()));
+    }
+    return pids;
+}
+
+bool hasOpen(const std::string& fdDir, const struct stat& target)
+{
+    DIR* fds = ::opendir(fdDir.c_str());
+    if (!fds)
+        return false; // another user's process, or gone
+    bool found = false;
+    while (const dirent* fd = ::readdir(fds)) {
+        struct stat opened
+        { };
+        if (fd->d_name[0] != '.' && ::stat((fdDir + "/" + fd->d_name).c_str(), &opened) == 0
+            && S_ISCHR(opened.st_mode) && opened.st_rdev == target.st_rdev) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(fds);
+    return found;
+}
+
+} // namespace
+
 DeviceHolder findDeviceHolder(const std::string& path)
 {
     struct stat target
@@ -121,33 +165,37 @@ DeviceHolder findDeviceHolder(const std::string& path)
     DIR* proc = ::opendir("/proc");
     if (!proc)
         return {};
+    // A lock names the program that took the port; it counts only while that process still
+    // has the device open (a lock taken before a fork lives on in the child).
+    const std::vector<int> lockers = lockingProcesses(target);
     DeviceHolder holder;
     const int self = static_cast<int>(::getpid());
     while (const dirent* process = ::readdir(proc)) {
         const int pid = std::atoi(process->d_name);
-        if (pid <= 0 || pid == self)
+        if (pid <= 0 || pid == self || !hasOpen("/proc/" + std::to_string(pid) + "/fd", target))
             continue;
-        const std::string fdDir = "/proc/" + std::string(process->d_name) + "/fd";
-        DIR* fds = ::opendir(fdDir.c_str());
-        if (!fds)
-            continue; // another user's process
-        while (const dirent* fd = ::readdir(fds)) {
-            struct stat opened
-            { };
-            if (fd->d_name[0] != '.' && ::stat((fdDir + "/" + fd->d_name).c_str(), &opened) == 0
-                && opened.st_dev == target.st_dev && opened.st_ino == target.st_ino) {
-                holder.pid = pid;
-                break;
-            }
+        const bool locker = std::find(lockers.begin(), lockers.end(), pid) != lockers.end();
+        if (holder.pid == 0 || locker) {
+            holder.pid = pid;
+            holder.name.clear();
+            std::ifstream("/proc/" + std::to_string(pid) + "/comm") >> holder.name;
         }
-        ::closedir(fds);
-        if (holder.pid != 0) {
-            std::ifstream("/proc/" + std::string(process->d_name) + "/comm") >> holder.name;
+        if (locker)
             break;
-        }
     }
     ::closedir(proc);
     return holder;
+}
+
+std::string groupOf(const std::string& path)
+{
+    struct stat info
+    { };
+    if (::stat(path.c_str(), &info) != 0)
+        return {};
+    if (const group* entry = ::getgrgid(info.st_gid))
+        return entry->gr_name;
+    return std::to_string(info.st_gid);
 }
 
 std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
@@ -166,6 +214,8 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
                 why->holder = holder.name;
                 why->holderPid = holder.pid;
             }
+            if (error == OpenError::PermissionDenied)
+                why->group = groupOf(path);
         }
         return nullptr;
     };
@@ -175,12 +225,13 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
     termios tio {};
     if (!::isatty(fd) || ::tcgetattr(fd, &tio) != 0)
         return fail(OpenError::NotSerial, fd, ENOTTY);
-    // Root passes TIOCEXCL, so a port another program made exclusive is refused here, and the
-    // flock refuses a second opener that honours locks, root included.
-    int exclusive = 0;
-    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive)
-        return fail(OpenError::Busy, fd, EBUSY);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0)
+    // The flock refuses a second opener that honours locks, root included. A program that
+    // reads the device without locking it (socat, cat) would take the radio's answers, so a
+    // device another process has open is refused too. Only root gets here past another
+    // program's TIOCEXCL, and root sees every process: a TIOCEXCL with no holder left was
+    // left by a program that died with the port open (a pty outlives it), and is taken over.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || findDeviceHolder(path).pid != 0
+        || ::ioctl(fd, TIOCEXCL) != 0)
         return fail(OpenError::Busy, fd, EBUSY);
 
     // A serial handle carries bytes unchanged: no line editing, echo, translation or software
@@ -464,15 +515,25 @@ OpenResult PosixSerialPorts::open(const std::string& name)
 {
     OpenResult result;
     m_assignment.update(m_devices, pinsFromEnvironment());
-    const PortEntry port = m_assignment.entry(portNumberOfName(name));
+    const int number = portNumberOfName(name);
+    const PortEntry port = m_assignment.entry(number);
     if (!port.device || !port.present) {
         result.error = OpenError::NoDevice;
         if (port.device)
             result.device = port.device->path;
-        return result;
+    } else {
+        result.port = PosixSerialPort::openDevice(port.device->path, &result);
     }
-    result.port = PosixSerialPort::openDevice(port.device->path, &result);
+    if (number != 0)
+        m_failures[static_cast<std::size_t>(number - 1)] = result;
     return result;
+}
+
+OpenFailure PosixSerialPorts::lastFailure(int number) const
+{
+    if (number < 1 || number > kPortCount)
+        return {};
+    return m_failures[static_cast<std::size_t>(number - 1)];
 }
 
 PortEntry PosixSerialPorts::entry(int number) const

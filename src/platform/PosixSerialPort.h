@@ -19,7 +19,8 @@ PortAssignment::Pins pinsFromEnvironment();
 OpenError openErrorForErrno(int error);
 
 // Another process that has the device open: its name and id, when /proc shows it (a process of
-// another user may be hidden). Pid 0 when none is seen.
+// another user may be hidden); of several, the one holding a lock on it. Pid 0 when none is
+// seen.
 struct DeviceHolder
 {
     std::string name;
@@ -30,10 +31,14 @@ DeviceHolder findDeviceHolder(const std::string& path);
 // User data keeps at most this much wire time queued ahead of the line (writeSome).
 constexpr std::int64_t kQueuedWireUs = 100'000;
 
+// The name of the group the file belongs to (its number when the system has no name for it).
+std::string groupOf(const std::string& path);
+
 // A port over a termios device, opened exclusively (TIOCEXCL and a non-blocking flock, so a
 // second opener is refused even as root), put into raw binary mode and, where the driver offers
-// it, into low-latency mode. Closing it discards the output still queued, so a close never waits
-// for a slow or stalled line to drain.
+// it, into low-latency mode. A device another process has open is refused even when that process
+// took no lock. Closing it discards the output still queued, so a close never waits for a slow or
+// stalled line to drain.
 class PosixSerialPort final : public SerialPort
 {
 public:
@@ -87,6 +92,7 @@ public:
 
     OpenResult open(const std::string& name) override;
     PortEntry entry(int number) const override;
+    OpenFailure lastFailure(int number) const override;
     bool refresh() override;
     int hotplugFd() const override;
 
@@ -94,6 +100,7 @@ private:
     PortEnumerator& m_enumerator;
     std::vector<SerialDevice> m_devices;
     PortAssignment m_assignment;
+    std::array<OpenFailure, kPortCount> m_failures;
 };
 
 // Bit/s of a termios speed constant and back; 0 / B0 for speeds the table does not know.

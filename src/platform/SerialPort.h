@@ -89,14 +89,20 @@ enum class OpenError : std::uint8_t {
     Other,
 };
 
-struct OpenResult
+// Why an open failed; error None after an open that succeeded.
+struct OpenFailure
 {
-    std::unique_ptr<SerialPort> port; // null when the open failed
     OpenError error = OpenError::None;
     std::string device; // the device that was tried; empty when the name has none
     std::string holder; // Busy: the program that holds the device, when the system shows it
     int holderPid = 0;
+    std::string group; // PermissionDenied: the group the device belongs to
     std::string detail; // Other: the system's error text
+};
+
+struct OpenResult : OpenFailure
+{
+    std::unique_ptr<SerialPort> port; // null when the open failed
 };
 
 enum class DeviceKind : std::uint8_t { OnBoard, Usb, Acm };
@@ -116,6 +122,7 @@ struct SerialDevice
     std::string vendorId;
     std::string productId;
     std::string serialNumber;
+    std::string usbInterface; // "if00", or "if00-port1" for the second port of a chip
     std::string description; // the product's name, e.g. "FT232R USB UART"
 
     bool operator==(const SerialDevice&) const = default;
@@ -141,6 +148,8 @@ public:
     virtual OpenResult open(const std::string& name) = 0;
     // COMn (n = 1 to 8) as of the last refresh.
     virtual PortEntry entry(int number) const = 0;
+    // Why the last open of COMn failed; error None when it succeeded or was never tried.
+    virtual OpenFailure lastFailure(int number) const = 0;
     // Looks at the devices again; true when any entry changed.
     virtual bool refresh() { return false; }
     // A descriptor that becomes readable when a serial device comes or goes (refresh() then

@@ -3,6 +3,7 @@
 #include <libudev.h>
 
 #include <cstring>
+#include <unistd.h>
 
 namespace platform {
 
@@ -57,22 +58,33 @@ void describeUsb(udev_device* tty, udev_device* usb, SerialDevice& device)
         attribute(usb, "product"), property(tty, "ID_MODEL_FROM_DATABASE")});
     udev_device* interface = udev_device_get_parent_with_subsystem_devtype(
         tty, "usb", "usb_interface");
-    std::string where = "-if" + attribute(interface, "bInterfaceNumber");
+    device.usbInterface = "if" + attribute(interface, "bInterfaceNumber");
     // A chip with several ports on one interface numbers them.
     if (const std::string port = attribute(udev_device_get_parent(tty), "port_number");
         !port.empty() && port != "0")
-        where += "-port" + port;
+        device.usbInterface += "-port" + port;
     // Two identical adapters without serial numbers are told apart by the socket they are in.
     const std::string place = device.serialNumber.empty()
         ? "-at-" + firstOf({property(tty, "ID_PATH"), orEmpty(udev_device_get_devpath(usb))})
         : "-" + device.serialNumber;
-    device.identity = "usb-" + device.vendorId + ":" + device.productId + place + where;
+    device.identity
+        = "usb-" + device.vendorId + ":" + device.productId + place + "-" + device.usbInterface;
 }
 
 } // namespace
 
-UdevPortEnumerator::UdevPortEnumerator() : m_udev(udev_new())
+bool udevRuns()
 {
+    return ::access("/run/udev/control", F_OK) == 0;
+}
+
+UdevPortEnumerator::UdevPortEnumerator(Notices notices, const std::string& devices)
+    : m_udev(udev_new())
+{
+    if (notices == Notices::DeviceFolder || (notices == Notices::Auto && !udevRuns())) {
+        m_folderWatch = std::make_unique<DirectoryWatch>(devices);
+        return;
+    }
     if (!m_udev)
         return;
     m_monitor = udev_monitor_new_from_netlink(m_udev, "udev");
@@ -140,11 +152,15 @@ std::vector<SerialDevice> UdevPortEnumerator::devices()
 
 int UdevPortEnumerator::monitorFd() const
 {
+    if (m_folderWatch)
+        return m_folderWatch->fd();
     return m_monitor ? udev_monitor_get_fd(m_monitor) : -1;
 }
 
 void UdevPortEnumerator::drainNotices()
 {
+    if (m_folderWatch)
+        m_folderWatch->drain();
     if (!m_monitor)
         return;
     while (udev_device* device = udev_monitor_receive_device(m_monitor))

@@ -1,4 +1,5 @@
 #include "ParameterExchange.h"
+#include "serial/PortTexts.h"
 
 #include <array>
 #include <variant>
@@ -177,8 +178,8 @@ void ParameterExchange::StartConnect()
         }
     }
     if (!m_link.handle.isValid()) {
-        m_dialogs.messageBox(m_language.pick("No idle Port!", "无空闲端口!"), "CommError",
-            platform::MessageButtons::Ok);
+        m_dialogs.messageBox(
+            serial::noIdlePortText(m_ports, m_language), "CommError", platform::MessageButtons::Ok);
         return;
     }
     m_state.attemptsLeft = kProbeAttempts;

@@ -1,6 +1,7 @@
 #include "PortController.h"
 
 #include "PortTexts.h"
+#include "platform/PortAssignment.h"
 
 #include <utility>
 
@@ -24,7 +25,7 @@ void PortController::openFromDialog()
         closeSteps();
         notifyClosed(CloseReason::DeviceGone);
     }
-    m_lost.reset();
+    forgetLostPort();
     if (m_link.settings.portNumber >= 1 && m_link.settings.portNumber <= 8
         && m_link.handle.isValid()) {
         m_link.handle.port().purge(platform::PurgeTxAbort | platform::PurgeRxAbort
@@ -76,14 +77,14 @@ bool PortController::applyPortSettings()
     else
         m_dialogs.messageBox("通讯端口设置错误!", "Set_Error", platform::MessageButtons::Ok);
     m_link.handle.close();
-    m_lost.reset();
+    forgetLostPort();
     notifyClosed(CloseReason::Closed);
     return false;
 }
 
 void PortController::closePort()
 {
-    m_lost.reset();
+    forgetLostPort();
     if (!m_link.handle.isValid())
         return;
     closeSteps();
@@ -111,7 +112,7 @@ void PortController::closeGonePort(std::uint64_t generation)
     const auto& settings = m_link.settings;
     if (const platform::PortEntry entry = m_ports.entry(settings.portNumber); entry.device) {
         m_lost = LostPort {
-            settings.portNumber, entry.device->identity, settings.speedIndex, settings.parityIndex};
+            settings.portNumber, *entry.device, settings.speedIndex, settings.parityIndex};
     }
     closeSteps();
     m_goneFirstLine[0].clear();
@@ -156,19 +157,29 @@ void PortController::devicesChanged()
     reopenLostPort();
 }
 
+void PortController::reopenTimer()
+{
+    reopenLostPort();
+}
+
 void PortController::reopenLostPort()
 {
     if (!m_lost || m_link.handle.isValid())
         return;
     const platform::PortEntry entry = m_ports.entry(m_lost->portNumber);
-    if (!entry.present || !entry.device || entry.device->identity != m_lost->identity)
+    // Not back (yet): the hot-plug notice that it came brings it here again.
+    if (!entry.present || !entry.device || !platform::sameDevice(m_lost->device, *entry.device)) {
+        waitForLostPort({});
         return;
-    platform::OpenResult opened = m_ports.open("COM" + std::to_string(m_lost->portNumber));
-    // Not openable yet (udev may still be setting its permissions): the next notice tries again.
-    if (!opened.port)
+    }
+    const std::string name = "COM" + std::to_string(m_lost->portNumber);
+    platform::OpenResult opened = m_ports.open(name);
+    if (!opened.port) {
+        waitForLostPort(reopenWaitText(opened, name, m_language));
         return;
+    }
     const LostPort lost = *m_lost;
-    m_lost.reset();
+    forgetLostPort();
     m_link.handle.assign(std::move(opened.port));
     m_link.settings.portNumber = lost.portNumber;
     m_link.settings.speedIndex = lost.speedIndex;
@@ -177,6 +188,24 @@ void PortController::reopenLostPort()
     m_ui.setTimerActive(core::TimerId::RecData, true);
     m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
     applyPortSettings();
+}
+
+// An empty reason: the device is not there, and only its return is waited for.
+void PortController::waitForLostPort(const std::string& why)
+{
+    m_ui.setTimerActive(core::TimerId::Reopen, !why.empty());
+    if (why != m_waitingFor) {
+        m_waitingFor = why;
+        m_ui.setStatusToolTip(3, why);
+    }
+}
+
+void PortController::forgetLostPort()
+{
+    if (!m_lost)
+        return;
+    m_lost.reset();
+    waitForLostPort({});
 }
 
 void PortController::showPortList()
@@ -207,8 +236,7 @@ PortController::Subscription PortController::subscribeClosed(ClosedListener list
     return Subscription(this, m_nextListenerKey);
 }
 
-PortController::Subscription& PortController::Subscription::operator=(
-    Subscription&& other) noexcept
+PortController::Subscription& PortController::Subscription::operator=(Subscription&& other) noexcept
 {
     if (this != &other) {
         this->~Subscription();

@@ -39,8 +39,12 @@ public:
     void portDialogShown();
     // A serial device came or went. A device whose port was lost when it vanished and that is
     // back (the same device, under its old name) is opened again at the old speed and parity;
-    // what ran on it when it went is not resumed.
+    // what ran on it when it went is not resumed. While it is back but does not open (another
+    // program holds it, no permission yet), the Reopen timer tries again every second and the
+    // tooltip of status panel 3 says why.
     void devicesChanged();
+    // The Reopen timer's tick.
+    void reopenTimer();
     // The line under the port list shows the device of the selected entry.
     void showSelectedDevice();
     // Status panel 1: the port's name, with its device in the tooltip.
@@ -61,9 +65,7 @@ public:
 
     private:
         friend class PortController;
-        Subscription(PortController* controller, int key)
-            : m_controller(controller), m_key(key)
-        { }
+        Subscription(PortController* controller, int key) : m_controller(controller), m_key(key) { }
 
         PortController* m_controller = nullptr;
         int m_key = 0;
@@ -78,6 +80,8 @@ private:
     void closeGonePort(std::uint64_t generation);
     void showPortList();
     void reopenLostPort();
+    void waitForLostPort(const std::string& why);
+    void forgetLostPort();
     void closeSteps();
     void notifyClosed(CloseReason reason);
 
@@ -91,11 +95,12 @@ private:
     struct LostPort
     {
         std::uint8_t portNumber;
-        std::string identity;
+        platform::SerialDevice device;
         std::uint8_t speedIndex;
         std::uint8_t parityIndex;
     };
     std::optional<LostPort> m_lost;
+    std::string m_waitingFor; // the reason last shown for a lost port that does not open
     int m_nextListenerKey = 0;
     std::string m_goneFirstLine[2]; // English, Chinese
 };

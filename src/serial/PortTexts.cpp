@@ -25,8 +25,24 @@ std::string describe(const platform::SerialDevice& device, const core::Language&
     return device.path + " — " + description;
 }
 
+// The group that may use the device, and the command that lets the user in. Joining root's
+// group is no remedy: such a device is handed to the user until it is unplugged.
+struct Permission
+{
+    std::string group;
+    std::string command;
+};
+
+Permission permissionFor(const platform::OpenFailure& failure)
+{
+    const std::string group = failure.group.empty() ? "dialout" : failure.group;
+    if (group == "root")
+        return {group, "sudo chown $USER " + failure.device};
+    return {group, "sudo usermod -aG " + group + " $USER"};
+}
+
 std::string reason(
-    const platform::OpenResult& result, const std::string& name, const core::Language& language)
+    const platform::OpenFailure& result, const std::string& name, const core::Language& language)
 {
     const std::string& device = result.device;
     switch (result.error) {
@@ -45,19 +61,66 @@ std::string reason(
                 + " (process " + std::to_string(result.holderPid) + ").",
             device + " 正被其他程序占用:" + result.holder + "(进程 "
                 + std::to_string(result.holderPid) + ")。");
-    case platform::OpenError::PermissionDenied:
-        return language.pick("You may not open " + device
-                + ". Your user must be in the dialout group:\n"
-                  "    sudo usermod -aG dialout $USER\n"
-                  "then log out and log in again.",
-            "没有打开 " + device
-                + " 的权限。当前用户须属于 dialout 组:\n"
-                  "    sudo usermod -aG dialout $USER\n"
-                  "然后注销并重新登录。");
+    case platform::OpenError::PermissionDenied: {
+        const Permission permission = permissionFor(result);
+        if (permission.group == "root") {
+            return language.pick("You may not open " + device
+                    + ": only root may. Until it is unplugged, give it to your user:\n    "
+                    + permission.command,
+                "没有打开 " + device
+                    + " 的权限:只有 root 可以打开。拔出之前可将它交给当前用户:\n    "
+                    + permission.command);
+        }
+        return language.pick("You may not open " + device + ". Your user must be in the "
+                + permission.group + " group:\n    " + permission.command
+                + "\nthen log out and log in again.",
+            "没有打开 " + device + " 的权限。当前用户须属于 " + permission.group + " 组:\n    "
+                + permission.command + "\n然后注销并重新登录。");
+    }
     case platform::OpenError::NotSerial:
         return language.pick(device + " is not a serial device.", device + " 不是串口设备。");
     case platform::OpenError::Other:
         return device + ": " + result.detail;
+    case platform::OpenError::None:
+        break;
+    }
+    return {};
+}
+
+// One line of "No idle Port!": the port, its device and why it was refused, briefly.
+std::string refusalLine(
+    int number, const platform::OpenFailure& failure, const core::Language& language)
+{
+    std::string line = "COM" + std::to_string(number);
+    if (!failure.device.empty())
+        line += " " + failure.device;
+    line += ": ";
+    switch (failure.error) {
+    case platform::OpenError::NoDevice:
+        return line + language.pick("no device", "无设备");
+    case platform::OpenError::Busy:
+        line += language.pick("busy", "被占用");
+        if (failure.holderPid != 0) {
+            line += language.pick(
+                        ", " + failure.holder + " (process ", "," + failure.holder + "(进程 ")
+                + std::to_string(failure.holderPid) + language.pick(")", ")");
+        }
+        return line;
+    case platform::OpenError::PermissionDenied: {
+        const Permission permission = permissionFor(failure);
+        if (permission.group == "root") {
+            return line + language.pick("no permission (root only: ", "无权限(仅 root:")
+                + permission.command + language.pick(")", ")");
+        }
+        return line
+            + language.pick("no permission (group " + permission.group + ": ",
+                "无权限(" + permission.group + " 组:")
+            + permission.command + language.pick(")", ")");
+    }
+    case platform::OpenError::NotSerial:
+        return line + language.pick("not a serial device", "不是串口设备");
+    case platform::OpenError::Other:
+        return line + failure.detail;
     case platform::OpenError::None:
         break;
     }
@@ -103,6 +166,39 @@ std::string openFailureText(
     const std::string first = language.pick("Port open error!", "打开通讯端口错误!");
     const std::string why = reason(result, name, language);
     return why.empty() ? first : first + "\n" + why;
+}
+
+std::string reopenWaitText(
+    const platform::OpenFailure& failure, const std::string& name, const core::Language& language)
+{
+    return language.pick(name + " is back but does not open; trying again every second.\n",
+               name + " 已插回但无法打开,每秒重试。\n")
+        + reason(failure, name, language);
+}
+
+std::string noIdlePortText(
+    const platform::SerialPortProvider& ports, const core::Language& language)
+{
+    std::string text = language.pick("No idle Port!", "无空闲端口!");
+    bool anyDevice = false;
+    for (int number = 1; number <= platform::kPortCount; ++number) {
+        const platform::PortEntry entry = ports.entry(number);
+        if (!entry.device)
+            continue;
+        anyDevice = true;
+        platform::OpenFailure failure;
+        if (entry.present) {
+            failure = ports.lastFailure(number);
+        } else {
+            failure.error = platform::OpenError::NoDevice;
+            failure.device = entry.device->path;
+        }
+        if (failure.error != platform::OpenError::None)
+            text += "\n" + refusalLine(number, failure, language);
+    }
+    if (!anyDevice)
+        text += language.pick("\nCOM1 to COM8: no device", "\nCOM1 至 COM8: 无设备");
+    return text;
 }
 
 } // namespace serial

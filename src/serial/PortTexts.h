@@ -20,4 +20,15 @@ std::string deviceToolTip(
 std::string openFailureText(
     const platform::OpenResult& result, const std::string& name, const core::Language& language);
 
+// The reason a lost port that is back does not open again, for the status bar: tried again
+// every second.
+std::string reopenWaitText(
+    const platform::OpenFailure& failure, const std::string& name, const core::Language& language);
+
+// "No idle Port!", then a line for each COMn that has a device: the device and why it was
+// refused when a search for a free port last tried it (no device, busy with the holder,
+// permission with the command that grants it).
+std::string noIdlePortText(
+    const platform::SerialPortProvider& ports, const core::Language& language);
+
 } // namespace serial

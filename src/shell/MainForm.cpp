@@ -331,6 +331,7 @@ void TForm1::buildTimers()
     Timer1 = timer("Timer1", 100);
     Timer_TestPoll = timer("Timer_TestPoll", 10);
     Timer1->start();
+    Timer_Reopen = timer("Timer_Reopen", 1000);
 }
 
 void TForm1::applyEnglish()

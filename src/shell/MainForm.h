@@ -129,6 +129,7 @@ public:
     QTimer* Timer_TrttData;
     QTimer* Timer_RecData;
     QTimer* Timer1;
+    QTimer* Timer_Reopen;
     QTimer* Timer_TestPoll; // polls the register dialog's request
 
 protected:

@@ -4,6 +4,7 @@
 #include "Artwork.h"
 #include "LanguageForm.h"
 #include "MainForm.h"
+#include "ManualForm.h"
 #include "QtTranslation.h"
 #include "QtUi.h"
 #include "platform/System.h"
@@ -49,6 +50,7 @@ Program::Program(
     Form_Progress = create<TForm_Progress>();
     AboutBox = create<TAboutBox>();
     FormTest = create<TFormTest>();
+    ManualForm = std::make_unique<TManualForm>();
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
     ui = std::make_unique<QtUi>(*Form1, *Serial_Form, *Form_Progress, *FormTest);
@@ -94,6 +96,7 @@ void Program::wire()
     onClick(f.Seri_C_M, [this] { portController->closePort(); });
     onClick(f.BitBtn1, [this] { showAbout(); });
     onClick(f.Help_A_M, [this] { showAbout(); });
+    onClick(f.Help_U_M, [this] { ManualForm->showManual(UiLanguage.isEnglish()); });
     onClick(f.Speed_E, [this] { exitSteps(); });
     onClick(f.FileExit, [this] { exitSteps(); });
     f.onClose = [this] { exitSteps(); };
@@ -105,8 +108,8 @@ void Program::wire()
     QObject::connect(f.Timer_TrttData, &QTimer::timeout, [this] { terminal->trttDataTimer(); });
     QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->recDataTimer(); });
     QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->timer1Timer(); });
-    QObject::connect(
-        f.Timer_TestPoll, &QTimer::timeout, [this] { registerTest->testPollTimer(); });
+    QObject::connect(f.Timer_Reopen, &QTimer::timeout, [this] { portController->reopenTimer(); });
+    QObject::connect(f.Timer_TestPoll, &QTimer::timeout, [this] { registerTest->testPollTimer(); });
     Form_Progress->onStop = [this] { exchange->stopClick(); };
 
     onClick(f.Button_ManulTrtt, [this] { terminal->manualTrttClick(); });

@@ -16,6 +16,7 @@ class TForm1;
 class TForm2;
 class TForm_Progress;
 class TFormTest;
+class TManualForm;
 class TSerial_Form;
 class QTranslator;
 class QtUi;
@@ -67,6 +68,7 @@ public:
     std::unique_ptr<TForm_Progress> Form_Progress;
     std::unique_ptr<TAboutBox> AboutBox;
     std::unique_ptr<TFormTest> FormTest;
+    std::unique_ptr<TManualForm> ManualForm;
     std::vector<QString> creationOrder;
 
     core::Language UiLanguage;

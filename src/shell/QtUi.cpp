@@ -122,6 +122,8 @@ QTimer* QtUi::timer(core::TimerId id) const
         return m_form1.Timer_TrttData;
     case core::TimerId::RecData:
         return m_form1.Timer_RecData;
+    case core::TimerId::Reopen:
+        return m_form1.Timer_Reopen;
     case core::TimerId::TestPoll:
         return m_form1.Timer_TestPoll;
     case core::TimerId::Timer1:

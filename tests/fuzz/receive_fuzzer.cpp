@@ -1,7 +1,7 @@
-// The receive poll with fuzzed chunks, display modes switched between them, stops, clears and
-// counter resets. One terminal takes everything, oversized and zero bytes included, and must
-// count and bound it; two more take the same zero-free stream, one in whole chunks and one cut
-// into pieces, and must show the same.
+// The receive poll with fuzzed chunks, the text encoding (UTF-8 or GB18030) and display modes
+// switched between them, stops, clears and counter resets. One terminal takes everything, oversized
+// and zero bytes included, and must count and bound it; two more take the same zero-free stream,
+// one in whole chunks and one cut into pieces, and must show the same.
 #include "FakeDialogs.h"
 #include "FakeSerialPort.h"
 #include "FakeUi.h"
@@ -84,11 +84,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Station pieces;
     for (Station* s : {&whole, &pieces})
         s->ui.setChecked(Ctl::Check_AutoClr, false);
+    const bool gb18030 = input.ConsumeBool();
+    for (Station* s : {&all, &whole, &pieces})
+        s->ui.setChecked(Ctl::TextGb18030, gb18030);
     std::size_t pairLineBreaks = 0;
     bool pairInStep = true;
 
     while (input.remaining_bytes() > 0) {
-        switch (input.ConsumeIntegralInRange(0, 7)) {
+        switch (input.ConsumeIntegralInRange(0, 8)) {
         case 0: {
             const Bytes chunk = input.ConsumeBytes<std::uint8_t>(
                 input.ConsumeIntegralInRange<std::size_t>(1, 1100));
@@ -172,6 +175,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             break;
         }
+        case 7:
+            for (Station* s : {&all, &whole, &pieces})
+                s->ui.setChecked(Ctl::TextGb18030, !s->ui.isChecked(Ctl::TextGb18030));
+            break;
         default:
             all.state.TestMode = !all.state.TestMode;
             break;

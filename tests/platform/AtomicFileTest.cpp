@@ -6,6 +6,8 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using fakes::TempDir;
 
@@ -83,4 +85,75 @@ TEST(AtomicFile, aWriteThatFailsHalfwayKeepsTheOldFileAndLeavesNoPart)
     EXPECT_EQ("File too large", error);
     EXPECT_EQ("old", TempDir::read(file));
     EXPECT_EQ(std::set<std::string> {"out.bin"}, dir.names());
+}
+
+TEST(AtomicFile, aSymlinkIsFollowedAndAnExistingFileKeepsItsModeAndOwner)
+{
+    TempDir dir;
+    const std::string target = dir.path("target.bin");
+    TempDir::write(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(::symlink("target.bin", dir.path("link.bin").c_str()), 0);
+
+    const mode_t mask = ::umask(022);
+    ASSERT_EQ(std::nullopt, save(dir.path("link.bin"), "new"));
+    EXPECT_EQ(::umask(mask), 022) << "the umask is left alone";
+    EXPECT_EQ("new", TempDir::read(target));
+    struct stat info
+    { };
+    ASSERT_EQ(0, ::lstat(dir.path("link.bin").c_str(), &info));
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays a link";
+    ASSERT_EQ(0, ::stat(target.c_str(), &info));
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
+    }
+    EXPECT_EQ((std::set<std::string> {"link.bin", "target.bin"}), dir.names());
+}
+
+// A user who may write the file but not its folder, and one who may not keep another user's
+// file's owner: the file cannot be replaced, the reason is given and the old content stays.
+TEST(AtomicFile, aFileThatCannotBeReplacedIsReportedAndKept)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to play another user";
+    TempDir dir;
+    const std::string folder = dir.path("locked");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string file = folder + "/out.bin";
+    TempDir::write(file, "old");
+    ASSERT_EQ(::chmod(file.c_str(), 0666), 0);
+    const std::string open = dir.path("open");
+    ASSERT_EQ(::mkdir(open.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+    const std::string others = open + "/theirs.bin";
+    TempDir::write(others, "theirs");
+    ASSERT_EQ(::chmod(others.c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir.path("").c_str(), 0755), 0);
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        const bool folderRefused
+            = save(file, "new") == std::optional<std::string>("Permission denied");
+        const bool ownerRefused
+            = save(others, "new") == std::optional<std::string>("Operation not permitted");
+        ::_exit((folderRefused ? 0 : 1) | (ownerRefused ? 0 : 2));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: folder, 2: owner, 100: no second user";
+    EXPECT_EQ("old", TempDir::read(file));
+    EXPECT_EQ("theirs", TempDir::read(others));
+    EXPECT_EQ(std::set<std::string> {"theirs.bin"}, [&] {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(open))
+            names.insert(entry.path().filename());
+        return names;
+    }());
 }

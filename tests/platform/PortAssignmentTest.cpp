@@ -31,6 +31,17 @@ SerialDevice adapter(const std::string& name, const std::string& identity,
     return device;
 }
 
+// A CH340 without a serial number in the given socket: known by the socket alone.
+SerialDevice serialLess(const std::string& name, int socket)
+{
+    SerialDevice device = adapter(
+        name, "usb-1a86:7523-at-pci-0000:00:14.0-usb-0:" + std::to_string(socket) + ":1.0-if00");
+    device.vendorId = "1a86";
+    device.productId = "7523";
+    device.usbInterface = "if00";
+    return device;
+}
+
 // COM1 to COM8 as "-" (no device), the device path, "gone <path>" for a device that keeps its
 // number while unplugged, "pin <path>" for a pinned one.
 std::vector<std::string> shown(const PortAssignment& assignment)
@@ -109,6 +120,35 @@ const AssignmentCase kCases[] = {
         {"/dev/ttyS0", "/dev/ttyUSB1", "pin /dev/ttyUSB0", "-", "-", "-", "-", "-"}},
     {"aPinByKernelNameWins", {{adapter("ttyUSB0", kUsbA), adapter("ttyUSB1", kUsbB)}},
         {"/dev/ttyUSB1"}, {"pin /dev/ttyUSB1", "/dev/ttyUSB0", "-", "-", "-", "-", "-", "-"}},
+    {"aSerialLessAdapterMovedToAnotherSocketKeepsItsNumber",
+        {{adapter("ttyUSB0", kUsbA), serialLess("ttyUSB1", 1)}, {adapter("ttyUSB0", kUsbA)},
+            {adapter("ttyUSB0", kUsbA), serialLess("ttyUSB2", 4)}},
+        {}, {"/dev/ttyUSB0", "/dev/ttyUSB2", "-", "-", "-", "-", "-", "-"}},
+    {"aSerialLessAdapterMovedWhileNoNoticeCameKeepsItsNumber",
+        {{serialLess("ttyUSB0", 1), adapter("ttyUSB1", kUsbA)},
+            {serialLess("ttyUSB2", 3), adapter("ttyUSB1", kUsbA)}},
+        {}, {"/dev/ttyUSB1", "/dev/ttyUSB2", "-", "-", "-", "-", "-", "-"}},
+    {"identicalSerialLessAdaptersKeepDistinctNumbersWhenOneMoves",
+        {{serialLess("ttyUSB0", 1), serialLess("ttyUSB1", 2)}, {serialLess("ttyUSB1", 2)},
+            {serialLess("ttyUSB1", 2), serialLess("ttyUSB0", 3)}},
+        {}, {"/dev/ttyUSB0", "/dev/ttyUSB1", "-", "-", "-", "-", "-", "-"}},
+    {"twoAbsentOfTheSameMakeTheLowestNumberComesBackFirst",
+        {{serialLess("ttyUSB0", 1), serialLess("ttyUSB1", 2)}, {}, {serialLess("ttyUSB5", 6)}}, {},
+        {"/dev/ttyUSB5", "gone /dev/ttyUSB1", "-", "-", "-", "-", "-", "-"}},
+    {"aSerialNumberIsNeverTakenForAnotherOfTheSameMake",
+        {{adapter("ttyUSB0", kUsbA)}, {}, {adapter("ttyUSB1", kUsbB)}}, {},
+        {"gone /dev/ttyUSB0", "/dev/ttyUSB1", "-", "-", "-", "-", "-", "-"}},
+    {"onceAllNumbersWereGivenANewDeviceTakesTheLowestAbsentOne",
+        {{onBoard("ttyS0"), onBoard("ttyS1"), onBoard("ttyS2"), onBoard("ttyS3"), onBoard("ttyS4"),
+             onBoard("ttyS5"), adapter("ttyUSB0", kUsbA), adapter("ttyUSB1", kUsbB)},
+            {onBoard("ttyS0"), onBoard("ttyS1"), onBoard("ttyS2"), onBoard("ttyS3"),
+                onBoard("ttyS4"), onBoard("ttyS5"), adapter("ttyUSB1", kUsbB)},
+            {onBoard("ttyS0"), onBoard("ttyS1"), onBoard("ttyS2"), onBoard("ttyS3"),
+                onBoard("ttyS4"), onBoard("ttyS5"), adapter("ttyUSB1", kUsbB),
+                adapter("ttyACM0", kAcm, DeviceKind::Acm)}},
+        {},
+        {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3", "/dev/ttyS4", "/dev/ttyS5",
+            "/dev/ttyACM0", "/dev/ttyUSB1"}},
     {"aNinthDeviceGetsNoNumber",
         {{onBoard("ttyS0"), onBoard("ttyS1"), onBoard("ttyS2"), onBoard("ttyS3"), onBoard("ttyS4"),
             onBoard("ttyS5"), onBoard("ttyS6"), onBoard("ttyS7"), onBoard("ttyS8")}},
@@ -143,6 +183,39 @@ TEST(PortAssignment, aReplugKeepsTheNumberWhateverOrderTheSystemListsDevicesIn)
     EXPECT_EQ(assignment.entry(1).device->identity, kUsbA);
     EXPECT_EQ(assignment.entry(1).device->path, "/dev/ttyUSB1");
     EXPECT_EQ(assignment.entry(2).device->path, "/dev/ttyUSB0");
+}
+
+TEST(PortAssignment, aSerialLessAdapterMovedThroughNineSocketsKeepsItsNumber)
+{
+    PortAssignment assignment;
+    const std::vector<SerialDevice> others
+        = {onBoard("ttyS0"), adapter("ttyUSB0", kUsbA), adapter("ttyUSB1", kUsbB)};
+    auto with = [&others](const std::vector<SerialDevice>& more) {
+        std::vector<SerialDevice> all = others;
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    };
+    assignment.update(with({serialLess("ttyUSB2", 1)}), {});
+    for (int socket = 2; socket <= 10; ++socket) {
+        assignment.update(others, {});
+        assignment.update(with({serialLess("ttyUSB" + std::to_string(socket + 1), socket)}), {});
+        ASSERT_EQ(assignment.entry(4).device->path, "/dev/ttyUSB" + std::to_string(socket + 1))
+            << "socket " << socket;
+        EXPECT_TRUE(assignment.entry(4).present);
+    }
+    EXPECT_FALSE(assignment.entry(5).device) << "no number was spent on the moves";
+}
+
+TEST(PortAssignment, sameDeviceTellsAMovedSerialLessAdapterFromAnotherMake)
+{
+    const SerialDevice moved = serialLess("ttyUSB1", 2);
+    EXPECT_TRUE(sameDevice(serialLess("ttyUSB0", 1), moved));
+    SerialDevice otherInterface = moved;
+    otherInterface.usbInterface = "if01";
+    otherInterface.identity += "x";
+    EXPECT_FALSE(sameDevice(serialLess("ttyUSB0", 1), otherInterface));
+    EXPECT_FALSE(sameDevice(adapter("ttyUSB0", kUsbA), adapter("ttyUSB0", kUsbB)));
+    EXPECT_TRUE(sameDevice(adapter("ttyUSB0", kUsbA), adapter("ttyUSB3", kUsbA)));
 }
 
 TEST(PortAssignment, droppingAPinGivesTheNumberBackToWhatItHadBefore)

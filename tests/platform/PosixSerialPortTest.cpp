@@ -1,6 +1,7 @@
 #include "platform/PosixSerialPort.h"
 #include "FakePortEnumerator.h"
 #include "Pty.h"
+#include "TempDir.h"
 #include "platform/UdevPortEnumerator.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -208,25 +210,25 @@ TEST(PortNames, onlyCom1ToCom8HaveNumbers)
 
 namespace {
 
-// A process that holds the device open with a lock, as a terminal program does.
+// A process that holds the device open: with a lock, as a terminal program does, or without
+// one, as socat does.
 class Holder
 {
 public:
-    explicit Holder(const std::string& path)
+    explicit Holder(const std::string& path, bool lock = true)
     {
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-        EXPECT_GE(fd, 0);
-        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
         m_pid = ::fork();
         if (m_pid == 0) {
-            // The lock belongs to the open file, which the sleeping child keeps.
+            // The descriptor is kept across exec; the sleeping child is the holder.
+            const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+            if (fd < 0 || (lock && ::flock(fd, LOCK_EX | LOCK_NB) != 0))
+                ::_exit(126);
             ::execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        ::close(fd);
-        // The child is the holder once it runs sleep.
         for (int i = 0; i < 2000 && comm() != "sleep"; ++i)
             ::usleep(1000);
+        EXPECT_EQ(comm(), "sleep");
     }
     ~Holder()
     {
@@ -334,6 +336,50 @@ TEST(PosixSerialPorts, eachOpenFailureSaysWhy)
     EXPECT_EQ(openWithoutPermission(forbidden.slave()), OpenError::PermissionDenied);
 }
 
+TEST(PosixSerialPort, aDeviceAnotherProcessHasOpenWithoutALockIsRefusedNamingIt)
+{
+    Pty pty;
+    Holder reader(pty.slave(), false);
+    OpenResult why;
+    EXPECT_FALSE(PosixSerialPort::openDevice(pty.slave(), &why));
+    EXPECT_EQ(why.error, OpenError::Busy);
+    EXPECT_EQ(why.holderPid, reader.pid());
+    EXPECT_EQ(why.holder, "sleep");
+
+    // With a second process that locks it, the lock's holder is named, not the first opener.
+    Holder locker(pty.slave(), true);
+    ASSERT_GT(locker.pid(), reader.pid());
+    EXPECT_FALSE(PosixSerialPort::openDevice(pty.slave(), &why));
+    EXPECT_EQ(why.holderPid, locker.pid());
+}
+
+TEST(PosixSerialPort, theProgramsOwnDescriptorsAndAStaleExclusiveFlagDoNotCountAsAHolder)
+{
+    Pty pty;
+    const int own = ::open(pty.slave().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(own, 0);
+    EXPECT_TRUE(PosixSerialPort::openDevice(pty.slave()));
+    // A program that died with the port open leaves its TIOCEXCL on the pty.
+    ASSERT_EQ(::ioctl(own, TIOCEXCL), 0);
+    ::close(own);
+    if (::geteuid() == 0) {
+        EXPECT_TRUE(PosixSerialPort::openDevice(pty.slave())) << "root takes the port over";
+    }
+}
+
+TEST(PosixSerialPort, aRefusedPermissionNamesTheDevicesGroup)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "the group of a device can be changed by root only";
+    Pty pty;
+    ASSERT_EQ(::chown(pty.slave().c_str(), 0, 10), 0); // uucp on Debian
+    const group* uucp = ::getgrgid(10);
+    ASSERT_TRUE(uucp);
+    EXPECT_EQ(groupOf(pty.slave()), uucp->gr_name);
+    ASSERT_EQ(::chown(pty.slave().c_str(), 0, 54321), 0);
+    EXPECT_EQ(groupOf(pty.slave()), "54321") << "a group without a name by its number";
+}
+
 TEST(PosixSerialPorts, theSystemsErrorNumbersMapToReasons)
 {
     EXPECT_EQ(openErrorForErrno(ENOENT), OpenError::NoDevice);
@@ -375,6 +421,22 @@ TEST(PosixSerialPorts, hotPlugNoticesAreTakenByRefresh)
     EXPECT_FALSE(scripted.ports.entry(1).present);
     EXPECT_EQ(scripted.ports.entry(1).device->path, "/dev/ttyUSB0");
     EXPECT_FALSE(scripted.ports.refresh()) << "nothing changed since";
+}
+
+TEST(UdevPortEnumerator, withoutUdevNoticesTheDeviceFolderIsWatched)
+{
+    fakes::TempDir dev;
+    UdevPortEnumerator enumerator(UdevPortEnumerator::Notices::DeviceFolder, dev.path(""));
+    const int notice = enumerator.monitorFd();
+    ASSERT_GE(notice, 0);
+    EXPECT_FALSE(readable(notice));
+    fakes::TempDir::write(dev.path("ttyUSB7"), "");
+    EXPECT_TRUE(readable(notice)) << "a node made";
+    enumerator.drainNotices();
+    EXPECT_FALSE(readable(notice));
+    ::unlink(dev.path("ttyUSB7").c_str());
+    EXPECT_TRUE(readable(notice)) << "a node removed";
+    EXPECT_EQ(udevRuns(), ::access("/run/udev/control", F_OK) == 0);
 }
 
 TEST(UdevPortEnumerator, listsRealDevicesAndMarksOnBoardNodesWithoutAUart)

@@ -386,7 +386,7 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
     exchange.speedRClick();
     EXPECT_EQ(ports.attempts, std::vector<std::string> {"COM1"}) << "the one port with a device";
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(lastMessage().text, "无空闲端口!");
+    EXPECT_EQ(lastMessage().text, "无空闲端口!\nCOM1 /dev/ttyFAKE1: 被占用");
     EXPECT_EQ(lastMessage().caption, "CommError");
     EXPECT_EQ(ui.statusText(3), "连接中...");
     EXPECT_FALSE(running());
@@ -394,7 +394,7 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
 
     language.value = 1;
     exchange.speedRClick();
-    EXPECT_EQ(lastMessage().text, "No idle Port!");
+    EXPECT_EQ(lastMessage().text, "No idle Port!\nCOM1 /dev/ttyFAKE1: busy");
     EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Box);
 }
 

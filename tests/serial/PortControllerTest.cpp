@@ -293,24 +293,66 @@ TEST_F(LostAdapterTest, anotherDeviceUnderTheSameNameIsNotOpened)
     EXPECT_FALSE(com2->open);
 }
 
-TEST_F(LostAdapterTest, aDeviceNotYetOpenableIsTriedAgainAtTheNextNotice)
+TEST_F(LostAdapterTest, aDeviceBackButHeldIsTriedEverySecondSayingWhyInTheStatusBar)
 {
+    com2->vanished = false;
+    com2->refuseOpen = platform::OpenError::Busy;
+    com2->holder = "socat";
+    com2->holderPid = 4242;
+    controller.devicesChanged();
+    EXPECT_FALSE(link.handle.isValid());
+    EXPECT_TRUE(ui.isTimerActive(TimerId::Reopen));
+    EXPECT_EQ(ui.statusText(3), "已断开");
+    EXPECT_EQ(ui.statusToolTip(3),
+        "COM2 已插回但无法打开,每秒重试。\n/dev/ttyFAKE2 正被其他程序占用:socat(进程 4242)。");
+    controller.reopenTimer();
+    controller.reopenTimer();
+    EXPECT_EQ(ports.attempts.size(), 4u) << "one open a tick";
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "no message for a reopen that did not happen";
+
+    // Unplugged again: nothing to try until it is back.
+    com2->vanished = true;
+    controller.devicesChanged();
+    EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
+    EXPECT_EQ(ui.statusToolTip(3), "");
+
     com2->vanished = false;
     com2->refuseOpen = platform::OpenError::PermissionDenied;
     controller.devicesChanged();
-    EXPECT_FALSE(link.handle.isValid());
-    EXPECT_EQ(dialogs.shown.size(), 1u) << "no message for a reopen that did not happen";
+    EXPECT_NE(ui.statusToolTip(3).find("dialout"), std::string::npos) << ui.statusToolTip(3);
     com2->refuseOpen = platform::OpenError::None;
-    controller.devicesChanged();
+    controller.reopenTimer();
     EXPECT_TRUE(link.handle.isValid());
+    EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
+    EXPECT_EQ(ui.statusToolTip(3), "");
 }
 
 TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
 {
-    controller.closePort();
     com2->vanished = false;
+    com2->refuseOpen = platform::OpenError::Busy;
+    controller.devicesChanged();
+    ASSERT_TRUE(ui.isTimerActive(TimerId::Reopen));
+    controller.closePort();
+    EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
+    EXPECT_EQ(ui.statusToolTip(3), "");
+    com2->refuseOpen = platform::OpenError::None;
+    controller.reopenTimer();
     controller.devicesChanged();
     EXPECT_FALSE(link.handle.isValid());
+
+    open(0);
+    com1->vanished = true;
+    link.handle.port().isGone();
+    ui.runDeferred();
+    com1->vanished = false;
+    com1->refuseOpen = platform::OpenError::Busy;
+    controller.devicesChanged();
+    ASSERT_TRUE(ui.isTimerActive(TimerId::Reopen));
+    com1->refuseOpen = platform::OpenError::None;
+    open(1);
+    EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen)) << "another port opened";
+    EXPECT_EQ(link.settings.portNumber, 2);
 }
 
 TEST_F(PortControllerTest, anAdapterBackBeforeTheMessageIsDismissedIsOpenedAfterIt)

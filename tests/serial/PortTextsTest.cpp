@@ -1,4 +1,5 @@
 #include "serial/PortTexts.h"
+#include "FakeSerialPort.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,13 @@ platform::OpenResult failure(OpenError error, const std::string& device,
     return result;
 }
 
+platform::OpenResult forbidden(const std::string& device, const std::string& group)
+{
+    platform::OpenResult result = failure(OpenError::PermissionDenied, device);
+    result.group = group;
+    return result;
+}
+
 } // namespace
 
 TEST(PortTexts, deviceLineInBothLanguages)
@@ -100,11 +108,21 @@ TEST(PortTexts, openFailureNamesTheReasonUnderTheFirstLine)
         {failure(OpenError::Busy, "/dev/ttyUSB0"),
             "Port open error!\n/dev/ttyUSB0 is in use by another program.",
             "打开通讯端口错误!\n/dev/ttyUSB0 正被其他程序占用。"},
-        {failure(OpenError::PermissionDenied, "/dev/ttyACM0"),
+        {forbidden("/dev/ttyACM0", "dialout"),
             "Port open error!\nYou may not open /dev/ttyACM0. Your user must be in the dialout "
             "group:\n    sudo usermod -aG dialout $USER\nthen log out and log in again.",
             "打开通讯端口错误!\n没有打开 /dev/ttyACM0 的权限。当前用户须属于 dialout 组:\n"
             "    sudo usermod -aG dialout $USER\n然后注销并重新登录。"},
+        {forbidden("/dev/ttyS0", "uucp"),
+            "Port open error!\nYou may not open /dev/ttyS0. Your user must be in the uucp "
+            "group:\n    sudo usermod -aG uucp $USER\nthen log out and log in again.",
+            "打开通讯端口错误!\n没有打开 /dev/ttyS0 的权限。当前用户须属于 uucp 组:\n"
+            "    sudo usermod -aG uucp $USER\n然后注销并重新登录。"},
+        {forbidden("/dev/ttyUSB0", "root"),
+            "Port open error!\nYou may not open /dev/ttyUSB0: only root may. Until it is "
+            "unplugged, give it to your user:\n    sudo chown $USER /dev/ttyUSB0",
+            "打开通讯端口错误!\n没有打开 /dev/ttyUSB0 的权限:只有 root 可以打开。拔出之前可将它交给"
+            "当前用户:\n    sudo chown $USER /dev/ttyUSB0"},
         {failure(OpenError::NotSerial, "/dev/null"),
             "Port open error!\n/dev/null is not a serial device.",
             "打开通讯端口错误!\n/dev/null 不是串口设备。"},
@@ -118,4 +136,36 @@ TEST(PortTexts, openFailureNamesTheReasonUnderTheFirstLine)
         EXPECT_EQ(serial::openFailureText(c.result, "COM5", english), c.english);
         EXPECT_EQ(serial::openFailureText(c.result, "COM5", chinese), c.chinese);
     }
+}
+
+TEST(PortTexts, noIdlePortNamesEachPortWithADeviceAndWhyItWasRefused)
+{
+    fakes::FakeSerialPorts ports;
+    core::Language english {1};
+    core::Language chinese {0};
+    EXPECT_EQ(serial::noIdlePortText(ports, english), "No idle Port!\nCOM1 to COM8: no device");
+    EXPECT_EQ(serial::noIdlePortText(ports, chinese), "无空闲端口!\nCOM1 至 COM8: 无设备");
+
+    auto busy = ports.add("COM1");
+    busy->refuseOpen = OpenError::Busy;
+    busy->holder = "socat";
+    busy->holderPid = 4242;
+    auto gone = ports.add("COM2");
+    gone->vanished = true;
+    auto forbiddenPort = ports.add("COM4");
+    forbiddenPort->refuseOpen = OpenError::PermissionDenied;
+    auto rootOnly = ports.add("COM5");
+    rootOnly->refuseOpen = OpenError::PermissionDenied;
+    rootOnly->group = "root";
+    for (const char* name : {"COM1", "COM4", "COM5"})
+        ports.open(name);
+    EXPECT_EQ(serial::noIdlePortText(ports, english),
+        "No idle Port!\nCOM1 /dev/ttyFAKE1: busy, socat (process 4242)\n"
+        "COM2 /dev/ttyFAKE2: no device\n"
+        "COM4 /dev/ttyFAKE4: no permission (group dialout: sudo usermod -aG dialout $USER)\n"
+        "COM5 /dev/ttyFAKE5: no permission (root only: sudo chown $USER /dev/ttyFAKE5)");
+    EXPECT_EQ(serial::noIdlePortText(ports, chinese),
+        "无空闲端口!\nCOM1 /dev/ttyFAKE1: 被占用,socat(进程 4242)\nCOM2 /dev/ttyFAKE2: 无设备\n"
+        "COM4 /dev/ttyFAKE4: 无权限(dialout 组:sudo usermod -aG dialout $USER)\n"
+        "COM5 /dev/ttyFAKE5: 无权限(仅 root:sudo chown $USER /dev/ttyFAKE5)");
 }

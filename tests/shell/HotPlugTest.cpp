@@ -4,6 +4,7 @@
 #include "FakeDialogs.h"
 #include "FakePortEnumerator.h"
 #include "Pty.h"
+#include "TempDir.h"
 #include "platform/PosixSerialPort.h"
 #include "serial/SerialForm.h"
 #include "shell/LanguageForm.h"
@@ -22,12 +23,17 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 class HotPlugTest : public ::testing::Test
 {
 protected:
-    HotPlugTest()
+    explicit HotPlugTest(const std::string& deviceFolder = {}) : devices({}, deviceFolder)
     {
         program.start();
         program.Form2->Radio_English->setChecked(true);
@@ -49,11 +55,71 @@ protected:
         return program.Form1->statusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
     }
 
+    // Opens COM1 on the adapter at 2400 bit/s, odd parity, then pulls it: the receive poll
+    // finds the device gone and closes the port.
+    void openThenPull(Pty& pty, const std::string& identity)
+    {
+        devices.plug(fakes::usbAdapter(pty.slave(), identity));
+        program.Form1->Speed_O->click();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return deviceLine() != "no device"; }, 5000));
+        program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
+        program.Serial_Form->ComboBaudRate->setCurrentIndex(3);
+        program.Serial_Form->ComboParity->setCurrentIndex(1);
+        program.Serial_Form->Button1->click();
+        ASSERT_TRUE(program.link.handle.isValid());
+        pty.closeMaster();
+        devices.unplug(identity);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !program.link.handle.isValid(); }, 5000));
+    }
+
     fakes::FakePortEnumerator devices;
     platform::PosixSerialPorts ports {devices};
     fakes::FakeDialogs dialogs;
     fakes::FakeSystem system;
     Program program {ports, dialogs, system};
+};
+
+struct DeviceFolder
+{
+    fakes::TempDir folder;
+};
+
+// No udev notices: the device folder's watch tells of devices plugged and unplugged.
+class FolderWatchHotPlugTest : private DeviceFolder, public HotPlugTest
+{
+protected:
+    FolderWatchHotPlugTest() : HotPlugTest(folder.path("")) { }
+};
+
+// Another program that holds the device open (without a lock), until it is killed.
+class OtherProgram
+{
+public:
+    explicit OtherProgram(const std::string& path)
+    {
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            if (::open(path.c_str(), O_RDWR | O_NOCTTY) < 0)
+                ::_exit(126);
+            ::execlp("sleep", "sleep", "30", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        for (int i = 0; i < 2000 && platform::findDeviceHolder(path).pid != m_pid; ++i)
+            ::usleep(1000);
+    }
+    ~OtherProgram() { release(); }
+    void release()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+        m_pid = -1;
+    }
+    int pid() const { return m_pid; }
+
+private:
+    pid_t m_pid;
 };
 
 } // namespace
@@ -121,4 +187,45 @@ TEST_F(HotPlugTest, anAdapterThatComesBackIsOpenedAgainAtItsSpeedAndParity)
     ASSERT_EQ(::write(second.master(), "hello", 5), 5);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return program.Form1->Memo_Rec->toPlainText().contains("hello"); }, 5000));
+}
+
+TEST_F(HotPlugTest, anAdapterBackButHeldIsReopenedSoonAfterTheOtherProgramLetsGo)
+{
+    const std::string identity = "usb-0403:6001-A50285BI-if00";
+    auto first = std::make_unique<Pty>();
+    openThenPull(*first, identity);
+
+    Pty second;
+    OtherProgram other(second.slave());
+    devices.plug(fakes::usbAdapter(second.slave(), identity));
+    const std::string why = "COM1 is back but does not open; trying again every second.\n"
+        + second.slave() + " is in use by another program: sleep (process "
+        + std::to_string(other.pid()) + ").";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return program.Form1->statusPanels[3]->toolTip().toStdString() == why; }, 5000))
+        << program.Form1->statusPanels[3]->toolTip().toStdString();
+    QTest::qWait(1500);
+    EXPECT_FALSE(program.link.handle.isValid());
+    EXPECT_EQ(status(3), "Disconnect");
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "only the message that the device went";
+
+    other.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.link.handle.isValid(); }, 2000))
+        << "reopened within 2 s of the release";
+    EXPECT_EQ(status(2), "2400-O-1");
+    EXPECT_EQ(program.Form1->statusPanels[3]->toolTip().toStdString(), "");
+}
+
+TEST_F(FolderWatchHotPlugTest, theDialogAndTheReopenFollowTheDeviceFolder)
+{
+    const std::string identity = "usb-0403:6001-A50285BI-if00";
+    auto first = std::make_unique<Pty>();
+    openThenPull(*first, identity);
+    EXPECT_EQ(
+        deviceLine(), "no device (" + first->slave() + " — FT232R USB UART (A50285BI) unplugged)");
+
+    Pty second;
+    devices.plug(fakes::usbAdapter(second.slave(), identity));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.link.handle.isValid(); }, 5000));
+    EXPECT_EQ(deviceLine(), second.slave() + " — FT232R USB UART (A50285BI)");
 }

@@ -5,6 +5,7 @@
 #include "regtest/TestForm.h"
 #include "serial/SerialForm.h"
 #include "shell/AboutForm.h"
+#include "shell/ManualForm.h"
 #include "shell/QtUi.h"
 #include "terminal/RevealGesture.h"
 
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 
@@ -263,4 +265,25 @@ TEST(RadioModemApplication, anExceptionFromAHandlerIsReportedAndTheLoopGoesOn)
     QTimer::singleShot(0, [&] { ranAfter = true; });
     QCoreApplication::processEvents();
     EXPECT_TRUE(ranAfter);
+}
+
+TEST_F(ProgramTest, helpManualShowsTheManualInTheChosenLanguageFirst)
+{
+    for (const bool english : {true, false}) {
+        chooseLanguage(english);
+        program.Form1->Help_U_M->trigger();
+        ASSERT_TRUE(program.ManualForm->isVisible());
+        const QString text = program.ManualForm->Browser->toPlainText();
+        const qsizetype en = text.indexOf("Radio modem tool — user manual");
+        const qsizetype zh = text.indexOf("数传电台演示软件 — 使用说明");
+        ASSERT_GE(en, 0);
+        ASSERT_GE(zh, 0);
+        EXPECT_EQ(en < zh, english);
+        EXPECT_EQ(program.ManualForm->windowTitle(), english ? "Manual" : "使用说明");
+        for (const char* topic : {"Finding the radio", "The data terminal", "Encodings", "Saving",
+                 "Ports and permissions", "连接电台", "文字编码", "端口与权限"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(topic))) << topic;
+        program.ManualForm->hide();
+    }
+    EXPECT_TRUE(manualText(true, {"/nonexistent"}).isEmpty());
 }

@@ -6,9 +6,12 @@
 
 namespace fakes {
 
-FakePortEnumerator::FakePortEnumerator(std::vector<platform::SerialDevice> devices)
-    : present(std::move(devices))
+FakePortEnumerator::FakePortEnumerator(
+    std::vector<platform::SerialDevice> devices, const std::string& deviceFolder)
+    : present(std::move(devices)), m_folder(deviceFolder)
 {
+    if (!m_folder.empty())
+        m_watch = std::make_unique<platform::DirectoryWatch>(m_folder);
     if (::pipe2(m_notice, O_NONBLOCK | O_CLOEXEC) != 0)
         m_notice[0] = m_notice[1] = -1;
 }
@@ -23,6 +26,8 @@ FakePortEnumerator::~FakePortEnumerator()
 
 void FakePortEnumerator::drainNotices()
 {
+    if (m_watch)
+        m_watch->drain();
     char buffer[64];
     while (::read(m_notice[0], buffer, sizeof buffer) > 0) { }
 }
@@ -30,13 +35,21 @@ void FakePortEnumerator::drainNotices()
 void FakePortEnumerator::plug(const platform::SerialDevice& device)
 {
     present.push_back(device);
-    notify();
+    if (m_watch)
+        ::close(::open((m_folder + "/" + device.kernelName).c_str(), O_CREAT | O_WRONLY, 0600));
+    else
+        notify();
 }
 
 void FakePortEnumerator::unplug(const std::string& identity)
 {
+    for (const auto& device : present) {
+        if (m_watch && device.identity == identity)
+            ::unlink((m_folder + "/" + device.kernelName).c_str());
+    }
     std::erase_if(present, [&](const auto& device) { return device.identity == identity; });
-    notify();
+    if (!m_watch)
+        notify();
 }
 
 void FakePortEnumerator::notify()

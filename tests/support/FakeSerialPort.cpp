@@ -1,4 +1,5 @@
 #include "FakeSerialPort.h"
+#include "platform/PosixSerialPort.h"
 
 #include <algorithm>
 
@@ -122,13 +123,23 @@ platform::OpenResult FakeSerialPorts::open(const std::string& name)
         return result;
     }
     result.device = it->second->device.path;
+    result.holder = it->second->holder;
+    result.holderPid = it->second->holderPid;
+    result.group = it->second->group;
     if (it->second->open)
         result.error = platform::OpenError::Busy;
     else if (it->second->refuseOpen != platform::OpenError::None)
         result.error = it->second->refuseOpen;
     else
         result.port = std::make_unique<FakeSerialPort>(it->second);
+    m_failures[platform::portNumberOfName(name)] = result;
     return result;
+}
+
+platform::OpenFailure FakeSerialPorts::lastFailure(int number) const
+{
+    const auto it = m_failures.find(number);
+    return it == m_failures.end() ? platform::OpenFailure {} : it->second;
 }
 
 platform::PortEntry FakeSerialPorts::entry(int number) const

@@ -23,6 +23,9 @@ struct PortState
     bool vanished = false; // every call fails, as on a pulled USB adapter
     bool open = false;
     platform::OpenError refuseOpen = platform::OpenError::None; // why the next opens fail
+    std::string holder; // named by a Busy refusal, with its process
+    int holderPid = 0;
+    std::string group = "dialout"; // named by a PermissionDenied refusal
     platform::SerialDevice device; // what the port's entry shows
     std::deque<std::uint8_t> rx; // bytes waiting to be read
     unsigned pendingErrors = 0; // error flags reported (and cleared) by the next clearErrors
@@ -69,6 +72,7 @@ public:
     std::shared_ptr<PortState> add(const std::string& name);
     platform::OpenResult open(const std::string& name) override;
     platform::PortEntry entry(int number) const override;
+    platform::OpenFailure lastFailure(int number) const override;
     bool refresh() override;
 
     std::vector<std::string> attempts; // every name asked for, in order
@@ -76,6 +80,7 @@ public:
 
 private:
     std::map<std::string, std::shared_ptr<PortState>> m_ports;
+    std::map<int, platform::OpenFailure> m_failures;
 };
 
 } // namespace fakes

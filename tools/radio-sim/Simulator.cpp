@@ -16,12 +16,9 @@
 #include <optional>
 #include <poll.h>
 #include <random>
-#include <sstream>
 #include <stdexcept>
-#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -59,9 +56,11 @@ std::runtime_error systemError(const std::string& what)
     return std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-// One pseudo-terminal: the master the radio talks on, and a slave descriptor held open so that
-// the master sees no hang-up while the program closes and reopens its port. It takes no lock and
-// no TIOCEXCL, so the program's exclusive open still succeeds.
+// One pseudo-terminal: the master the radio talks on. The slave is the program's device; the
+// simulator opens it only for a moment (to make it raw before anyone uses it, to count what the
+// program has not read), so that no process of its own looks like another program holding the
+// port. While no one has the slave open, the master reads EIO and polls as hung up; the loop
+// waits that out.
 class Pty
 {
 public:
@@ -75,20 +74,18 @@ public:
             || ::ptsname_r(m_master, name, sizeof name) != 0)
             throw systemError("pty set-up");
         m_path = name;
-        m_keeper = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (m_keeper < 0)
+        const int slave = openSlave();
+        if (slave < 0)
             throw systemError("open " + m_path);
         // Raw from the start, so nothing is echoed or translated before the program sets the
-        // port up. The speed stays the pty's own, which matches no radio.
+        // port up. The speed stays the pty's own, which matches no radio. The settings stay
+        // with the pty while the master is open.
         termios tio {};
-        if (::tcgetattr(m_keeper, &tio) == 0) {
+        if (::tcgetattr(slave, &tio) == 0) {
             ::cfmakeraw(&tio);
-            ::tcsetattr(m_keeper, TCSANOW, &tio);
+            ::tcsetattr(slave, TCSANOW, &tio);
         }
-        m_closeWatch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (m_closeWatch < 0
-            || ::inotify_add_watch(m_closeWatch, name, IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0)
-            throw systemError("inotify on " + m_path);
+        ::close(slave);
     }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
@@ -96,28 +93,19 @@ public:
 
     int master() const { return m_master; }
     const std::string& path() const { return m_path; }
-    // Readable when someone closed the slave.
-    int closeWatch() const { return m_closeWatch; }
 
-    // A pty outlives the program's close while the master is open, and so does the TIOCEXCL
-    // the program set on it: its next open would be refused. Once no one holds the program's
-    // flock any more, the port is released again.
-    void onSlaveClosed() const
+    // Whether the program has read every byte the radio sent; false when that cannot be seen
+    // (the program's exclusive open keeps a simulator that is not root out).
+    bool readByProgram() const
     {
-        char events[4096];
-        while (::read(m_closeWatch, events, sizeof events) > 0) { }
-        int exclusive = 0;
-        if (::ioctl(m_keeper, TIOCGEXCL, &exclusive) == 0 && exclusive && !flockHeld())
-            ::ioctl(m_keeper, TIOCNXCL);
-    }
-
-    // Bytes the radio sent that the program has not read yet.
-    std::size_t unreadByProgram() const
-    {
-        int waiting = 0;
-        if (m_keeper < 0 || ::ioctl(m_keeper, FIONREAD, &waiting) != 0)
-            return 0;
-        return static_cast<std::size_t>(std::max(waiting, 0));
+        const int slave = openSlave();
+        int waiting = 1;
+        if (slave >= 0) {
+            if (::ioctl(slave, FIONREAD, &waiting) != 0)
+                waiting = 1;
+            ::close(slave);
+        }
+        return waiting == 0;
     }
 
     // The program side's settings. Linux reports the slave's termios on the master, but ptys
@@ -140,38 +128,16 @@ public:
     {
         if (m_master >= 0)
             ::close(m_master);
-        if (m_keeper >= 0)
-            ::close(m_keeper);
-        if (m_closeWatch >= 0)
-            ::close(m_closeWatch);
-        m_master = m_keeper = m_closeWatch = -1;
+        m_master = -1;
     }
 
 private:
-    // Whether /proc/locks lists a flock on the slave device, found without taking one.
-    bool flockHeld() const
+    int openSlave() const
     {
-        struct stat st
-        { };
-        if (::fstat(m_keeper, &st) != 0)
-            return false;
-        char device[64];
-        std::snprintf(device, sizeof device, "%02x:%02x:%lu", ::major(st.st_dev),
-            ::minor(st.st_dev), static_cast<unsigned long>(st.st_ino));
-        std::ifstream locks("/proc/locks");
-        for (std::string line; std::getline(locks, line);) {
-            std::istringstream fields(line);
-            std::string number, kind, mode, access, pid, file;
-            fields >> number >> kind >> mode >> access >> pid >> file;
-            if (kind == "FLOCK" && file == device)
-                return true;
-        }
-        return false;
+        return ::ioctl(m_master, TIOCGPTPEER, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     }
 
     int m_master = -1;
-    int m_keeper = -1;
-    int m_closeWatch = -1;
     std::string m_path;
 };
 
@@ -311,7 +277,7 @@ private:
         if (!m_vanishStartUs)
             m_vanishStartUs = now;
         const bool read = std::all_of(m_endpoints.begin(), m_endpoints.end(),
-            [](const auto& e) { return e->pty.unreadByProgram() == 0; });
+            [](const auto& e) { return e->pty.readByProgram(); });
         return (read && now >= *m_vanishStartUs + kVanishMinUs)
             || now >= *m_vanishStartUs + kVanishMaxUs;
     }
@@ -324,8 +290,6 @@ private:
         std::vector<pollfd> fds;
         std::vector<Endpoint*> polled;
         for (auto& endpoint : m_endpoints) {
-            fds.push_back({endpoint->pty.closeWatch(), POLLIN, 0});
-            polled.push_back(endpoint.get());
             if (const auto next = endpoint->station->nextEventUs())
                 wakeUs = std::min(wakeUs, *next);
             if (const auto release
@@ -349,10 +313,7 @@ private:
             return;
         const std::int64_t after = nowUs();
         for (std::size_t i = 0; i < fds.size(); ++i) {
-            if (fds[i].fd == polled[i]->pty.closeWatch()) {
-                if (fds[i].revents & POLLIN)
-                    polled[i]->pty.onSlaveClosed();
-            } else if (fds[i].revents & POLLIN)
+            if (fds[i].revents & POLLIN)
                 readInput(*polled[i], after);
             else if (fds[i].revents & (POLLHUP | POLLERR))
                 polled[i]->retryAtUs = after + kRetryUs;

@@ -1,0 +1,55 @@
+#include "ManualForm.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+QString manualText(bool englishFirst, const QStringList& folders)
+{
+    const QStringList names = englishFirst ? QStringList {"manual.en.md", "manual.zh.md"}
+                                           : QStringList {"manual.zh.md", "manual.en.md"};
+    for (const QString& folder : folders) {
+        QStringList parts;
+        for (const QString& name : names) {
+            QFile file(QDir(folder).filePath(name));
+            if (file.open(QIODevice::ReadOnly))
+                parts << QString::fromUtf8(file.readAll());
+        }
+        if (parts.size() == names.size())
+            return parts.join("\n\n---\n\n");
+    }
+    return {};
+}
+
+QStringList manualFolders()
+{
+    return {QCoreApplication::applicationDirPath() + "/../share/radiomodem",
+        QStringLiteral(RADIOMODEM_MANUAL_SOURCE_DIR)};
+}
+
+TManualForm::TManualForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("ManualForm");
+    Browser = new QTextBrowser(this);
+    Browser->setObjectName("Browser");
+    Browser->setOpenExternalLinks(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Browser);
+    resize(720, 640);
+}
+
+void TManualForm::showManual(bool english)
+{
+    setWindowTitle(english ? "Manual" : "使用说明");
+    const QString text = manualText(english, manualFolders());
+    if (text.isEmpty())
+        Browser->setPlainText(english ? "The manual is not installed." : "未安装使用说明。");
+    else
+        Browser->setMarkdown(text);
+    show();
+    raise();
+    activateWindow();
+}
