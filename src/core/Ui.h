@@ -16,6 +16,7 @@ enum class Ctl {
     ComboAirBaud,
     ComboRadioSerBaud,
     ComboRadioParity,
+    VerifyWrite, // menu item: a write reads the radio back and compares
     Speed_W,
     FileWrite,
     // main window: terminal

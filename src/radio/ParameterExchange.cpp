@@ -1,4 +1,7 @@
 #include "ParameterExchange.h"
+
+#include "ChangePreview.h"
+#include "SettingsFile.h"
 #include "serial/PortTexts.h"
 
 #include <array>
@@ -11,42 +14,8 @@ using core::TimerId;
 
 namespace {
 
-constexpr int kSteps = 4;
-// Bytes that must be waiting before an answer is looked at.
-constexpr std::array<std::uint32_t, kSteps> kReadAnswerSizes = {8, 7, 7, 9};
-constexpr std::uint32_t kProbeAnswerSize = 8;
-constexpr std::uint32_t kWriteAnswerSize = 6;
-// Time-outs in receive ticks on top of the link's time-out base.
-constexpr int kProbeTimeout = 75;
-constexpr int kStepTimeout = 70;
 // The connect bar runs to 19 but shows 16 - attempts left, so it starts empty and never fills.
 constexpr int kProbeBarOffset = 16;
-
-CommandFrame toFrame(const std::array<std::uint8_t, 7>& bytes)
-{
-    return CommandFrame(bytes.begin(), bytes.end());
-}
-
-CommandFrame readQuery(int step)
-{
-    static const std::array<CommandFrame, kSteps> queries = {toFrame(kQueryModelVersion),
-        toFrame(kQueryAirRate), toFrame(kQueryChannel), toFrame(kQueryId)};
-    return queries[static_cast<std::size_t>(step)];
-}
-
-CommandFrame writePrefix(int step)
-{
-    switch (step) {
-    case 0:
-        return writeAirRatePrefix();
-    case 1:
-        return writeIdPrefix();
-    case 2:
-        return writeChannelPrefix();
-    default:
-        return writeSerialModePrefix();
-    }
-}
 
 struct OperationTexts
 {
@@ -83,7 +52,7 @@ constexpr std::array<ValueTexts, 4> kMissingValueTexts = {{
 }};
 
 // What each write step puts into the radio, by step.
-constexpr std::array<ValueTexts, kSteps> kWriteStepNames = {{
+constexpr std::array<ValueTexts, RadioSession::kSteps> kWriteStepNames = {{
     {"air rate", "空中速率"},
     {"ID", "ID码"},
     {"channel", "信道号"},
@@ -101,16 +70,28 @@ ParameterExchange::ParameterExchange(serial::SerialLink& link, platform::SerialP
       m_ui(ui),
       m_dialogs(dialogs),
       m_language(language),
-      m_engine(clock),
+      m_session(link, clock, *this),
       m_closed(m_portController.subscribeClosed(
           [this](serial::PortController::CloseReason reason) { portClosed(reason); }))
 { }
 
 void ParameterExchange::speedRClick()
 {
-    if (isRunning() && m_state.writeMode)
+    // The register dialog's command has the port.
+    if (m_ui.isTimerActive(TimerId::TestPoll))
+        return;
+    if (isRunning() && (state().writeMode || state().verifying))
         return;
     startCommand(false);
+}
+
+void ParameterExchange::speedWClick()
+{
+    // A running read is refilling the boxes that a write would take its values from, and a
+    // running write already sends what was chosen when it started; either goes on undisturbed.
+    if (isRunning() || m_ui.isTimerActive(TimerId::TestPoll))
+        return;
+    startCommand(true);
 }
 
 void ParameterExchange::stopClick()
@@ -127,43 +108,49 @@ void ParameterExchange::stopClick()
     m_ui.setStatusText(3, m_language.pick("Stopped", "已停止"));
 }
 
-void ParameterExchange::speedWClick()
-{
-    // A running read is refilling the boxes that a write would take its values from, and a
-    // running write already sends what was chosen when it started; either goes on undisturbed.
-    if (isRunning())
-        return;
-    if (takeWriteValues())
-        startCommand(true);
-}
-
 // Takes every value of the write before anything goes out, so that none is made up and a box
-// changed during the write cannot split it. A missing value ends the command and is named.
-bool ParameterExchange::takeWriteValues()
+// changed during the write cannot split it. A missing value ends the command and is named; a
+// write that a settings file shaped goes out only once the user has confirmed its changes.
+std::optional<WriteValues> ParameterExchange::takeWriteValues()
 {
-    const auto taken = radio::takeWriteValues(m_ui, m_lastRead);
+    const auto taken = radio::takeWriteValues(m_ui,
+        m_lastRead ? std::optional<ReportedBytes>(m_lastRead->radio.reported) : std::nullopt);
     if (const auto* missing = std::get_if<WriteValue>(&taken)) {
         endMissingValue(*missing);
-        return false;
+        return std::nullopt;
     }
-    m_writeValues = std::get<WriteValues>(taken);
-    return true;
+    WriteValues values = std::get<WriteValues>(taken);
+    if (m_shaper && !m_shaper(values))
+        return std::nullopt;
+    return values;
 }
 
 void ParameterExchange::startCommand(bool writeMode)
 {
-    m_engine.cancel();
-    StartConnect();
-    ApplyProbeSettings();
-    m_state.writeMode = writeMode;
-    m_state.tick = 0;
+    m_session.stop();
+    std::optional<WriteValues> values;
+    if (writeMode && !(values = takeWriteValues()))
+        return;
+    if (!findPort()) {
+        showProbeSettings();
+        return;
+    }
+    startCommandTimers();
+    showProgress(m_language.pick("Connect", "连接电台"),
+        m_language.pick("Connecting.Please wait...", "正在连接电台,请稍候..."),
+        RadioSession::kProbeAttempts);
+    if (values)
+        m_session.startWrite(*values, m_ui.isChecked(Ctl::VerifyWrite));
+    else
+        m_session.startRead();
 }
 
-void ParameterExchange::StartConnect()
+// With no port open, the first name with a device behind it that opens is taken, at 9600 bit/s
+// without parity.
+bool ParameterExchange::findPort()
 {
     auto& settings = m_link.settings;
     if (settings.portNumber == 0 || settings.portNumber > 8) {
-        // Only the names that have a device behind them are tried, in order.
         m_ports.refresh();
         for (std::uint8_t number = 1; number <= platform::kPortCount; ++number) {
             if (!m_ports.entry(number).present)
@@ -177,234 +164,196 @@ void ParameterExchange::StartConnect()
             }
         }
     }
-    if (!m_link.handle.isValid()) {
-        m_dialogs.messageBox(
-            serial::noIdlePortText(m_ports, m_language), "CommError", platform::MessageButtons::Ok);
-        return;
-    }
-    m_state.attemptsLeft = kProbeAttempts;
-    m_state.sendPending = true;
-    m_state.connectMode = true;
-    startCommandTimers();
-    showProgress(m_language.pick("Connect", "连接电台"),
-        m_language.pick("Connecting.Please wait...", "正在连接电台,请稍候..."), kProbeAttempts);
+    if (m_link.handle.isValid())
+        return true;
+    m_dialogs.messageBox(
+        serial::noIdlePortText(m_ports, m_language), "CommError", platform::MessageButtons::Ok);
+    return false;
 }
 
-void ParameterExchange::ApplyProbeSettings()
+void ParameterExchange::probeSettings()
 {
-    auto& settings = m_link.settings;
-    const bool open = m_link.handle.isValid();
-    platform::LineSettings line;
-    if (open)
-        m_link.handle.port().getSettings(line);
-    line.byteSize = 8;
-    if (settings.parityIndex > 2) {
-        const int next = settings.speedIndex + 1;
-        settings.speedIndex = static_cast<std::uint8_t>(next >= serial::kSpeedCount ? 0 : next);
-        settings.parityIndex = 0;
-        settings.timeoutBase = static_cast<std::uint8_t>(settings.speedIndex + 8);
-    }
-    if (settings.speedIndex < serial::kSpeedCount) {
-        line.baudRate = serial::baudForSpeedIndex(settings.speedIndex);
-        m_speedLabel = serial::speedTextForIndex(settings.speedIndex);
-    }
-    line.parity = serial::parityForIndex(settings.parityIndex);
-    line.parityCheck = line.parity != platform::Parity::None;
-    m_parityLabel = std::string(1, serial::parityLetterForIndex(settings.parityIndex));
+    showProbeSettings();
+}
 
+void ParameterExchange::showProbeSettings()
+{
+    const auto& settings = m_link.settings;
+    if (settings.speedIndex < serial::kSpeedCount)
+        m_speedLabel = serial::speedTextForIndex(settings.speedIndex);
+    m_parityLabel = std::string(1, serial::parityLetterForIndex(settings.parityIndex));
     m_ui.setCurrentIndex(Ctl::Comb_ComNo, settings.portNumber - 1);
     m_ui.setCurrentIndex(Ctl::ComboBaudRate, settings.speedIndex);
     m_ui.setCurrentIndex(Ctl::ComboParity, settings.parityIndex);
     m_portController.showPortInStatus();
     m_ui.setStatusText(2, m_speedLabel + "-" + m_parityLabel + "-1");
     m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
-
-    if (open) {
-        // A port refusing the settings is not an error here: the probe simply moves on.
-        m_link.handle.port().setSettings(line);
-        m_link.handle.port().purge(platform::PurgeTxClear | platform::PurgeRxClear);
-    }
 }
 
-void ParameterExchange::StartRead()
+void ParameterExchange::probePolled()
 {
-    m_state.sendPending = true;
-    m_state.writeMode = false;
-    m_state.step = 0;
+    m_ui.setProgressValue(Ctl::ProgressBar1, kProbeBarOffset - state().attemptsLeft);
+}
+
+void ParameterExchange::connected()
+{
+    m_ui.setStatusText(0, modelVersionText(m_session.radio().version));
+}
+
+void ParameterExchange::stepsStarted(bool writeMode)
+{
+    startCommandTimers();
+    if (writeMode) {
+        showProgress(m_language.pick("Write", "写参数"),
+            m_language.pick("Writing.Please wait...", "正在写参数,请稍候......"),
+            RadioSession::kSteps + 1);
+        return;
+    }
+    if (state().verifying) {
+        showProgress(m_language.pick("Write", "写参数"),
+            m_language.pick("Reading back.Please wait...", "正在回读校验,请稍候......"),
+            RadioSession::kSteps);
+        return;
+    }
     m_ui.setText(Ctl::EditModelVer, "");
     m_ui.setText(Ctl::EditID, "");
     for (const Ctl box : {Ctl::ComboAirBaud, Ctl::ComboRadioParity, Ctl::ComboRadioSerBaud})
         m_ui.setCurrentIndex(box, -1);
-    startCommandTimers();
     showProgress(m_language.pick("Read", "读参数"),
-        m_language.pick("Reading.Please wait...", "正在读取参数,请稍候......"), kSteps);
+        m_language.pick("Reading.Please wait...", "正在读取参数,请稍候......"), RadioSession::kSteps);
 }
 
-void ParameterExchange::StartWrite()
+void ParameterExchange::stepAnswered(int step)
 {
-    startCommandTimers();
-    showProgress(m_language.pick("Write", "写参数"),
-        m_language.pick("Writing.Please wait...", "正在写参数,请稍候......"), kSteps + 1);
-    m_state.step = 0;
-    m_state.sendPending = true;
-    m_state.writeMode = true;
+    if (!state().writeMode && step == 0)
+        ShowModel(m_session.radio(), m_ui);
+    if (step < RadioSession::kSteps - 1)
+        m_ui.setProgressValue(Ctl::ProgressBar1, step + 1);
 }
 
-RequestEngine::Request ParameterExchange::request() const
+// The radio takes a new serial mode once it has acknowledged it, so the PC port follows to the
+// mode that was written. False when the port refused it (and was closed, which is said).
+bool ParameterExchange::followSerialMode()
 {
-    RequestEngine::Request request;
-    const int base = m_link.settings.timeoutBase;
-    if (m_state.connectMode) {
-        request.frame = toFrame(kQueryModelVersion);
-        request.answerSize = kProbeAnswerSize;
-        request.minPolls = base + kProbeTimeout;
-        return request;
-    }
-    // An answer that is late by a tick is not taken: the time-out is tested before the input.
-    request.answerWinsAtDeadline = false;
-    request.minPolls = base + kStepTimeout;
-    if (m_state.writeMode) {
-        request.frame = writePrefix(m_state.step);
-        EncodeWriteFrame(m_state.step, request.frame, m_writeValues);
-        request.answerSize = kWriteAnswerSize;
-    } else {
-        request.frame = readQuery(m_state.step);
-        request.answerSize = kReadAnswerSizes[static_cast<std::size_t>(m_state.step)];
-    }
-    return request;
-}
-
-void ParameterExchange::sdCmdTimer()
-{
-    if (!m_state.sendPending)
-        return;
-    m_state.sendPending = false;
-    m_state.tick = 0;
-    if (!m_link.handle.isValid())
-        return;
-    // A request the line does not take runs into its time-out like an unanswered one.
-    m_engine.start(m_link.handle.port(), request());
-}
-
-void ParameterExchange::recCmdTimer()
-{
-    ++m_state.tick;
-    if (!m_link.handle.isValid() || !m_engine.busy())
-        return;
-    // A vanished device ends the operation through the port controller's close.
-    const RequestEngine::Status status = m_engine.poll(m_link.handle.port());
-    if (status == RequestEngine::Status::Gone)
-        return;
-    if (m_state.connectMode) {
-        OnConnectPoll(status);
-        return;
-    }
-    bool failed = false;
-    if (status == RequestEngine::Status::TimedOut) {
-        failed = true;
-    } else if (status == RequestEngine::Status::Answered) {
-        const auto& answer = m_engine.answer();
-        if (m_state.writeMode) {
-            m_state.sendPending = IsWriteAck(answer);
-            failed = OnWriteResult();
-        } else {
-            m_state.sendPending = ParseReadResponse(m_state.step, answer, m_radio, m_ui);
-            failed = OnReadResult();
-        }
-    }
-    if (failed)
-        OnExchangeFailure();
-}
-
-void ParameterExchange::OnConnectPoll(RequestEngine::Status status)
-{
-    bool failed = false;
-    if (status == RequestEngine::Status::Answered) {
-        // Bytes received with a parity error come from a line at other settings, however
-        // well they look.
-        m_state.sendPending = m_engine.errors() != platform::CommRxParity
-            && CheckConnectResponse(m_engine.answer(), m_radio, m_ui);
-        if (m_state.sendPending) {
-            if (m_state.writeMode)
-                StartWrite();
-            else
-                StartRead();
-            m_state.tick = 0;
-            m_state.connectMode = false;
-        } else {
-            // No new request: the time-out that follows costs the next attempt.
-            failed = --m_state.attemptsLeft == 0;
-            if (!failed)
-                m_engine.discardAnswer();
-        }
-    } else if (status == RequestEngine::Status::TimedOut) {
-        failed = --m_state.attemptsLeft == 0;
-        if (!failed) {
-            ++m_link.settings.parityIndex;
-            ApplyProbeSettings();
-            m_state.sendPending = true;
-        }
-    }
-    if (failed) {
-        finishOperation();
-        reportConnectError();
-        return;
-    }
-    if (m_state.connectMode)
-        m_ui.setProgressValue(Ctl::ProgressBar1, kProbeBarOffset - m_state.attemptsLeft);
-}
-
-// Moves on to the next request while steps are left; false once the last answer is in.
-bool ParameterExchange::advanceStep()
-{
-    if (m_state.step >= kSteps - 1)
-        return false;
-    ++m_state.step;
-    m_ui.setProgressValue(Ctl::ProgressBar1, m_state.step);
-    return true;
-}
-
-bool ParameterExchange::OnReadResult()
-{
-    if (!m_state.sendPending)
+    auto& settings = m_link.settings;
+    const WriteValues& written = m_session.writeValues();
+    if (written.speedIndex == settings.speedIndex && written.parityIndex == settings.parityIndex)
         return true;
-    if (advanceStep())
-        return false;
+    settings.speedIndex = written.speedIndex;
+    settings.parityIndex = written.parityIndex;
+    m_ui.setCurrentIndex(Ctl::ComboBaudRate, written.speedIndex);
+    m_ui.setCurrentIndex(Ctl::ComboParity, written.parityIndex);
+    // The port's close ends nothing here: the write's own message says what happened.
+    m_following = true;
+    const bool followed = m_portController.applyPortSettings();
+    m_following = false;
+    return followed;
+}
+
+void ParameterExchange::finished(RadioSession::Outcome outcome)
+{
+    using Outcome = RadioSession::Outcome;
+    const bool readBack = state().verifying;
+    switch (outcome) {
+    case Outcome::ReadDone:
+        readDone();
+        return;
+    case Outcome::WriteDone:
+    case Outcome::Verified:
+    case Outcome::Mismatch:
+    case Outcome::FollowRefused:
+        writeDone(outcome);
+        return;
+    case Outcome::NoRadio:
+    case Outcome::StepFailed:
+        if (readBack) {
+            writeDone(outcome);
+        } else if (outcome == Outcome::NoRadio) {
+            finishOperation();
+            reportConnectError();
+        } else {
+            OnExchangeFailure();
+        }
+        return;
+    }
+}
+
+// Keeps what the read found, as the boxes show it, with the serial mode it answered at.
+void ParameterExchange::keepRead()
+{
+    m_radio = m_session.radio();
     FillParameterControls(m_radio, m_link.settings, m_ui);
-    m_lastRead = m_radio.reported;
+    m_lastRead = LastRead {
+        m_radio, m_link.settings.speedIndex, m_link.settings.parityIndex, localTimestamp()};
+}
+
+void ParameterExchange::readDone()
+{
+    keepRead();
     finishOperation();
     report("Read correct!", "参数读取成功", "读参数");
     m_ui.setEnabled(Ctl::Speed_W, true);
     m_ui.setEnabled(Ctl::FileWrite, true);
-    return false;
 }
 
-bool ParameterExchange::OnWriteResult()
+void ParameterExchange::writeDone(RadioSession::Outcome outcome)
 {
-    if (!m_state.sendPending)
-        return true;
-    if (advanceStep())
-        return false;
-    finishOperation();
-    report("Write correct!", "参数设置成功", "写参数");
-    followSerialMode();
-    return false;
-}
-
-// The radio takes a new serial mode once it has acknowledged it, so the PC port follows to the
-// mode that was written.
-void ParameterExchange::followSerialMode()
-{
-    auto& settings = m_link.settings;
-    const std::uint8_t speed = m_writeValues.speedIndex;
-    const std::uint8_t parity = m_writeValues.parityIndex;
-    if (speed == settings.speedIndex && parity == settings.parityIndex)
+    using Outcome = RadioSession::Outcome;
+    const std::string english = "Write correct!";
+    const std::string chinese = "参数设置成功";
+    const char* caption = "写参数";
+    if (m_written
+        && (outcome == Outcome::WriteDone || outcome == Outcome::Verified
+            || outcome == Outcome::FollowRefused))
+        m_written();
+    switch (outcome) {
+    case Outcome::WriteDone:
+        finishOperation();
+        report(english, chinese, caption);
+        followSerialMode();
         return;
-    settings.speedIndex = speed;
-    settings.parityIndex = parity;
-    m_ui.setCurrentIndex(Ctl::ComboBaudRate, speed);
-    m_ui.setCurrentIndex(Ctl::ComboParity, parity);
-    m_portController.applyPortSettings();
+    case Outcome::Verified:
+        keepRead();
+        finishOperation();
+        report(english + "\nThe values were read back and match.",
+            chinese + "\n已回读电台参数,与写入的一致。", caption);
+        return;
+    case Outcome::Mismatch: {
+        keepRead();
+        finishOperation();
+        const Texts differences = mismatchTexts();
+        report("Write error! The radio acknowledged the write, but reads back other values:"
+                + differences.english,
+            "参数设置失败:电台已确认写入,但回读的参数不同:" + differences.chinese, caption);
+        return;
+    }
+    case Outcome::FollowRefused:
+        finishOperation();
+        report(english + "\nThe port did not take the new serial mode, so the values were not "
+                         "read back.",
+            chinese + "\n通讯端口未能切换到新的串口设置,未回读校验。", caption);
+        return;
+    default:
+        finishOperation();
+        report("Write error! The radio acknowledged the write, but does not answer the read "
+               "back.",
+            "参数设置失败:电台已确认写入,但回读时无应答。", caption);
+        return;
+    }
+}
+
+// One line per value that the read back found other than written.
+ParameterExchange::Texts ParameterExchange::mismatchTexts() const
+{
+    Texts texts;
+    for (const ValueChange& change :
+        changedValues(m_session.writeValues(), m_session.readBack())) {
+        texts.english += "\n" + change.name.english + ": written " + change.before
+            + ", read back " + change.after;
+        texts.chinese += "\n" + change.name.chinese + ":写入 " + change.before + ",回读 "
+            + change.after;
+    }
+    return texts;
 }
 
 void ParameterExchange::OnExchangeFailure()
@@ -416,29 +365,29 @@ void ParameterExchange::OnExchangeFailure()
     const Texts partial = partialWriteTexts();
     if (m_language.isEnglish()) {
         m_dialogs.showMessage(text.failureEnglish + partial.english);
-        restoreTerminalTimers();
+        finishOperation();
         return;
     }
     const auto answer = m_dialogs.messageBox(
         text.failureChinese + partial.chinese, text.caption, platform::MessageButtons::RetryCancel);
     if (answer != platform::MessageResult::Retry) {
-        restoreTerminalTimers();
+        finishOperation();
         return;
     }
     // Again from step 0 at the settings that found the radio; no new probe. A write takes its
     // values afresh, as a new click would.
-    if (!m_state.writeMode)
-        StartRead();
-    else if (takeWriteValues())
-        StartWrite();
-    else
-        return;
-    m_state.tick = 0;
+    if (!state().writeMode) {
+        m_session.restartSteps();
+    } else if (const auto values = takeWriteValues()) {
+        m_session.restartWrite(*values);
+    } else {
+        m_session.stop();
+    }
 }
 
 void ParameterExchange::portClosed(serial::PortController::CloseReason reason)
 {
-    if (!isRunning())
+    if (!isRunning() || m_following)
         return;
     const Operation running = operation();
     const Texts partial = partialWriteTexts();
@@ -485,13 +434,14 @@ void ParameterExchange::endMissingValue(WriteValue missing)
 // a read, and for a write of which the radio took nothing.
 ParameterExchange::Texts ParameterExchange::partialWriteTexts() const
 {
-    if (operation() != Operation::Write || m_state.step == 0)
+    const State& s = state();
+    if (operation() != Operation::Write || s.step == 0 || s.verifying)
         return {};
     // A request that is still pending has not gone out yet.
-    const int sent = m_state.step + (m_state.sendPending ? 0 : 1);
+    const int sent = s.step + (s.sendPending ? 0 : 1);
     std::array<Texts, 3> lists; // took, not confirmed, not sent
-    for (int step = 0; step < kSteps; ++step) {
-        Texts& list = lists[step < m_state.step ? 0 : step < sent ? 1 : 2];
+    for (int step = 0; step < RadioSession::kSteps; ++step) {
+        Texts& list = lists[step < s.step ? 0 : step < sent ? 1 : 2];
         const ValueTexts& name = kWriteStepNames[static_cast<std::size_t>(step)];
         list.english += (list.english.empty() ? "" : ", ") + std::string(name.english);
         list.chinese += (list.chinese.empty() ? "" : "、") + std::string(name.chinese);
@@ -513,19 +463,22 @@ bool ParameterExchange::isRunning() const
     return m_ui.isTimerActive(TimerId::RecCmd);
 }
 
+// A read back belongs to its write.
 ParameterExchange::Operation ParameterExchange::operation() const
 {
-    if (m_state.connectMode)
+    const State& s = state();
+    if (s.verifying)
+        return Operation::Write;
+    if (s.connectMode)
         return Operation::Connect;
-    return m_state.writeMode ? Operation::Write : Operation::Read;
+    return s.writeMode ? Operation::Write : Operation::Read;
 }
 
 void ParameterExchange::startCommandTimers()
 {
     m_ui.setTimerActive(TimerId::SdCmd, true);
     m_ui.setTimerActive(TimerId::RecCmd, true);
-    m_ui.setTimerActive(TimerId::RecData, false);
-    m_ui.setTimerActive(TimerId::TrttData, false);
+    m_portController.pauseTerminal();
 }
 
 void ParameterExchange::showProgress(
@@ -541,21 +494,11 @@ void ParameterExchange::showProgress(
 // Back to idle: command timers off, the terminal's timers back, the progress dialog closed.
 void ParameterExchange::finishOperation()
 {
-    m_engine.cancel();
+    m_session.stop();
     m_ui.setTimerActive(TimerId::SdCmd, false);
     m_ui.setTimerActive(TimerId::RecCmd, false);
-    restoreTerminalTimers();
-    m_state.step = 0;
-    m_state.sendPending = false;
-    m_state.connectMode = false;
+    m_portController.resumeTerminal();
     m_ui.setVisible(Ctl::Form_Progress, false);
-}
-
-// The receive poll runs whenever a port is open; auto send resumes if its box is checked.
-void ParameterExchange::restoreTerminalTimers()
-{
-    m_ui.setTimerActive(TimerId::RecData, m_link.handle.isValid());
-    m_ui.setTimerActive(TimerId::TrttData, m_ui.isChecked(Ctl::Check_AutoTrtt));
 }
 
 void ParameterExchange::report(

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RadioParameters.h"
-#include "RequestEngine.h"
+#include "RadioSession.h"
 #include "core/Language.h"
 #include "core/Ui.h"
 #include "platform/Dialogs.h"
@@ -10,35 +10,35 @@
 #include "serial/PortController.h"
 #include "serial/SerialLink.h"
 
-#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace radio {
 
-// The Read and Write commands: a connect probe that steps through the speeds and parities
-// until the radio answers, then four request/answer steps. Two 10 ms timers of the main window
-// drive it: the send timer hands the pending request to the request engine, the receive timer
-// polls the engine and decides what comes next. A time-out is a number of receive ticks and
-// never less than the answer needs on the line, behind an adapter, after the request has left.
-class ParameterExchange
+// The Read and Write commands of the main window: the radio conversation (RadioSession) shown
+// in the parameter boxes, the status bar, the progress window and message boxes. Two 10 ms
+// timers of the window drive the conversation.
+class ParameterExchange : private RadioSession::Observer
 {
 public:
-    // The exchange record.
-    struct State
-    {
-        bool sendPending = false; // a request is due; also the verdict of the latest answer
-        bool writeMode = false;
-        bool connectMode = false; // the probe is running
-        int step = 0; // read or write step, 0 to 3
-        std::int32_t tick = 0; // receive ticks since the last request went out
-        std::uint8_t attemptsLeft = 0;
-    };
-
+    using State = RadioSession::State;
     enum class Operation { Connect, Read, Write };
 
-    static constexpr int kProbeAttempts = 19;
-    static constexpr int kMaxBytesRead = 100;
+    // What the last successful read found: the radio's values and the serial mode it answered
+    // at, and when.
+    struct LastRead
+    {
+        RadioParameters radio;
+        std::uint8_t speedIndex = 0;
+        std::uint8_t parityIndex = 0;
+        std::string readAt; // local time, ISO 8601
+    };
+
+    // Asked before each write with the values it sends, which a settings file may change; false
+    // when the user cancelled. Told when a write has succeeded.
+    using WriteShaper = std::function<bool(WriteValues& values)>;
+    using WriteDone = std::function<void()>;
 
     // Registers itself with the port controller, so that closing the port ends a running
     // operation.
@@ -48,9 +48,16 @@ public:
     ParameterExchange(const ParameterExchange&) = delete;
     ParameterExchange& operator=(const ParameterExchange&) = delete;
 
+    void setWriteShaper(WriteShaper shaper, WriteDone done)
+    {
+        m_shaper = std::move(shaper);
+        m_written = std::move(done);
+    }
+
     // Speed_R / FileRead and Speed_W / FileWrite. A Write clicked while a read or write runs is
     // ignored, and the running one goes on; so is a Read clicked while a write runs, which would
-    // leave the radio partly written. A Read clicked during a read starts over.
+    // leave the radio partly written. A Read clicked during a read starts over. With the
+    // VerifyWrite item checked, a write reads the radio back and compares.
     void speedRClick();
     void speedWClick();
     // Escape or the progress window's close box: a probe or a read stops at once, with no
@@ -58,15 +65,15 @@ public:
     // on to its end, and the progress window says so.
     void stopClick();
     // Timer_SdCmd and Timer_RecCmd.
-    void sdCmdTimer();
-    void recCmdTimer();
+    void sdCmdTimer() { m_session.sendTick(); }
+    void recCmdTimer() { m_session.receiveTick(); }
     // The port was closed under a running operation: end it (and say so, unless its device
     // went, which the port controller reports). Idle, nothing happens.
     void portClosed(serial::PortController::CloseReason reason);
 
-    const State& state() const { return m_state; }
+    const State& state() const { return m_session.state(); }
     const RadioParameters& radioParameters() const { return m_radio; }
-    const std::optional<ReportedBytes>& lastRead() const { return m_lastRead; }
+    const std::optional<LastRead>& lastRead() const { return m_lastRead; }
 
 private:
     // A message in both languages.
@@ -76,30 +83,34 @@ private:
         std::string chinese;
     };
 
+    // RadioSession::Observer
+    void probeSettings() override;
+    void probePolled() override;
+    void connected() override;
+    void stepsStarted(bool writeMode) override;
+    void stepAnswered(int step) override;
+    bool followSerialMode() override;
+    void finished(RadioSession::Outcome outcome) override;
+
     void startCommand(bool writeMode);
-    bool takeWriteValues();
-    void StartConnect();
-    void ApplyProbeSettings();
-    void StartRead();
-    void StartWrite();
-    void OnConnectPoll(RequestEngine::Status status);
-    bool advanceStep();
-    bool OnReadResult();
-    bool OnWriteResult();
+    std::optional<WriteValues> takeWriteValues();
+    bool findPort();
+    void showProbeSettings();
+    void keepRead();
+    void readDone();
+    void writeDone(RadioSession::Outcome outcome);
     void OnExchangeFailure();
 
     bool isRunning() const;
     Operation operation() const;
-    RequestEngine::Request request() const;
     void startCommandTimers();
     void showProgress(const std::string& caption, const std::string& label, int maximum);
     void finishOperation();
-    void restoreTerminalTimers();
-    void followSerialMode();
     void endClosedPort(Operation running, const Texts& partialWrite);
     void reportConnectError();
     void endMissingValue(WriteValue missing);
     Texts partialWriteTexts() const;
+    Texts mismatchTexts() const;
     void report(const std::string& english, const std::string& chinese, const std::string& caption);
 
     serial::SerialLink& m_link;
@@ -108,17 +119,16 @@ private:
     core::Ui& m_ui;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
-    State m_state;
-    RadioParameters m_radio;
-    // The radio's own air rate and ID from the last read that succeeded in this run.
-    std::optional<ReportedBytes> m_lastRead;
-    // What the running write sends, taken when it started.
-    WriteValues m_writeValues;
+    RadioSession m_session;
+    RadioParameters m_radio; // as shown: out-of-range values replaced
+    std::optional<LastRead> m_lastRead;
+    WriteShaper m_shaper;
+    WriteDone m_written;
     // The speed and parity labels the probe last put on the port; an out-of-table speed index
     // keeps the previous label.
     std::string m_speedLabel;
     std::string m_parityLabel;
-    RequestEngine m_engine;
+    bool m_following = false; // the port is taking a written serial mode
     serial::PortController::Subscription m_closed;
 };
 

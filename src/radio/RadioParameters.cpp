@@ -59,21 +59,24 @@ std::string idBytesToText(const IdBytes& id)
     return text;
 }
 
-bool CheckConnectResponse(
-    const std::vector<std::uint8_t>& answer, RadioParameters& radio, core::Ui& ui)
+bool CheckConnectResponse(const std::vector<std::uint8_t>& answer, RadioParameters& radio)
 {
     if (!ValidateFrame(answer))
         return false;
     radio.model = answer[kModelOffset];
     radio.version = answer[kVersionOffset];
-    if (radio.model > kHighestModel)
-        return false;
-    ui.setStatusText(0, modelVersionText(radio.version));
-    return true;
+    return radio.model <= kHighestModel;
 }
 
-bool ParseReadResponse(
-    int step, const std::vector<std::uint8_t>& answer, RadioParameters& radio, core::Ui& ui)
+void ShowModel(const RadioParameters& radio, core::Ui& ui)
+{
+    ui.setText(Ctl::EditModelVer, ui.statusText(0));
+    // Model 10 has no settable air rate: the box keeps its state.
+    if (radio.model != 10)
+        ui.setEnabled(Ctl::ComboAirBaud, true);
+}
+
+bool ParseReadResponse(int step, const std::vector<std::uint8_t>& answer, RadioParameters& radio)
 {
     if (!ValidateFrame(answer))
         return false;
@@ -85,13 +88,8 @@ bool ParseReadResponse(
         case 1:
         case 2:
         case 3:
-        case 16:
-            ui.setText(Ctl::EditModelVer, ui.statusText(0));
-            ui.setEnabled(Ctl::ComboAirBaud, true);
-            return true;
         case 10:
-            // This model has no settable air rate: the box keeps its state.
-            ui.setText(Ctl::EditModelVer, ui.statusText(0));
+        case 16:
             return true;
         default:
             return false;

@@ -82,14 +82,16 @@ IdBytes idTextToBytes(const std::string& text);
 std::string idBytesToText(const IdBytes& id);
 
 // The probe's answer: valid when the frame passes and the model is at most 16; the model and
-// version are stored even when the model is refused. A valid answer shows the model/version
-// text in status panel 0.
-bool CheckConnectResponse(
-    const std::vector<std::uint8_t>& answer, RadioParameters& radio, core::Ui& ui);
+// version are stored even when the model is refused.
+bool CheckConnectResponse(const std::vector<std::uint8_t>& answer, RadioParameters& radio);
 
-// The answer to read step 0 (model/version), 1 (air rate), 2 (channel) or 3 (ID).
-bool ParseReadResponse(
-    int step, const std::vector<std::uint8_t>& answer, RadioParameters& radio, core::Ui& ui);
+// The answer to read step 0 (model/version: models 1, 2, 3, 10 and 16 are known), 1 (air
+// rate), 2 (channel) or 3 (ID).
+bool ParseReadResponse(int step, const std::vector<std::uint8_t>& answer, RadioParameters& radio);
+
+// After read step 0: the model/version box shows what status panel 0 shows, and the air rate
+// box is enabled for the models that have a settable air rate (all but model 10).
+void ShowModel(const RadioParameters& radio, core::Ui& ui);
 
 // Shows what the read brought in the parameter controls; out-of-range channels and air rates
 // are replaced by 1 first. The serial boxes show the link settings the radio answered at.

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -362,6 +363,15 @@ std::string loadFailureText(
 {
     return language.pick("Could not load settings from ", "载入参数失败: ") + path + "\n"
         + settingsErrorText(error, language);
+}
+
+std::string localTimestamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    localtime_r(&now, &local);
+    char text[40];
+    return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local));
 }
 
 } // namespace radio

@@ -94,6 +94,9 @@ std::optional<SettingsError> setSettingsValue(
     RadioSettings& settings, std::string_view key, std::string_view value);
 
 std::string serializeSettings(const RadioSettings& settings);
+
+// The local time now as ISO 8601 with its offset from UTC, e.g. 2026-12-08T12:30:16+0800.
+std::string localTimestamp();
 // Strict: an unknown or repeated key, a line without '=', a missing or unknown format, a value
 // out of range, text that is no UTF-8 or longer than kMaxSettingsFileBytes is refused.
 std::variant<RadioSettings, SettingsError> parseSettings(std::string_view text);

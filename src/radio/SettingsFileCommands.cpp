@@ -44,7 +44,7 @@ void SettingsFileCommands::loadClick()
         m_ui.setCurrentIndex(Ctl::ComboRadioSerBaud, settings.serial->speedIndex);
         m_ui.setCurrentIndex(Ctl::ComboRadioParity, settings.serial->parityIndex);
     }
-    m_override = {settings.airRate, settings.id};
+    m_override = WriteOverride {settings.airRate, settings.id};
 }
 
 } // namespace radio

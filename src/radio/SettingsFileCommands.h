@@ -26,18 +26,18 @@ public:
     void saveClick();
     void loadClick();
 
-    // What the next write sends in place of the radio's own air rate and ID; empty when no file
-    // was loaded or it had neither.
-    const WriteOverride& writeOverride() const { return m_override; }
+    // What the next write sends in place of the radio's own air rate and ID (empty when the file
+    // had neither); none when no file was loaded since the last write it shaped.
+    const std::optional<WriteOverride>& writeOverride() const { return m_override; }
     // Once the write that the file shaped has gone out.
-    void clearOverride() { m_override = {}; }
+    void clearOverride() { m_override.reset(); }
 
 private:
     core::Ui& m_ui;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     LastRead m_lastRead;
-    WriteOverride m_override;
+    std::optional<WriteOverride> m_override;
 };
 
 } // namespace radio

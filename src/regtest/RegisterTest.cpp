@@ -35,6 +35,7 @@ RegisterTest::RegisterTest(serial::SerialLink& link, serial::PortController& por
     core::Ui& ui, platform::Dialogs& dialogs, const platform::System& clock,
     const core::Language& language)
     : m_link(link),
+      m_portController(portController),
       m_ui(ui),
       m_dialogs(dialogs),
       m_language(language),
@@ -72,6 +73,7 @@ bool RegisterTest::send(radio::CommandFrame frame, unsigned waitMs, std::uint32_
         == radio::RequestEngine::Status::Gone)
         return false;
     m_ui.setTimerActive(core::TimerId::TestPoll, true);
+    m_portController.pauseTerminal();
     return true;
 }
 
@@ -103,12 +105,20 @@ void RegisterTest::finish()
 {
     m_job = Job::None;
     m_engine.cancel();
-    m_ui.setTimerActive(core::TimerId::TestPoll, false);
+    if (m_ui.isTimerActive(core::TimerId::TestPoll)) {
+        m_ui.setTimerActive(core::TimerId::TestPoll, false);
+        m_portController.resumeTerminal();
+    }
+}
+
+bool RegisterTest::portTaken() const
+{
+    return busy() || m_ui.isTimerActive(core::TimerId::RecCmd);
 }
 
 void RegisterTest::runSingle(radio::CommandFrame frame)
 {
-    if (busy())
+    if (portTaken())
         return;
     m_ui.setText(Ctl::Test_EditDis, " ");
     if (!send(std::move(frame), singleWaitMs(m_link.settings.speedIndex), kMaxAnswer)) {
@@ -166,7 +176,7 @@ void RegisterTest::button5Click()
 
 void RegisterTest::button2Click()
 {
-    if (busy())
+    if (portTaken())
         return;
     m_ui.setText(Ctl::Test_Memo1, " ");
     m_register = 0;

@@ -29,7 +29,7 @@ public:
     RegisterTest(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
         platform::Dialogs& dialogs, const platform::System& clock, const core::Language& language);
 
-    // Buttons clicked while a command runs are ignored.
+    // Buttons clicked while a command runs, or while a Read or Write has the port, are ignored.
     void button3Click(); // ReadOne
     void button4Click(); // WriteOne
     void button2Click(); // ReadAll
@@ -53,8 +53,10 @@ private:
     void singleDone(radio::RequestEngine::Status status);
     void registerDone(radio::RequestEngine::Status status);
     void finish();
+    bool portTaken() const;
 
     serial::SerialLink& m_link;
+    serial::PortController& m_portController;
     core::Ui& m_ui;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;

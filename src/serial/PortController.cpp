@@ -263,4 +263,16 @@ void PortController::notifyClosed(CloseReason reason)
         listener(reason);
 }
 
+void PortController::pauseTerminal()
+{
+    m_ui.setTimerActive(core::TimerId::RecData, false);
+    m_ui.setTimerActive(core::TimerId::TrttData, false);
+}
+
+void PortController::resumeTerminal()
+{
+    m_ui.setTimerActive(core::TimerId::RecData, m_link.handle.isValid());
+    m_ui.setTimerActive(core::TimerId::TrttData, m_ui.isChecked(Ctl::Check_AutoTrtt));
+}
+
 } // namespace serial

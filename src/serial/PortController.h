@@ -49,6 +49,12 @@ public:
     void showSelectedDevice();
     // Status panel 1: the port's name, with its device in the tooltip.
     void showPortInStatus();
+    // A request to the radio takes the port for a while: the terminal's receive poll and auto
+    // send pause, so that neither takes the answer nor puts data between request and answer.
+    void pauseTerminal();
+    // The receive poll runs again whenever a port is open; auto send resumes if its box is
+    // checked.
+    void resumeTerminal();
 
     enum class CloseReason { Closed, DeviceGone };
     // Called after the port was closed by anyone, so that running work can end.

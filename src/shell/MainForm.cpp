@@ -135,6 +135,10 @@ void TForm1::buildMenu()
     Seri_M = named(bar->addMenu("电台(&E)"), "Seri_M");
     Seri_O_M = named(Seri_M->addAction("打开串口(&O)"), "Seri_O_M");
     Seri_C_M = named(Seri_M->addAction("关闭串口(&C)"), "Seri_C_M");
+    Seri_M->addSeparator();
+    Seri_V_M = named(Seri_M->addAction("写后回读校验(&V)"), "Seri_V_M");
+    Seri_V_M->setCheckable(true);
+    Seri_V_M->setChecked(true);
     Help_M = named(bar->addMenu("帮助(&H)"), "Help_M");
     Help_U_M = named(Help_M->addAction("使用说明(&M)"), "Help_U_M");
     Help_A_M = named(Help_M->addAction("关于(&A)"), "Help_A_M");
@@ -346,6 +350,7 @@ void TForm1::applyEnglish()
     Seri_M->setTitle("Edit(&E)");
     Seri_C_M->setText("Close Port(&C)");
     Seri_O_M->setText("Open Port(&O)");
+    Seri_V_M->setText("Verify after write(&V)");
     Help_M->setTitle("Help(&H)");
     Help_U_M->setText("Manual(&M)");
     Help_A_M->setText("About(&A)");

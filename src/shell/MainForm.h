@@ -63,6 +63,7 @@ public:
     QMenu* Seri_M;
     QAction* Seri_O_M;
     QAction* Seri_C_M;
+    QAction* Seri_V_M; // checked: a write reads the radio back and compares
     QMenu* Help_M;
     QAction* Help_U_M;
     QAction* Help_A_M;

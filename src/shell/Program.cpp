@@ -9,6 +9,7 @@
 #include "QtUi.h"
 #include "platform/System.h"
 #include "platform/Widgets.h"
+#include "radio/ChangePreview.h"
 #include "radio/ParameterExchange.h"
 #include "radio/ProgressForm.h"
 #include "radio/SettingsFileCommands.h"
@@ -60,6 +61,9 @@ Program::Program(
         link, ports, *portController, *ui, dialogs, system, UiLanguage);
     settingsFiles = std::make_unique<radio::SettingsFileCommands>(
         *ui, dialogs, UiLanguage, [this] { return lastReadSettings(); });
+    exchange->setWriteShaper(
+        [this, &dialogs](radio::WriteValues& values) { return shapeWrite(values, dialogs); },
+        [this] { settingsFiles->clearOverride(); });
     terminal = std::make_unique<terminal::Terminal>(
         link, *portController, *ui, dialogs, UiLanguage, terminalState);
     gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
@@ -150,8 +154,30 @@ std::optional<radio::RadioSettings> Program::lastReadSettings() const
     if (!lastRead)
         return std::nullopt;
     const platform::PortEntry entry = m_ports.entry(link.settings.portNumber);
-    return radio::settingsFromRead(exchange->radioParameters(), *lastRead, link.settings,
-        entry.device ? entry.device->path : std::string(), {});
+    return radio::settingsFromRead(lastRead->radio, lastRead->radio.reported, readLink(),
+        entry.device ? entry.device->path : std::string(), lastRead->readAt);
+}
+
+// The link as it stood at the last successful read: the serial mode the radio answered at.
+serial::LinkSettings Program::readLink() const
+{
+    serial::LinkSettings read = link.settings;
+    read.speedIndex = exchange->lastRead()->speedIndex;
+    read.parityIndex = exchange->lastRead()->parityIndex;
+    return read;
+}
+
+// A write after a settings file was loaded sends the file's air rate and ID where it has them,
+// and goes out only once the user has confirmed every change it makes to the radio.
+bool Program::shapeWrite(radio::WriteValues& values, platform::Dialogs& dialogs)
+{
+    const auto& fileOverride = settingsFiles->writeOverride();
+    if (!fileOverride)
+        return true;
+    const auto& lastRead = *exchange->lastRead();
+    values = radio::applyOverride(values, *fileOverride);
+    return radio::confirmWrite(dialogs, UiLanguage,
+        radio::heldValues(lastRead.radio, lastRead.radio.reported, readLink()), values);
 }
 
 void Program::start()

@@ -29,6 +29,7 @@ class System;
 namespace radio {
 class ParameterExchange;
 class SettingsFileCommands;
+struct WriteValues;
 } // namespace radio
 namespace regtest {
 class RegisterTest;
@@ -88,6 +89,8 @@ private:
     std::unique_ptr<W> create();
     void wire();
     std::optional<radio::RadioSettings> lastReadSettings() const;
+    serial::LinkSettings readLink() const;
+    bool shapeWrite(radio::WriteValues& values, platform::Dialogs& dialogs);
 
     platform::SerialPortProvider& m_ports;
     platform::System& m_system;

@@ -201,6 +201,8 @@ bool QtUi::isChecked(Ctl ctl) const
 {
     if (ctl == Ctl::TextGb18030)
         return m_form1.TextGb18030->isChecked();
+    if (ctl == Ctl::VerifyWrite)
+        return m_form1.Seri_V_M->isChecked();
     const auto* button = qobject_cast<QAbstractButton*>(widget(ctl));
     return button && button->isChecked();
 }
@@ -210,6 +212,8 @@ void QtUi::setChecked(Ctl ctl, bool checked)
     // One of the two encodings is always chosen.
     if (ctl == Ctl::TextGb18030)
         (checked ? m_form1.TextGb18030 : m_form1.TextUtf8)->setChecked(true);
+    else if (ctl == Ctl::VerifyWrite)
+        m_form1.Seri_V_M->setChecked(checked);
     else if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
         button->setChecked(checked);
 }

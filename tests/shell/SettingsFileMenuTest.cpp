@@ -73,6 +73,10 @@ TEST_F(SettingsFileMenuTest, saveWritesTheRadiosValuesAsLastRead)
     expected.id = radio::IdBytes {0x65, 0x43, 0x21};
     expected.model = "TALVEX1.2";
     expected.port = "COM1 /dev/ttyFAKE1";
+    // The time of the read, as local time with its offset: 2026-12-08T12:30:16+0800.
+    const std::string readAt = std::get<radio::RadioSettings>(saved).readAt;
+    EXPECT_EQ(readAt.size(), 24u) << readAt;
+    expected.readAt = readAt;
     EXPECT_EQ(std::get<radio::RadioSettings>(saved), expected);
 }
 
@@ -85,11 +89,12 @@ TEST_F(SettingsFileMenuTest, loadFillsTheBoxesAndKeepsAirRateAndIdForTheNextWrit
     EXPECT_EQ(boxes(), (std::vector<int> {20, 3, 2}));
     EXPECT_EQ(program.settingsFiles->writeOverride(),
         (radio::WriteOverride {3, radio::IdBytes {0xFF, 0xFF, 0xFF}}));
+    EXPECT_FALSE(program.settingsFiles->writeOverride()->empty());
 
     // Keys left out keep what is there: the boxes as they are, the radio's own air rate and ID.
     load("format = 1\nchannel = 2\n");
     EXPECT_EQ(boxes(), (std::vector<int> {1, 3, 2}));
-    EXPECT_TRUE(program.settingsFiles->writeOverride().empty());
+    EXPECT_TRUE(program.settingsFiles->writeOverride()->empty());
 }
 
 TEST_F(SettingsFileMenuTest, aRefusedFileChangesNothingAndSaysWhy)
