@@ -1,6 +1,6 @@
 #include "ParameterExchange.h"
 
-#include "ChangePreview.h"
+#include "ExchangeTexts.h"
 #include "SettingsFile.h"
 #include "serial/PortTexts.h"
 
@@ -17,25 +17,6 @@ namespace {
 // The connect bar runs to 19 but shows 16 - attempts left, so it starts empty and never fills.
 constexpr int kProbeBarOffset = 16;
 
-struct OperationTexts
-{
-    const char* failureEnglish;
-    const char* failureChinese;
-    const char* caption; // of the Chinese message boxes
-};
-
-// By ParameterExchange::Operation: Connect, Read, Write.
-constexpr std::array<OperationTexts, 3> kOperationTexts = {{
-    {"Connect error!", "检测电台失败", "参数"},
-    {"Read error!", "参数读取失败", "读参数"},
-    {"Write error!", "参数设置失败", "写参数"},
-}};
-
-const OperationTexts& textsFor(ParameterExchange::Operation operation)
-{
-    return kOperationTexts[static_cast<std::size_t>(operation)];
-}
-
 struct ValueTexts
 {
     const char* english;
@@ -49,14 +30,6 @@ constexpr std::array<ValueTexts, 4> kMissingValueTexts = {{
     {"Nothing written: no channel selected!", "参数未写入:未选择信道号!"},
     {"Nothing written: no serial speed selected!", "参数未写入:未选择串口速率!"},
     {"Nothing written: no serial parity selected!", "参数未写入:未选择串口校验!"},
-}};
-
-// What each write step puts into the radio, by step.
-constexpr std::array<ValueTexts, RadioSession::kSteps> kWriteStepNames = {{
-    {"air rate", "空中速率"},
-    {"ID", "ID码"},
-    {"channel", "信道号"},
-    {"serial mode", "串口速率和校验"},
 }};
 
 } // namespace
@@ -113,8 +86,8 @@ void ParameterExchange::stopClick()
 // write that a settings file shaped goes out only once the user has confirmed its changes.
 std::optional<WriteValues> ParameterExchange::takeWriteValues()
 {
-    const auto taken = radio::takeWriteValues(m_ui,
-        m_lastRead ? std::optional<ReportedBytes>(m_lastRead->radio.reported) : std::nullopt);
+    const auto taken = radio::takeWriteValues(
+        m_ui, m_lastRead ? std::optional<ReportedBytes>(m_lastRead->radio.reported) : std::nullopt);
     if (const auto* missing = std::get_if<WriteValue>(&taken)) {
         endMissingValue(*missing);
         return std::nullopt;
@@ -220,7 +193,8 @@ void ParameterExchange::stepsStarted(bool writeMode)
     for (const Ctl box : {Ctl::ComboAirBaud, Ctl::ComboRadioParity, Ctl::ComboRadioSerBaud})
         m_ui.setCurrentIndex(box, -1);
     showProgress(m_language.pick("Read", "读参数"),
-        m_language.pick("Reading.Please wait...", "正在读取参数,请稍候......"), RadioSession::kSteps);
+        m_language.pick("Reading.Please wait...", "正在读取参数,请稍候......"),
+        RadioSession::kSteps);
 }
 
 void ParameterExchange::stepAnswered(int step)
@@ -321,39 +295,24 @@ void ParameterExchange::writeDone(RadioSession::Outcome outcome)
     case Outcome::Mismatch: {
         keepRead();
         finishOperation();
-        const Texts differences = mismatchTexts();
-        report("Write error! The radio acknowledged the write, but reads back other values:"
-                + differences.english,
-            "参数设置失败:电台已确认写入,但回读的参数不同:" + differences.chinese, caption);
+        const core::Bilingual text = mismatchText(m_session.writeValues(), m_session.readBack());
+        report(text.english, text.chinese, caption);
         return;
     }
     case Outcome::FollowRefused:
         finishOperation();
-        report(english + "\nThe port did not take the new serial mode, so the values were not "
-                         "read back.",
+        report(english
+                + "\nThe port did not take the new serial mode, so the values were not "
+                  "read back.",
             chinese + "\n通讯端口未能切换到新的串口设置,未回读校验。", caption);
         return;
-    default:
+    default: {
         finishOperation();
-        report("Write error! The radio acknowledged the write, but does not answer the read "
-               "back.",
-            "参数设置失败:电台已确认写入,但回读时无应答。", caption);
+        const core::Bilingual text = readBackFailedText();
+        report(text.english, text.chinese, caption);
         return;
     }
-}
-
-// One line per value that the read back found other than written.
-ParameterExchange::Texts ParameterExchange::mismatchTexts() const
-{
-    Texts texts;
-    for (const ValueChange& change :
-        changedValues(m_session.writeValues(), m_session.readBack())) {
-        texts.english += "\n" + change.name.english + ": written " + change.before
-            + ", read back " + change.after;
-        texts.chinese += "\n" + change.name.chinese + ":写入 " + change.before + ",回读 "
-            + change.after;
     }
-    return texts;
 }
 
 void ParameterExchange::OnExchangeFailure()
@@ -361,8 +320,8 @@ void ParameterExchange::OnExchangeFailure()
     m_ui.setTimerActive(TimerId::RecCmd, false);
     m_ui.setTimerActive(TimerId::SdCmd, false);
     m_ui.setVisible(Ctl::Form_Progress, false);
-    const OperationTexts& text = textsFor(operation());
-    const Texts partial = partialWriteTexts();
+    const OperationTexts& text = operationTexts(operation());
+    const core::Bilingual partial = partialWriteText(state());
     if (m_language.isEnglish()) {
         m_dialogs.showMessage(text.failureEnglish + partial.english);
         finishOperation();
@@ -390,21 +349,21 @@ void ParameterExchange::portClosed(serial::PortController::CloseReason reason)
     if (!isRunning() || m_following)
         return;
     const Operation running = operation();
-    const Texts partial = partialWriteTexts();
+    const core::Bilingual partial = partialWriteText(state());
     finishOperation();
     if (reason == serial::PortController::CloseReason::Closed) {
         endClosedPort(running, partial);
         return;
     }
     // A vanished device: the controller's one message names the port under this line.
-    const OperationTexts& text = textsFor(running);
+    const OperationTexts& text = operationTexts(running);
     m_portController.setGoneFirstLine(
         text.failureEnglish + partial.english, text.failureChinese + partial.chinese);
 }
 
-void ParameterExchange::endClosedPort(Operation running, const Texts& partialWrite)
+void ParameterExchange::endClosedPort(Operation running, const core::Bilingual& partialWrite)
 {
-    const OperationTexts& text = textsFor(running);
+    const OperationTexts& text = operationTexts(running);
     report(std::string(text.failureEnglish) + " The port was closed." + partialWrite.english,
         std::string(text.failureChinese) + ",通讯端口已关闭" + partialWrite.chinese, text.caption);
 }
@@ -412,14 +371,9 @@ void ParameterExchange::endClosedPort(Operation running, const Texts& partialWri
 // The probe found no radio: the message says where to look.
 void ParameterExchange::reportConnectError()
 {
-    const OperationTexts& text = textsFor(Operation::Connect);
-    const std::string port = "COM" + std::to_string(m_link.settings.portNumber);
-    report(std::string(text.failureEnglish) + "\n" + port
-            + ": check the radio's power, the cable, the radio's serial port, and that no other "
-              "program uses the port.",
-        std::string(text.failureChinese) + "\n" + port
-            + ":请检查电台电源、连接电缆、电台串口,以及是否有其他程序占用该端口。",
-        text.caption);
+    const core::Bilingual text
+        = connectErrorText("COM" + std::to_string(m_link.settings.portNumber));
+    report(text.english, text.chinese, operationTexts(Operation::Connect).caption);
 }
 
 void ParameterExchange::endMissingValue(WriteValue missing)
@@ -429,42 +383,13 @@ void ParameterExchange::endMissingValue(WriteValue missing)
     report(text.english, text.chinese, "写参数");
 }
 
-// A second line for the message that ends a write early, naming the values the radio took
-// (acknowledged), the one whose request went out unacknowledged, and those never sent. Empty for
-// a read, and for a write of which the radio took nothing.
-ParameterExchange::Texts ParameterExchange::partialWriteTexts() const
-{
-    const State& s = state();
-    if (operation() != Operation::Write || s.step == 0 || s.verifying)
-        return {};
-    // A request that is still pending has not gone out yet.
-    const int sent = s.step + (s.sendPending ? 0 : 1);
-    std::array<Texts, 3> lists; // took, not confirmed, not sent
-    for (int step = 0; step < RadioSession::kSteps; ++step) {
-        Texts& list = lists[step < s.step ? 0 : step < sent ? 1 : 2];
-        const ValueTexts& name = kWriteStepNames[static_cast<std::size_t>(step)];
-        list.english += (list.english.empty() ? "" : ", ") + std::string(name.english);
-        list.chinese += (list.chinese.empty() ? "" : "、") + std::string(name.chinese);
-    }
-    Texts line {"\nThe radio took: " + lists[0].english + ".", "\n电台已接受:" + lists[0].chinese};
-    if (!lists[1].english.empty()) {
-        line.english += " Not confirmed: " + lists[1].english + ".";
-        line.chinese += ";未确认:" + lists[1].chinese;
-    }
-    if (!lists[2].english.empty()) {
-        line.english += " Not sent: " + lists[2].english + ".";
-        line.chinese += ";未发送:" + lists[2].chinese;
-    }
-    return line;
-}
-
 bool ParameterExchange::isRunning() const
 {
     return m_ui.isTimerActive(TimerId::RecCmd);
 }
 
 // A read back belongs to its write.
-ParameterExchange::Operation ParameterExchange::operation() const
+Operation ParameterExchange::operation() const
 {
     const State& s = state();
     if (s.verifying)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExchangeTexts.h"
 #include "RadioParameters.h"
 #include "RadioSession.h"
 #include "core/Language.h"
@@ -23,7 +24,6 @@ class ParameterExchange : private RadioSession::Observer
 {
 public:
     using State = RadioSession::State;
-    enum class Operation { Connect, Read, Write };
 
     // What the last successful read found: the radio's values and the serial mode it answered
     // at, and when.
@@ -76,13 +76,6 @@ public:
     const std::optional<LastRead>& lastRead() const { return m_lastRead; }
 
 private:
-    // A message in both languages.
-    struct Texts
-    {
-        std::string english;
-        std::string chinese;
-    };
-
     // RadioSession::Observer
     void probeSettings() override;
     void probePolled() override;
@@ -106,11 +99,9 @@ private:
     void startCommandTimers();
     void showProgress(const std::string& caption, const std::string& label, int maximum);
     void finishOperation();
-    void endClosedPort(Operation running, const Texts& partialWrite);
+    void endClosedPort(Operation running, const core::Bilingual& partialWrite);
     void reportConnectError();
     void endMissingValue(WriteValue missing);
-    Texts partialWriteTexts() const;
-    Texts mismatchTexts() const;
     void report(const std::string& english, const std::string& chinese, const std::string& caption);
 
     serial::SerialLink& m_link;

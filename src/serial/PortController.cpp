@@ -55,23 +55,10 @@ bool PortController::applyPortSettings()
 {
     if (!m_link.handle.isValid())
         return false;
-    auto& link = m_link.settings;
-    platform::LineSettings line;
-    // A failed read is not reported: the record goes back whatever it holds, and the port
-    // decides whether it takes it.
-    m_link.handle.port().getSettings(line);
-    line.byteSize = 8;
-    line.baudRate = baudForSpeedIndex(link.speedIndex);
-    link.timeoutBase = static_cast<std::uint8_t>(link.speedIndex + 8);
-    line.stopBits = 1;
-    line.parity = parityForIndex(link.parityIndex);
-    line.parityCheck = line.parity != platform::Parity::None;
     showPortInStatus();
-    m_ui.setStatusText(2, settingsText(link.speedIndex, link.parityIndex));
-    if (m_link.handle.port().setSettings(line)) {
-        m_link.handle.port().purge(platform::PurgeTxClear | platform::PurgeRxClear);
+    m_ui.setStatusText(2, settingsText(m_link.settings.speedIndex, m_link.settings.parityIndex));
+    if (applyLinkSettings(m_link))
         return true;
-    }
     if (m_language.isEnglish())
         m_dialogs.messageBox("Port open error!", "CommError", platform::MessageButtons::Ok);
     else

@@ -80,6 +80,25 @@ void PortHandle::close()
     m_port.reset();
 }
 
+bool applyLinkSettings(SerialLink& link)
+{
+    auto& settings = link.settings;
+    platform::LineSettings line;
+    // A failed read is not reported: the record goes back whatever it holds, and the port
+    // decides whether it takes it.
+    link.handle.port().getSettings(line);
+    line.byteSize = 8;
+    line.baudRate = baudForSpeedIndex(settings.speedIndex);
+    settings.timeoutBase = static_cast<std::uint8_t>(settings.speedIndex + 8);
+    line.stopBits = 1;
+    line.parity = parityForIndex(settings.parityIndex);
+    line.parityCheck = line.parity != platform::Parity::None;
+    if (!link.handle.port().setSettings(line))
+        return false;
+    link.handle.port().purge(platform::PurgeTxClear | platform::PurgeRxClear);
+    return true;
+}
+
 std::uint32_t baudForSpeedIndex(std::uint8_t speedIndex)
 {
     return speedIndex < kSpeedCount ? kBauds[speedIndex] : 9600;

@@ -45,6 +45,11 @@ struct SerialLink
     LinkSettings settings;
 };
 
+// Puts the link's speed and parity on its open port, with 8 data bits, one stop bit and parity
+// checking when there is parity, sets the time-out base that follows the speed, and drops what
+// either direction held. False when the port refused the settings.
+bool applyLinkSettings(SerialLink& link);
+
 // The speed table: index 0 to 5 is 19200, 9600, 4800, 2400, 1200, 300 bit/s; any other
 // index runs the port at 9600.
 std::uint32_t baudForSpeedIndex(std::uint8_t speedIndex);

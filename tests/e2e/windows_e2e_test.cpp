@@ -198,7 +198,9 @@ TEST_F(WindowsEndToEnd, writeButtonChangesTheRadioAndThePcPortFollowsItsSerialMo
     f.ComboRadioParity->setCurrentIndex(1); // odd
     f.Speed_W->click();
     ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 2; }, 20000));
-    EXPECT_EQ(a.dialogs.shown[1].text, "参数设置成功");
+    // Verification is on by default: the port followed, then the radio was read back there.
+    EXPECT_TRUE(a.program.Form1->Seri_V_M->isChecked());
+    EXPECT_EQ(a.dialogs.shown[1].text, "参数设置成功\n已回读电台参数,与写入的一致。");
     EXPECT_EQ(a.dialogs.shown[1].caption, "写参数");
     EXPECT_EQ(a.status(2), "2400-O-1");
     EXPECT_EQ(a.program.link.settings.timeoutBase, 11);
@@ -214,7 +216,8 @@ TEST_F(WindowsEndToEnd, writeButtonChangesTheRadioAndThePcPortFollowsItsSerialMo
     const auto probes = std::count_if(log.begin(), log.end(), [](const std::string& line) {
         return line.find("2400-O answered 55 AA 03 27") != std::string::npos;
     });
-    EXPECT_EQ(probes, 2) << "one probe and read step 0, with no probe at other settings";
+    EXPECT_EQ(probes, 4) << "the read back's and the Read's probe and read step 0, with no probe "
+                            "at other settings";
 }
 
 TEST(WindowsEndToEndFaults, cablePulledDuringAReadEndsItWithAMessageAndAClosedPort)

@@ -800,4 +800,50 @@ TEST_F(ExchangeTest, escapeStopsAProbeOrAReadWithinATick)
     }
 }
 
+// With VerifyWrite checked, the port follows a new serial mode and the radio is read back there:
+// a match adds a line to the success message, any value the radio did not take makes it a
+// failure that names the value as written and as read back.
+TEST_F(WriteTest, verificationReadsTheRadioBackAndNamesWhatItDidNotTake)
+{
+    const struct
+    {
+        const char* name;
+        std::optional<std::uint8_t> ignored;
+        const char* message;
+    } rows[] = {
+        {"all taken", std::nullopt, "Write correct!\nThe values were read back and match."},
+        {"channel ignored", radio::cmd::WriteChannel,
+            "Write error! The radio acknowledged the write, but reads back other values:\n"
+            "Channel: written 21, read back 5"},
+        {"serial mode ignored", radio::cmd::WriteSerialMode,
+            "Write error! The radio acknowledged the write, but reads back other values:\n"
+            "Serial mode: written 2400-O, read back 9600-N"},
+    };
+    language.value = 1;
+    ui.setChecked(Ctl::VerifyWrite, true);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        modem.line = lineAt(9600, Parity::None);
+        modem.channel = 5;
+        modem.ignoreWrite = row.ignored;
+        link.settings.speedIndex = 1;
+        link.settings.parityIndex = 0;
+        controller.applyPortSettings();
+        port->writes.clear();
+        dialogs.shown.clear();
+        ui.setCurrentIndex(Ctl::ComboChnn, 20);
+        ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
+        ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+        write();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(lastMessage().text, row.message);
+        const auto commands = sentCommands();
+        ASSERT_GE(commands.size(), 10u);
+        EXPECT_EQ(std::vector<std::uint8_t>(commands.begin(), commands.begin() + 6),
+            (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x28, kProbe}));
+        EXPECT_EQ(std::vector<std::uint8_t>(commands.end() - 3, commands.end()),
+            (std::vector<std::uint8_t> {0x23, 0x24, 0x26}));
+        expectIdle();
+    }
+}
 } // namespace

@@ -42,6 +42,8 @@ public:
     std::function<std::optional<fakes::Bytes>(const fakes::Bytes& request, fakes::Bytes answer)>
         tamper;
     std::vector<std::uint8_t> heard; // command byte of every request received at its settings
+    // A write request with this command is acknowledged but not applied, as by a lying radio.
+    std::optional<std::uint8_t> ignoreWrite;
 
 private:
     struct Pending
@@ -63,9 +65,31 @@ private:
         if (!answer)
             return;
         Pending pending {answerDelay, *answer, std::nullopt};
-        if (request[3] == radio::cmd::WriteSerialMode)
-            pending.newLine = lineForMode(request[4]);
+        if (request[3] != ignoreWrite)
+            apply(request, pending);
         m_pending = pending;
+    }
+
+    // A serial mode write takes effect once its acknowledgement is out.
+    void apply(const fakes::Bytes& request, Pending& pending)
+    {
+        switch (request[3]) {
+        case radio::cmd::WriteSerialMode:
+            pending.newLine = lineForMode(request[4]);
+            break;
+        case radio::cmd::WriteSelector:
+            if (request[4] == 0x05)
+                airRate = request[5];
+            break;
+        case radio::cmd::WriteId:
+            std::copy(request.begin() + 4, request.begin() + 7, id.begin());
+            break;
+        case radio::cmd::WriteChannel:
+            channel = request[4];
+            break;
+        default:
+            break;
+        }
     }
 
     fakes::Bytes answerFor(const fakes::Bytes& request) const

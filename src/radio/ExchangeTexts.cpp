@@ -1,0 +1,89 @@
+#include "ExchangeTexts.h"
+
+#include "ChangePreview.h"
+
+#include <array>
+
+namespace radio {
+
+namespace {
+
+// By Operation: Connect, Read, Write.
+constexpr std::array<OperationTexts, 3> kOperationTexts = {{
+    {"Connect error!", "检测电台失败", "参数"},
+    {"Read error!", "参数读取失败", "读参数"},
+    {"Write error!", "参数设置失败", "写参数"},
+}};
+
+// What each write step puts into the radio, by step.
+constexpr std::array<std::array<const char*, 2>, RadioSession::kSteps> kWriteStepNames = {{
+    {"air rate", "空中速率"},
+    {"ID", "ID码"},
+    {"channel", "信道号"},
+    {"serial mode", "串口速率和校验"},
+}};
+
+} // namespace
+
+const OperationTexts& operationTexts(Operation operation)
+{
+    return kOperationTexts[static_cast<std::size_t>(operation)];
+}
+
+core::Bilingual connectErrorText(const std::string& port)
+{
+    const OperationTexts& text = operationTexts(Operation::Connect);
+    return {std::string(text.failureEnglish) + "\n" + port
+            + ": check the radio's power, the cable, the radio's serial port, and that no other "
+              "program uses the port.",
+        std::string(text.failureChinese) + "\n" + port
+            + ":请检查电台电源、连接电缆、电台串口,以及是否有其他程序占用该端口。"};
+}
+
+core::Bilingual partialWriteText(const RadioSession::State& state)
+{
+    if (!state.writeMode || state.connectMode || state.step == 0)
+        return {};
+    // A request that is still pending has not gone out yet.
+    const int sent = state.step + (state.sendPending ? 0 : 1);
+    std::array<core::Bilingual, 3> lists; // took, not confirmed, not sent
+    for (int step = 0; step < RadioSession::kSteps; ++step) {
+        core::Bilingual& list = lists[step < state.step ? 0 : step < sent ? 1 : 2];
+        const auto& name = kWriteStepNames[static_cast<std::size_t>(step)];
+        list.english += (list.english.empty() ? "" : ", ") + std::string(name[0]);
+        list.chinese += (list.chinese.empty() ? "" : "、") + std::string(name[1]);
+    }
+    core::Bilingual line {
+        "\nThe radio took: " + lists[0].english + ".", "\n电台已接受:" + lists[0].chinese};
+    if (!lists[1].english.empty()) {
+        line.english += " Not confirmed: " + lists[1].english + ".";
+        line.chinese += ";未确认:" + lists[1].chinese;
+    }
+    if (!lists[2].english.empty()) {
+        line.english += " Not sent: " + lists[2].english + ".";
+        line.chinese += ";未发送:" + lists[2].chinese;
+    }
+    return line;
+}
+
+core::Bilingual mismatchText(const WriteValues& written, const WriteValues& readBack)
+{
+    core::Bilingual text {
+        "Write error! The radio acknowledged the write, but reads back other values:",
+        "参数设置失败:电台已确认写入,但回读的参数不同:"};
+    for (const ValueChange& change : changedValues(written, readBack)) {
+        text.english += "\n" + change.name.english + ": written " + change.before + ", read back "
+            + change.after;
+        text.chinese
+            += "\n" + change.name.chinese + ":写入 " + change.before + ",回读 " + change.after;
+    }
+    return text;
+}
+
+core::Bilingual readBackFailedText()
+{
+    return {"Write error! The radio acknowledged the write, but does not answer the read back.",
+        "参数设置失败:电台已确认写入,但回读时无应答。"};
+}
+
+} // namespace radio

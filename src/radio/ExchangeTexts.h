@@ -1,0 +1,38 @@
+#pragma once
+
+#include "RadioParameters.h"
+#include "RadioSession.h"
+#include "core/Language.h"
+
+#include <string>
+
+namespace radio {
+
+// The messages of the Read and Write conversations, shared by the window and the command line.
+
+enum class Operation { Connect, Read, Write };
+
+struct OperationTexts
+{
+    const char* failureEnglish; // "Connect error!"
+    const char* failureChinese;
+    const char* caption; // of the Chinese message boxes
+};
+const OperationTexts& operationTexts(Operation operation);
+
+// The probe found no radio on the port: the failure line and what to check.
+core::Bilingual connectErrorText(const std::string& port);
+
+// A second line for the message that ends a write early, naming the values the radio took
+// (acknowledged), the one whose request went out unacknowledged, and those never sent. Empty
+// for a write of which the radio took nothing.
+core::Bilingual partialWriteText(const RadioSession::State& state);
+
+// The radio acknowledged the write but reads back other values: one line per value, as written
+// and as read back.
+core::Bilingual mismatchText(const WriteValues& written, const WriteValues& readBack);
+
+// The radio acknowledged the write but no longer answers a read.
+core::Bilingual readBackFailedText();
+
+} // namespace radio
