@@ -159,12 +159,16 @@ ExitCode exitCodeOf(Outcome outcome)
     return ExitCode::PortError;
 }
 
+// A port without a radio is no failure when another port had one (apply --all on a PC with
+// more ports than radios).
 ExitCode exitCodeOf(const std::vector<PortResult>& results)
 {
-    if (results.empty())
+    const bool anyRadio = std::any_of(results.begin(), results.end(),
+        [](const PortResult& result) { return result.outcome != Outcome::NoRadio; });
+    if (!anyRadio)
         return ExitCode::NoRadio;
     for (const PortResult& result : results) {
-        if (result.outcome != Outcome::Ok)
+        if (result.outcome != Outcome::Ok && result.outcome != Outcome::NoRadio)
             return exitCodeOf(result.outcome);
     }
     return ExitCode::Ok;

@@ -180,6 +180,9 @@ TEST(CliOutput, exitStatusIsTheFirstFailuresInPortOrder)
     EXPECT_EQ(code({Outcome::Ok, Outcome::Mismatch, Outcome::WriteFailed}), ExitCode::Mismatch);
     EXPECT_EQ(code({Outcome::WriteFailed, Outcome::Mismatch}), ExitCode::WriteFailed);
     EXPECT_EQ(code({Outcome::NoRadio}), ExitCode::NoRadio);
+    EXPECT_EQ(code({Outcome::NoRadio, Outcome::Ok, Outcome::NoRadio}), ExitCode::Ok)
+        << "ports without a radio beside one that had one";
+    EXPECT_EQ(code({Outcome::NoRadio, Outcome::PortError}), ExitCode::PortError);
 }
 
 TEST(CliOutput, chineseUnderAChineseLocale)
