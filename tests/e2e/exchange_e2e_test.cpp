@@ -146,6 +146,39 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.7");
 }
 
+// Behind a USB adapter's 16 ms latency timer at 19200 bit/s: a Read, then a Write read back;
+// a radio that acknowledges the channel without taking it is caught by the read back.
+TEST(ExchangeEndToEnd, behindAUsbAdapterAVerifiedWriteAndALyingRadiosMismatch)
+{
+    for (const bool lying : {false, true}) {
+        SCOPED_TRACE(lying ? "lying" : "honest");
+        std::vector<std::string> args {"--speed", "19200", "--usb-adapter", "--channel", "3"};
+        if (lying)
+            args.insert(args.end(), {"--ignore-write", "channel"});
+        ExchangeRig rig(args);
+        rig.language.value = 1;
+        rig.ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
+        rig.ui.setCurrentIndex(Ctl::ComboBaudRate, 0);
+        rig.ui.setCurrentIndex(Ctl::ComboParity, 0);
+        rig.controller.openFromDialog();
+        rig.exchange.speedRClick();
+        e2e::runAll({&rig}, kTick);
+        ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+        EXPECT_EQ(rig.dialogs.shown[0].text, "Read correct!");
+        EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.3");
+
+        rig.ui.setChecked(Ctl::VerifyWrite, true);
+        rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
+        rig.exchange.speedWClick();
+        e2e::runAll({&rig}, kTick);
+        ASSERT_EQ(rig.dialogs.shown.size(), 2u);
+        EXPECT_EQ(rig.dialogs.shown[1].text,
+            lying ? "Write error! The radio acknowledged the write, but reads back other "
+                    "values:\nChannel: written 21, read back 3"
+                  : "Write correct!\nThe values were read back and match.");
+    }
+}
+
 TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndId)
 {
     // Air rate 5 is not in the hidden air-rate list, and FF FF FF is not a decimal ID.

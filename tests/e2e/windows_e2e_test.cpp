@@ -13,6 +13,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 
@@ -241,4 +244,54 @@ TEST(WindowsEndToEndFaults, cablePulledDuringAReadEndsItWithAMessageAndAClosedPo
     EXPECT_FALSE(a.program.Form1->Timer_SdCmd->isActive());
     EXPECT_FALSE(a.program.Form1->Timer_RecCmd->isActive());
     EXPECT_FALSE(a.program.Form1->Speed_W->isEnabled());
+}
+
+// A register dump at 300 bit/s takes about twenty seconds; the window stays live all along: no
+// request, wait or answer holds its event loop. Also Escape on the progress window stops a probe
+// at once, the port staying open.
+TEST(WindowsEndToEndLive, aDumpAt300NeverHoldsTheWindowAndEscapeStopsAProbe)
+{
+    simtest::SimProcess sim({"--speed", "300"});
+    ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
+    Station a(1);
+    a.program.Form1->Speed_O->click();
+    a.program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
+    a.program.Serial_Form->ComboBaudRate->setCurrentIndex(5);
+    a.program.Serial_Form->Button1->click();
+    ASSERT_TRUE(a.program.link.handle.isValid())
+        << (a.dialogs.shown.empty() ? "" : a.dialogs.shown[0].text);
+    a.program.gesture->speedButton2Click();
+    a.program.Form1->Test_M->trigger();
+    a.program.FormTest->Button2->click();
+    QElapsedTimer clock;
+    clock.start();
+    qint64 longest = 0;
+    while (a.program.registerTest->busy() && clock.elapsed() < 60000) {
+        const qint64 start = clock.elapsed();
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        longest = std::max(longest, clock.elapsed() - start);
+    }
+    std::printf("33 registers at 300 bit/s: %lld ms, longest event-loop turn %lld ms\n",
+        static_cast<long long>(clock.elapsed()), static_cast<long long>(longest));
+    ASSERT_EQ(a.dialogs.shown.size(), 1u);
+    EXPECT_EQ(a.dialogs.shown[0].text, "Read End");
+    EXPECT_LT(longest, 50);
+
+    // A probe at the wrong speed: Escape ends it within a tick, and nothing more goes out.
+    a.program.Form1->Speed_O->click();
+    a.program.Serial_Form->ComboBaudRate->setCurrentIndex(0);
+    a.program.Serial_Form->Button1->click();
+    a.program.Form1->Speed_R->click();
+    waitFor([] { return false; }, 300);
+    const auto sent = sim.logLines().size();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(a.program.Form_Progress.get(), &escape);
+    EXPECT_FALSE(a.program.Form_Progress->isVisible());
+    EXPECT_FALSE(a.program.Form1->Timer_RecCmd->isActive());
+    EXPECT_EQ(a.status(3), "已停止");
+    waitFor([] { return false; }, 1500);
+    EXPECT_EQ(sim.logLines().size(), sent);
+    EXPECT_TRUE(a.program.link.handle.isValid());
+    EXPECT_EQ(a.dialogs.shown.size(), 1u);
+    ::unsetenv("RADIOMODEM_COM1");
 }
