@@ -128,11 +128,12 @@ BENCHMARK(searchAndRead)
 void applyAll(benchmark::State& state)
 {
     std::vector<std::unique_ptr<simtest::SimProcess>> radios;
-    std::vector<std::string> pins;
+    std::vector<std::string> devices;
     for (int n = 1; n <= state.range(0); ++n) {
         radios.push_back(std::make_unique<simtest::SimProcess>(std::vector<std::string> {}));
-        pins.push_back("RADIOMODEM_COM" + std::to_string(n) + "=" + radios.back()->ptyPath(1));
+        devices.push_back(radios.back()->ptyPath(1));
     }
+    const std::vector<std::string> pins = simtest::onlyPorts(devices);
     fakes::TempDir dir;
     std::ofstream(dir.path("site.conf")) << "format = 1\nchannel = 12\n";
     for (auto _ : state) {

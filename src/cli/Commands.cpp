@@ -43,6 +43,7 @@ public:
         if (!opened.port) {
             m_result.outcome = Outcome::PortError;
             m_result.reason = serial::openFailureText(opened, target.name, language);
+            m_noDevice = opened.error == platform::OpenError::NoDevice;
             return;
         }
         m_link.handle.assign(std::move(opened.port));
@@ -51,12 +52,15 @@ public:
     }
 
     bool isOpen() const { return m_link.handle.isValid(); }
+    // The port's device is not there: with --all, a port without a radio like any other.
+    bool hasNoDevice() const { return m_noDevice; }
     serial::SerialLink& link() { return m_link; }
     PortResult& result() { return m_result; }
 
 private:
     serial::SerialLink m_link;
     PortResult m_result;
+    bool m_noDevice = false;
 };
 
 class Runner
@@ -91,8 +95,11 @@ public:
             }
             for (auto& talk : talks)
                 talk.get();
-            for (auto& run : runs)
+            for (auto& run : runs) {
+                if (run->hasNoDevice())
+                    run->result().outcome = Outcome::NoRadio;
                 results.push_back(std::move(run->result()));
+            }
             return results;
         }
         for (const PortTarget& target : targets) {

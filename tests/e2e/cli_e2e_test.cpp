@@ -73,11 +73,10 @@ TEST(CliEndToEnd, applyAllConfiguresEveryRadioFromOneFile)
     fakes::TempDir dir;
     std::ofstream(dir.path("site.conf")) << "format = 1\nchannel = 12\nserial = 9600-N\n";
     const simtest::CliRun run = runCli({"apply", dir.path("site.conf"), "--all", "--json"},
-        {"RADIOMODEM_COM1=" + a.ptyPath(1), "RADIOMODEM_COM2=" + b.ptyPath(1),
-            "RADIOMODEM_COM3=" + c.ptyPath(1)});
+        simtest::onlyPorts({a.ptyPath(1), b.ptyPath(1), c.ptyPath(1)}));
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     const QJsonArray results = json(run)["results"].toArray();
-    ASSERT_GE(results.size(), 3);
+    ASSERT_EQ(results.size(), 8) << "COM4 to COM8 pinned to no device";
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         const QJsonObject result = results.at(i).toObject();
@@ -87,4 +86,5 @@ TEST(CliEndToEnd, applyAllConfiguresEveryRadioFromOneFile)
         EXPECT_EQ(result["readBack"].toObject()["serial"].toString(), "9600-N");
     }
     EXPECT_EQ(results.at(2).toObject()["readBack"].toObject()["id"].toString(), "111111");
+    EXPECT_EQ(results.at(7).toObject()["outcome"].toString(), "no-radio");
 }

@@ -33,6 +33,16 @@ std::vector<char*> pointers(std::vector<std::string>& strings)
 
 } // namespace
 
+std::vector<std::string> onlyPorts(const std::vector<std::string>& devices)
+{
+    std::vector<std::string> pins;
+    for (std::size_t n = 0; n < 8; ++n) {
+        pins.push_back("RADIOMODEM_COM" + std::to_string(n + 1) + "="
+            + (n < devices.size() ? devices[n] : "/nonexistent"));
+    }
+    return pins;
+}
+
 CliRun runCli(const std::vector<std::string>& args, const std::vector<std::string>& env)
 {
     fakes::TempDir dir;

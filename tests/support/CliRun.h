@@ -17,4 +17,8 @@ struct CliRun
 // COM1 to COM8 and with the extra variables ("RADIOMODEM_COM1=/dev/pts/3"), and waits for it.
 CliRun runCli(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
 
+// Pins of COM1 to COM8 to these devices, and of the other numbers to no device, so that the
+// PC's own serial ports play no part.
+std::vector<std::string> onlyPorts(const std::vector<std::string>& devices);
+
 } // namespace simtest
