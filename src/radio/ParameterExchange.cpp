@@ -261,6 +261,19 @@ void ParameterExchange::keepRead()
         m_radio, m_link.settings.speedIndex, m_link.settings.parityIndex, localTimestamp()};
 }
 
+// The radio acknowledged every value of the write: they are its own now, and the next write
+// sends its air rate and ID as written (a settings file may have changed them).
+void ParameterExchange::keepWritten()
+{
+    if (!m_lastRead)
+        return;
+    const WriteValues& written = m_session.writeValues();
+    m_lastRead->radio.reported = {written.airRate, written.id};
+    m_lastRead->radio.channel = written.channel;
+    m_lastRead->speedIndex = written.speedIndex;
+    m_lastRead->parityIndex = written.parityIndex;
+}
+
 void ParameterExchange::readDone()
 {
     keepRead();
@@ -282,6 +295,7 @@ void ParameterExchange::writeDone(RadioSession::Outcome outcome)
         m_written();
     switch (outcome) {
     case Outcome::WriteDone:
+        keepWritten();
         finishOperation();
         report(english, chinese, caption);
         followSerialMode();

@@ -90,6 +90,7 @@ private:
     bool findPort();
     void showProbeSettings();
     void keepRead();
+    void keepWritten();
     void readDone();
     void writeDone(RadioSession::Outcome outcome);
     void OnExchangeFailure();

@@ -117,3 +117,49 @@ TEST_F(SettingsFileMenuTest, aRefusedFileChangesNothingAndSaysWhy)
 }
 
 } // namespace
+
+namespace {
+
+// A write that a loaded file shaped lists its changes and goes out only when confirmed; it sends
+// the file's air rate and ID, and once written the next Write is the radio's own again.
+TEST_F(SettingsFileMenuTest, aWriteShapedByAFileAsksFirstAndSendsTheFilesValues)
+{
+    chooseLanguage(true);
+    program.Form1->Seri_V_M->setChecked(false);
+    readRadio();
+    load("format = 1\nchannel = 21\nair-rate = 3\nid = 0xFFFFFF\n");
+    const auto write = [this] {
+        dialogs.shown.clear();
+        com1->writes.clear();
+        TForm1& f = *program.Form1;
+        f.Speed_W->click();
+        for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
+            if (f.Timer_SdCmd->isActive())
+                program.exchange->sdCmdTimer();
+            modem.tick();
+            program.exchange->recCmdTimer();
+        }
+    };
+    write(); // the fake answers Cancel
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].buttons, platform::MessageButtons::OkCancel);
+    EXPECT_EQ(dialogs.shown[0].text,
+        "The write changes these values on the radio (old → new):\n"
+        "Air rate: 9600 → 2400\nID: 123456 → 0xFFFFFF\nChannel: 5 → 21");
+    EXPECT_TRUE(com1->writes.empty());
+
+    dialogs.answers = {platform::MessageResult::Ok};
+    write();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, "Write correct!");
+    ASSERT_EQ(com1->writes.size(), 5u);
+    EXPECT_EQ(com1->writes[1], (fakes::Bytes {0x55, 0xAA, 0x04, 0x20, 0x05, 0x03, 0x00, 0x2C}));
+    EXPECT_EQ(com1->writes[2][4], 0xFF);
+    EXPECT_FALSE(program.settingsFiles->writeOverride());
+
+    write();
+    ASSERT_EQ(dialogs.shown.size(), 1u) << "no question once the file's write went out";
+    EXPECT_EQ(com1->writes[1][5], 0x03) << "the radio's own air rate, as written";
+}
+
+} // namespace
