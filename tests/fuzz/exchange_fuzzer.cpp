@@ -188,7 +188,7 @@ private:
         FUZZ_CHECK(ui.isTimerActive(TimerId::SdCmd) == isRunning);
         FUZZ_CHECK(ui.isVisible(Ctl::Form_Progress) == isRunning);
         FUZZ_CHECK(state.step >= 0 && state.step <= 3);
-        FUZZ_CHECK(state.attemptsLeft <= radio::ParameterExchange::kProbeAttempts);
+        FUZZ_CHECK(state.attemptsLeft <= radio::RadioSession::kProbeAttempts);
         FUZZ_CHECK(ui.progressValue(Ctl::ProgressBar1) <= ui.progressMaximum(Ctl::ProgressBar1));
         if (isRunning) {
             // The terminal keeps off the port while the exchange talks to the radio.
