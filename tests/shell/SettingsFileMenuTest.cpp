@@ -12,16 +12,21 @@ namespace {
 class SettingsFileMenuTest : public ProgramTest
 {
 protected:
-    void readRadio()
+    // Clicks the button and delivers the exchange's timer ticks until it has ended.
+    void runExchange(QAbstractButton* button)
     {
         TForm1& f = *program.Form1;
-        f.Speed_R->click();
+        button->click();
         for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
             if (f.Timer_SdCmd->isActive())
                 program.exchange->sdCmdTimer();
             modem.tick();
             program.exchange->recCmdTimer();
         }
+    }
+    void readRadio()
+    {
+        runExchange(program.Form1->Speed_R);
         ASSERT_TRUE(program.exchange->lastRead());
     }
     void load(const std::string& text)
@@ -131,14 +136,7 @@ TEST_F(SettingsFileMenuTest, aWriteShapedByAFileAsksFirstAndSendsTheFilesValues)
     const auto write = [this] {
         dialogs.shown.clear();
         com1->writes.clear();
-        TForm1& f = *program.Form1;
-        f.Speed_W->click();
-        for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
-            if (f.Timer_SdCmd->isActive())
-                program.exchange->sdCmdTimer();
-            modem.tick();
-            program.exchange->recCmdTimer();
-        }
+        runExchange(program.Form1->Speed_W);
     };
     write(); // the fake answers Cancel
     ASSERT_EQ(dialogs.shown.size(), 1u);
