@@ -85,7 +85,9 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments, const core::Lan
     if (!parser.parse(arguments))
         return fail(parser.errorText().toStdString());
     if (parser.isSet(help)) {
-        parsed.output = parser.helpText().toStdString();
+        // Without an application object the parser cannot know the program's name.
+        parsed.output
+            = parser.helpText().replace("<executable_name>", "radiomodem-cli").toStdString();
         return parsed;
     }
     if (parser.isSet(version)) {

@@ -45,6 +45,7 @@ TEST(CommandLine, eachCommandWithItsOptions)
     EXPECT_FALSE(help.request);
     EXPECT_TRUE(help.error.empty());
     EXPECT_NE(help.output.find("6 verification mismatch"), std::string::npos);
+    EXPECT_EQ(help.output.rfind("Usage: radiomodem-cli [options] command [FILE]", 0), 0u);
 }
 
 TEST(CommandLine, usageErrorsSayWhatIsWrong)
