@@ -248,7 +248,10 @@ void RadioSession::writeDone()
         finish(Outcome::WriteDone);
         return;
     }
-    if (!m_observer.followSerialMode()) {
+    const auto& link = m_link.settings;
+    const bool modeChanged = m_writeValues.speedIndex != link.speedIndex
+        || m_writeValues.parityIndex != link.parityIndex;
+    if (modeChanged && !m_observer.followSerialMode()) {
         finish(Outcome::FollowRefused);
         return;
     }

@@ -56,8 +56,8 @@ public:
         virtual void stepsStarted(bool writeMode) { (void)writeMode; }
         // Step 0 to 2 was answered well and the next one is due; a read's answer is in radio().
         virtual void stepAnswered(int step) { (void)step; }
-        // After a write, before the read back: the port takes the written serial mode; false
-        // when it refused.
+        // After a write that changed the serial mode, before the read back: the port takes the
+        // written mode; false when it refused.
         virtual bool followSerialMode() { return true; }
         virtual void finished(Outcome outcome) = 0;
     };
