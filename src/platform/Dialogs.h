@@ -24,6 +24,8 @@ public:
     virtual void showError(const std::string& text) = 0;
     // The toolkit's dialog for the name of a file to save to; nothing when the user cancels.
     virtual std::optional<std::string> saveFileName(const std::string& caption) = 0;
+    // The same dialog for a file that is added to: an existing file is no question.
+    virtual std::optional<std::string> appendFileName(const std::string& caption) = 0;
 };
 
 } // namespace platform

@@ -18,6 +18,7 @@ public:
         const std::string& text, const std::string& caption, MessageButtons buttons) override;
     void showError(const std::string& text) override;
     std::optional<std::string> saveFileName(const std::string& caption) override;
+    std::optional<std::string> appendFileName(const std::string& caption) override;
 
 private:
     std::string m_applicationTitle;

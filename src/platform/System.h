@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace platform {
 
 class System
@@ -10,6 +12,10 @@ public:
     virtual void sleepMs(unsigned milliseconds) = 0;
     // Ends the process at once. A fake may return; callers do nothing after it.
     virtual void exitProcess(int status) = 0;
+    // Milliseconds on a clock that never jumps, for periods and pauses.
+    virtual std::int64_t steadyMs() const = 0;
+    // Milliseconds since 1970 (UTC), for the times shown and logged.
+    virtual std::int64_t wallMs() const = 0;
 };
 
 class RealSystem final : public System
@@ -17,6 +23,8 @@ class RealSystem final : public System
 public:
     void sleepMs(unsigned milliseconds) override;
     [[noreturn]] void exitProcess(int status) override;
+    std::int64_t steadyMs() const override;
+    std::int64_t wallMs() const override;
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QPlainTextEdit>
 #include <QStringList>
 
 class QFont;
@@ -30,6 +31,28 @@ protected:
 
 private:
     QLabel* m_label;
+};
+
+// A text area that text is appended to without bound, such as received data. A paragraph that
+// grows by appends would be laid out whole again at every append; so the wrapped lines of the
+// last paragraph before its last one, which can no longer change, are cut off into blocks of
+// their own at exactly the place where they wrap. Those blocks are marked as continuing their
+// paragraph, and the text and a copied selection have line breaks only where the text had them.
+class TextArea : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit TextArea(QWidget* parent = nullptr);
+
+    void appendText(const QString& text);
+    // The whole text as appended, '\n' between its lines.
+    QString text() const;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override;
+
+private:
+    QString textBetween(int from, int to) const;
 };
 
 // An editable drop-down list that behaves like the classic one: typing a text that is no entry

@@ -87,6 +87,7 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TF
         {Ctl::Test_Edit4, test.Edit4},
         {Ctl::Test_Memo1, test.Memo1},
     };
+    m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime}};
     for (Ctl ctl : {Ctl::Memo_Rec, Ctl::Memo_Trtt, Ctl::Test_Memo1}) {
         QPlainTextEdit* area = memo(ctl);
         connect(area->document(), &QTextDocument::contentsChange, this,
@@ -111,6 +112,12 @@ QPlainTextEdit* QtUi::memo(Ctl ctl) const
     return qobject_cast<QPlainTextEdit*>(widget(ctl));
 }
 
+QAction* QtUi::action(Ctl ctl) const
+{
+    const auto it = m_actions.find(ctl);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
 QTimer* QtUi::timer(core::TimerId id) const
 {
     switch (id) {
@@ -130,6 +137,8 @@ QTimer* QtUi::timer(core::TimerId id) const
 
 std::string QtUi::text(Ctl ctl) const
 {
+    if (const QAction* item = action(ctl))
+        return item->text().toStdString();
     QWidget* w = widget(ctl);
     if (ctl == Ctl::EditID)
         return m_form1.EditID->displayText().toStdString();
@@ -137,6 +146,8 @@ std::string QtUi::text(Ctl ctl) const
         return w->windowTitle().toStdString();
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return edit->text().toStdString();
+    if (auto* area = qobject_cast<platform::TextArea*>(w))
+        return toCrLf(area->text());
     if (auto* area = qobject_cast<QPlainTextEdit*>(w))
         return toCrLf(area->toPlainText());
     if (auto* combo = qobject_cast<QComboBox*>(w))
@@ -153,7 +164,9 @@ std::string QtUi::text(Ctl ctl) const
 void QtUi::setText(Ctl ctl, const std::string& text)
 {
     QWidget* w = widget(ctl);
-    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+    if (QAction* item = action(ctl))
+        item->setText(toQt(text));
+    else if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
         w->setWindowTitle(toQt(text));
     else if (auto* edit = qobject_cast<QLineEdit*>(w))
         edit->setText(toQt(text));
@@ -197,6 +210,8 @@ bool QtUi::isChecked(Ctl ctl) const
 {
     if (ctl == Ctl::TextGb18030)
         return m_form1.TextGb18030->isChecked();
+    if (const QAction* item = action(ctl))
+        return item->isChecked();
     const auto* button = qobject_cast<QAbstractButton*>(widget(ctl));
     return button && button->isChecked();
 }
@@ -206,6 +221,8 @@ void QtUi::setChecked(Ctl ctl, bool checked)
     // One of the two encodings is always chosen.
     if (ctl == Ctl::TextGb18030)
         (checked ? m_form1.TextGb18030 : m_form1.TextUtf8)->setChecked(true);
+    else if (QAction* item = action(ctl))
+        item->setChecked(checked);
     else if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
         button->setChecked(checked);
 }
@@ -346,25 +363,6 @@ void QtUi::setTimerActive(core::TimerId id, bool active)
         t->start();
 }
 
-std::vector<std::string> QtUi::shownLines(Ctl ctl) const
-{
-    std::vector<std::string> lines;
-    QPlainTextEdit* area = memo(ctl);
-    auto* layout = area->document()->documentLayout();
-    for (QTextBlock block = area->document()->begin(); block.isValid(); block = block.next()) {
-        layout->blockBoundingRect(block); // lays the block out at the area's width
-        const QString text = block.text();
-        const QTextLayout* lineLayout = block.layout();
-        for (int i = 0; i < lineLayout->lineCount(); ++i) {
-            const QTextLine line = lineLayout->lineAt(i);
-            lines.push_back(text.mid(line.textStart(), line.textLength()).toStdString());
-        }
-    }
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
-
 int QtUi::countLines(QPlainTextEdit* area, LineCache& cache) const
 {
     QTextDocument* document = area->document();
@@ -393,22 +391,7 @@ int QtUi::shownLineCount(Ctl ctl) const
 
 void QtUi::appendText(Ctl ctl, const std::string& text)
 {
-    QPlainTextEdit* area = memo(ctl);
-    QTextDocument* document = area->document();
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(fromCrLf(text));
-    // A text without line breaks (hex display) would grow one paragraph without bound, and every
-    // append would lay all of it out again. Its wrapped lines before the last one can no longer
-    // change, so they are cut off into a paragraph of their own at exactly the place where they
-    // wrap: the area shows the same lines, and an append costs what the new text costs.
-    const QTextBlock last = document->lastBlock();
-    document->documentLayout()->blockBoundingRect(last);
-    const QTextLayout* layout = last.layout();
-    if (layout->lineCount() > 1) {
-        cursor.setPosition(last.position() + layout->lineAt(layout->lineCount() - 1).textStart());
-        cursor.insertBlock();
-    }
+    qobject_cast<platform::TextArea*>(widget(ctl))->appendText(fromCrLf(text));
 }
 
 void QtUi::scrollToEnd(Ctl ctl)

@@ -3,6 +3,7 @@
 #include "FakeUi.h"
 #include "SimProcess.h"
 #include "platform/PosixSerialPort.h"
+#include "platform/System.h"
 #include "regtest/RegisterTest.h"
 #include "terminal/Terminal.h"
 
@@ -52,11 +53,13 @@ struct Station
     fakes::FakePortEnumerator devices; // the station's port is opened directly, not by name
     platform::PosixSerialPorts ports {devices};
     serial::PortController portController {link, ports, ui, dialogs, language};
-    terminal::Terminal terminal {link, portController, ui, dialogs, language, state};
+    platform::RealSystem system;
+    terminal::Terminal terminal {link, portController, ui, dialogs, system, language, state};
 };
 
 // Runs the stations' timers in real time (auto send every 10 ms while on, receive poll every
-// 50 ms) until done() holds or the time is up; true when done() held.
+// 50 ms) until done() holds or the time is up; true when done() held. Once done() holds, each
+// station polls once more, which finds the line quiet and shows what it has received.
 bool runUntil(std::initializer_list<Station*> stations, std::function<bool()> done,
     std::chrono::milliseconds limit = 5s)
 {
@@ -69,8 +72,11 @@ bool runUntil(std::initializer_list<Station*> stations, std::function<bool()> do
             if (step % 5 == 0)
                 s->terminal.recDataTimer();
         }
-        if (done())
+        if (done()) {
+            for (Station* s : stations)
+                s->terminal.recDataTimer();
             return true;
+        }
     }
     return false;
 }
@@ -208,9 +214,8 @@ struct Console
     explicit Console(const std::string& pty, std::uint8_t speedIndex) : station(pty, speedIndex) { }
 
     Station station;
-    platform::RealSystem system;
     regtest::RegisterTest dialog {station.link, station.portController, station.ui, station.dialogs,
-        system, station.language};
+        station.system, station.language};
 };
 
 } // namespace

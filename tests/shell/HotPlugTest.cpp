@@ -5,6 +5,7 @@
 #include "FakePortEnumerator.h"
 #include "Pty.h"
 #include "platform/PosixSerialPort.h"
+#include "platform/Widgets.h"
 #include "serial/SerialForm.h"
 #include "shell/LanguageForm.h"
 #include "shell/MainForm.h"

@@ -43,6 +43,11 @@ std::optional<std::string> FakeDialogs::saveFileName(const std::string& caption)
     return name;
 }
 
+std::optional<std::string> FakeDialogs::appendFileName(const std::string& caption)
+{
+    return saveFileName(caption);
+}
+
 void FakeSystem::sleepMs(unsigned milliseconds)
 {
     sleeps.push_back(milliseconds);

@@ -30,6 +30,7 @@ public:
         platform::MessageButtons buttons) override;
     void showError(const std::string& text) override;
     std::optional<std::string> saveFileName(const std::string& caption) override;
+    std::optional<std::string> appendFileName(const std::string& caption) override;
 
     std::vector<ShownMessage> shown;
     std::deque<platform::MessageResult> answers;
@@ -37,14 +38,18 @@ public:
     std::function<void(const ShownMessage&)> onShow;
 };
 
-// A sleep that only advances a clock, and an exit that records its status.
+// A sleep that only advances a clock, and an exit that records its status. The wall clock runs
+// with the steady one from wallStartMs.
 class FakeSystem final : public platform::System
 {
 public:
     void sleepMs(unsigned milliseconds) override;
     void exitProcess(int status) override { exitStatus = status; }
+    std::int64_t steadyMs() const override { return static_cast<std::int64_t>(nowMs); }
+    std::int64_t wallMs() const override { return wallStartMs + steadyMs(); }
 
     unsigned long long nowMs = 0;
+    std::int64_t wallStartMs = 1'700'000'000'000;
     std::vector<unsigned> sleeps;
     std::optional<int> exitStatus;
     std::function<void(unsigned)> onSleep; // e.g. a radio answering during the wait
