@@ -9,6 +9,9 @@
 #include <QMouseEvent>
 #include <QTextBlock>
 
+#include <climits>
+#include <vector>
+
 namespace platform {
 
 ClickPanel::ClickPanel(const QString& caption, QWidget* parent)
@@ -56,33 +59,85 @@ bool continuesParagraph(const QTextBlock& block)
 
 } // namespace
 
-TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent) { }
+TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent)
+{
+    connect(document(), &QTextDocument::contentsChange, this, [this] {
+        if (!m_appending)
+            m_oneLineBlocks = document()->isEmpty();
+    });
+}
+
+// The width a block is wrapped to, as the area's document layout computes it: the layout's text
+// width is the viewport's.
+qreal TextArea::wrapWidth() const
+{
+    const QTextDocument* document = this->document();
+    qreal width = viewport()->width() > 0 ? viewport()->width() : qreal(INT_MAX);
+    width -= 2 * document->documentMargin();
+    if (document->defaultTextOption().flags() & QTextOption::AddSpaceForLineAndParagraphSeparators)
+        width -= QFontMetrics(document->defaultFont()).horizontalAdvance(QChar(0x21B5));
+    return width;
+}
 
 void TextArea::appendText(const QString& text)
 {
     QTextDocument* document = this->document();
+    const qreal width = wrapWidth();
+    if (width != m_wrapWidth) {
+        m_oneLineBlocks = document->isEmpty();
+        m_wrapWidth = width;
+    }
+    QTextBlockFormat continuation;
+    continuation.setProperty(kContinuesParagraph, true);
+    m_appending = true;
+    // Positions, not cursor moves: a move to the end lays out the block it lands in.
     QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
+    cursor.setPosition(document->characterCount() - 1);
+    // One edit: the document lays out the new blocks only when they are shown.
     cursor.beginEditBlock();
-    // Line breaks of the text start plain blocks; a block made by insertText would take the
-    // format of the one it splits, which may be marked as a continuation.
     const QStringList lines = text.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        // Line breaks of the text start plain blocks; a block made by insertText would take the
+        // format of the one it splits, which may be marked as a continuation.
         if (i > 0)
             cursor.insertBlock(QTextBlockFormat());
         cursor.insertText(lines[i]);
+        // The open last line with the new text, wrapped as the area wraps it; cut from the end
+        // so that the earlier places stay where they are.
+        const QTextBlock block = cursor.block();
+        QTextLayout layout(block.text(), document->defaultFont());
+        layout.setTextOption(document->defaultTextOption());
+        std::vector<int> starts;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            starts.push_back(line.textStart());
+        }
+        layout.endLayout();
+        const int position = block.position();
+        for (auto start = starts.rbegin(); start + 1 < starts.rend(); ++start) {
+            QTextCursor cut(document);
+            cut.setPosition(position + *start);
+            cut.insertBlock(continuation);
+        }
+        cursor.setPosition(document->characterCount() - 1);
     }
     cursor.endEditBlock();
-    // Laid out only now: inside the edit block the layout has not seen the new text yet.
-    const QTextBlock last = document->lastBlock();
-    document->documentLayout()->blockBoundingRect(last);
-    const QTextLayout* layout = last.layout();
-    if (layout->lineCount() > 1) {
-        QTextBlockFormat continuation;
-        continuation.setProperty(kContinuesParagraph, true);
-        cursor.setPosition(last.position() + layout->lineAt(layout->lineCount() - 1).textStart());
-        cursor.insertBlock(continuation);
+    m_appending = false;
+}
+
+int TextArea::shownLineCount() const
+{
+    const QTextDocument* document = this->document();
+    const int emptyLast = document->lastBlock().text().isEmpty() ? 1 : 0;
+    if (m_oneLineBlocks && m_wrapWidth == wrapWidth())
+        return document->blockCount() - emptyLast;
+    int lines = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        document->documentLayout()->blockBoundingRect(block);
+        lines += block.layout()->lineCount();
     }
+    return lines - emptyLast;
 }
 
 QString TextArea::textBetween(int from, int to) const

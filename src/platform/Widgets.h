@@ -33,11 +33,12 @@ private:
     QLabel* m_label;
 };
 
-// A text area that text is appended to without bound, such as received data. A paragraph that
-// grows by appends would be laid out whole again at every append; so the wrapped lines of the
-// last paragraph before its last one, which can no longer change, are cut off into blocks of
-// their own at exactly the place where they wrap. Those blocks are marked as continuing their
-// paragraph, and the text and a copied selection have line breaks only where the text had them.
+// A text area that text is appended to without bound, such as received data. Appended text is
+// cut into blocks of one shown line each, where the area wraps it, the blocks after the first of
+// a line marked as continuing it. So an append lays out only the appended text and the open last
+// line, text that scrolls by unseen is never laid out again, and the shown lines are counted
+// without a layout; the text and a copied selection have line breaks only where the text had
+// them.
 class TextArea : public QPlainTextEdit
 {
     Q_OBJECT
@@ -47,12 +48,22 @@ public:
     void appendText(const QString& text);
     // The whole text as appended, '\n' between its lines.
     QString text() const;
+    // The lines as shown: wrapped pieces count as lines of their own, an empty last line does
+    // not count.
+    int shownLineCount() const;
 
 protected:
     QMimeData* createMimeDataFromSelection() const override;
 
 private:
+    qreal wrapWidth() const;
     QString textBetween(int from, int to) const;
+
+    bool m_appending = false;
+    // Every block is one line at m_wrapWidth, as appends leave them; text set or edited
+    // otherwise is counted by laying it out.
+    bool m_oneLineBlocks = true;
+    qreal m_wrapWidth = -1;
 };
 
 // An editable drop-down list that behaves like the classic one: typing a text that is no entry

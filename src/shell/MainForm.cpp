@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -209,6 +210,8 @@ void TForm1::buildTransferGroup(QWidget* client)
         auto* m = named(place(area, x, y, w, h), name);
         m->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        // An opaque scroll bar: moving it repaints the bar alone, not the group box under it.
+        m->verticalScrollBar()->setAutoFillBackground(true);
         return m;
     };
 
@@ -285,6 +288,7 @@ void TForm1::buildStatusBar(QWidget* client)
         if (i == 1)
             panel->setLayoutDirection(Qt::RightToLeft);
         panel->setVisible(kWidths[i] > 0);
+        panel->setAutoFillBackground(true); // a new count repaints the panel alone
         statusPanels[static_cast<std::size_t>(i)] = panel;
         x += kWidths[i];
     }

@@ -12,13 +12,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 
@@ -88,17 +86,6 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TF
         {Ctl::Test_Memo1, test.Memo1},
     };
     m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime}};
-    for (Ctl ctl : {Ctl::Memo_Rec, Ctl::Memo_Trtt, Ctl::Test_Memo1}) {
-        QPlainTextEdit* area = memo(ctl);
-        connect(area->document(), &QTextDocument::contentsChange, this,
-            [this, ctl, area](int position, int removed, int) {
-                // Anything but an append at the end invalidates the summed lines.
-                LineCache& cache = m_lineCaches[ctl];
-                const QTextBlock first = area->document()->findBlockByNumber(cache.blocks);
-                if (removed > 0 || !first.isValid() || position < first.position())
-                    cache.valid = false;
-            });
-    }
 }
 
 QWidget* QtUi::widget(Ctl ctl) const
@@ -363,30 +350,9 @@ void QtUi::setTimerActive(core::TimerId id, bool active)
         t->start();
 }
 
-int QtUi::countLines(QPlainTextEdit* area, LineCache& cache) const
-{
-    QTextDocument* document = area->document();
-    auto* layout = document->documentLayout();
-    auto linesOf = [layout](const QTextBlock& block) {
-        layout->blockBoundingRect(block);
-        return block.layout()->lineCount();
-    };
-    const int width = area->viewport()->width();
-    const int blocks = document->blockCount();
-    if (!cache.valid || cache.width != width || cache.blocks >= blocks)
-        cache = LineCache {true, 0, 0, width};
-    for (QTextBlock block = document->findBlockByNumber(cache.blocks);
-         block.isValid() && block.blockNumber() < blocks - 1; block = block.next()) {
-        cache.lines += linesOf(block);
-        ++cache.blocks;
-    }
-    const QTextBlock last = document->lastBlock();
-    return cache.lines + (last.text().isEmpty() ? 0 : linesOf(last));
-}
-
 int QtUi::shownLineCount(Ctl ctl) const
 {
-    return countLines(memo(ctl), m_lineCaches[ctl]);
+    return qobject_cast<platform::TextArea*>(widget(ctl))->shownLineCount();
 }
 
 void QtUi::appendText(Ctl ctl, const std::string& text)

@@ -37,7 +37,7 @@ public:
     static constexpr std::int32_t kEveryTickPeriod = 14;
     // While data keeps coming, received text reaches the receive area at most this often; the
     // first chunk after a quiet poll, and what is pending when the line falls quiet, at once.
-    static constexpr std::int64_t kRefreshMs = 100;
+    static constexpr std::int64_t kRefreshMs = 200;
     // With time shown, a chunk after this much quiet starts a new, stamped line.
     static constexpr std::int64_t kStampQuietMs = 100;
 

@@ -153,25 +153,27 @@ TEST_F(TerminalTest, shownTimeStampsChunksAfterAQuietLine)
     EXPECT_EQ("fg", received());
 }
 
-// While data keeps coming the area is refreshed at most every 100 ms, in one append; the first
-// chunk after a quiet poll, and what waits when the line falls quiet, are shown at once.
+// While data keeps coming the area is refreshed once per refresh interval, in one append; the
+// first chunk after a quiet poll, and what waits when the line falls quiet, are shown at once.
 TEST_F(TerminalTest, receivedTextReachesTheAreaInBatches)
 {
     openPort();
-    auto pollAfter = [this](unsigned ms, const std::string& bytes) {
-        system.nowMs += ms;
-        if (!bytes.empty())
-            feed(bytes);
+    poll(); // the line is quiet
+    std::string sent;
+    std::string shown;
+    for (int i = 0; i < 12; ++i) {
+        system.nowMs += 50;
+        sent += static_cast<char>('a' + i);
+        feed(sent.substr(i));
         terminal.recDataTimer();
-        return received();
-    };
-    EXPECT_EQ("", pollAfter(50, ""));
-    EXPECT_EQ("1", pollAfter(50, "1"));
-    EXPECT_EQ("1", pollAfter(50, "2"));
-    EXPECT_EQ("123", pollAfter(50, "3"));
-    EXPECT_EQ("123", pollAfter(50, "4"));
-    EXPECT_EQ("RX : 3", ui.statusText(5));
-    EXPECT_EQ("1234", pollAfter(50, ""));
-    EXPECT_EQ("RX : 4", ui.statusText(5));
-    EXPECT_EQ(4, state.RxCount);
+        const bool due = i * 50 % terminal::Terminal::kRefreshMs == 0;
+        EXPECT_EQ(due, received() != shown) << i;
+        EXPECT_EQ(due ? sent : shown, received()) << i;
+        shown = received();
+    }
+    EXPECT_NE(sent, received());
+    system.nowMs += 50;
+    terminal.recDataTimer();
+    EXPECT_EQ(sent, received());
+    EXPECT_EQ("RX : 12", ui.statusText(5));
 }
