@@ -61,6 +61,8 @@ bool continuesParagraph(const QTextBlock& block)
 
 TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent)
 {
+    // Appends are no edits to undo; recording them would cost time and memory at every append.
+    document()->setUndoRedoEnabled(false);
     connect(document(), &QTextDocument::contentsChange, this, [this] {
         if (!m_appending)
             m_oneLineBlocks = document()->isEmpty();

@@ -147,12 +147,14 @@ void Terminal::pushOut(bool fresh)
             m_portController.deviceGone();
         return;
     }
-    logBytes(true, {reinterpret_cast<const std::uint8_t*>(m_unsent.data()), written});
+    const std::string sent = m_unsent.substr(0, written);
     m_unsent.erase(0, written);
     if (m_unsentCounted && (written > 0 || fresh)) {
         addCount(m_state.TxCount, written);
         m_ui.setStatusText(4, "TX : " + std::to_string(m_state.TxCount));
     }
+    // Last, as the report of a failed log write runs the event loop.
+    logBytes(true, {reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size()});
 }
 
 void Terminal::manualTrttClick()
@@ -268,20 +270,21 @@ void Terminal::recDataTimer()
     const std::int64_t now = m_system.steadyMs();
     const bool afterQuiet = now - m_lastChunkMs >= kStampQuietMs;
     m_lastChunkMs = now;
-    logBytes(false, chunk);
 
     if (m_state.TestMode)
         m_state.TestRxText.append(chunk.begin(), std::find(chunk.begin(), chunk.end(), 0));
     if (m_state.DisplayStopped) {
         m_decoder.reset();
-        return;
+    } else {
+        showChunk(chunk, afterQuiet);
+        addCount(m_state.RxCount, got);
+        m_received.append(chunk);
+        m_refreshDue = true;
+        if (lineWasQuiet || now - m_refreshedMs >= kRefreshMs)
+            refreshDisplay();
     }
-    showChunk(chunk, afterQuiet);
-    addCount(m_state.RxCount, got);
-    m_received.append(chunk);
-    m_refreshDue = true;
-    if (lineWasQuiet || now - m_refreshedMs >= kRefreshMs)
-        refreshDisplay();
+    // Last, as the report of a failed log write runs the event loop.
+    logBytes(false, chunk);
 }
 
 // Hex shows every byte; text stops at the first zero byte of the chunk. The text waits for the
