@@ -110,9 +110,9 @@ public:
     virtual bool isTimerActive(TimerId timer) const = 0;
     virtual void setTimerActive(TimerId timer, bool active) = 0;
 
-    // Text areas: the number of lines as shown (wrapped pieces count as lines of their own, an
-    // empty last line does not count), appending without rewriting, and bringing the end into
-    // view.
+    // The receive area: the number of lines as shown (wrapped pieces count as lines of their
+    // own, an empty last line does not count), appending without rewriting, and bringing the end
+    // into view.
     virtual int shownLineCount(Ctl ctl) const = 0;
     virtual void appendText(Ctl ctl, const std::string& text) = 0;
     virtual void scrollToEnd(Ctl ctl) = 0;

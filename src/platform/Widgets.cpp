@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QTextBlock>
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
