@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace core {
 
@@ -29,6 +28,8 @@ enum class Ctl {
     Check_AutoTrtt,
     Edit_TrttPerio,
     TextGb18030, // context menu of both text areas: text in GB18030, else UTF-8
+    LogToFile, // context menu of the receive area: a session log is running
+    ShowTime, // context menu of the receive area: received text is stamped with the time
     // main window: hidden functions
     Test_M,
     Panel2,
@@ -113,9 +114,9 @@ public:
     virtual bool isTimerActive(TimerId timer) const = 0;
     virtual void setTimerActive(TimerId timer, bool active) = 0;
 
-    // Text areas: the lines as shown (wrapped pieces are lines of their own, an empty last line
-    // does not count), appending without rewriting, and bringing the end into view.
-    virtual std::vector<std::string> shownLines(Ctl ctl) const = 0;
+    // The receive area: the number of lines as shown (wrapped pieces count as lines of their
+    // own, an empty last line does not count), appending without rewriting, and bringing the end
+    // into view.
     virtual int shownLineCount(Ctl ctl) const = 0;
     virtual void appendText(Ctl ctl, const std::string& text) = 0;
     virtual void scrollToEnd(Ctl ctl) = 0;

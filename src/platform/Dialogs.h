@@ -26,6 +26,8 @@ public:
     virtual std::optional<std::string> saveFileName(const std::string& caption) = 0;
     // The toolkit's dialog for an existing file to open; nothing when the user cancels.
     virtual std::optional<std::string> openFileName(const std::string& caption) = 0;
+    // The same dialog for a file that is added to: an existing file is no question.
+    virtual std::optional<std::string> appendFileName(const std::string& caption) = 0;
 };
 
 } // namespace platform

@@ -24,6 +24,15 @@ int run(QMessageBox& box)
     return box.exec();
 }
 
+std::optional<std::string> fileName(const std::string& caption, QFileDialog::Options options)
+{
+    const QString name = QFileDialog::getSaveFileName(
+        QApplication::activeWindow(), toQt(caption), QString(), QString(), nullptr, options);
+    if (name.isEmpty())
+        return std::nullopt;
+    return QFile::encodeName(name).toStdString();
+}
+
 } // namespace
 
 QtDialogs::QtDialogs(std::string applicationTitle) : m_applicationTitle(std::move(applicationTitle))
@@ -66,10 +75,12 @@ void QtDialogs::showError(const std::string& text)
 std::optional<std::string> QtDialogs::saveFileName(const std::string& caption)
 {
     // The dialog asks itself before it replaces an existing file.
-    const QString name = QFileDialog::getSaveFileName(QApplication::activeWindow(), toQt(caption));
-    if (name.isEmpty())
-        return std::nullopt;
-    return QFile::encodeName(name).toStdString();
+    return fileName(caption, {});
+}
+
+std::optional<std::string> QtDialogs::appendFileName(const std::string& caption)
+{
+    return fileName(caption, QFileDialog::DontConfirmOverwrite);
 }
 
 std::optional<std::string> QtDialogs::openFileName(const std::string& caption)

@@ -19,6 +19,7 @@ public:
     void showError(const std::string& text) override;
     std::optional<std::string> saveFileName(const std::string& caption) override;
     std::optional<std::string> openFileName(const std::string& caption) override;
+    std::optional<std::string> appendFileName(const std::string& caption) override;
 
 private:
     std::string m_applicationTitle;

@@ -1,10 +1,17 @@
 #include "Widgets.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QTextBlock>
+
+#include <algorithm>
+#include <climits>
+#include <vector>
 
 namespace platform {
 
@@ -39,6 +46,128 @@ void ClickPanel::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
     QFrame::mouseReleaseEvent(event);
+}
+
+namespace {
+
+// A block format property: the block goes on the paragraph of the block before it.
+constexpr int kContinuesParagraph = QTextFormat::UserProperty + 1;
+
+bool continuesParagraph(const QTextBlock& block)
+{
+    return block.blockFormat().boolProperty(kContinuesParagraph);
+}
+
+} // namespace
+
+TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent)
+{
+    // Appends are no edits to undo; recording them would cost time and memory at every append.
+    document()->setUndoRedoEnabled(false);
+    connect(document(), &QTextDocument::contentsChange, this, [this] {
+        if (!m_appending)
+            m_oneLineBlocks = document()->isEmpty();
+    });
+}
+
+// The width a block is wrapped to, as the area's document layout computes it: the layout's text
+// width is the viewport's.
+qreal TextArea::wrapWidth() const
+{
+    const QTextDocument* document = this->document();
+    qreal width = viewport()->width() > 0 ? viewport()->width() : qreal(INT_MAX);
+    width -= 2 * document->documentMargin();
+    if (document->defaultTextOption().flags() & QTextOption::AddSpaceForLineAndParagraphSeparators)
+        width -= QFontMetrics(document->defaultFont()).horizontalAdvance(QChar(0x21B5));
+    return width;
+}
+
+void TextArea::appendText(const QString& text)
+{
+    QTextDocument* document = this->document();
+    const qreal width = wrapWidth();
+    if (width != m_wrapWidth) {
+        m_oneLineBlocks = document->isEmpty();
+        m_wrapWidth = width;
+    }
+    QTextBlockFormat continuation;
+    continuation.setProperty(kContinuesParagraph, true);
+    m_appending = true;
+    // Positions, not cursor moves: a move to the end lays out the block it lands in.
+    QTextCursor cursor(document);
+    cursor.setPosition(document->characterCount() - 1);
+    // One edit: the document lays out the new blocks only when they are shown.
+    cursor.beginEditBlock();
+    const QStringList lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        // Line breaks of the text start plain blocks; a block made by insertText would take the
+        // format of the one it splits, which may be marked as a continuation.
+        if (i > 0)
+            cursor.insertBlock(QTextBlockFormat());
+        cursor.insertText(lines[i]);
+        // The open last line with the new text, wrapped as the area wraps it; cut from the end
+        // so that the earlier places stay where they are.
+        const QTextBlock block = cursor.block();
+        QTextLayout layout(block.text(), document->defaultFont());
+        layout.setTextOption(document->defaultTextOption());
+        std::vector<int> starts;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            starts.push_back(line.textStart());
+        }
+        layout.endLayout();
+        const int position = block.position();
+        for (auto start = starts.rbegin(); start + 1 < starts.rend(); ++start) {
+            QTextCursor cut(document);
+            cut.setPosition(position + *start);
+            cut.insertBlock(continuation);
+        }
+        cursor.setPosition(document->characterCount() - 1);
+    }
+    cursor.endEditBlock();
+    m_appending = false;
+}
+
+int TextArea::shownLineCount() const
+{
+    const QTextDocument* document = this->document();
+    const int emptyLast = document->lastBlock().text().isEmpty() ? 1 : 0;
+    if (m_oneLineBlocks && m_wrapWidth == wrapWidth())
+        return document->blockCount() - emptyLast;
+    int lines = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        document->documentLayout()->blockBoundingRect(block);
+        lines += block.layout()->lineCount();
+    }
+    return lines - emptyLast;
+}
+
+QString TextArea::textBetween(int from, int to) const
+{
+    QString text;
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        if (block.position() > from && !continuesParagraph(block))
+            text += '\n';
+        const int start = std::max(from - block.position(), 0);
+        const int end = std::min(to - block.position(), block.length() - 1);
+        text += block.text().mid(start, end - start);
+    }
+    return text;
+}
+
+QString TextArea::text() const
+{
+    return textBetween(0, document()->characterCount() - 1);
+}
+
+QMimeData* TextArea::createMimeDataFromSelection() const
+{
+    const QTextCursor selection = textCursor();
+    auto* data = new QMimeData;
+    data->setText(textBetween(selection.selectionStart(), selection.selectionEnd()));
+    return data;
 }
 
 QComboBox* makeEditableCombo(QWidget* parent, const QStringList& items)

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QPlainTextEdit>
 #include <QStringList>
 
 class QFont;
@@ -30,6 +31,39 @@ protected:
 
 private:
     QLabel* m_label;
+};
+
+// A text area that text is appended to without bound, such as received data. Appended text is
+// cut into blocks of one shown line each, where the area wraps it, the blocks after the first of
+// a line marked as continuing it. So an append lays out only the appended text and the open last
+// line, text that scrolls by unseen is never laid out again, and the shown lines are counted
+// without a layout; the text and a copied selection have line breaks only where the text had
+// them.
+class TextArea : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit TextArea(QWidget* parent = nullptr);
+
+    void appendText(const QString& text);
+    // The whole text as appended, '\n' between its lines.
+    QString text() const;
+    // The lines as shown: wrapped pieces count as lines of their own, an empty last line does
+    // not count.
+    int shownLineCount() const;
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override;
+
+private:
+    qreal wrapWidth() const;
+    QString textBetween(int from, int to) const;
+
+    bool m_appending = false;
+    // Every block is one line at m_wrapWidth, as appends leave them; text set or edited
+    // otherwise is counted by laying it out.
+    bool m_oneLineBlocks = true;
+    qreal m_wrapWidth = -1;
 };
 
 // An editable drop-down list that behaves like the classic one: typing a text that is no entry

@@ -41,7 +41,7 @@ RequestEngine::Status RequestEngine::start(platform::SerialPort& port, Request r
     const std::uint32_t requestWireMs = wireTimeMs(line, size);
     const std::uint32_t expected = m_request.answerSize ? m_request.answerSize : kShortestFrame;
     m_answerWaitMs = wireTimeMs(line, expected) + kAdapterLatencyMs + kAnswerAllowanceMs;
-    const std::int64_t now = m_clock.nowMs();
+    const std::int64_t now = m_clock.steadyMs();
     m_wireEndAt = now;
     // A request the line has not taken in twice its wire time and the allowance finds a
     // stalled line.
@@ -65,7 +65,7 @@ bool RequestEngine::sendRest(platform::SerialPort& port)
     if (written > 0) {
         platform::LineSettings line;
         port.getSettings(line);
-        m_wireEndAt = std::max(m_wireEndAt, m_clock.nowMs()) + wireTimeMs(line, written);
+        m_wireEndAt = std::max(m_wireEndAt, m_clock.steadyMs()) + wireTimeMs(line, written);
     }
     return true;
 }
@@ -90,7 +90,7 @@ RequestEngine::Status RequestEngine::poll(platform::SerialPort& port)
     if (m_status != Status::Waiting)
         return m_status;
     ++m_polls;
-    const std::int64_t now = m_clock.nowMs();
+    const std::int64_t now = m_clock.steadyMs();
     if (m_leftAt < 0) {
         std::uint32_t queued = 0;
         if (!sendRest(port) || !port.outputQueued(queued))

@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -212,10 +213,12 @@ void TForm1::buildTransferGroup(QWidget* client)
         l->setFont(songti);
         return l;
     };
-    auto memo = [&](const char* name, int x, int y, int w, int h) {
-        auto* m = named(place(new QPlainTextEdit(GroupBox2), x, y, w, h), name);
+    auto memo = [&]<typename Area>(Area* area, const char* name, int x, int y, int w, int h) {
+        auto* m = named(place(area, x, y, w, h), name);
         m->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         m->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        // An opaque scroll bar: moving it repaints the bar alone, not the group box under it.
+        m->verticalScrollBar()->setAutoFillBackground(true);
         return m;
     };
 
@@ -227,13 +230,13 @@ void TForm1::buildTransferGroup(QWidget* client)
     Button1 = button("Button1", "停止显示", 16, 120);
     Button_ClrRecMemo = button("Button_ClrRecMemo", "清空接收区", 16, 152);
     Button3 = button("Button3", "复位计数器", 16, 216);
-    Memo_Rec = memo("Memo_Rec", 128, 20, 425, 229);
+    Memo_Rec = memo(new platform::TextArea(GroupBox2), "Memo_Rec", 128, 20, 425, 229);
 
     Panel9 = place(captionPanel(GroupBox2, "Panel9", "发送区"), 16, 275, 81, 25);
     Panel9->setFont(songti);
     Button_ManulTrtt = button("Button_ManulTrtt", "手动发送", 16, 319);
     Button_ClrTrttMemo = button("Button_ClrTrttMemo", "清空发送区", 16, 351);
-    Memo_Trtt = memo("Memo_Trtt", 128, 272, 425, 97);
+    Memo_Trtt = memo(new QPlainTextEdit(GroupBox2), "Memo_Trtt", 128, 272, 425, 97);
 
     Check_AutoTrtt = check("Check_AutoTrtt", "自动发送", 23, 390);
     Label9 = label("Label9", "自动发送周期", 120, 391, 80);
@@ -252,9 +255,13 @@ void TForm1::buildTextMenus()
     for (QAction* choice : TextEncodingGroup->actions())
         choice->setCheckable(true);
     TextUtf8->setChecked(true);
+    ShowTime = named(new QAction("显示时间", this), "ShowTime");
+    LogToFile = named(new QAction("记录到文件...", this), "LogToFile");
+    for (QAction* choice : {ShowTime, LogToFile})
+        choice->setCheckable(true);
     SaveRecData
         = named(new QAction(saveRecDataText("保存接收数据...", "最近"), this), "SaveRecData");
-    for (QPlainTextEdit* area : {Memo_Rec, Memo_Trtt}) {
+    for (QPlainTextEdit* area : std::initializer_list<QPlainTextEdit*> {Memo_Rec, Memo_Trtt}) {
         area->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& at) {
             contextMenu(area)->exec(area->viewport()->mapToGlobal(at));
@@ -269,7 +276,7 @@ std::unique_ptr<QMenu> TForm1::contextMenu(QPlainTextEdit* area)
     menu->addActions(TextEncodingGroup->actions());
     if (area == Memo_Rec) {
         menu->addSeparator();
-        menu->addAction(SaveRecData);
+        menu->addActions({ShowTime, LogToFile, SaveRecData});
     }
     return menu;
 }
@@ -288,6 +295,7 @@ void TForm1::buildStatusBar(QWidget* client)
         if (i == 1)
             panel->setLayoutDirection(Qt::RightToLeft);
         panel->setVisible(kWidths[i] > 0);
+        panel->setAutoFillBackground(true); // a new count repaints the panel alone
         statusPanels[static_cast<std::size_t>(i)] = panel;
         x += kWidths[i];
     }
@@ -369,6 +377,8 @@ void TForm1::applyEnglish()
     Check_TrttHex->setText("Hex Send");
     TextUtf8->setText("Text encoding: UTF-8");
     TextGb18030->setText("Text encoding: GB18030 (GBK)");
+    ShowTime->setText("Show time");
+    LogToFile->setText("Log to file...");
     SaveRecData->setText(saveRecDataText("Save received data...", "last"));
     Check_AutoClr->setText("Auto Cls");
     Check_AutoTrtt->setText("Auto Send");

@@ -22,7 +22,8 @@ class QToolButton;
 
 namespace platform {
 class ClickPanel;
-}
+class TextArea;
+} // namespace platform
 
 // The main window: toolbar, menu, the model, parameter and data transfer groups, the status bar
 // and the hidden error-rate test strip. It only lays out its controls; the program wires them.
@@ -39,7 +40,8 @@ public:
     // Runs when the window is closed by its close box or the system menu.
     std::function<void()> onClose;
     // The context menu of a text area: the toolkit's own editing actions, then the terminal's
-    // text encoding (one choice for both areas) and, for the receive area, saving what came.
+    // text encoding (one choice for both areas) and, for the receive area, time stamps, the
+    // session log and saving what came.
     std::unique_ptr<QMenu> contextMenu(QPlainTextEdit* area);
 
     // toolbar
@@ -91,7 +93,7 @@ public:
     QPushButton* Button1;
     QPushButton* Button_ClrRecMemo;
     QPushButton* Button3;
-    QPlainTextEdit* Memo_Rec;
+    platform::TextArea* Memo_Rec;
     QLabel* Panel9;
     QPushButton* Button_ManulTrtt;
     QPushButton* Button_ClrTrttMemo;
@@ -105,6 +107,8 @@ public:
     QActionGroup* TextEncodingGroup;
     QAction* TextUtf8;
     QAction* TextGb18030;
+    QAction* ShowTime;
+    QAction* LogToFile;
     QAction* SaveRecData;
     // status bar and the blank panels beside it
     QFrame* StatusBar1;

@@ -65,7 +65,7 @@ Program::Program(
         [this, &dialogs](radio::WriteValues& values) { return shapeWrite(values, dialogs); },
         [this] { settingsFiles->clearOverride(); });
     terminal = std::make_unique<terminal::Terminal>(
-        link, *portController, *ui, dialogs, UiLanguage, terminalState);
+        link, *portController, *ui, dialogs, system, UiLanguage, terminalState);
     gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
     registerTest = std::make_unique<regtest::RegisterTest>(
         link, *portController, *ui, dialogs, system, UiLanguage);
@@ -123,6 +123,7 @@ void Program::wire()
     onClick(f.Button_ClrRecMemo, [this] { terminal->clrRecMemoClick(); });
     onClick(f.Button3, [this] { terminal->button3Click(); });
     onClick(f.SaveRecData, [this] { terminal->saveRecDataClick(); });
+    onClick(f.LogToFile, [this] { terminal->logToFileClick(); });
     onClick(f.PanelTrttTest, [this] { terminal->panelTrttTestClick(); });
     onClick(f.Panel10, [this] { gesture->panel10Click(); });
     onClick(f.Panel11, [this] { gesture->panel11Click(); });

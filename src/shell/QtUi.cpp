@@ -12,13 +12,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTextBlock>
 #include <QTimer>
 #include <QToolButton>
 
@@ -87,17 +85,7 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TF
         {Ctl::Test_Edit4, test.Edit4},
         {Ctl::Test_Memo1, test.Memo1},
     };
-    for (Ctl ctl : {Ctl::Memo_Rec, Ctl::Memo_Trtt, Ctl::Test_Memo1}) {
-        QPlainTextEdit* area = memo(ctl);
-        connect(area->document(), &QTextDocument::contentsChange, this,
-            [this, ctl, area](int position, int removed, int) {
-                // Anything but an append at the end invalidates the summed lines.
-                LineCache& cache = m_lineCaches[ctl];
-                const QTextBlock first = area->document()->findBlockByNumber(cache.blocks);
-                if (removed > 0 || !first.isValid() || position < first.position())
-                    cache.valid = false;
-            });
-    }
+    m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime}};
 }
 
 QWidget* QtUi::widget(Ctl ctl) const
@@ -109,6 +97,12 @@ QWidget* QtUi::widget(Ctl ctl) const
 QPlainTextEdit* QtUi::memo(Ctl ctl) const
 {
     return qobject_cast<QPlainTextEdit*>(widget(ctl));
+}
+
+QAction* QtUi::action(Ctl ctl) const
+{
+    const auto it = m_actions.find(ctl);
+    return it == m_actions.end() ? nullptr : it->second;
 }
 
 QTimer* QtUi::timer(core::TimerId id) const
@@ -134,6 +128,8 @@ QTimer* QtUi::timer(core::TimerId id) const
 
 std::string QtUi::text(Ctl ctl) const
 {
+    if (const QAction* item = action(ctl))
+        return item->text().toStdString();
     QWidget* w = widget(ctl);
     if (ctl == Ctl::EditID)
         return m_form1.EditID->displayText().toStdString();
@@ -141,6 +137,8 @@ std::string QtUi::text(Ctl ctl) const
         return w->windowTitle().toStdString();
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return edit->text().toStdString();
+    if (auto* area = qobject_cast<platform::TextArea*>(w))
+        return toCrLf(area->text());
     if (auto* area = qobject_cast<QPlainTextEdit*>(w))
         return toCrLf(area->toPlainText());
     if (auto* combo = qobject_cast<QComboBox*>(w))
@@ -157,7 +155,9 @@ std::string QtUi::text(Ctl ctl) const
 void QtUi::setText(Ctl ctl, const std::string& text)
 {
     QWidget* w = widget(ctl);
-    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+    if (QAction* item = action(ctl))
+        item->setText(toQt(text));
+    else if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
         w->setWindowTitle(toQt(text));
     else if (auto* edit = qobject_cast<QLineEdit*>(w))
         edit->setText(toQt(text));
@@ -201,8 +201,8 @@ bool QtUi::isChecked(Ctl ctl) const
 {
     if (ctl == Ctl::TextGb18030)
         return m_form1.TextGb18030->isChecked();
-    if (ctl == Ctl::VerifyWrite)
-        return m_form1.Seri_V_M->isChecked();
+    if (const QAction* item = action(ctl))
+        return item->isChecked();
     const auto* button = qobject_cast<QAbstractButton*>(widget(ctl));
     return button && button->isChecked();
 }
@@ -212,8 +212,8 @@ void QtUi::setChecked(Ctl ctl, bool checked)
     // One of the two encodings is always chosen.
     if (ctl == Ctl::TextGb18030)
         (checked ? m_form1.TextGb18030 : m_form1.TextUtf8)->setChecked(true);
-    else if (ctl == Ctl::VerifyWrite)
-        m_form1.Seri_V_M->setChecked(checked);
+    else if (QAction* item = action(ctl))
+        item->setChecked(checked);
     else if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
         button->setChecked(checked);
 }
@@ -354,69 +354,14 @@ void QtUi::setTimerActive(core::TimerId id, bool active)
         t->start();
 }
 
-std::vector<std::string> QtUi::shownLines(Ctl ctl) const
-{
-    std::vector<std::string> lines;
-    QPlainTextEdit* area = memo(ctl);
-    auto* layout = area->document()->documentLayout();
-    for (QTextBlock block = area->document()->begin(); block.isValid(); block = block.next()) {
-        layout->blockBoundingRect(block); // lays the block out at the area's width
-        const QString text = block.text();
-        const QTextLayout* lineLayout = block.layout();
-        for (int i = 0; i < lineLayout->lineCount(); ++i) {
-            const QTextLine line = lineLayout->lineAt(i);
-            lines.push_back(text.mid(line.textStart(), line.textLength()).toStdString());
-        }
-    }
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
-
-int QtUi::countLines(QPlainTextEdit* area, LineCache& cache) const
-{
-    QTextDocument* document = area->document();
-    auto* layout = document->documentLayout();
-    auto linesOf = [layout](const QTextBlock& block) {
-        layout->blockBoundingRect(block);
-        return block.layout()->lineCount();
-    };
-    const int width = area->viewport()->width();
-    const int blocks = document->blockCount();
-    if (!cache.valid || cache.width != width || cache.blocks >= blocks)
-        cache = LineCache {true, 0, 0, width};
-    for (QTextBlock block = document->findBlockByNumber(cache.blocks);
-         block.isValid() && block.blockNumber() < blocks - 1; block = block.next()) {
-        cache.lines += linesOf(block);
-        ++cache.blocks;
-    }
-    const QTextBlock last = document->lastBlock();
-    return cache.lines + (last.text().isEmpty() ? 0 : linesOf(last));
-}
-
 int QtUi::shownLineCount(Ctl ctl) const
 {
-    return countLines(memo(ctl), m_lineCaches[ctl]);
+    return qobject_cast<platform::TextArea*>(widget(ctl))->shownLineCount();
 }
 
 void QtUi::appendText(Ctl ctl, const std::string& text)
 {
-    QPlainTextEdit* area = memo(ctl);
-    QTextDocument* document = area->document();
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(fromCrLf(text));
-    // A text without line breaks (hex display) would grow one paragraph without bound, and every
-    // append would lay all of it out again. Its wrapped lines before the last one can no longer
-    // change, so they are cut off into a paragraph of their own at exactly the place where they
-    // wrap: the area shows the same lines, and an append costs what the new text costs.
-    const QTextBlock last = document->lastBlock();
-    document->documentLayout()->blockBoundingRect(last);
-    const QTextLayout* layout = last.layout();
-    if (layout->lineCount() > 1) {
-        cursor.setPosition(last.position() + layout->lineAt(layout->lineCount() - 1).textStart());
-        cursor.insertBlock();
-    }
+    qobject_cast<platform::TextArea*>(widget(ctl))->appendText(fromCrLf(text));
 }
 
 void QtUi::scrollToEnd(Ctl ctl)

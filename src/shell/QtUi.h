@@ -6,6 +6,7 @@
 
 #include <map>
 
+class QAction;
 class QPlainTextEdit;
 class QTimer;
 class QWidget;
@@ -46,7 +47,6 @@ public:
     void setStatusToolTip(int panel, const std::string& text) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
-    std::vector<std::string> shownLines(core::Ctl ctl) const override;
     int shownLineCount(core::Ctl ctl) const override;
     void appendText(core::Ctl ctl, const std::string& text) override;
     void scrollToEnd(core::Ctl ctl) override;
@@ -56,23 +56,13 @@ public:
 private:
     QWidget* widget(core::Ctl ctl) const;
     QPlainTextEdit* memo(core::Ctl ctl) const;
+    QAction* action(core::Ctl ctl) const;
     QTimer* timer(core::TimerId id) const;
-
-    // Shown lines of a text area, kept up to date by appends so that counting them does not
-    // lay out the whole text again: the lines of every block but the last are summed once.
-    struct LineCache
-    {
-        bool valid = false;
-        int blocks = 0; // blocks summed
-        int lines = 0; // their lines
-        int width = -1; // viewport width they were laid out at
-    };
-    int countLines(QPlainTextEdit* edit, LineCache& cache) const;
 
     TForm1& m_form1;
     TForm_Progress& m_progress;
     std::map<core::Ctl, QWidget*> m_widgets;
+    std::map<core::Ctl, QAction*> m_actions; // checkable menu items with texts of their own
     std::map<core::Ctl, core::TextColor> m_colors;
     int m_progressValue = 0;
-    mutable std::map<core::Ctl, LineCache> m_lineCaches;
 };

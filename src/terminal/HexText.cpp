@@ -36,24 +36,26 @@ std::string BytesToHexText(std::span<const std::uint8_t> bytes)
     return text;
 }
 
-std::vector<std::uint8_t> HexLinesToBytes(const std::vector<std::string>& lines)
+std::vector<std::uint8_t> HexTextToBytes(const std::string& text)
 {
     std::vector<std::uint8_t> block;
-    for (const std::string& line : lines) {
-        std::optional<std::uint8_t> high;
-        for (const char c : line) {
-            const auto digit = digitValue(c);
-            if (!digit)
-                continue;
-            if (!high) {
-                high = digit;
-                continue;
-            }
-            block.push_back(static_cast<std::uint8_t>(*high * 16 + *digit));
+    std::optional<std::uint8_t> high;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n') {
             high.reset();
-            if (block.size() == kMaxHexBlock)
-                return block;
+            continue;
         }
+        const auto digit = digitValue(c);
+        if (!digit)
+            continue;
+        if (!high) {
+            high = digit;
+            continue;
+        }
+        block.push_back(static_cast<std::uint8_t>(*high * 16 + *digit));
+        high.reset();
+        if (block.size() == kMaxHexBlock)
+            break;
     }
     return block;
 }

@@ -17,9 +17,10 @@ char HexDigit(std::uint8_t value);
 // Two upper-case digits and one space per byte, nothing else: "55 AA 0D ".
 std::string BytesToHexText(std::span<const std::uint8_t> bytes);
 
-// The bytes spelled by pairs of hex digits in the given lines. Non-digits are skipped, a pair
-// never spans two lines (a line's odd last digit is dropped), and at most kMaxHexBlock bytes.
-std::vector<std::uint8_t> HexLinesToBytes(const std::vector<std::string>& lines);
+// The bytes spelled by pairs of hex digits in a text. Other characters are skipped, a pair never
+// spans a line break (CR or LF; a line's odd last digit is dropped), and at most kMaxHexBlock
+// bytes. Only the text's own line breaks count, never where a window wraps it.
+std::vector<std::uint8_t> HexTextToBytes(const std::string& text);
 
 // A typed register field to one byte: every character shifts the value up by one digit, a hex
 // digit adding its value and any other character its own code, all modulo 256. So only the

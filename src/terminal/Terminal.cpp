@@ -48,10 +48,12 @@ std::string formatRate(float rate, const std::string& decimalPoint)
 }
 
 Terminal::Terminal(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
-    platform::Dialogs& dialogs, const core::Language& language, TerminalState& state)
+    platform::Dialogs& dialogs, const platform::System& system, const core::Language& language,
+    TerminalState& state)
     : m_link(link),
       m_ui(ui),
       m_dialogs(dialogs),
+      m_system(system),
       m_language(language),
       m_state(state),
       m_closed(portController.subscribeClosed(
@@ -104,7 +106,7 @@ std::string Terminal::sendBlock() const
 {
     if (!m_ui.isChecked(Ctl::Check_TrttHex))
         return sendText();
-    const auto bytes = HexLinesToBytes(m_ui.shownLines(Ctl::Memo_Trtt));
+    const auto bytes = HexTextToBytes(m_ui.text(Ctl::Memo_Trtt));
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -135,11 +137,14 @@ void Terminal::pushOut(bool fresh)
     if (!port.writeSome(reinterpret_cast<const std::uint8_t*>(m_unsent.data()),
             static_cast<std::uint32_t>(m_unsent.size()), written))
         return;
+    const std::string sent = m_unsent.substr(0, written);
     m_unsent.erase(0, written);
     if (m_unsentCounted && (written > 0 || fresh)) {
         addCount(m_state.TxCount, written);
         m_ui.setStatusText(4, "TX : " + std::to_string(m_state.TxCount));
     }
+    // Last, as the report of a failed log write runs the event loop.
+    logBytes(true, {reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size()});
 }
 
 void Terminal::manualTrttClick()
@@ -164,6 +169,8 @@ void Terminal::autoTrttClick()
             m_link.handle.port().purge(platform::PurgeTxClear);
         return;
     }
+    m_reportedPeriod.reset(); // every tick-on hears of a bad period again
+    m_lastTickMs = m_system.steadyMs();
     if (!checkCanSend(true)) {
         m_ui.setChecked(Ctl::Check_AutoTrtt, false);
         return;
@@ -171,8 +178,8 @@ void Terminal::autoTrttClick()
     m_ui.setTimerActive(core::TimerId::TrttData, true);
 }
 
-// A bad period is reported once per distinct text rather than at every 10 ms tick, and never
-// while its report is still up (the timer keeps ticking under a modal box).
+// A bad period is reported once per tick-on and distinct text rather than at every 10 ms tick,
+// and never while its report is still up (the timer keeps ticking under a modal box).
 std::optional<std::int32_t> Terminal::autoSendPeriod()
 {
     const std::string text = m_ui.text(Ctl::Edit_TrttPerio);
@@ -189,18 +196,23 @@ std::optional<std::int32_t> Terminal::autoSendPeriod()
     return std::nullopt;
 }
 
+// The period is kept by the clock, not by counting ticks, so a send comes within one tick of
+// its time however the ticks fall; the sends keep the period's cadence.
 void Terminal::trttDataTimer()
 {
-    ++m_state.SendTicks;
+    const std::int64_t now = m_system.steadyMs();
+    m_state.SinceSendMs += now - m_lastTickMs;
+    m_lastTickMs = now;
     const auto period = autoSendPeriod();
-    // The divisor is 15, so the period 1000 sends at every 67th tick.
-    if (!period || m_state.SendTicks <= *period / 15)
+    if (!period || (*period > kEveryTickPeriod && m_state.SinceSendMs < *period))
         return;
     // The port may have been closed under a running auto send: then nothing goes out. While the
     // line is still taking the previous block the send waits, and goes at the first tick after.
     if (!m_link.handle.isValid() || !send(sendBlock(), true))
         return;
-    m_state.SendTicks = 0;
+    // A send that came a period or more late (a busy line) starts a new cadence.
+    const bool onCadence = *period > kEveryTickPeriod && m_state.SinceSendMs < 2LL * *period;
+    m_state.SinceSendMs = onCadence ? m_state.SinceSendMs - *period : 0;
     if (m_state.TestMode)
         evaluateTest();
 }
@@ -231,10 +243,12 @@ void Terminal::recDataTimer()
         return;
     }
     if (waiting == 0) {
+        refreshDisplay();
         if (m_state.IdlePolls++ >= kQuietPolls)
             quietLine();
         return;
     }
+    const bool lineWasQuiet = m_state.IdlePolls > 0;
     m_state.IdlePolls = 0;
     std::vector<std::uint8_t> chunk(waiting);
     std::uint32_t got = 0;
@@ -243,25 +257,29 @@ void Terminal::recDataTimer()
     chunk.resize(got);
     if (chunk.empty())
         return;
+    const std::int64_t now = m_system.steadyMs();
+    const bool afterQuiet = now - m_lastChunkMs >= kStampQuietMs;
+    m_lastChunkMs = now;
 
     if (m_state.TestMode)
         m_state.TestRxText.append(chunk.begin(), std::find(chunk.begin(), chunk.end(), 0));
     if (m_state.DisplayStopped) {
         m_decoder.reset();
-        return;
+    } else {
+        showChunk(chunk, afterQuiet);
+        addCount(m_state.RxCount, got);
+        m_received.append(chunk);
+        m_refreshDue = true;
+        if (lineWasQuiet || now - m_refreshedMs >= kRefreshMs)
+            refreshDisplay();
     }
-    showChunk(chunk);
-    addCount(m_state.RxCount, got);
-    m_received.append(chunk);
-    m_ui.scrollToEnd(Ctl::Memo_Rec);
-    m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));
-    const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
-    if (m_ui.shownLineCount(Ctl::Memo_Rec) > limit)
-        m_ui.setText(Ctl::Memo_Rec, "");
+    // Last, as the report of a failed log write runs the event loop.
+    logBytes(false, chunk);
 }
 
-// Hex shows every byte; text stops at the first zero byte of the chunk.
-void Terminal::showChunk(std::span<const std::uint8_t> chunk)
+// Hex shows every byte; text stops at the first zero byte of the chunk. The text waits for the
+// next refresh of the area.
+void Terminal::showChunk(std::span<const std::uint8_t> chunk, bool afterQuiet)
 {
     std::string piece;
     if (m_ui.isChecked(Ctl::Check_RecHex)) {
@@ -274,8 +292,37 @@ void Terminal::showChunk(std::span<const std::uint8_t> chunk)
         if (zero != chunk.end())
             m_decoder.reset();
     }
-    if (!piece.empty())
-        m_ui.appendText(Ctl::Memo_Rec, piece);
+    if (piece.empty())
+        return;
+    if (afterQuiet && m_ui.isChecked(Ctl::ShowTime))
+        piece.insert(0, (m_lineOpen ? "\r\n[" : "[") + localTimeText(m_system.wallMs()) + "] ");
+    m_lineOpen = !piece.ends_with("\r\n");
+    m_pendingShow += piece;
+}
+
+// Brings what was received since the last refresh into the area at once: one insert, one
+// scroll and one repaint however many polls it took, then auto clear by the lines shown.
+void Terminal::refreshDisplay()
+{
+    m_refreshedMs = m_system.steadyMs();
+    if (!m_refreshDue)
+        return;
+    m_refreshDue = false;
+    if (!m_pendingShow.empty())
+        m_ui.appendText(Ctl::Memo_Rec, m_pendingShow);
+    m_pendingShow.clear();
+    m_ui.scrollToEnd(Ctl::Memo_Rec);
+    m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));
+    const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
+    if (m_ui.shownLineCount(Ctl::Memo_Rec) > limit)
+        clearDisplay();
+}
+
+void Terminal::clearDisplay()
+{
+    m_ui.setText(Ctl::Memo_Rec, "");
+    m_pendingShow.clear();
+    m_lineOpen = false;
 }
 
 void Terminal::button1Click()
@@ -288,7 +335,7 @@ void Terminal::button1Click()
 
 void Terminal::clrRecMemoClick()
 {
-    m_ui.setText(Ctl::Memo_Rec, "");
+    clearDisplay();
     m_received.clear();
 }
 
@@ -311,6 +358,53 @@ void Terminal::saveRecDataClick()
         m_dialogs.showMessage(
             m_language.pick("Could not save received data to ", "保存接收数据失败: ") + *path + "\n"
             + *error);
+}
+
+void Terminal::logToFileClick()
+{
+    if (!m_ui.isChecked(Ctl::LogToFile)) {
+        stopLog();
+        return;
+    }
+    const auto path = m_dialogs.appendFileName(m_language.pick("Log to file", "记录到文件"));
+    if (!path) {
+        m_ui.setChecked(Ctl::LogToFile, false);
+        return;
+    }
+    if (const auto error = m_log.open(*path)) {
+        m_ui.setChecked(Ctl::LogToFile, false);
+        m_dialogs.showMessage(m_language.pick("Could not open the log file ", "无法打开记录文件: ")
+            + *path + "\n" + *error);
+        return;
+    }
+    // The item names the file, and the RX panel's tooltip says where the log goes.
+    const std::string name = path->substr(path->find_last_of('/') + 1);
+    m_ui.setText(Ctl::LogToFile, m_language.pick("Log to file...", "记录到文件...") + "\t" + name);
+    m_ui.setStatusToolTip(5, m_language.pick("Logging to ", "正在记录到 ") + *path);
+}
+
+void Terminal::stopLog()
+{
+    m_log.close();
+    m_ui.setChecked(Ctl::LogToFile, false);
+    m_ui.setText(Ctl::LogToFile, m_language.pick("Log to file...", "记录到文件..."));
+    m_ui.setStatusToolTip(5, "");
+}
+
+// Every chunk that went over the line, either way, is one line in the log, written through at
+// once. A failed write ends the log with one report; the terminal itself goes on.
+void Terminal::logBytes(bool sent, std::span<const std::uint8_t> bytes)
+{
+    if (!m_log.isOpen() || bytes.empty())
+        return;
+    const auto error = m_log.write(sessionLogLine(m_system.wallMs(), sent, bytes));
+    if (!error)
+        return;
+    const std::string path = m_log.path();
+    stopLog();
+    m_dialogs.showMessage(
+        m_language.pick("Logging stopped: could not write to ", "记录已停止: 无法写入 ") + path
+        + "\n" + *error);
 }
 
 void Terminal::panelTrttTestClick()
@@ -348,7 +442,7 @@ void Terminal::quietLine()
     if (!m_state.TestMode || m_state.TestRxText.empty())
         return;
     if (m_ui.isChecked(Ctl::CheckTrtt)) {
-        m_state.SendTicks = 1000;
+        m_state.SinceSendMs = std::numeric_limits<std::int32_t>::max(); // send at the next tick
         return;
     }
     if (!send(m_state.TestRxText, false))

@@ -14,7 +14,9 @@ struct TerminalState
     std::int32_t TxCount = 0;
     std::int32_t RxCount = 0;
     bool DisplayStopped = false;
-    std::int32_t SendTicks = 0; // auto-send ticks since the last auto send
+    // How long the auto-send timer has run since the last auto send; it stands still while
+    // auto send is off.
+    std::int64_t SinceSendMs = 0;
     std::int32_t IdlePolls = 0; // receive polls in a row that found nothing waiting
 
     // Echo error-rate test.

@@ -6,6 +6,7 @@
 #include "platform/PosixSerialPort.h"
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"
+#include "platform/Widgets.h"
 #include "serial/SerialForm.h"
 #include "shell/LanguageForm.h"
 #include "shell/MainForm.h"
@@ -58,7 +59,7 @@ struct Station
         ASSERT_TRUE(program.link.handle.isValid());
     }
 
-    std::string received() const { return program.Form1->Memo_Rec->toPlainText().toStdString(); }
+    std::string received() const { return program.Form1->Memo_Rec->text().toStdString(); }
     std::string status(int panel) const
     {
         return program.Form1->statusPanels[static_cast<std::size_t>(panel)]->text().toStdString();

@@ -3,14 +3,18 @@
 #include "FakeUi.h"
 #include "RegisterCommand.h"
 #include "SimProcess.h"
+#include "TempDir.h"
 #include "platform/PosixSerialPort.h"
+#include "platform/System.h"
 #include "regtest/RegisterTest.h"
 #include "terminal/Terminal.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <sstream>
 #include <thread>
 
 using core::Ctl;
@@ -53,11 +57,13 @@ struct Station
     fakes::FakePortEnumerator devices; // the station's port is opened directly, not by name
     platform::PosixSerialPorts ports {devices};
     serial::PortController portController {link, ports, ui, dialogs, language};
-    terminal::Terminal terminal {link, portController, ui, dialogs, language, state};
+    platform::RealSystem system;
+    terminal::Terminal terminal {link, portController, ui, dialogs, system, language, state};
 };
 
 // Runs the stations' timers in real time (auto send every 10 ms while on, receive poll every
-// 50 ms) until done() holds or the time is up; true when done() held.
+// 50 ms) until done() holds or the time is up; true when done() held. Once done() holds, each
+// station polls once more, which finds the line quiet and shows what it has received.
 bool runUntil(std::initializer_list<Station*> stations, std::function<bool()> done,
     std::chrono::milliseconds limit = 5s)
 {
@@ -70,8 +76,11 @@ bool runUntil(std::initializer_list<Station*> stations, std::function<bool()> do
             if (step % 5 == 0)
                 s->terminal.recDataTimer();
         }
-        if (done())
+        if (done()) {
+            for (Station* s : stations)
+                s->terminal.recDataTimer();
             return true;
+        }
     }
     return false;
 }
@@ -145,6 +154,75 @@ TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
     EXPECT_EQ(8, b.state.RxCount);
 }
 
+// The period box is in milliseconds by the clock: the median gap between auto sends is the
+// period, however the 10 ms ticks fall.
+TEST(TerminalEndToEnd, autoSendKeepsThePeriodByTheClock)
+{
+    simtest::SimProcess sim({});
+    Station a(sim.ptyPath(1));
+    a.ui.setText(Ctl::Memo_Trtt, "tick");
+    a.ui.setChecked(Ctl::Check_AutoTrtt, true);
+    std::vector<std::int64_t> sends;
+    std::int32_t counted = 0;
+    runUntil(
+        {&a},
+        [&] {
+            if (a.state.TxCount != counted)
+                sends.push_back(a.system.steadyMs());
+            counted = a.state.TxCount;
+            return false;
+        },
+        8s);
+    ASSERT_GE(sends.size(), 7u);
+    std::vector<std::int64_t> gaps;
+    for (std::size_t i = 1; i < sends.size(); ++i)
+        gaps.push_back(sends[i] - sends[i - 1]);
+    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+    EXPECT_NEAR(1000, gaps[gaps.size() / 2], 50);
+}
+
+// Each station logs its session: every send and every received chunk in the order they
+// happened, with counts that add up to its TX and RX counters.
+TEST(TerminalEndToEnd, sessionLogsOfTwoStationsHoldEveryChunkInOrder)
+{
+    fakes::TempDir dir;
+    simtest::SimProcess sim({"--link"});
+    Station a(sim.ptyPath(1));
+    Station b(sim.ptyPath(2));
+    for (Station* s : {&a, &b}) {
+        s->dialogs.fileNames.push_back(dir.path(s == &a ? "a.log" : "b.log"));
+        s->ui.setChecked(Ctl::LogToFile, true);
+        s->terminal.logToFileClick();
+    }
+    for (int round = 0; round < 3; ++round) {
+        a.ui.setText(Ctl::Memo_Trtt, "ping " + std::to_string(round));
+        a.terminal.manualTrttClick();
+        ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.state.RxCount >= a.state.TxCount; }));
+        b.ui.setText(Ctl::Memo_Trtt, "pong, round " + std::to_string(round));
+        b.terminal.manualTrttClick();
+        ASSERT_TRUE(runUntil({&a, &b}, [&] { return a.state.RxCount >= b.state.TxCount; }));
+    }
+    for (Station* s : {&a, &b}) {
+        SCOPED_TRACE(s == &a ? "a" : "b");
+        std::istringstream log(fakes::TempDir::read(dir.path(s == &a ? "a.log" : "b.log")));
+        int tx = 0;
+        int rx = 0;
+        std::string order;
+        for (std::string line; std::getline(log, line);) {
+            std::istringstream fields(line);
+            std::string date, time, direction;
+            int count = 0;
+            fields >> date >> time >> direction >> count;
+            (direction == "TX" ? tx : rx) += count;
+            if (order.empty() || order.back() != direction[0])
+                order += direction[0];
+        }
+        EXPECT_EQ(s->state.TxCount, tx);
+        EXPECT_EQ(s->state.RxCount, rx);
+        EXPECT_EQ(s == &a ? "TRTRTR" : "RTRTRT", order);
+    }
+}
+
 TEST(TerminalEndToEnd, upTo1024WaitingBytesAreShownAndMoreDiscarded)
 {
     simtest::SimProcess sim({"--link"});
@@ -215,9 +293,8 @@ struct Console
     explicit Console(const std::string& pty, std::uint8_t speedIndex) : station(pty, speedIndex) { }
 
     Station station;
-    platform::RealSystem system;
     regtest::RegisterTest dialog {station.link, station.portController, station.ui, station.dialogs,
-        system, station.language};
+        station.system, station.language};
 };
 
 } // namespace

@@ -168,7 +168,7 @@ private:
     void tick()
     {
         const bool deviceGone = running() && openPortVanished();
-        clock.now += 10;
+        clock.nowMs += 10;
         if (ui.isTimerActive(TimerId::SdCmd))
             exchange.sdCmdTimer();
         if (ui.isTimerActive(TimerId::RecCmd))

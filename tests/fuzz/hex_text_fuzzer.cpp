@@ -73,29 +73,29 @@ void checkBytesToHex(const Bytes& bytes)
             FUZZ_CHECK((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
     }
     // What is shown can be sent back as it is, up to the block limit.
-    const Bytes back = terminal::HexLinesToBytes({text});
+    const Bytes back = terminal::HexTextToBytes(text);
     const std::size_t kept = std::min(bytes.size(), terminal::kMaxHexBlock);
     FUZZ_CHECK(back.size() == kept && std::equal(back.begin(), back.end(), bytes.begin()));
 }
 
-void checkHexLines(const std::vector<std::string>& lines)
+void checkHexLines(const std::string& text, const std::vector<std::string>& lines)
 {
-    const Bytes block = terminal::HexLinesToBytes(lines);
+    const Bytes block = terminal::HexTextToBytes(text);
     FUZZ_CHECK(block.size() <= terminal::kMaxHexBlock);
-    // Lines convert on their own: a pair never spans two lines.
+    // Lines convert on their own: a pair never spans a line break.
     Bytes joined;
-    std::vector<std::string> digitsOnly;
+    std::string digitsOnly;
     for (const std::string& line : lines) {
-        const Bytes part = terminal::HexLinesToBytes({line});
+        const Bytes part = terminal::HexTextToBytes(line);
         joined.insert(joined.end(), part.begin(), part.end());
-        std::string digits;
-        std::copy_if(line.begin(), line.end(), std::back_inserter(digits), isHexDigit);
-        digitsOnly.push_back(digits);
+        std::copy_if(line.begin(), line.end(), std::back_inserter(digitsOnly),
+            [](char c) { return isHexDigit(c) || c == '\r'; });
+        digitsOnly += '\n';
     }
     joined.resize(std::min(joined.size(), terminal::kMaxHexBlock));
     FUZZ_CHECK(block == joined);
     // Non-digits are skipped, never split a pair.
-    FUZZ_CHECK(terminal::HexLinesToBytes(digitsOnly) == block);
+    FUZZ_CHECK(terminal::HexTextToBytes(digitsOnly) == block);
 }
 
 void checkHexTextToByte(const std::string& text)
@@ -149,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     lines.push_back(line);
-    checkHexLines(lines);
+    checkHexLines(first, lines);
 
     checkDecoderChunking(bytes, input);
     return 0;

@@ -33,6 +33,7 @@ struct Station
     void poll(const Bytes& bytes)
     {
         port->feed(bytes);
+        system.nowMs += terminal::Terminal::kRefreshMs;
         terminal.recDataTimer();
         FUZZ_CHECK(port->rx.empty()); // every poll takes or drops all that waits
     }
@@ -40,13 +41,14 @@ struct Station
 
     fakes::FakeUi ui;
     fakes::FakeDialogs dialogs;
+    fakes::FakeSystem system;
     core::Language language;
     serial::SerialLink link;
     fakes::FakeSerialPorts ports;
     serial::PortController controller {link, ports, ui, dialogs, language};
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
     terminal::TerminalState state;
-    terminal::Terminal terminal {link, controller, ui, dialogs, language, state};
+    terminal::Terminal terminal {link, controller, ui, dialogs, system, language, state};
 };
 
 // Line breaks in the area are always CR LF, and its text is whole UTF-8 characters.

@@ -40,7 +40,7 @@ protected:
     // loop runs after them.
     void tick()
     {
-        clock.now += 10;
+        clock.nowMs += 10;
         if (ui.isTimerActive(TimerId::SdCmd))
             exchange.sdCmdTimer();
         modem.tick();

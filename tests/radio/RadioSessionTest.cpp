@@ -25,7 +25,7 @@ protected:
     {
         outcome.reset();
         for (int ticks = 0; !outcome && ticks < 10000; ++ticks) {
-            clock.now += 10;
+            clock.nowMs += 10;
             session.sendTick();
             modem.tick();
             session.receiveTick();

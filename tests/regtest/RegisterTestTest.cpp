@@ -39,17 +39,17 @@ public:
     // command has ended; returns the milliseconds it ran.
     std::int64_t press(const std::function<void()>& click)
     {
-        const std::int64_t start = system.now;
+        const std::int64_t start = system.nowMs;
         click();
         for (int ticks = 0; dialog.busy() && ticks < 10000; ++ticks) {
-            system.now += 10;
+            system.nowMs += 10;
             EXPECT_TRUE(ui.isTimerActive(core::TimerId::TestPoll));
             dialog.testPollTimer();
             ui.runDeferred();
         }
         ui.runDeferred();
         EXPECT_FALSE(ui.isTimerActive(core::TimerId::TestPoll));
-        return system.now - start;
+        return system.nowMs - start;
     }
 
     // A register read answer: 55 AA 03 99 value and its sum.
@@ -249,7 +249,7 @@ TEST_F(RegisterTestTest, aSplitAnswerIsJoinedAndAPartialOneShownAtTheDeadline)
     const Bytes whole = registerAnswer(0x3C);
     radio = [&](const Bytes&) { return Bytes(whole.begin(), whole.begin() + 3); };
     dialog.button3Click();
-    system.now += 10;
+    system.nowMs += 10;
     dialog.testPollTimer();
     EXPECT_TRUE(dialog.busy());
     port->feed(Bytes(whole.begin() + 3, whole.end()));
@@ -358,8 +358,8 @@ TEST_F(RegisterTestTest, aVanishedDeviceClosesThePortWithOneMessage)
     } rows[] = {
         {"ReadOne", [](regtest::RegisterTest& d) { d.button3Click(); }, Ctl::Test_EditDis, false},
         {"ReadAll", [](regtest::RegisterTest& d) { d.button2Click(); }, Ctl::Test_Memo1, false},
-        {"ReadAll, pulled during the dump",
-            [](regtest::RegisterTest& d) { d.button2Click(); }, Ctl::Test_Memo1, true},
+        {"ReadAll, pulled during the dump", [](regtest::RegisterTest& d) { d.button2Click(); },
+            Ctl::Test_Memo1, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.button);

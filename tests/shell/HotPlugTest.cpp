@@ -6,6 +6,7 @@
 #include "Pty.h"
 #include "TempDir.h"
 #include "platform/PosixSerialPort.h"
+#include "platform/Widgets.h"
 #include "serial/SerialForm.h"
 #include "shell/LanguageForm.h"
 #include "shell/MainForm.h"

@@ -3,6 +3,8 @@
 #include "shell/QtUi.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -14,48 +16,73 @@ using core::Ctl;
 
 namespace {
 
-std::string joined(const std::vector<std::string>& lines)
+// The lines of an area laid out at its width, every block counted; an empty last line does not
+// count.
+int laidOutLines(QPlainTextEdit* area)
 {
-    std::string all;
-    for (const auto& line : lines)
-        all += line;
-    return all;
+    int lines = 0;
+    QTextDocument* document = area->document();
+    for (QTextBlock b = document->begin(); b.isValid(); b = b.next()) {
+        document->documentLayout()->blockBoundingRect(b);
+        lines += b.layout()->lineCount();
+    }
+    return lines - (document->lastBlock().text().isEmpty() ? 1 : 0);
+}
+
+// What selecting all of an area and copying it puts on the clipboard.
+std::string copied(QPlainTextEdit* area)
+{
+    area->selectAll();
+    area->copy();
+    return QGuiApplication::clipboard()->text().toStdString();
 }
 
 } // namespace
-
-TEST_F(ProgramTest, sendAreaLinesAreTheWrappedLinesItShows)
-{
-    chooseLanguage(false);
-    QtUi& ui = *program.ui;
-    std::string longLine;
-    for (int i = 0; i < 120; ++i)
-        longLine += "A5 ";
-    ui.setText(Ctl::Memo_Trtt, longLine + "\r\n12 34\r\n");
-    const auto lines = ui.shownLines(Ctl::Memo_Trtt);
-    ASSERT_GT(lines.size(), 3u) << "a 360-character line wraps in a 425-pixel area";
-    EXPECT_EQ(lines.back(), "12 34") << "the empty last line does not count";
-    EXPECT_EQ(joined(lines), longLine + "12 34");
-    EXPECT_EQ(ui.text(Ctl::Memo_Trtt), longLine + "\r\n12 34\r\n");
-}
 
 TEST_F(ProgramTest, receiveAreaLineCountFollowsAppendsAndEdits)
 {
     chooseLanguage(false);
     QtUi& ui = *program.ui;
-    auto fullCount = [&] { return static_cast<int>(ui.shownLines(Ctl::Memo_Rec).size()); };
+    QPlainTextEdit* area = program.Form1->Memo_Rec;
     EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 0);
     for (int i = 0; i < 40; ++i) {
         ui.appendText(Ctl::Memo_Rec, i % 3 ? "line " + std::to_string(i) + "\r\n" : "41 42 0D ");
-        ASSERT_EQ(ui.shownLineCount(Ctl::Memo_Rec), fullCount()) << i;
+        ASSERT_EQ(ui.shownLineCount(Ctl::Memo_Rec), laidOutLines(area)) << i;
     }
     ui.setText(Ctl::Memo_Rec, "one\r\ntwo");
     EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 2);
-    program.Form1->Memo_Rec->clear();
+    area->clear();
     EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 0);
     ui.appendText(Ctl::Memo_Rec, std::string(2000, 'x'));
-    EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), fullCount());
-    EXPECT_GT(fullCount(), 10);
+    EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), laidOutLines(area));
+    EXPECT_GT(laidOutLines(area), 10);
+}
+
+// Appends cut long paragraphs where they wrap, yet the text and a copy of the whole area have
+// line breaks only where the received text had them.
+TEST_F(ProgramTest, copyOfTheReceiveAreaGivesTheReceivedTextExactly)
+{
+    chooseLanguage(false);
+    QtUi& ui = *program.ui;
+    QPlainTextEdit* area = program.Form1->Memo_Rec;
+    std::string sentence = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
+    sentence += sentence + sentence;
+    std::string all;
+    for (int i = 0; i < 4; ++i)
+        all += sentence + "\r\n";
+    all += sentence;
+    // Chunks of uneven sizes, cut anywhere but inside a line break, as the display gets them.
+    for (std::size_t at = 0, size = 50; at < all.size(); at += size, size += 9) {
+        if (at + size < all.size() && all[at + size - 1] == '\r')
+            ++size;
+        ui.appendText(Ctl::Memo_Rec, all.substr(at, size));
+    }
+    EXPECT_GT(area->document()->blockCount(), 10) << "the long lines were cut into blocks";
+    EXPECT_EQ(ui.text(Ctl::Memo_Rec), all);
+    std::string withLf = all;
+    for (std::size_t at; (at = withLf.find("\r\n")) != std::string::npos;)
+        withLf.erase(at, 1);
+    EXPECT_EQ(copied(area), withLf);
 }
 
 TEST_F(ProgramTest, progressBarShowsNegativePositionsEmptyAndDialogCannotBeDismissed)
@@ -104,14 +131,12 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
     reference.resize(program.Form1->Memo_Rec->size());
     reference.show();
     reference.setPlainText(QString::fromStdString(all));
-    int lines = 0;
-    for (QTextBlock b = reference.document()->begin(); b.isValid(); b = b.next()) {
-        reference.document()->documentLayout()->blockBoundingRect(b);
-        lines += b.layout()->lineCount();
-    }
+    const int lines = laidOutLines(&reference);
     EXPECT_GT(lines, 20);
     EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), lines);
-    EXPECT_EQ(joined(ui.shownLines(Ctl::Memo_Rec)), all);
+    // Copied, the hex text has no line breaks at all.
+    EXPECT_EQ(ui.text(Ctl::Memo_Rec), all);
+    EXPECT_EQ(copied(program.Form1->Memo_Rec), all);
     // Appends lay out only the paragraph they extend, which stays within about one line.
     EXPECT_LT(program.Form1->Memo_Rec->document()->lastBlock().length(), 200);
 }

@@ -54,4 +54,9 @@ std::optional<std::string> FakeDialogs::fileName(
     return name;
 }
 
+std::optional<std::string> FakeDialogs::appendFileName(const std::string& caption)
+{
+    return saveFileName(caption);
+}
+
 } // namespace fakes

@@ -32,6 +32,7 @@ public:
     void showError(const std::string& text) override;
     std::optional<std::string> saveFileName(const std::string& caption) override;
     std::optional<std::string> openFileName(const std::string& caption) override;
+    std::optional<std::string> appendFileName(const std::string& caption) override;
 
     std::vector<ShownMessage> shown;
     std::deque<platform::MessageResult> answers;
@@ -42,14 +43,17 @@ private:
     std::optional<std::string> fileName(ShownMessage::Kind kind, const std::string& caption);
 };
 
-// A clock that moves only when a test moves it, and an exit that records its status.
+// A clock that moves only when a test moves it, and an exit that records its status. The wall
+// clock runs with the steady one from wallStartMs.
 class FakeSystem final : public platform::System
 {
 public:
-    std::int64_t nowMs() const override { return now; }
     void exitProcess(int status) override { exitStatus = status; }
+    std::int64_t steadyMs() const override { return nowMs; }
+    std::int64_t wallMs() const override { return wallStartMs + steadyMs(); }
 
-    std::int64_t now = 0;
+    std::int64_t nowMs = 0;
+    std::int64_t wallStartMs = 1'700'000'000'000;
     std::optional<int> exitStatus;
 };
 

@@ -44,7 +44,7 @@ public:
     void setStatusToolTip(int panel, const std::string& text) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
-    std::vector<std::string> shownLines(core::Ctl ctl) const override;
+    std::vector<std::string> shownLines(core::Ctl ctl) const; // the lines shownLineCount counts
     int shownLineCount(core::Ctl ctl) const override;
     void appendText(core::Ctl ctl, const std::string& text) override;
     void scrollToEnd(core::Ctl ctl) override { ++scrolls[ctl]; }

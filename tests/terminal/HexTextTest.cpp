@@ -6,8 +6,8 @@
 #include <vector>
 
 using terminal::BytesToHexText;
-using terminal::HexLinesToBytes;
 using terminal::HexTextToByte;
+using terminal::HexTextToBytes;
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(HexText, digitsAreUpperCase)
@@ -38,44 +38,45 @@ TEST(HexText, bytesToHexTextWritesTwoDigitsAndASpacePerByte)
         EXPECT_EQ(row.text, BytesToHexText(row.bytes)) << row.text;
 }
 
-TEST(HexText, hexLinesToBytesFollowsThePairRules)
+TEST(HexText, hexTextToBytesFollowsThePairRules)
 {
     const struct
     {
-        std::vector<std::string> lines;
+        std::string text;
         Bytes block;
     } rows[] = {
-        {{"55 AA 0d"}, {0x55, 0xAA, 0x0D}},
-        {{"55AA0D"}, {0x55, 0xAA, 0x0D}},
-        {{"5 5,A-A"}, {0x55, 0xAA}},
-        {{"0x1F"}, {0x01}},
-        {{"ABC"}, {0xAB}},
-        {{"A", "B"}, {}},
-        {{"GHZ"}, {}},
-        {{" ", ",", "中文字符"}, {}},
-        {{"1", "23", "4 5"}, {0x23, 0x45}},
-        {{"ff", "", "0"}, {0xFF}},
-        {{}, {}},
+        {"55 AA 0d", {0x55, 0xAA, 0x0D}},
+        {"55AA0D", {0x55, 0xAA, 0x0D}},
+        {"5 5,A-A", {0x55, 0xAA}},
+        {"0x1F", {0x01}},
+        {"ABC", {0xAB}},
+        {"A\r\nB", {}},
+        {"A\nB\rC", {}},
+        {"GHZ", {}},
+        {" \r\n,\r\n中文字符", {}},
+        {"1\r\n23\r\n4 5", {0x23, 0x45}},
+        {"ff\r\n\r\n0", {0xFF}},
+        {"", {}},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(row.block, HexLinesToBytes(row.lines)) << ::testing::PrintToString(row.lines);
+        EXPECT_EQ(row.block, HexTextToBytes(row.text)) << ::testing::PrintToString(row.text);
 }
 
-TEST(HexText, hexLinesToBytesStopsAt1024Bytes)
+TEST(HexText, hexTextToBytesStopsAt1024Bytes)
 {
     std::string oneLine;
-    std::vector<std::string> manyLines;
+    std::string manyLines;
     Bytes expected;
     for (int i = 0; i < 1030; ++i) {
         const auto b = static_cast<std::uint8_t>(i * 7);
         const std::string pair = BytesToHexText(Bytes {b});
         oneLine += pair;
-        manyLines.push_back(pair + pair.substr(0, 1)); // odd digit left at the line's end
+        manyLines += pair + pair.substr(0, 1) + "\r\n"; // odd digit left at the line's end
         if (expected.size() < 1024)
             expected.push_back(b);
     }
-    EXPECT_EQ(expected, HexLinesToBytes({oneLine}));
-    EXPECT_EQ(expected, HexLinesToBytes(manyLines));
+    EXPECT_EQ(expected, HexTextToBytes(oneLine));
+    EXPECT_EQ(expected, HexTextToBytes(manyLines));
 }
 
 TEST(HexText, hexTextToByteShiftsInEveryCharacter)

@@ -2,19 +2,9 @@
 
 using core::Ctl;
 
-namespace {
-
-void poll(terminal::Terminal& terminal, int count = 1)
-{
-    for (int i = 0; i < count; ++i)
-        terminal.recDataTimer();
-}
-
-} // namespace
-
 TEST_F(TerminalTest, pollWithoutAPortDoesNothing)
 {
-    poll(terminal, 10);
+    poll(10);
     EXPECT_EQ(0, state.IdlePolls);
     EXPECT_EQ("RX:0", ui.statusText(5));
 }
@@ -23,14 +13,14 @@ TEST_F(TerminalTest, upTo1024WaitingBytesAreShownAndMoreAreDiscarded)
 {
     openPort();
     feed(std::string(1024, 'a'));
-    poll(terminal);
+    poll();
     EXPECT_EQ(std::string(1024, 'a'), received());
     EXPECT_EQ(1024, state.RxCount);
     EXPECT_EQ("RX : 1024", ui.statusText(5));
 
     feed(std::string(1025, 'b'));
     state.IdlePolls = 3;
-    poll(terminal);
+    poll();
     EXPECT_TRUE(port->rx.empty());
     EXPECT_EQ(std::string(1024, 'a'), received());
     EXPECT_EQ(1024, state.RxCount);
@@ -41,7 +31,7 @@ TEST_F(TerminalTest, textDisplayStopsAtAZeroByteButCountsAll)
 {
     openPort();
     port->feed({0x41, 0x00, 0x42});
-    poll(terminal);
+    poll();
     EXPECT_EQ("A", received());
     EXPECT_EQ(3, state.RxCount);
 }
@@ -51,9 +41,9 @@ TEST_F(TerminalTest, hexDisplayRunsOnAcrossChunksAndShowsZeroBytes)
     openPort();
     ui.setChecked(Ctl::Check_RecHex, true);
     port->feed({0x41, 0x42});
-    poll(terminal);
+    poll();
     port->feed({0x0D, 0x00});
-    poll(terminal);
+    poll();
     EXPECT_EQ("41 42 0D 00 ", received());
     EXPECT_EQ(1, ui.shownLineCount(Ctl::Memo_Rec));
     EXPECT_EQ(4, state.RxCount);
@@ -63,10 +53,10 @@ TEST_F(TerminalTest, hexSwitchAffectsOnlyLaterChunks)
 {
     openPort();
     feed("hi");
-    poll(terminal);
+    poll();
     ui.setChecked(Ctl::Check_RecHex, true);
     feed("hi");
-    poll(terminal);
+    poll();
     EXPECT_EQ("hi68 69 ", received());
 }
 
@@ -74,12 +64,12 @@ TEST_F(TerminalTest, textSplitBetweenChunksIsShownWhole)
 {
     openPort();
     feed("中\xE6");
-    poll(terminal);
+    poll();
     EXPECT_EQ("中", received());
     feed("\x96\x87\r");
-    poll(terminal);
+    poll();
     feed("\nok");
-    poll(terminal);
+    poll();
     EXPECT_EQ("中文\r\nok", received());
     EXPECT_EQ(2, ui.shownLineCount(Ctl::Memo_Rec));
     EXPECT_EQ(10, state.RxCount);
@@ -90,16 +80,16 @@ TEST_F(TerminalTest, gb18030TextIsShownWholeAcrossPollsAndStopsAtAZeroByte)
     openPort();
     ui.setChecked(Ctl::TextGb18030, true);
     feed("\xCA\xFD\xB4");
-    poll(terminal);
+    poll();
     EXPECT_EQ("数", received());
     feed("\xAB\r");
-    poll(terminal);
+    poll();
     EXPECT_EQ("数传\r\n", received());
     // The lead byte before the zero byte is dropped with it, not joined to the next chunk.
     feed(std::string("\xB5\0\xE7", 3));
-    poll(terminal);
+    poll();
     feed("AB");
-    poll(terminal);
+    poll();
     EXPECT_EQ("数传\r\nAB", received());
     EXPECT_EQ(10, state.RxCount);
 }
@@ -109,7 +99,7 @@ TEST_F(TerminalTest, appendingKeepsWhatTheUserLeftInTheArea)
     openPort();
     ui.setText(Ctl::Memo_Rec, "typed");
     feed("rx");
-    poll(terminal);
+    poll();
     EXPECT_EQ("typedrx", received());
     EXPECT_EQ(1, ui.scrolls[Ctl::Memo_Rec]);
 }
@@ -122,12 +112,12 @@ TEST_F(TerminalTest, stoppedDisplayConsumesWithoutShowingOrCounting)
     EXPECT_TRUE(state.DisplayStopped);
     EXPECT_EQ("continue", ui.text(Ctl::Button1));
     feed("lost");
-    poll(terminal);
+    poll();
     EXPECT_TRUE(port->rx.empty());
     terminal.button1Click();
     EXPECT_EQ("Stop Displsy", ui.text(Ctl::Button1));
     feed("seen");
-    poll(terminal);
+    poll();
     EXPECT_EQ("seen", received());
     EXPECT_EQ(4, state.RxCount);
 }
@@ -157,10 +147,10 @@ TEST_F(TerminalTest, autoClearEmptiesTheAreaAboveItsLineLimit)
             lines += "x\r\n";
         ui.setText(Ctl::Memo_Rec, lines);
         feed("y"); // line limit reached, not passed
-        poll(terminal);
+        poll();
         EXPECT_EQ(row.limit, ui.shownLineCount(Ctl::Memo_Rec));
         feed("\r\nz");
-        poll(terminal);
+        poll();
         EXPECT_EQ("", received());
     }
 }
@@ -171,10 +161,10 @@ TEST_F(TerminalTest, autoClearCountsWrappedLinesOfTheHexDisplay)
     ui.wrapColumns = 30; // ten hex groups per shown line
     ui.setChecked(Ctl::Check_RecHex, true);
     port->feed(fakes::Bytes(1000, 0x11)); // 100 lines
-    poll(terminal);
+    poll();
     EXPECT_EQ(100, ui.shownLineCount(Ctl::Memo_Rec));
     port->feed({0x22});
-    poll(terminal);
+    poll();
     EXPECT_EQ("", received());
 }
 
@@ -184,7 +174,7 @@ TEST_F(TerminalTest, counterResetZeroesBothCounters)
     setSendText("abc");
     terminal.manualTrttClick();
     feed("de");
-    poll(terminal);
+    poll();
     terminal.button3Click();
     EXPECT_EQ(0, state.TxCount);
     EXPECT_EQ(0, state.RxCount);
@@ -198,9 +188,9 @@ TEST_F(TerminalTest, counterResetZeroesBothCounters)
 TEST_F(TerminalTest, idlePollsCountEmptyPollsInARow)
 {
     openPort();
-    poll(terminal, 4);
+    poll(4);
     EXPECT_EQ(4, state.IdlePolls);
     feed("a");
-    poll(terminal);
+    poll();
     EXPECT_EQ(0, state.IdlePolls);
 }

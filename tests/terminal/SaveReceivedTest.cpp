@@ -22,8 +22,6 @@ void append(terminal::ReceivedBytes& received, const std::string& bytes)
 class SaveReceivedTest : public TerminalTest
 {
 protected:
-    void poll() { terminal.recDataTimer(); }
-
     // Saves through the file dialog, answered with this name.
     void saveAs(const std::string& file)
     {

@@ -1,4 +1,5 @@
 #include "TerminalFixture.h"
+#include "terminal/HexText.h"
 
 #include <functional>
 
@@ -53,15 +54,28 @@ TEST_F(TerminalTest, textSendsGoOutInTheChosenEncodingAndHexSendsDoNot)
     }
 }
 
-TEST_F(TerminalTest, manualHexSendUsesTheShownLines)
+// A hex send takes the text's own lines, never the pieces the area wraps them into: a long run
+// of digits gives the same bytes in a narrow window as in a wide one.
+TEST_F(TerminalTest, hexSendUsesTheTextsOwnLinesWhateverTheWidth)
 {
+    std::string run;
+    fakes::Bytes bytes;
+    for (int i = 0; i < 60; ++i) {
+        bytes.push_back(static_cast<std::uint8_t>(i * 37 + 5));
+        run += terminal::BytesToHexText({&bytes.back(), 1}).substr(0, 2);
+    }
     openPort();
-    ui.wrapColumns = 5; // "55 AA 0d" is shown as "55 AA" and " 0d"
     ui.setChecked(Ctl::Check_TrttHex, true);
-    setSendText("55 AA 0d\r\n1");
+    for (const std::size_t columns : {7u, 0u}) {
+        SCOPED_TRACE(columns);
+        ui.wrapColumns = columns;
+        setSendText(run + "\r\n5");
+        terminal.manualTrttClick();
+        EXPECT_EQ(bytes, port->writes.back());
+    }
+    setSendText("55 AA 0\r\nd1");
     terminal.manualTrttClick();
-    EXPECT_EQ((fakes::Bytes {0x55, 0xAA, 0x0D}), port->writes.at(0));
-    EXPECT_EQ("TX : 3", ui.statusText(4));
+    EXPECT_EQ((fakes::Bytes {0x55, 0xAA, 0xD1}), port->writes.back()) << "no pair across lines";
 }
 
 TEST_F(TerminalTest, spacesAreTextButNoHexBytes)
@@ -129,41 +143,57 @@ TEST_F(TerminalTest, refusedSendsInBothLanguagesSendNothing)
     }
 }
 
-TEST_F(TerminalTest, autoSendSwitchRunsTheTimerAndKeepsSendTicks)
+TEST_F(TerminalTest, autoSendSwitchRunsTheTimerAndItsTimeStandsStillWhileOff)
 {
     openPort();
     setSendText("x");
-    state.SendTicks = 500;
     ui.setChecked(Ctl::Check_AutoTrtt, true);
     EXPECT_TRUE(ui.isTimerActive(TimerId::TrttData));
-    EXPECT_EQ(500, state.SendTicks);
-    ticks(1); // 501 ticks exceed the threshold of 66 at once
-    EXPECT_EQ(1u, port->writes.size());
+    ticks(60);
     ui.setChecked(Ctl::Check_AutoTrtt, false);
     EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
+    system.nowMs += 5000;
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    ticks(39);
+    EXPECT_TRUE(port->writes.empty());
+    ticks(1); // 600 + 400 ms of running timer
+    EXPECT_EQ(1u, port->writes.size());
 }
 
-TEST_F(TerminalTest, autoSendComesEveryThresholdPlusOneTicks)
+// The period is kept by the clock: each send comes within one tick of its time, the sends keep
+// the period's cadence however the ticks fall, and 14 ms or less sends at every tick.
+TEST_F(TerminalTest, autoSendKeepsThePeriodByTheClock)
 {
     const struct
     {
         std::string period;
-        int ticksPerSend;
-    } rows[] = {{"1000", 67}, {"15", 2}, {"29", 2}, {"30", 3}, {"14", 1}, {"0", 1}, {"-100", 1},
-        {"+45", 4}};
+        int tickMs;
+        int gapMs;
+    } rows[] = {{"1000", 10, 1000}, {"1000", 16, 1000}, {"2000", 13, 2000}, {"15", 10, 15},
+        {"20", 10, 20}, {"+45", 10, 45}, {"14", 10, 10}, {"0", 10, 10}, {"-100", 10, 10},
+        {"14", 16, 16}};
     openPort();
     setSendText("x");
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.period);
+        SCOPED_TRACE(row.period + " every " + std::to_string(row.tickMs) + " ms");
         ui.setText(Ctl::Edit_TrttPerio, row.period);
-        state.SendTicks = 0;
-        port->writes.clear();
-        ticks(row.ticksPerSend - 1);
-        EXPECT_TRUE(port->writes.empty());
-        ticks(1);
-        EXPECT_EQ(1u, port->writes.size());
-        ticks(row.ticksPerSend * 3);
-        EXPECT_EQ(4u, port->writes.size());
+        ui.setChecked(Ctl::Check_AutoTrtt, false);
+        state.SinceSendMs = 0;
+        ui.setChecked(Ctl::Check_AutoTrtt, true);
+        const auto start = system.nowMs;
+        std::vector<long long> sends;
+        while (sends.size() < 10) {
+            system.nowMs += static_cast<unsigned>(row.tickMs);
+            const auto before = port->writes.size();
+            terminal.trttDataTimer();
+            if (port->writes.size() != before)
+                sends.push_back(static_cast<long long>(system.nowMs - start));
+        }
+        for (std::size_t i = 0; i < sends.size(); ++i) {
+            const long long due = static_cast<long long>(i + 1) * row.gapMs;
+            EXPECT_GE(sends[i], due) << i;
+            EXPECT_LT(sends[i], due + row.tickMs) << i;
+        }
     }
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -173,22 +203,23 @@ TEST_F(TerminalTest, autoSendReadsThePeriodAndTheSendAreaAtEveryTick)
     openPort();
     setSendText("41");
     ticks(66);
-    ui.setText(Ctl::Edit_TrttPerio, "15"); // the 67th tick is past the new threshold of 1
+    ui.setText(Ctl::Edit_TrttPerio, "600"); // 660 ms have passed
     ui.setChecked(Ctl::Check_TrttHex, true);
     ticks(1);
     EXPECT_EQ("A", lastWrite());
     setSendText("");
-    ticks(2);
+    ticks(60);
     ASSERT_EQ(2u, port->writes.size());
     EXPECT_TRUE(port->writes[1].empty());
     EXPECT_EQ("TX : 1", ui.statusText(4));
 }
 
-TEST_F(TerminalTest, badPeriodIsReportedOncePerDistinctText)
+TEST_F(TerminalTest, badPeriodIsReportedOncePerTickOnAndDistinctText)
 {
     openPort();
     setSendText("x");
     ui.setText(Ctl::Edit_TrttPerio, "1.5");
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
     ticks(200);
     ui.setText(Ctl::Edit_TrttPerio, "");
     ticks(10);
@@ -201,14 +232,20 @@ TEST_F(TerminalTest, badPeriodIsReportedOncePerDistinctText)
     EXPECT_EQ("'99999999999' is not a valid integer value", dialogs.shown[2].text);
     EXPECT_TRUE(port->writes.empty());
 
-    // The ticks went on counting, so a valid period sends at once.
+    // The timer ran on all along, so a valid period sends at once.
     ui.setText(Ctl::Edit_TrttPerio, "1000");
     ticks(1);
     EXPECT_EQ(1u, port->writes.size());
-    // The same mistake made again later is reported again.
+    // The same mistake made again later is reported again, and so is the same text at every
+    // tick-on: a ticked box never sends nothing in silence.
     ui.setText(Ctl::Edit_TrttPerio, "1.5");
     ticks(3);
     EXPECT_EQ(4u, dialogs.shown.size());
+    ui.setChecked(Ctl::Check_AutoTrtt, false);
+    ui.setChecked(Ctl::Check_AutoTrtt, true);
+    ticks(3);
+    EXPECT_EQ(5u, dialogs.shown.size());
+    EXPECT_EQ("'1.5' is not a valid integer value", dialogs.shown[4].text);
 }
 
 TEST_F(TerminalTest, badPeriodReportIsNeverStacked)

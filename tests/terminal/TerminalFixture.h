@@ -34,19 +34,31 @@ protected:
             ? std::string()
             : std::string(port->writes.back().begin(), port->writes.back().end());
     }
+    // The 10 ms auto-send tick, on the simulated clock.
     void ticks(int count)
     {
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
+            system.nowMs += 10;
             terminal.trttDataTimer();
+        }
+    }
+    // Receive polls, each a display refresh apart so that each shows what it read.
+    void poll(int count = 1)
+    {
+        for (int i = 0; i < count; ++i) {
+            system.nowMs += terminal::Terminal::kRefreshMs;
+            terminal.recDataTimer();
+        }
     }
 
     fakes::FakeUi ui;
     fakes::FakeDialogs dialogs;
+    fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
     serial::SerialLink link;
     core::Language language;
     terminal::TerminalState state;
     fakes::FakeSerialPorts ports;
     serial::PortController portController {link, ports, ui, dialogs, language};
-    terminal::Terminal terminal {link, portController, ui, dialogs, language, state};
+    terminal::Terminal terminal {link, portController, ui, dialogs, system, language, state};
 };

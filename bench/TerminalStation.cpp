@@ -1,0 +1,47 @@
+// The program as a technician leaves it running for a CPU comparison with other serial
+// terminals: its windows in English, COM1 open at 19200 8N1 and the receive display set as the
+// arguments say ("hex": hex display, "keep": auto clear off). Port and dialogs are the real ones;
+// point COM1 at the feeder with RADIOMODEM_COM1.
+#include "platform/PosixSerialPort.h"
+#include "platform/QtDialogs.h"
+#include "platform/System.h"
+#include "platform/UdevPortEnumerator.h"
+#include "serial/SerialForm.h"
+#include "shell/Application.h"
+#include "shell/LanguageForm.h"
+#include "shell/MainForm.h"
+#include "shell/Program.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    platform::QtDialogs dialogs("TRANSCEIVER DEMO SOFTWARE");
+    platform::UdevPortEnumerator devices;
+    platform::PosixSerialPorts ports(devices);
+    platform::RealSystem system;
+    RadioModemApplication app(argc, argv, dialogs);
+    Program program(ports, dialogs, system);
+    program.start();
+    program.Form2->Radio_English->setChecked(true);
+    program.Form2->BitBtn1->click();
+    program.showPortSettings();
+    program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
+    program.Serial_Form->ComboBaudRate->setCurrentIndex(0); // 19200
+    program.Serial_Form->Button1->click();
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "hex") == 0)
+            program.Form1->Check_RecHex->setChecked(true);
+        if (std::strcmp(argv[i], "keep") == 0)
+            program.Form1->Check_AutoClr->setChecked(false);
+    }
+    std::printf("%s\n", program.link.handle.isValid() ? "OPEN" : "NOT OPEN");
+    std::fflush(stdout);
+    return app.exec();
+}

@@ -1,0 +1,93 @@
+#include "SessionLog.h"
+
+#include "HexText.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace terminal {
+
+namespace {
+
+std::tm localTime(std::int64_t wallMs)
+{
+    const std::time_t seconds = static_cast<std::time_t>(wallMs / 1000);
+    std::tm local {};
+    localtime_r(&seconds, &local);
+    return local;
+}
+
+std::string formatted(const char* format, std::int64_t wallMs)
+{
+    const std::tm local = localTime(wallMs);
+    char text[48];
+    const std::size_t length = std::strftime(text, sizeof text, format, &local);
+    char millis[8];
+    std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>(wallMs % 1000));
+    return std::string(text, length) + millis;
+}
+
+} // namespace
+
+std::string localTimeText(std::int64_t wallMs)
+{
+    return formatted("%H:%M:%S", wallMs);
+}
+
+std::string sessionLogLine(std::int64_t wallMs, bool sent, std::span<const std::uint8_t> bytes)
+{
+    std::string line = formatted("%Y-%m-%d %H:%M:%S", wallMs);
+    line += sent ? " TX " : " RX ";
+    line += std::to_string(bytes.size());
+    line += ' ';
+    line += BytesToHexText(bytes);
+    line += '|';
+    for (const std::uint8_t b : bytes)
+        line += b >= 0x20 && b < 0x7F ? static_cast<char>(b) : '.';
+    line += "|\n";
+    return line;
+}
+
+SessionLog::~SessionLog()
+{
+    close();
+}
+
+std::optional<std::string> SessionLog::open(const std::string& path)
+{
+    close();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return std::strerror(errno);
+    m_fd = fd;
+    m_path = path;
+    return std::nullopt;
+}
+
+void SessionLog::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_path.clear();
+}
+
+std::optional<std::string> SessionLog::write(const std::string& line)
+{
+    std::size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t n = ::write(m_fd, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return std::strerror(n < 0 ? errno : ENOSPC);
+        done += static_cast<std::size_t>(n);
+    }
+    return std::nullopt;
+}
+
+} // namespace terminal

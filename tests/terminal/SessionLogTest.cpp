@@ -1,0 +1,179 @@
+#include "terminal/SessionLog.h"
+#include "TempDir.h"
+#include "TerminalFixture.h"
+
+#include <regex>
+#include <sstream>
+
+using core::Ctl;
+using fakes::ShownMessage;
+using fakes::TempDir;
+
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class SessionLogTest : public TerminalTest
+{
+protected:
+    SessionLogTest() { openPort(); }
+
+    // Ticks the menu item and answers the file dialog with this file.
+    void startLog(const std::string& file)
+    {
+        dialogs.fileNames.push_back(file);
+        ui.setChecked(Ctl::LogToFile, true);
+        terminal.logToFileClick();
+    }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST(SessionLogLine, timeDirectionCountHexAndDottedText)
+{
+    const std::uint8_t bytes[] = {'A', 0x0D, 0x0A, 0x00, 0xE4, '~', ' '};
+    const std::string line = terminal::sessionLogLine(1'700'000'000'125, false, bytes);
+    EXPECT_TRUE(std::regex_match(line,
+        std::regex(
+            R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.125 RX 7 41 0D 0A 00 E4 7E 20 \|A\.\.\.\.~ \|\n)")))
+        << line;
+    EXPECT_TRUE(terminal::sessionLogLine(5, true, {}).find(" TX 0 ||") != std::string::npos);
+    EXPECT_TRUE(std::regex_match(
+        terminal::localTimeText(1'700'000'000'007), std::regex(R"(\d\d:\d\d:\d\d\.007)")));
+}
+
+// Whatever goes over the line is logged, the display stopped or not, in either display mode;
+// an existing file is added to, and the running log is named in the item and the RX tooltip.
+TEST_F(SessionLogTest, everySendAndReceivedChunkIsOneLineAddedToTheFile)
+{
+    const std::string file = dir.path("session.log");
+    TempDir::write(file, "earlier\n");
+    startLog(file);
+    EXPECT_EQ("记录到文件...\tsession.log", ui.text(Ctl::LogToFile));
+    EXPECT_EQ("正在记录到 " + file, ui.statusToolTip(5));
+    setSendText("hi");
+    terminal.manualTrttClick();
+    feed("ok\r\n");
+    poll();
+    terminal.button1Click(); // display stopped
+    ui.setChecked(Ctl::Check_RecHex, true);
+    port->feed({0x00, 0xFF});
+    poll();
+    ui.setChecked(Ctl::LogToFile, false);
+    terminal.logToFileClick();
+    feed("after");
+    poll();
+
+    const auto lines = linesOf(TempDir::read(file));
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("earlier", lines[0]);
+    EXPECT_TRUE(lines[1].ends_with(" TX 2 68 69 |hi|")) << lines[1];
+    EXPECT_TRUE(lines[2].ends_with(" RX 4 6F 6B 0D 0A |ok..|")) << lines[2];
+    EXPECT_TRUE(lines[3].ends_with(" RX 2 00 FF |..|")) << lines[3];
+    EXPECT_EQ("记录到文件...", ui.text(Ctl::LogToFile));
+    EXPECT_EQ("", ui.statusToolTip(5));
+    EXPECT_TRUE(dialogs.shown.size() == 1 && dialogs.shown[0].kind == ShownMessage::SaveFile);
+}
+
+// A full disk stops the log with one report in the user's language; the terminal goes on.
+TEST_F(SessionLogTest, aWriteErrorIsReportedOnceAndTheTerminalGoesOn)
+{
+    const struct
+    {
+        bool english;
+        std::string message;
+    } rows[] = {{false, "记录已停止: 无法写入 /dev/full\n"},
+        {true, "Logging stopped: could not write to /dev/full\n"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        language.value = row.english ? 1 : 0;
+        dialogs.shown.clear();
+        ui.setText(Ctl::Memo_Rec, "");
+        startLog("/dev/full");
+        ASSERT_TRUE(ui.isChecked(Ctl::LogToFile));
+        for (const char* chunk : {"one", "two", "three"}) {
+            feed(chunk);
+            poll();
+        }
+        ASSERT_EQ(2u, dialogs.shown.size());
+        EXPECT_TRUE(dialogs.shown[1].text.starts_with(row.message)) << dialogs.shown[1].text;
+        EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
+        EXPECT_EQ(row.english ? "Log to file..." : "记录到文件...", ui.text(Ctl::LogToFile));
+        EXPECT_EQ("onetwothree", received());
+    }
+}
+
+TEST_F(SessionLogTest, cancelledOrUnopenableFileLeavesTheItemUnticked)
+{
+    ui.setChecked(Ctl::LogToFile, true);
+    terminal.logToFileClick(); // the dialog is cancelled
+    EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
+    startLog(dir.path("no/such/dir.log"));
+    EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
+    ASSERT_EQ(3u, dialogs.shown.size());
+    EXPECT_TRUE(dialogs.shown[2].text.starts_with("无法打开记录文件: ")) << dialogs.shown[2].text;
+}
+
+// With time shown, a chunk after 100 ms of quiet starts a new line with the local time; chunks
+// closer together run on. Off, nothing is added.
+TEST_F(TerminalTest, shownTimeStampsChunksAfterAQuietLine)
+{
+    openPort();
+    ui.setChecked(Ctl::ShowTime, true);
+    const std::string stamp = R"(\[\d\d:\d\d:\d\d\.\d{3}\] )";
+    auto chunkAfter = [this](unsigned ms, const std::string& bytes) {
+        system.nowMs += ms;
+        feed(bytes);
+        terminal.recDataTimer();
+    };
+    chunkAfter(200, "a");
+    chunkAfter(200, "b\r\n");
+    chunkAfter(200, "c");
+    chunkAfter(20, "d");
+    chunkAfter(20, "e");
+    poll(); // the quiet poll shows what waits
+    EXPECT_TRUE(
+        std::regex_match(received(), std::regex(stamp + "a\r\n" + stamp + "b\r\n" + stamp + "cde")))
+        << received();
+
+    ui.setChecked(Ctl::ShowTime, false);
+    ui.setText(Ctl::Memo_Rec, "");
+    chunkAfter(200, "f");
+    chunkAfter(200, "g");
+    poll();
+    EXPECT_EQ("fg", received());
+}
+
+// While data keeps coming the area is refreshed once per refresh interval, in one append; the
+// first chunk after a quiet poll, and what waits when the line falls quiet, are shown at once.
+TEST_F(TerminalTest, receivedTextReachesTheAreaInBatches)
+{
+    openPort();
+    poll(); // the line is quiet
+    std::string sent;
+    std::string shown;
+    for (int i = 0; i < 12; ++i) {
+        system.nowMs += 50;
+        sent += static_cast<char>('a' + i);
+        feed(sent.substr(i));
+        terminal.recDataTimer();
+        const bool due = i * 50 % terminal::Terminal::kRefreshMs == 0;
+        EXPECT_EQ(due, received() != shown) << i;
+        EXPECT_EQ(due ? sent : shown, received()) << i;
+        shown = received();
+    }
+    EXPECT_NE(sent, received());
+    system.nowMs += 50;
+    terminal.recDataTimer();
+    EXPECT_EQ(sent, received());
+    EXPECT_EQ("RX : 12", ui.statusText(5));
+}
