@@ -85,7 +85,8 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TF
         {Ctl::Test_Edit4, test.Edit4},
         {Ctl::Test_Memo1, test.Memo1},
     };
-    m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime}};
+    m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime},
+        {Ctl::VerifyWrite, form1.Seri_V_M}};
 }
 
 QWidget* QtUi::widget(Ctl ctl) const

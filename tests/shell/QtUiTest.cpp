@@ -113,6 +113,15 @@ TEST_F(ProgramTest, checkingAutoSendThroughTheUiRunsItsHandler)
     EXPECT_EQ(dialogs.shown[0].text, "串口未打开");
 }
 
+TEST_F(ProgramTest, verifyAfterWriteIsAnEditMenuItemTickedByDefault)
+{
+    chooseLanguage(true);
+    EXPECT_EQ(program.Form1->Seri_V_M->text(), "Verify after write(&V)");
+    EXPECT_TRUE(program.ui->isChecked(Ctl::VerifyWrite));
+    program.Form1->Seri_V_M->trigger();
+    EXPECT_FALSE(program.ui->isChecked(Ctl::VerifyWrite));
+}
+
 TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
 {
     chooseLanguage(false);
