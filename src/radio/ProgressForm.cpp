@@ -11,7 +11,7 @@ using platform::place;
 
 TForm_Progress::TForm_Progress(QWidget* parent)
     : QDialog(parent,
-          Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("Form_Progress");
     setFixedSize(322, 151);

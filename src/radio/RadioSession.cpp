@@ -21,9 +21,9 @@ CommandFrame toFrame(const std::array<std::uint8_t, 7>& bytes)
 
 CommandFrame readQuery(int step)
 {
-    static const std::array<CommandFrame, RadioSession::kSteps> queries = {
-        toFrame(kQueryModelVersion), toFrame(kQueryAirRate), toFrame(kQueryChannel),
-        toFrame(kQueryId)};
+    static const std::array<CommandFrame, RadioSession::kSteps> queries
+        = {toFrame(kQueryModelVersion), toFrame(kQueryAirRate), toFrame(kQueryChannel),
+            toFrame(kQueryId)};
     return queries[static_cast<std::size_t>(step)];
 }
 
@@ -215,8 +215,8 @@ void RadioSession::onProbePoll(RequestEngine::Status status)
 
 void RadioSession::onStepAnswer(const std::vector<std::uint8_t>& answer)
 {
-    m_state.sendPending = m_state.writeMode ? IsWriteAck(answer)
-                                            : ParseReadResponse(m_state.step, answer, m_radio);
+    m_state.sendPending
+        = m_state.writeMode ? IsWriteAck(answer) : ParseReadResponse(m_state.step, answer, m_radio);
     if (!m_state.sendPending) {
         finish(Outcome::StepFailed);
         return;
