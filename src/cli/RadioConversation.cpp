@@ -4,6 +4,7 @@
 #include "radio/ExchangeTexts.h"
 #include "radio/RadioSession.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -48,7 +49,9 @@ private:
             m_session.receiveTick();
             if (m_link.handle.port().isGone())
                 return std::nullopt;
-            next += std::chrono::milliseconds(10);
+            // Like a window timer, a late tick is not made up for by a burst of ticks: the
+            // time-outs counted in ticks never shrink.
+            next = std::max(next + std::chrono::milliseconds(10), std::chrono::steady_clock::now());
             std::this_thread::sleep_until(next);
         }
         return m_outcome;
