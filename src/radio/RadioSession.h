@@ -81,7 +81,6 @@ public:
     // Forgets what runs; nothing more goes out.
     void stop();
 
-    bool running() const { return m_state.connectMode || m_state.sendPending || m_engine.busy(); }
     const State& state() const { return m_state; }
     const RadioParameters& radio() const { return m_radio; }
     const WriteValues& writeValues() const { return m_writeValues; }

@@ -62,15 +62,12 @@ public:
     // Forgets the running request; a late answer is dropped by the next request's purge.
     void cancel() { m_status = Status::Idle; }
 
-    Status status() const { return m_status; }
     bool busy() const { return m_status == Status::Waiting; }
     const std::vector<std::uint8_t>& answer() const { return m_answer; }
     // The port's error flags seen while the answer arrived (a parity error, for instance).
     unsigned errors() const { return m_errors; }
     // Whether more than maxBytes arrived and were dropped.
     bool flooded() const { return m_flooded; }
-    // Polls since the request was written.
-    int polls() const { return m_polls; }
 
     // Wire time of count bytes in milliseconds, rounded up.
     static std::uint32_t wireTimeMs(const platform::LineSettings& line, std::uint32_t count);
