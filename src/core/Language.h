@@ -28,6 +28,7 @@ struct Bilingual
     {
         return language.pick(english, chinese);
     }
+    bool operator==(const Bilingual&) const = default;
 };
 
 } // namespace core

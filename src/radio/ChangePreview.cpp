@@ -8,11 +8,20 @@ namespace radio {
 
 namespace {
 
-// The air rate as the air rate box lists it; an index beyond the list as its number.
-std::string airRateText(std::uint8_t index)
+// The air rate by its meaning, as the air rate box lists it; a code beyond the list, which
+// only a radio can report, says that it is not known.
+core::Bilingual airRateText(std::uint8_t index)
 {
     static constexpr std::array<const char*, 5> kRates = {"19200", "9600", "4800", "2400", "1200"};
-    return index < kRates.size() ? kRates[index] : "#" + std::to_string(index);
+    if (index < kRates.size())
+        return {kRates[index] + std::string(" bit/s"), kRates[index] + std::string(" bit/s")};
+    return {
+        "unknown (code " + std::to_string(index) + ")", "未知(代码 " + std::to_string(index) + ")"};
+}
+
+core::Bilingual same(const std::string& text)
+{
+    return {text, text};
 }
 
 } // namespace
@@ -20,15 +29,17 @@ std::string airRateText(std::uint8_t index)
 std::vector<ValueChange> changedValues(const WriteValues& held, const WriteValues& sent)
 {
     std::vector<ValueChange> changes;
-    const auto compare = [&changes](core::Bilingual name, std::string before, std::string after) {
-        if (before != after)
-            changes.push_back({std::move(name), std::move(before), std::move(after)});
-    };
+    const auto compare
+        = [&changes](core::Bilingual name, core::Bilingual before, core::Bilingual after) {
+              if (before.english != after.english)
+                  changes.push_back({std::move(name), std::move(before), std::move(after)});
+          };
     compare({"Air rate", "空中速率"}, airRateText(held.airRate), airRateText(sent.airRate));
-    compare({"ID", "电台ID码"}, idText(held.id), idText(sent.id));
-    compare({"Channel", "信道号"}, std::to_string(held.channel), std::to_string(sent.channel));
-    compare({"Serial mode", "串口模式"}, serialModeText({held.speedIndex, held.parityIndex}),
-        serialModeText({sent.speedIndex, sent.parityIndex}));
+    compare({"ID", "电台ID码"}, same(idText(held.id)), same(idText(sent.id)));
+    compare({"Channel", "信道号"}, same(std::to_string(held.channel)),
+        same(std::to_string(sent.channel)));
+    compare({"Serial mode", "串口模式"}, same(serialModeText({held.speedIndex, held.parityIndex})),
+        same(serialModeText({sent.speedIndex, sent.parityIndex})));
     return changes;
 }
 
@@ -41,7 +52,8 @@ std::string changePreviewText(
     std::string text = language.pick("The write changes these values on the radio (old → new):",
         "写入将改变电台的以下参数(原值 → 新值):");
     for (const ValueChange& change : changes)
-        text += "\n" + change.name.in(language) + ": " + change.before + " → " + change.after;
+        text += "\n" + change.name.in(language) + ": " + change.before.in(language) + " → "
+            + change.after.in(language);
     return text;
 }
 

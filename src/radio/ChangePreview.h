@@ -13,8 +13,8 @@ namespace radio {
 struct ValueChange
 {
     core::Bilingual name;
-    std::string before;
-    std::string after;
+    core::Bilingual before;
+    core::Bilingual after;
 
     bool operator==(const ValueChange&) const = default;
 };

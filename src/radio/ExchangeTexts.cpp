@@ -72,10 +72,10 @@ core::Bilingual mismatchText(const WriteValues& written, const WriteValues& read
         "Write error! The radio acknowledged the write, but reads back other values:",
         "参数设置失败:电台已确认写入,但回读的参数不同:"};
     for (const ValueChange& change : changedValues(written, readBack)) {
-        text.english += "\n" + change.name.english + ": written " + change.before + ", read back "
-            + change.after;
-        text.chinese
-            += "\n" + change.name.chinese + ":写入 " + change.before + ",回读 " + change.after;
+        text.english += "\n" + change.name.english + ": written " + change.before.english
+            + ", read back " + change.after.english;
+        text.chinese += "\n" + change.name.chinese + ":写入 " + change.before.chinese + ",回读 "
+            + change.after.chinese;
     }
     return text;
 }

@@ -17,7 +17,7 @@ namespace radio {
 namespace {
 
 constexpr int kHighestFileChannel = 32; // the channel box's list
-constexpr int kHighestFileAirRate = 5;
+constexpr int kHighestFileAirRate = 4; // the air rate box's list: 19200 to 1200 bit/s
 
 using Parsed = std::variant<RadioSettings, SettingsError>;
 
@@ -172,7 +172,8 @@ const std::map<std::string, Key, std::less<>>& keys()
         {"air-rate",
             {into(&RadioSettings::airRate,
                  [](std::string_view text) { return parseDecimal(text, kHighestFileAirRate); }),
-                {"the air rate is an index 0 to 5", "空中速率为序号 0 至 5"}}},
+                {"the air rate is an index 0 to 4 (19200, 9600, 4800, 2400, 1200 bit/s)",
+                    "空中速率为序号 0 至 4(19200、9600、4800、2400、1200 bit/s)"}}},
         {"serial",
             {into(&RadioSettings::serial, parseSerialMode),
                 {"the serial mode is 19200, 9600, 4800, 2400, 1200 or 300, a dash and N, O or E "

@@ -26,7 +26,7 @@ namespace radio {
 //     port = COM1 /dev/ttyUSB0
 //     read-at = 2024-05-17T10:42:07+02:00
 //
-// format is required. channel (1 to 32), air-rate (index 0 to 5), serial (speed and parity
+// format is required. channel (1 to 32), air-rate (index 0 to 4), serial (speed and parity
 // letter N, O or E) and id (six digits, or 0x and six hex digits for bytes that are no packed
 // BCD) may each be left out: the radio then keeps its own value. model, port and read-at are
 // for information only and never reach a radio.

@@ -74,7 +74,7 @@ TEST_F(RadioSessionTest, aWriteReadBackMatchesOrNamesWhatTheRadioDidNotTake)
         {"ID ignored", radio::cmd::WriteId, Outcome::Mismatch,
             "\nID: written 654321, read back 123456"},
         {"air rate ignored", radio::cmd::WriteSelector, Outcome::Mismatch,
-            "\nAir rate: written 2400, read back 9600"},
+            "\nAir rate: written 2400 bit/s, read back 9600 bit/s"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

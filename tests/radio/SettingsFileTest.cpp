@@ -72,7 +72,11 @@ TEST(SettingsFile, badFilesAreRefusedNamingTheLineOrKeyAndTheReason)
         {"format = 1\nchannel = 33\n", "Line 2, channel: \"33\": the channel is 1 to 32", ""},
         {"format = 1\nchannel = -1\n", "Line 2, channel: \"-1\": the channel is 1 to 32", ""},
         {"format = 1\nchannel =\n", "Line 2, channel: \"\": the channel is 1 to 32", ""},
-        {"format = 1\nair-rate = 6\n", "Line 2, air-rate: \"6\": the air rate is an index 0 to 5",
+        // 5 is a code a radio may report, but the air rate list cannot show it.
+        {"format = 1\nair-rate = 5\n", "Line 2, air-rate: \"5\": the air rate is", ""},
+        {"format = 1\nair-rate = 6\n",
+            "Line 2, air-rate: \"6\": the air rate is an index 0 to 4 (19200, 9600, 4800, 2400, "
+            "1200 bit/s)",
             "空中速率"},
         {"format = 1\nserial = 9600\n", "Line 2, serial: \"9600\": the serial mode is", "串口模式"},
         {"format = 1\nserial = 9601-N\n", "Line 2, serial: \"9601-N\"", ""},
@@ -142,13 +146,17 @@ TEST(ChangePreview, listsEveryChangedValueOldAndNewInBothLanguages)
     const WriteValues sent {3, {0x12, 0x34, 0xAB}, 21, 5, 2};
     EXPECT_EQ(changePreviewText(changedValues(held, sent), kEnglish),
         "The write changes these values on the radio (old → new):\n"
-        "Air rate: 9600 → 2400\n"
+        "Air rate: 9600 bit/s → 2400 bit/s\n"
         "ID: 123456 → 0x1234AB\n"
         "Channel: 7 → 21\n"
         "Serial mode: 9600-N → 300-E");
     const WriteValues parityOnly {1, {0x12, 0x34, 0x56}, 7, 1, 1};
     EXPECT_EQ(changePreviewText(changedValues(held, parityOnly), kChinese),
         "写入将改变电台的以下参数(原值 → 新值):\n串口模式: 9600-N → 9600-O");
+    // A code the list does not know is not passed off as a rate.
+    const WriteValues unknownRate {5, {0x12, 0x34, 0x56}, 7, 1, 0};
+    EXPECT_EQ(changePreviewText(changedValues(unknownRate, held), kChinese),
+        "写入将改变电台的以下参数(原值 → 新值):\n空中速率: 未知(代码 5) → 9600 bit/s");
 }
 
 TEST(ChangePreview, theConfirmationAsksOkOrCancel)
