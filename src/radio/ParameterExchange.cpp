@@ -25,8 +25,8 @@ struct ValueTexts
 
 // By WriteValue.
 constexpr std::array<ValueTexts, 4> kMissingValueTexts = {{
-    {"Nothing written: the radio's air rate and ID have not been read!",
-        "参数未写入:未读取电台的空中速率和ID码!"},
+    {"Nothing written: the radio's air rate and ID are not known. Read the radio first!",
+        "参数未写入:电台的空中速率和ID码未知,请先读电台!"},
     {"Nothing written: no channel selected!", "参数未写入:未选择信道号!"},
     {"Nothing written: no serial speed selected!", "参数未写入:未选择串口速率!"},
     {"Nothing written: no serial parity selected!", "参数未写入:未选择串口校验!"},
@@ -77,8 +77,27 @@ void ParameterExchange::stopClick()
                 "正在写参数,写入不能中途停止,请稍候......"));
         return;
     }
+    const bool probing = state().connectMode;
+    const bool writeMode = state().writeMode;
     finishOperation();
-    m_ui.setStatusText(3, m_language.pick("Stopped", "已停止"));
+    // A write stopped in its probe has sent nothing; its values are dropped all the same.
+    heldChanged(writeMode ? HeldChange::NotWritten : HeldChange::Read);
+    if (probing)
+        restoreProbeStart();
+    if (m_link.handle.isValid())
+        m_ui.setStatusText(3, m_language.pick("Stopped", "已停止"));
+}
+
+// The terminal goes on at the speed and parity the user had, not at the probe's last guess.
+void ParameterExchange::restoreProbeStart()
+{
+    auto& settings = m_link.settings;
+    settings.speedIndex = m_beforeProbe.speedIndex;
+    settings.parityIndex = m_beforeProbe.parityIndex;
+    settings.timeoutBase = m_beforeProbe.timeoutBase;
+    m_ui.setCurrentIndex(Ctl::ComboBaudRate, settings.speedIndex);
+    m_ui.setCurrentIndex(Ctl::ComboParity, settings.parityIndex);
+    m_portController.applyPortSettings();
 }
 
 // Takes every value of the write before anything goes out, so that none is made up and a box
@@ -104,10 +123,16 @@ void ParameterExchange::startCommand(bool writeMode)
     std::optional<WriteValues> values;
     if (writeMode && !(values = takeWriteValues()))
         return;
+    // What a read finds may be another radio: nothing is known of the radio until it ends.
+    if (!writeMode)
+        forgetRadio();
     if (!findPort()) {
         showProbeSettings();
+        if (values)
+            heldChanged(HeldChange::NotWritten);
         return;
     }
+    m_beforeProbe = m_link.settings;
     startCommandTimers();
     showProgress(m_language.pick("Connect", "连接电台"),
         m_language.pick("Connecting.Please wait...", "正在连接电台,请稍候..."),
@@ -217,10 +242,18 @@ bool ParameterExchange::followSerialMode()
     settings.parityIndex = written.parityIndex;
     m_ui.setCurrentIndex(Ctl::ComboBaudRate, written.speedIndex);
     m_ui.setCurrentIndex(Ctl::ComboParity, written.parityIndex);
-    // The port's close ends nothing here: the write's own message says what happened.
+    // The port's close ends nothing here: the write's own message says what happened. A refusal
+    // shows a box, and no tick of the conversation may run under it.
+    const bool running = isRunning();
+    m_ui.setTimerActive(TimerId::SdCmd, false);
+    m_ui.setTimerActive(TimerId::RecCmd, false);
     m_following = true;
     const bool followed = m_portController.applyPortSettings();
     m_following = false;
+    if (followed && running) {
+        m_ui.setTimerActive(TimerId::SdCmd, true);
+        m_ui.setTimerActive(TimerId::RecCmd, true);
+    }
     return followed;
 }
 
@@ -243,7 +276,10 @@ void ParameterExchange::finished(RadioSession::Outcome outcome)
         if (readBack) {
             writeDone(outcome);
         } else if (outcome == Outcome::NoRadio) {
+            // No radio answered: a write sent nothing, and what was known stays so.
+            const bool writeMode = state().writeMode;
             finishOperation();
+            heldChanged(writeMode ? HeldChange::NotWritten : HeldChange::Read);
             reportConnectError();
         } else {
             OnExchangeFailure();
@@ -259,6 +295,27 @@ void ParameterExchange::keepRead()
     FillParameterControls(m_radio, m_link.settings, m_ui);
     m_lastRead = LastRead {
         m_radio, m_link.settings.speedIndex, m_link.settings.parityIndex, localTimestamp()};
+}
+
+std::optional<WriteValues> ParameterExchange::heldValues() const
+{
+    if (!m_lastRead)
+        return std::nullopt;
+    serial::LinkSettings answeredAt;
+    answeredAt.speedIndex = m_lastRead->speedIndex;
+    answeredAt.parityIndex = m_lastRead->parityIndex;
+    return radio::heldValues(m_lastRead->radio, m_lastRead->radio.reported, answeredAt);
+}
+
+void ParameterExchange::forgetRadio()
+{
+    m_lastRead.reset();
+}
+
+void ParameterExchange::heldChanged(HeldChange why)
+{
+    if (m_heldChanged)
+        m_heldChanged(why);
 }
 
 // The radio acknowledged every value of the write: they are its own now, and the next write
@@ -278,6 +335,7 @@ void ParameterExchange::readDone()
 {
     keepRead();
     finishOperation();
+    heldChanged(HeldChange::Read);
     report("Read correct!", "参数读取成功", "读参数");
     m_ui.setEnabled(Ctl::Speed_W, true);
     m_ui.setEnabled(Ctl::FileWrite, true);
@@ -289,31 +347,33 @@ void ParameterExchange::writeDone(RadioSession::Outcome outcome)
     const std::string english = "Write correct!";
     const std::string chinese = "参数设置成功";
     const char* caption = "写参数";
-    if (m_written
-        && (outcome == Outcome::WriteDone || outcome == Outcome::Verified
-            || outcome == Outcome::FollowRefused))
-        m_written();
     switch (outcome) {
     case Outcome::WriteDone:
         keepWritten();
         finishOperation();
+        heldChanged(HeldChange::Written);
         report(english, chinese, caption);
         followSerialMode();
         return;
     case Outcome::Verified:
         keepRead();
         finishOperation();
+        heldChanged(HeldChange::Written);
         report(english + "\nThe values were read back and match.",
             chinese + "\n已回读电台参数,与写入的一致。", caption);
         return;
     case Outcome::Mismatch: {
+        // What the radio holds is what it read back, not what was written.
         keepRead();
         finishOperation();
+        heldChanged(HeldChange::NotWritten);
         const core::Bilingual text = mismatchText(m_session.writeValues(), m_session.readBack());
         report(text.english, text.chinese, caption);
         return;
     }
     case Outcome::FollowRefused:
+        // The refusal closed the port, which forgot the radio: what is on the port when it
+        // opens again is read first.
         finishOperation();
         report(english
                 + "\nThe port did not take the new serial mode, so the values were not "
@@ -321,7 +381,10 @@ void ParameterExchange::writeDone(RadioSession::Outcome outcome)
             chinese + "\n通讯端口未能切换到新的串口设置,未回读校验。", caption);
         return;
     default: {
+        // Every value was acknowledged, so as far as is known the radio holds them.
+        keepWritten();
         finishOperation();
+        heldChanged(HeldChange::NotWritten);
         const core::Bilingual text = readBackFailedText();
         report(text.english, text.chinese, caption);
         return;
@@ -338,28 +401,36 @@ void ParameterExchange::OnExchangeFailure()
     const core::Bilingual partial = partialWriteText(state());
     if (m_language.isEnglish()) {
         m_dialogs.showMessage(text.failureEnglish + partial.english);
-        finishOperation();
+        endFailedSteps();
         return;
     }
     const auto answer = m_dialogs.messageBox(
         text.failureChinese + partial.chinese, text.caption, platform::MessageButtons::RetryCancel);
     if (answer != platform::MessageResult::Retry) {
-        finishOperation();
+        endFailedSteps();
         return;
     }
-    // Again from step 0 at the settings that found the radio; no new probe. A write takes its
-    // values afresh, as a new click would.
-    if (!state().writeMode) {
-        m_session.restartSteps();
-    } else if (const auto values = takeWriteValues()) {
-        m_session.restartWrite(*values);
-    } else {
-        m_session.stop();
-    }
+    // Again from step 0 at the settings that found the radio; no new probe. A write sends the
+    // same values again, the ones that were confirmed for this radio.
+    m_session.restartSteps();
+}
+
+// A read or write whose steps failed for good. After a write the radio may hold any mix of
+// old and new values, so nothing is known of it until it is read again.
+void ParameterExchange::endFailedSteps()
+{
+    const bool writeMode = state().writeMode;
+    finishOperation();
+    if (writeMode)
+        forgetRadio();
+    heldChanged(writeMode ? HeldChange::NotWritten : HeldChange::Read);
 }
 
 void ParameterExchange::portClosed(serial::PortController::CloseReason reason)
 {
+    // What is on the port when it opens again, or on another port, is another radio until read.
+    forgetRadio();
+    heldChanged(HeldChange::PortClosed);
     if (!isRunning() || m_following)
         return;
     const Operation running = operation();

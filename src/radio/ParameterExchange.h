@@ -35,10 +35,14 @@ public:
         std::string readAt; // local time, ISO 8601
     };
 
+    // Why the radio's values as last known stop being the base of the next write: they were
+    // written, a write did not end well, the radio is read again, or the port was closed.
+    enum class HeldChange { Written, NotWritten, Read, PortClosed };
     // Asked before each write with the values it sends, which a settings file may change; false
-    // when the user cancelled. Told when a write has succeeded.
+    // when the user cancelled. Told whenever the radio's known values change or are forgotten,
+    // since values previewed against them belong to them alone.
     using WriteShaper = std::function<bool(WriteValues& values)>;
-    using WriteDone = std::function<void()>;
+    using HeldChanged = std::function<void(HeldChange why)>;
 
     // Registers itself with the port controller, so that closing the port ends a running
     // operation.
@@ -48,10 +52,10 @@ public:
     ParameterExchange(const ParameterExchange&) = delete;
     ParameterExchange& operator=(const ParameterExchange&) = delete;
 
-    void setWriteShaper(WriteShaper shaper, WriteDone done)
+    void setWriteShaper(WriteShaper shaper, HeldChanged changed)
     {
         m_shaper = std::move(shaper);
-        m_written = std::move(done);
+        m_heldChanged = std::move(changed);
     }
 
     // Speed_R / FileRead and Speed_W / FileWrite. A Write clicked while a read or write runs is
@@ -61,8 +65,9 @@ public:
     void speedRClick();
     void speedWClick();
     // Escape or the progress window's close box: a probe or a read stops at once, with no
-    // further frame, and the port stays open. A write that has begun to change the radio goes
-    // on to its end, and the progress window says so.
+    // further frame, and the port stays open; a stopped probe puts the port back at the speed
+    // and parity it had before. A write that has begun to change the radio goes on to its end,
+    // and the progress window says so.
     void stopClick();
     // Timer_SdCmd and Timer_RecCmd.
     void sdCmdTimer() { m_session.sendTick(); }
@@ -73,7 +78,12 @@ public:
 
     const State& state() const { return m_session.state(); }
     const RadioParameters& radioParameters() const { return m_radio; }
+    // What the radio holds as far as the program knows: the last read, updated by each write
+    // the radio acknowledged. Forgotten when a read starts, when the port closes and after a
+    // write that did not end well, since the radio's state is then unknown.
     const std::optional<LastRead>& lastRead() const { return m_lastRead; }
+    // The last read in the terms of a write; nullopt when nothing is known.
+    std::optional<WriteValues> heldValues() const;
 
 private:
     // RadioSession::Observer
@@ -91,9 +101,13 @@ private:
     void showProbeSettings();
     void keepRead();
     void keepWritten();
+    void forgetRadio();
+    void heldChanged(HeldChange why);
+    void restoreProbeStart();
     void readDone();
     void writeDone(RadioSession::Outcome outcome);
     void OnExchangeFailure();
+    void endFailedSteps();
 
     bool isRunning() const;
     Operation operation() const;
@@ -115,7 +129,9 @@ private:
     RadioParameters m_radio; // as shown: out-of-range values replaced
     std::optional<LastRead> m_lastRead;
     WriteShaper m_shaper;
-    WriteDone m_written;
+    HeldChanged m_heldChanged;
+    // The port's speed, parity and time-out base before the probe, for a probe that is stopped.
+    serial::LinkSettings m_beforeProbe;
     // The speed and parity labels the probe last put on the port; an out-of-table speed index
     // keeps the previous label.
     std::string m_speedLabel;

@@ -115,12 +115,6 @@ void RadioSession::restartSteps()
     startSteps(m_state.writeMode);
 }
 
-void RadioSession::restartWrite(const WriteValues& values)
-{
-    m_writeValues = values;
-    restartSteps();
-}
-
 void RadioSession::stop()
 {
     m_engine.cancel();

@@ -74,8 +74,6 @@ public:
     void startWrite(const WriteValues& values, bool verify);
     // The steps again from step 0 at the settings that found the radio, without a probe.
     void restartSteps();
-    // The same for a write, with its values taken afresh.
-    void restartWrite(const WriteValues& values);
     void sendTick();
     void receiveTick();
     // Forgets what runs; nothing more goes out.

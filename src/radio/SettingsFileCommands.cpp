@@ -1,21 +1,32 @@
 #include "SettingsFileCommands.h"
 
+#include "ChangePreview.h"
+
 namespace radio {
 
 using core::Ctl;
 
-SettingsFileCommands::SettingsFileCommands(
-    core::Ui& ui, platform::Dialogs& dialogs, const core::Language& language, LastRead lastRead)
-    : m_ui(ui), m_dialogs(dialogs), m_language(language), m_lastRead(std::move(lastRead))
+namespace {
+
+const core::Bilingual kNotKnown {
+    "The radio's values are not known: read the radio first.", "电台参数未知,请先读电台。"};
+
+} // namespace
+
+SettingsFileCommands::SettingsFileCommands(core::Ui& ui, platform::Dialogs& dialogs,
+    const core::Language& language, LastRead lastRead, HeldValues held)
+    : m_ui(ui),
+      m_dialogs(dialogs),
+      m_language(language),
+      m_lastRead(std::move(lastRead)),
+      m_held(std::move(held))
 { }
 
 void SettingsFileCommands::saveClick()
 {
     const auto settings = m_lastRead();
     if (!settings) {
-        m_dialogs.showMessage(
-            m_language.pick("No parameters have been read from a radio yet: read the radio first.",
-                "尚未从电台读取参数,请先读电台。"));
+        m_dialogs.showMessage(kNotKnown.in(m_language));
         return;
     }
     const auto path
@@ -26,8 +37,15 @@ void SettingsFileCommands::saveClick()
         m_dialogs.showMessage(saveFailureText(*path, *error, m_language));
 }
 
+// A file's values are previewed against the radio they will be written to, so a radio must
+// have been read; the preview names every value the next write would change.
 void SettingsFileCommands::loadClick()
 {
+    const auto held = m_held();
+    if (!held) {
+        m_dialogs.showMessage(kNotKnown.in(m_language));
+        return;
+    }
     const auto path
         = m_dialogs.openFileName(m_language.pick("Load settings from file", "从文件载入参数"));
     if (!path)
@@ -45,6 +63,54 @@ void SettingsFileCommands::loadClick()
         m_ui.setCurrentIndex(Ctl::ComboRadioParity, settings.serial->parityIndex);
     }
     m_override = WriteOverride {settings.airRate, settings.id};
+    m_dialogs.showMessage(m_language.pick("Loaded ", "已载入 ") + *path + "\n\n"
+        + changePreviewText(changedValues(*held, applySettings(*held, settings)), m_language)
+        + m_language.pick("\n\nWrite sends them, after one more confirmation.",
+            "\n\n写参数时将再次确认后写入。"));
+}
+
+bool SettingsFileCommands::shapeWrite(WriteValues& values)
+{
+    if (!m_override)
+        return true;
+    const auto held = m_held();
+    values = applyOverride(values, *m_override);
+    if (held && confirmWrite(m_dialogs, m_language, *held, values))
+        return true;
+    drop({"the write was cancelled", "已取消写入"});
+    return false;
+}
+
+void SettingsFileCommands::heldChanged(ParameterExchange::HeldChange why)
+{
+    using Change = ParameterExchange::HeldChange;
+    if (why == Change::Written) {
+        m_override.reset();
+        return;
+    }
+    switch (why) {
+    case Change::Read:
+        drop({"the radio was read again", "已重新读电台"});
+        return;
+    case Change::PortClosed:
+        drop({"the port was closed", "通讯端口已关闭"});
+        return;
+    default:
+        drop({"the write did not end well", "写参数未成功"});
+        return;
+    }
+}
+
+// Panel 3 says it in a word, its tooltip why.
+void SettingsFileCommands::drop(const core::Bilingual& why)
+{
+    if (!m_override)
+        return;
+    m_override.reset();
+    m_ui.setStatusText(3, m_language.pick("File dropped", "文件参数已放弃"));
+    m_ui.setStatusToolTip(3,
+        m_language.pick("The settings file's values were dropped: ", "已放弃设置文件的参数:")
+            + why.in(m_language));
 }
 
 } // namespace radio

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ParameterExchange.h"
 #include "RadioParameters.h"
 #include "SettingsFile.h"
 #include "core/Language.h"
@@ -13,30 +14,42 @@ namespace radio {
 
 // File → "Save settings to file..." and "Load settings from file...". Saving writes the radio's
 // values as last read; loading puts the file's channel and serial mode into their boxes and keeps
-// its air rate and ID as the override of the next write.
+// its air rate and ID for the next write. The file's values belong to the radio as known when
+// the file was loaded: they shape the one write that follows, and whatever changes or forgets
+// that knowledge first (a read, a closed port, a write that did not end well, a Cancel) drops
+// them, which status panel 3 says.
 class SettingsFileCommands
 {
 public:
     // The settings of the last successful read; nullopt when no read has succeeded.
     using LastRead = std::function<std::optional<RadioSettings>()>;
+    // What the radio holds as far as the program knows; nullopt when nothing is.
+    using HeldValues = std::function<std::optional<WriteValues>()>;
 
     SettingsFileCommands(core::Ui& ui, platform::Dialogs& dialogs, const core::Language& language,
-        LastRead lastRead);
+        LastRead lastRead, HeldValues held);
 
     void saveClick();
     void loadClick();
 
+    // Before a write: the file's air rate and ID take the radio's own place, and the write goes
+    // out only once the user has confirmed every change it makes. False when the user cancelled.
+    bool shapeWrite(WriteValues& values);
+    // The radio's known values changed or were forgotten.
+    void heldChanged(ParameterExchange::HeldChange why);
+
     // What the next write sends in place of the radio's own air rate and ID (empty when the file
-    // had neither); none when no file was loaded since the last write it shaped.
+    // had neither); none when no file's values are pending.
     const std::optional<WriteOverride>& writeOverride() const { return m_override; }
-    // Once the write that the file shaped has gone out.
-    void clearOverride() { m_override.reset(); }
 
 private:
+    void drop(const core::Bilingual& why);
+
     core::Ui& m_ui;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     LastRead m_lastRead;
+    HeldValues m_held;
     std::optional<WriteOverride> m_override;
 };
 

@@ -9,7 +9,6 @@
 #include "QtUi.h"
 #include "platform/System.h"
 #include "platform/Widgets.h"
-#include "radio/ChangePreview.h"
 #include "radio/ParameterExchange.h"
 #include "radio/ProgressForm.h"
 #include "radio/SettingsFileCommands.h"
@@ -60,10 +59,11 @@ Program::Program(
     exchange = std::make_unique<radio::ParameterExchange>(
         link, ports, *portController, *ui, dialogs, system, UiLanguage);
     settingsFiles = std::make_unique<radio::SettingsFileCommands>(
-        *ui, dialogs, UiLanguage, [this] { return lastReadSettings(); });
+        *ui, dialogs, UiLanguage, [this] { return lastReadSettings(); },
+        [this] { return exchange->heldValues(); });
     exchange->setWriteShaper(
-        [this, &dialogs](radio::WriteValues& values) { return shapeWrite(values, dialogs); },
-        [this] { settingsFiles->clearOverride(); });
+        [this](radio::WriteValues& values) { return settingsFiles->shapeWrite(values); },
+        [this](radio::ParameterExchange::HeldChange why) { settingsFiles->heldChanged(why); });
     terminal = std::make_unique<terminal::Terminal>(
         link, *portController, *ui, dialogs, system, UiLanguage, terminalState);
     gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
@@ -166,19 +166,6 @@ serial::LinkSettings Program::readLink() const
     read.speedIndex = exchange->lastRead()->speedIndex;
     read.parityIndex = exchange->lastRead()->parityIndex;
     return read;
-}
-
-// A write after a settings file was loaded sends the file's air rate and ID where it has them,
-// and goes out only once the user has confirmed every change it makes to the radio.
-bool Program::shapeWrite(radio::WriteValues& values, platform::Dialogs& dialogs)
-{
-    const auto& fileOverride = settingsFiles->writeOverride();
-    if (!fileOverride)
-        return true;
-    const auto& lastRead = *exchange->lastRead();
-    values = radio::applyOverride(values, *fileOverride);
-    return radio::confirmWrite(dialogs, UiLanguage,
-        radio::heldValues(lastRead.radio, lastRead.radio.reported, readLink()), values);
 }
 
 void Program::start()

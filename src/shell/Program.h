@@ -90,7 +90,6 @@ private:
     void wire();
     std::optional<radio::RadioSettings> lastReadSettings() const;
     serial::LinkSettings readLink() const;
-    bool shapeWrite(radio::WriteValues& values, platform::Dialogs& dialogs);
 
     platform::SerialPortProvider& m_ports;
     platform::System& m_system;

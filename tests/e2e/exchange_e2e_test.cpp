@@ -288,4 +288,67 @@ TEST(ExchangeEndToEnd, aVanishingDeviceEndsTheProbeAndClosesThePort)
     EXPECT_FALSE(rig.ui.isTimerActive(core::TimerId::RecData));
 }
 
+// Against radios that tell the truth, lie, or vanish halfway, what the window keeps as the
+// radio's own values after a verified write is what the radio holds, or nothing where that
+// cannot be known; the next plain Write then sends nothing.
+TEST(ExchangeEndToEnd, afterEachWritePathTheKnownValuesAreWhatTheRadioHolds)
+{
+    using Values = radio::WriteValues;
+    const Values written {1, {0x12, 0x34, 0x56}, 21, 1, 0};
+    const struct
+    {
+        const char* name;
+        std::vector<std::string> args;
+        std::optional<Values> held;
+    } rows[] = {
+        {"verified", {}, written},
+        {"lying about the channel", {"--ignore-write", "channel"},
+            Values {1, {0x12, 0x34, 0x56}, 1, 1, 0}},
+        // Probe and read are five frames, the write's probe a sixth: the air rate is the last.
+        {"vanishing after the air rate", {"--vanish-after", "7"}, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto args = row.args;
+        args.insert(args.end(), {"--channel", "1", "--id", "123456", "--air-rate", "1"});
+        ExchangeRig rig(args);
+        rig.language.value = 1;
+        rig.exchange.speedRClick();
+        e2e::runAll({&rig}, kTick);
+        ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+        rig.ui.setChecked(Ctl::VerifyWrite, true);
+        rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
+        rig.exchange.speedWClick();
+        e2e::runAll({&rig}, kTick);
+        EXPECT_EQ(rig.exchange.heldValues(), row.held);
+        if (!row.held) {
+            rig.exchange.speedWClick();
+            EXPECT_FALSE(rig.running());
+            EXPECT_NE(
+                rig.dialogs.shown.back().text.find("Read the radio first"), std::string::npos);
+        }
+    }
+}
+
+// Escape in the middle of a probe leaves the terminal's port at the speed and parity the user
+// opened it at, not at the probe's last guess.
+TEST(ExchangeEndToEnd, aStoppedProbeLeavesThePortAsTheUserOpenedIt)
+{
+    ExchangeRig rig(Combination {5, 2}.simArgs());
+    rig.ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
+    rig.ui.setCurrentIndex(Ctl::ComboBaudRate, 3);
+    rig.ui.setCurrentIndex(Ctl::ComboParity, 1);
+    rig.controller.openFromDialog();
+    rig.exchange.speedRClick();
+    while (portSettings(rig).baudRate != 1200)
+        e2e::runAll({&rig}, kFastTick, 1);
+    rig.exchange.stopClick();
+    const platform::LineSettings line = portSettings(rig);
+    EXPECT_EQ(line.baudRate, 2400u);
+    // A pty keeps INPCK but drops PARENB: parity checking on is what shows odd parity here.
+    EXPECT_TRUE(line.parityCheck);
+    EXPECT_EQ(rig.link.settings.parityIndex, 1);
+    EXPECT_EQ(rig.ui.statusText(2), "2400-O-1");
+}
+
 } // namespace

@@ -332,6 +332,9 @@ TEST_F(WriteTest, acknowledgementNeedsSixBytesEndingIn22)
     language.value = 1;
     for (const auto& [ack, ticksAtMost] : {std::pair {Bytes {0x55, 0xAA, 0x02, 0x20, 0x00}, 80},
              std::pair {Bytes {0x55, 0xAA, 0x02, 0x20, 0x00, 0x23}, 2}}) {
+        // A failed write leaves the radio unknown: it is read again first.
+        modem.tamper = nullptr;
+        read();
         port->writes.clear();
         modem.tamper = [ack](const Bytes& request, Bytes answer) {
             return std::optional<Bytes>(request[3] == radio::cmd::WriteSelector ? ack : answer);
@@ -513,7 +516,7 @@ TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenVal
     ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 1);
     ui.setCurrentIndex(Ctl::ComboRadioParity, 0);
     exchange.speedWClick();
-    EXPECT_EQ(lastMessage().text, "参数未写入:未读取电台的空中速率和ID码!");
+    EXPECT_EQ(lastMessage().text, "参数未写入:电台的空中速率和ID码未知,请先读电台!");
     EXPECT_EQ(lastMessage().caption, "写参数");
 
     // A read that fails does not make them known either.
@@ -527,8 +530,8 @@ TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenVal
     port->writes.clear();
     language.value = 1;
     exchange.speedWClick();
-    EXPECT_EQ(
-        lastMessage().text, "Nothing written: the radio's air rate and ID have not been read!");
+    EXPECT_EQ(lastMessage().text,
+        "Nothing written: the radio's air rate and ID are not known. Read the radio first!");
     EXPECT_TRUE(port->writes.empty());
     expectIdle();
 }
@@ -667,6 +670,8 @@ TEST_F(WriteTest, aWriteThatEndsPartWayNamesWhatTheRadioTookAndWhatNot)
     for (const auto& c : cases) {
         for (const std::uint8_t lang : {0, 1}) {
             language.value = lang;
+            modem.tamper = nullptr;
+            read();
             dialogs.shown.clear();
             modem.tamper = [&c](const Bytes& request, Bytes answer) -> std::optional<Bytes> {
                 if (request[3] != c.failing)
@@ -699,15 +704,20 @@ TEST_F(WriteTest, retryAfterAPartialWriteSendsAllFourAgain)
     expectIdle();
 }
 
-TEST_F(WriteTest, retryTakesTheValuesAfreshAndRefusesWhenOneIsGone)
+// A retry completes the write that was confirmed for this radio: boxes changed meanwhile do not
+// turn it into another.
+TEST_F(WriteTest, retrySendsTheSameValuesWhateverTheBoxesShowMeanwhile)
 {
+    ui.setCurrentIndex(Ctl::ComboChnn, 6);
     withholdFirst(radio::cmd::WriteId);
     dialogs.answers = {platform::MessageResult::Retry};
     dialogs.onShow = [this](const fakes::ShownMessage&) { ui.setCurrentIndex(Ctl::ComboChnn, -1); };
     write();
     ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(lastMessage().text, "参数未写入:未选择信道号!");
-    EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32}));
+    EXPECT_EQ(lastMessage().text, "参数设置成功");
+    EXPECT_EQ(
+        sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x20, 0x32, 0x07, 0x28}));
+    EXPECT_EQ(port->writes[5][4], 7);
     expectIdle();
 }
 
@@ -846,4 +856,95 @@ TEST_F(WriteTest, verificationReadsTheRadioBackAndNamesWhatItDidNotTake)
         expectIdle();
     }
 }
+} // namespace
+
+namespace {
+
+using HeldChange = radio::ParameterExchange::HeldChange;
+
+// After every way a write can end, what the window keeps as the radio's own values is what the
+// radio holds as far as is known: nothing when it cannot be known.
+TEST_F(WriteTest, afterEveryWriteTheKnownValuesAreWhatTheRadioHolds)
+{
+    using Values = radio::WriteValues;
+    const Values before {1, {0x12, 0x34, 0x56}, 5, 1, 0};
+    const Values written {1, {0x12, 0x34, 0x56}, 21, 3, 1};
+    const struct
+    {
+        const char* name;
+        bool verify;
+        std::function<void()> arrange;
+        std::optional<Values> held;
+        HeldChange change;
+    } rows[] = {
+        {"verified", true, [] {}, written, HeldChange::Written},
+        {"acknowledged, not verified", false, [] {}, written, HeldChange::Written},
+        {"channel not taken", true, [this] { modem.ignoreWrite = radio::cmd::WriteChannel; },
+            Values {1, {0x12, 0x34, 0x56}, 5, 3, 1}, HeldChange::NotWritten},
+        {"port refuses the new mode", true,
+            [this] {
+                modem.tamper = [this](const Bytes& request, Bytes answer) {
+                    port->refuseSettings = request[3] == radio::cmd::WriteSerialMode;
+                    return std::optional<Bytes>(answer);
+                };
+            },
+            std::nullopt, HeldChange::PortClosed},
+        {"partial write", true, [this] { withholdFirst(radio::cmd::WriteChannel); }, std::nullopt,
+            HeldChange::NotWritten},
+        {"device gone", true,
+            [this] {
+                modem.tamper = [this](const Bytes& request, Bytes answer) {
+                    port->vanished = request[3] == radio::cmd::WriteChannel;
+                    return std::optional<Bytes>(answer);
+                };
+            },
+            std::nullopt, HeldChange::PortClosed},
+        {"no radio answers the probe", true, [this] { modem.line = lineAt(57600, Parity::None); },
+            before, HeldChange::NotWritten},
+    };
+    language.value = 1;
+    std::vector<HeldChange> changes;
+    exchange.setWriteShaper(nullptr, [&changes](HeldChange why) { changes.push_back(why); });
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        port->refuseSettings = false;
+        port->vanished = false;
+        modem.line = lineAt(9600, Parity::None);
+        modem.channel = 5;
+        modem.ignoreWrite.reset();
+        modem.tamper = nullptr;
+        link.handle.close();
+        link.settings = {};
+        read();
+        ASSERT_EQ(exchange.heldValues(), before);
+        changes.clear();
+        ui.setChecked(Ctl::VerifyWrite, row.verify);
+        ui.setCurrentIndex(Ctl::ComboChnn, 20);
+        ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
+        ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+        row.arrange();
+        write();
+        EXPECT_EQ(exchange.heldValues(), row.held);
+        ASSERT_FALSE(changes.empty());
+        EXPECT_EQ(changes.front(), row.change);
+        expectIdle();
+    }
+}
+
+// A stopped probe leaves the port as the user had it, not at the last combination it tried.
+TEST_F(ExchangeTest, aStoppedProbePutsThePortBackAsItWas)
+{
+    read();
+    modem.line = lineAt(57600, Parity::None);
+    exchange.speedRClick();
+    while (port->applied.back() != lineAt(4800, Parity::None))
+        tick();
+    exchange.stopClick();
+    EXPECT_EQ(port->settings, lineAt(9600, Parity::None));
+    EXPECT_EQ(ui.currentIndex(Ctl::ComboParity), 0);
+    EXPECT_EQ(ui.statusText(2), "9600-N-1");
+    EXPECT_EQ(ui.statusText(3), "已停止");
+    expectIdle();
+}
+
 } // namespace

@@ -3,8 +3,10 @@
 #include "TempDir.h"
 #include "radio/ParameterExchange.h"
 #include "radio/SettingsFileCommands.h"
+#include "serial/SerialForm.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QTimer>
 
 namespace {
@@ -18,9 +20,12 @@ protected:
         TForm1& f = *program.Form1;
         button->click();
         for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
+            system.nowMs += 10;
             if (f.Timer_SdCmd->isActive())
                 program.exchange->sdCmdTimer();
             modem.tick();
+            if (other)
+                other->tick();
             program.exchange->recCmdTimer();
         }
     }
@@ -35,6 +40,13 @@ protected:
         dialogs.fileNames.push_back(dir.path("in.conf"));
         program.Form1->FileLoadSettings->trigger();
     }
+    void write()
+    {
+        dialogs.shown.clear();
+        com1->writes.clear();
+        runExchange(program.Form1->Speed_W);
+    }
+    const serial::SerialLink& link() const { return program.link; }
     std::vector<int> boxes() const
     {
         const TForm1& f = *program.Form1;
@@ -43,6 +55,7 @@ protected:
     }
 
     radiotest::ScriptedRadio modem {com1};
+    radiotest::ScriptedRadio* other = nullptr; // a second radio on another port
     fakes::TempDir dir;
 };
 
@@ -52,7 +65,7 @@ TEST_F(SettingsFileMenuTest, saveWithoutAReadIsRefusedAndAsksForNoFile)
     program.Form1->FileSaveSettings->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Message);
-    EXPECT_EQ(dialogs.shown[0].text, "尚未从电台读取参数,请先读电台。");
+    EXPECT_EQ(dialogs.shown[0].text, "电台参数未知,请先读电台。");
 }
 
 TEST_F(SettingsFileMenuTest, saveWritesTheRadiosValuesAsLastRead)
@@ -88,13 +101,25 @@ TEST_F(SettingsFileMenuTest, saveWritesTheRadiosValuesAsLastRead)
 TEST_F(SettingsFileMenuTest, loadFillsTheBoxesAndKeepsAirRateAndIdForTheNextWrite)
 {
     chooseLanguage(true);
+    // A file's values are previewed against a radio: without a read there is none.
+    program.Form1->FileLoadSettings->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Message);
+    EXPECT_FALSE(program.settingsFiles->writeOverride());
+
+    readRadio();
+    dialogs.shown.clear();
     load("format = 1\nchannel = 21\nserial = 2400-E\nair-rate = 3\nid = 0xFFFFFF\n");
-    EXPECT_EQ(dialogs.shown.back().kind, fakes::ShownMessage::OpenFile);
-    EXPECT_EQ(dialogs.shown.back().caption, "Load settings from file");
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].caption, "Load settings from file");
+    // What the next write would change shows at once, hidden values included.
+    EXPECT_NE(dialogs.shown[1].text.find("Air rate: 9600 bit/s → 2400 bit/s\nID: 123456 → "
+                                         "0xFFFFFF\nChannel: 5 → 21\nSerial mode: 9600-N → 2400-E"),
+        std::string::npos)
+        << dialogs.shown[1].text;
     EXPECT_EQ(boxes(), (std::vector<int> {20, 3, 2}));
     EXPECT_EQ(program.settingsFiles->writeOverride(),
         (radio::WriteOverride {3, radio::IdBytes {0xFF, 0xFF, 0xFF}}));
-    EXPECT_FALSE(program.settingsFiles->writeOverride()->empty());
 
     // Keys left out keep what is there: the boxes as they are, the radio's own air rate and ID.
     load("format = 1\nchannel = 2\n");
@@ -105,10 +130,11 @@ TEST_F(SettingsFileMenuTest, loadFillsTheBoxesAndKeepsAirRateAndIdForTheNextWrit
 TEST_F(SettingsFileMenuTest, aRefusedFileChangesNothingAndSaysWhy)
 {
     chooseLanguage(false);
+    readRadio();
     load("format = 1\nchannel = 21\nair-rate = 2\n");
     dialogs.shown.clear();
     load("format = 1\nchannel = 3\nair-rate = 4\nserial = 9600-X\n");
-    EXPECT_EQ(boxes(), (std::vector<int> {20, -1, -1}));
+    EXPECT_EQ(boxes(), (std::vector<int> {20, 1, 0}));
     EXPECT_EQ(program.settingsFiles->writeOverride(), (radio::WriteOverride {2, std::nullopt}));
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[1].text.rfind(
@@ -118,7 +144,7 @@ TEST_F(SettingsFileMenuTest, aRefusedFileChangesNothingAndSaysWhy)
     // Cancelled: nothing happens.
     program.Form1->FileLoadSettings->trigger();
     EXPECT_EQ(dialogs.shown.size(), 3u);
-    EXPECT_EQ(boxes(), (std::vector<int> {20, -1, -1}));
+    EXPECT_EQ(boxes(), (std::vector<int> {20, 1, 0}));
 }
 
 } // namespace
@@ -133,22 +159,13 @@ TEST_F(SettingsFileMenuTest, aWriteShapedByAFileAsksFirstAndSendsTheFilesValues)
     program.Form1->Seri_V_M->setChecked(false);
     readRadio();
     load("format = 1\nchannel = 21\nair-rate = 3\nid = 0xFFFFFF\n");
-    const auto write = [this] {
-        dialogs.shown.clear();
-        com1->writes.clear();
-        runExchange(program.Form1->Speed_W);
-    };
-    write(); // the fake answers Cancel
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].buttons, platform::MessageButtons::OkCancel);
-    EXPECT_EQ(dialogs.shown[0].text,
-        "The write changes these values on the radio (old → new):\n"
-        "Air rate: 9600 → 2400\nID: 123456 → 0xFFFFFF\nChannel: 5 → 21");
-    EXPECT_TRUE(com1->writes.empty());
-
     dialogs.answers = {platform::MessageResult::Ok};
     write();
     ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].buttons, platform::MessageButtons::OkCancel);
+    EXPECT_EQ(dialogs.shown[0].text,
+        "The write changes these values on the radio (old → new):\n"
+        "Air rate: 9600 bit/s → 2400 bit/s\nID: 123456 → 0xFFFFFF\nChannel: 5 → 21");
     EXPECT_EQ(dialogs.shown[1].text, "Write correct!");
     ASSERT_EQ(com1->writes.size(), 5u);
     EXPECT_EQ(com1->writes[1], (fakes::Bytes {0x55, 0xAA, 0x04, 0x20, 0x05, 0x03, 0x00, 0x2C}));
@@ -158,6 +175,66 @@ TEST_F(SettingsFileMenuTest, aWriteShapedByAFileAsksFirstAndSendsTheFilesValues)
     write();
     ASSERT_EQ(dialogs.shown.size(), 1u) << "no question once the file's write went out";
     EXPECT_EQ(com1->writes[1][5], 0x03) << "the radio's own air rate, as written";
+}
+
+// A file's values belong to the radio they were previewed for: a Cancel, a read, a closed or
+// changed port, or a write that did not end well drops them, the status bar says so, and the
+// next write sends the radio's own ID without asking.
+TEST_F(SettingsFileMenuTest, whateverChangesTheRadioDropsTheFilesValues)
+{
+    auto com3 = ports.add("COM3");
+    radiotest::ScriptedRadio onCom3 {com3};
+    onCom3.id = {0x65, 0x43, 0x21};
+    other = &onCom3;
+    TForm1& f = *program.Form1;
+    const struct
+    {
+        const char* name;
+        std::function<void()> act;
+        fakes::Bytes id; // of the radio the next write goes to
+    } rows[] = {
+        {"cancel", [this] { write(); }, {0x12, 0x34, 0x56}},
+        {"read", [this] { readRadio(); }, {0x12, 0x34, 0x56}},
+        {"another port",
+            [this] {
+                program.Serial_Form->Comb_ComNo->setCurrentIndex(2);
+                program.Serial_Form->Button1->click();
+            },
+            {0x65, 0x43, 0x21}},
+        {"failed write",
+            [this] {
+                dialogs.answers = {platform::MessageResult::Ok};
+                modem.tamper = [](const fakes::Bytes& request, fakes::Bytes answer) {
+                    return request[3] == radio::cmd::WriteChannel ? std::nullopt
+                                                                  : std::optional(answer);
+                };
+                write();
+                modem.tamper = nullptr;
+            },
+            // The radio took the ID before the channel failed: it is its own now.
+            {0xFF, 0xFF, 0xFF}},
+    };
+    chooseLanguage(true);
+    f.Seri_V_M->setChecked(false);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        program.Form1->Speed_C->click();
+        readRadio();
+        load("format = 1\nchannel = 21\nid = 0xFFFFFF\n");
+        row.act();
+        EXPECT_FALSE(program.settingsFiles->writeOverride());
+        // A new port's state takes the panel's text; its tooltip keeps why.
+        EXPECT_TRUE(program.Form1->statusPanels[3]->toolTip().startsWith(
+            "The settings file's values were dropped: "));
+        readRadio();
+        com3->writes.clear();
+        write();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].text, "Write correct!");
+        const auto& writes = link().settings.portNumber == 3 ? com3->writes : com1->writes;
+        ASSERT_EQ(writes.size(), 5u);
+        EXPECT_EQ(fakes::Bytes(writes[2].begin() + 4, writes[2].begin() + 7), row.id);
+    }
 }
 
 } // namespace
