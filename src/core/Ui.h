@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace core {
 
@@ -63,6 +64,14 @@ enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, Reopen, TestPoll 
 
 enum class TextColor { Normal, Red, HotLight };
 
+// Received text as one poll brought it; newLine: it starts a line of its own (a time stamp),
+// after a line break when the area's last line holds text.
+struct ReceivedText
+{
+    std::string text;
+    bool newLine = false;
+};
+
 // What the logic needs of the windows. The real windows map each control to its widget; tests
 // use a recording fake. Texts are UTF-8; a text area's text has CR LF between its lines.
 class Ui
@@ -116,9 +125,12 @@ public:
 
     // The receive area: the number of lines as shown (wrapped pieces count as lines of their
     // own, an empty last line does not count), appending without rewriting, and bringing the end
-    // into view.
+    // into view. Each poll's text is appended in turn as if shown on its own, and the area is
+    // emptied whenever it then shows more than clearAbove lines (auto clear), so it ends with
+    // what poll-by-poll display would show however many polls one refresh brings.
     virtual int shownLineCount(Ctl ctl) const = 0;
-    virtual void appendText(Ctl ctl, const std::string& text) = 0;
+    virtual void appendReceived(Ctl ctl, const std::vector<ReceivedText>& polls, int clearAbove)
+        = 0;
     virtual void scrollToEnd(Ctl ctl) = 0;
 
     // The main window fits itself to its visible contents again.

@@ -108,15 +108,7 @@ void TextArea::appendText(const QString& text)
         // The open last line with the new text, wrapped as the area wraps it; cut from the end
         // so that the earlier places stay where they are.
         const QTextBlock block = cursor.block();
-        QTextLayout layout(block.text(), document->defaultFont());
-        layout.setTextOption(document->defaultTextOption());
-        std::vector<int> starts;
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(width);
-            starts.push_back(line.textStart());
-        }
-        layout.endLayout();
+        const std::vector<int> starts = lineStarts(block.text(), width);
         const int position = block.position();
         for (auto start = starts.rbegin(); start + 1 < starts.rend(); ++start) {
             QTextCursor cut(document);
@@ -127,6 +119,59 @@ void TextArea::appendText(const QString& text)
     }
     cursor.endEditBlock();
     m_appending = false;
+}
+
+std::vector<int> TextArea::lineStarts(const QString& line, qreal width) const
+{
+    QTextLayout layout(line, document()->defaultFont());
+    layout.setTextOption(document()->defaultTextOption());
+    std::vector<int> starts;
+    layout.beginLayout();
+    for (QTextLine shown = layout.createLine(); shown.isValid(); shown = layout.createLine()) {
+        shown.setLineWidth(width);
+        starts.push_back(shown.textStart());
+    }
+    layout.endLayout();
+    return starts;
+}
+
+void TextArea::appendPolls(const std::vector<Poll>& polls, int clearAbove)
+{
+    const qreal width = wrapWidth();
+    // The area as lines: those before the last, and the last one's text, which the next text
+    // continues. Each poll is wrapped as an append would wrap it, counted, and forgotten.
+    QString last = document()->lastBlock().text();
+    int before = shownLineCount()
+        - (last.isEmpty() ? 0 : static_cast<int>(lineStarts(last, width).size()));
+    bool emptied = false;
+    QString kept; // what the polls after the last emptying add
+    for (const Poll& poll : polls) {
+        const QString text = poll.newLine && !last.isEmpty() ? '\n' + poll.text : poll.text;
+        const QStringList lines = text.split('\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0) {
+                ++before;
+                last.clear();
+            }
+            last += lines[i];
+            if (last.isEmpty())
+                continue;
+            const std::vector<int> starts = lineStarts(last, width);
+            before += static_cast<int>(starts.size()) - 1;
+            last = last.mid(starts.back());
+        }
+        kept += text;
+        if (before + (last.isEmpty() ? 0 : 1) > clearAbove) {
+            emptied = true;
+            before = 0;
+            last.clear();
+            kept.clear();
+        }
+    }
+    if (emptied)
+        clear();
+    if (!kept.isEmpty())
+        appendText(kept);
 }
 
 int TextArea::shownLineCount() const

@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
+#include <vector>
+
 class QFont;
 class QLabel;
 class QWidget;
@@ -46,6 +48,17 @@ public:
     explicit TextArea(QWidget* parent = nullptr);
 
     void appendText(const QString& text);
+    // Text as one poll of the line brought it; newLine: it starts a line of its own, after a
+    // line break when the last line holds text.
+    struct Poll
+    {
+        QString text;
+        bool newLine = false;
+    };
+    // Appends each poll's text in turn as if each had been shown on its own, the area emptied
+    // whenever it then showed more than clearAbove lines: the area ends with exactly what
+    // poll-by-poll display would leave, but only that is laid out and inserted.
+    void appendPolls(const std::vector<Poll>& polls, int clearAbove);
     // The whole text as appended, '\n' between its lines.
     QString text() const;
     // The lines as shown: wrapped pieces count as lines of their own, an empty last line does
@@ -57,6 +70,8 @@ protected:
 
 private:
     qreal wrapWidth() const;
+    // Where each shown line of a line of text starts when the area wraps it at width.
+    std::vector<int> lineStarts(const QString& line, qreal width) const;
     QString textBetween(int from, int to) const;
 
     bool m_appending = false;

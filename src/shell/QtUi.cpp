@@ -360,9 +360,13 @@ int QtUi::shownLineCount(Ctl ctl) const
     return qobject_cast<platform::TextArea*>(widget(ctl))->shownLineCount();
 }
 
-void QtUi::appendText(Ctl ctl, const std::string& text)
+void QtUi::appendReceived(Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove)
 {
-    qobject_cast<platform::TextArea*>(widget(ctl))->appendText(fromCrLf(text));
+    std::vector<platform::TextArea::Poll> texts;
+    texts.reserve(polls.size());
+    for (const core::ReceivedText& poll : polls)
+        texts.push_back({fromCrLf(poll.text), poll.newLine});
+    qobject_cast<platform::TextArea*>(widget(ctl))->appendPolls(texts, clearAbove);
 }
 
 void QtUi::scrollToEnd(Ctl ctl)

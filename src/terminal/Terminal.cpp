@@ -292,37 +292,35 @@ void Terminal::showChunk(std::span<const std::uint8_t> chunk, bool afterQuiet)
         if (zero != chunk.end())
             m_decoder.reset();
     }
-    if (piece.empty())
-        return;
-    if (afterQuiet && m_ui.isChecked(Ctl::ShowTime))
-        piece.insert(0, (m_lineOpen ? "\r\n[" : "[") + localTimeText(m_system.wallMs()) + "] ");
-    m_lineOpen = !piece.ends_with("\r\n");
-    m_pendingShow += piece;
+    // A chunk without text is still a poll that auto clear looks at.
+    const bool stamped = !piece.empty() && afterQuiet && m_ui.isChecked(Ctl::ShowTime);
+    if (stamped)
+        piece.insert(0, "[" + localTimeText(m_system.wallMs()) + "] ");
+    m_pendingShow.push_back({std::move(piece), stamped});
 }
 
 // Brings what was received since the last refresh into the area at once: one insert, one
-// scroll and one repaint however many polls it took, then auto clear by the lines shown.
+// scroll and one repaint however many polls it took. Auto clear goes poll by poll, so the area
+// shows what it would have shown had each poll been displayed on its own, not the empty area
+// of a clear that came after several polls at once.
 void Terminal::refreshDisplay()
 {
     m_refreshedMs = m_system.steadyMs();
     if (!m_refreshDue)
         return;
     m_refreshDue = false;
+    const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
     if (!m_pendingShow.empty())
-        m_ui.appendText(Ctl::Memo_Rec, m_pendingShow);
+        m_ui.appendReceived(Ctl::Memo_Rec, m_pendingShow, limit);
     m_pendingShow.clear();
     m_ui.scrollToEnd(Ctl::Memo_Rec);
     m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));
-    const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
-    if (m_ui.shownLineCount(Ctl::Memo_Rec) > limit)
-        clearDisplay();
 }
 
 void Terminal::clearDisplay()
 {
     m_ui.setText(Ctl::Memo_Rec, "");
     m_pendingShow.clear();
-    m_lineOpen = false;
 }
 
 void Terminal::button1Click()

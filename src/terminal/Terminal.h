@@ -99,11 +99,10 @@ private:
     SessionLog m_log;
     // Display text received since the area was last refreshed, whether anything came at all
     // (a chunk of zero bytes shows no text but still counts), and when the area was refreshed.
-    std::string m_pendingShow;
+    std::vector<core::ReceivedText> m_pendingShow; // one a chunk
     bool m_refreshDue = false;
     std::int64_t m_refreshedMs = kLongAgo;
     std::int64_t m_lastChunkMs = kLongAgo; // when the latest chunk arrived
-    bool m_lineOpen = false; // the receive area's text does not end with a line break
     std::int64_t m_lastTickMs = 0; // the latest auto-send tick or tick-on
     std::optional<std::string> m_reportedPeriod; // the bad period text last reported
     bool m_reportingPeriod = false; // its error report is up

@@ -10,6 +10,9 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include <climits>
+#include <random>
+
 #include "radio/ProgressForm.h"
 
 using core::Ctl;
@@ -37,7 +40,49 @@ std::string copied(QPlainTextEdit* area)
     return QGuiApplication::clipboard()->text().toStdString();
 }
 
+// One poll's text, with no auto clear.
+void append(QtUi& ui, const std::string& text)
+{
+    ui.appendReceived(Ctl::Memo_Rec, {{text}}, INT_MAX);
+}
+
 } // namespace
+
+// Polls appended at once end as they would have, shown one at a time with auto clear after
+// each: the same text and lines, whatever the mix of wrapped lines, breaks and time stamps.
+TEST_F(ProgramTest, receiveAreaAutoClearsPollByPollWhenPollsComeTogether)
+{
+    chooseLanguage(false);
+    QtUi& ui = *program.ui;
+    auto* batched = program.Form1->Memo_Rec;
+    platform::TextArea single(batched->parentWidget());
+    single.setGeometry(batched->geometry());
+    single.setFont(batched->font());
+    single.setLineWrapMode(batched->lineWrapMode());
+    single.setVerticalScrollBarPolicy(batched->verticalScrollBarPolicy());
+    single.show();
+    ASSERT_EQ(single.viewport()->width(), batched->viewport()->width());
+    std::mt19937 random(7);
+    const std::vector<std::string> pieces = {"ab", "\r\n", std::string(150, 'x'), "41 42 ",
+        "中文\r\nline\r\n", "", std::string(70, 'y') + "\r\n"};
+    for (int round = 0; round < 200; ++round) {
+        std::vector<core::ReceivedText> polls(random() % 6);
+        for (auto& poll : polls) {
+            poll.text = pieces[random() % pieces.size()];
+            poll.newLine = random() % 4 == 0;
+        }
+        ui.appendReceived(Ctl::Memo_Rec, polls, 12);
+        for (const auto& poll : polls) {
+            if (poll.newLine && !single.document()->lastBlock().text().isEmpty())
+                single.appendText("\n");
+            single.appendText(QString::fromStdString(poll.text).replace("\r\n", "\n"));
+            if (single.shownLineCount() > 12)
+                single.clear();
+        }
+        ASSERT_EQ(batched->text(), single.text()) << round;
+        ASSERT_EQ(ui.shownLineCount(Ctl::Memo_Rec), single.shownLineCount()) << round;
+    }
+}
 
 TEST_F(ProgramTest, receiveAreaLineCountFollowsAppendsAndEdits)
 {
@@ -46,14 +91,14 @@ TEST_F(ProgramTest, receiveAreaLineCountFollowsAppendsAndEdits)
     QPlainTextEdit* area = program.Form1->Memo_Rec;
     EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 0);
     for (int i = 0; i < 40; ++i) {
-        ui.appendText(Ctl::Memo_Rec, i % 3 ? "line " + std::to_string(i) + "\r\n" : "41 42 0D ");
+        append(ui, i % 3 ? "line " + std::to_string(i) + "\r\n" : "41 42 0D ");
         ASSERT_EQ(ui.shownLineCount(Ctl::Memo_Rec), laidOutLines(area)) << i;
     }
     ui.setText(Ctl::Memo_Rec, "one\r\ntwo");
     EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 2);
     area->clear();
     EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 0);
-    ui.appendText(Ctl::Memo_Rec, std::string(2000, 'x'));
+    append(ui, std::string(2000, 'x'));
     EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), laidOutLines(area));
     EXPECT_GT(laidOutLines(area), 10);
 }
@@ -75,7 +120,7 @@ TEST_F(ProgramTest, copyOfTheReceiveAreaGivesTheReceivedTextExactly)
     for (std::size_t at = 0, size = 50; at < all.size(); at += size, size += 9) {
         if (at + size < all.size() && all[at + size - 1] == '\r')
             ++size;
-        ui.appendText(Ctl::Memo_Rec, all.substr(at, size));
+        append(ui, all.substr(at, size));
     }
     EXPECT_GT(area->document()->blockCount(), 10) << "the long lines were cut into blocks";
     EXPECT_EQ(ui.text(Ctl::Memo_Rec), all);
@@ -129,7 +174,7 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
     std::string all;
     for (int i = 0; i < 300; ++i) {
         const std::string groups = i % 7 ? "41 42 43 " : "0D 0A FF 00 7E ";
-        ui.appendText(Ctl::Memo_Rec, groups);
+        append(ui, groups);
         all += groups;
     }
     // The same text as a single paragraph in an area of the same width.
@@ -156,10 +201,10 @@ TEST_F(ProgramTest, scrollingToTheEndBringsTheLastReceivedLineIntoView)
     QtUi& ui = *program.ui;
     QPlainTextEdit* area = program.Form1->Memo_Rec;
     for (int i = 0; i < 60; ++i) {
-        ui.appendText(Ctl::Memo_Rec, "received line " + std::to_string(i) + "\r\n");
+        append(ui, "received line " + std::to_string(i) + "\r\n");
         ui.scrollToEnd(Ctl::Memo_Rec);
     }
-    ui.appendText(Ctl::Memo_Rec, "the last one");
+    append(ui, "the last one");
     ui.scrollToEnd(Ctl::Memo_Rec);
     const QTextCursor bottom = area->cursorForPosition(QPoint(5, area->viewport()->height() - 5));
     EXPECT_EQ(bottom.block().text(), "the last one");

@@ -250,9 +250,16 @@ int FakeUi::shownLineCount(Ctl ctl) const
     return static_cast<int>(shownLines(ctl).size());
 }
 
-void FakeUi::appendText(Ctl ctl, const std::string& text)
+void FakeUi::appendReceived(Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove)
 {
-    m_text[ctl] += text;
+    for (const core::ReceivedText& poll : polls) {
+        std::string& text = m_text[ctl];
+        if (poll.newLine && !text.empty() && !text.ends_with("\r\n"))
+            text += "\r\n";
+        text += poll.text;
+        if (shownLineCount(ctl) > clearAbove)
+            text.clear();
+    }
 }
 
 } // namespace fakes

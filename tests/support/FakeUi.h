@@ -46,7 +46,9 @@ public:
     void setTimerActive(core::TimerId timer, bool active) override;
     std::vector<std::string> shownLines(core::Ctl ctl) const; // the lines shownLineCount counts
     int shownLineCount(core::Ctl ctl) const override;
-    void appendText(core::Ctl ctl, const std::string& text) override;
+    // Poll by poll, as the area would show each.
+    void appendReceived(
+        core::Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove) override;
     void scrollToEnd(core::Ctl ctl) override { ++scrolls[ctl]; }
     void fitMainWindow() override { ++fits; }
     void defer(std::function<void()> task) override { deferred.push_back(std::move(task)); }

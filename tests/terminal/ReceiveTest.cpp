@@ -194,3 +194,27 @@ TEST_F(TerminalTest, idlePollsCountEmptyPollsInARow)
     poll();
     EXPECT_EQ(0, state.IdlePolls);
 }
+
+// Polls that one refresh brings together are auto-cleared one by one: the area shows what
+// came after the last clear, not an area emptied because the polls were shown at once.
+TEST_F(TerminalTest, autoClearOfPollsShownTogetherKeepsWhatFollowsTheLastClear)
+{
+    openPort();
+    const auto lines = [](char c, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += std::string(1, c) + "\r\n";
+        return text;
+    };
+    feed(lines('a', 60));
+    poll(); // a refresh of its own
+    for (const char c : {'b', 'c'}) {
+        feed(lines(c, c == 'b' ? 60 : 10));
+        system.nowMs += 50;
+        terminal.recDataTimer();
+    }
+    EXPECT_EQ(lines('a', 60), received()) << "no refresh yet";
+    system.nowMs += terminal::Terminal::kRefreshMs;
+    terminal.recDataTimer();
+    EXPECT_EQ(lines('c', 10), received());
+}
