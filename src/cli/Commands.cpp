@@ -191,9 +191,13 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
     reportFailures(results, err);
     const ExitCode code = exitCodeOf(results);
     if (request.command == Command::Save && code == ExitCode::Ok) {
-        const auto error = radio::saveSettingsFile(request.file, settingsOfResult(results.front()));
-        if (error)
-            return fileError(radio::saveFailureText(request.file, *error, language));
+        const auto saved = radio::saveSettingsFile(request.file, settingsOfResult(results.front()));
+        if (saved.error)
+            return fileError(radio::saveFailureText(request.file, *saved.error, language));
+        if (saved.warning) {
+            err << "radiomodem-cli: "
+                << oneLine(radio::saveWarningText(request.file, *saved.warning, language)) << "\n";
+        }
     }
     out << (request.json ? resultsJson(commandName(request.command), request.file, results)
                          : resultsTable(results, language));

@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "RegularFile.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -27,10 +29,21 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes)
     return true;
 }
 
-std::string removeAfter(const std::string& temp, int error)
+FileWriteResult removeAfter(const std::string& temp, int error)
 {
     ::unlink(temp.c_str());
-    return std::strerror(error);
+    return {systemReason(error), std::nullopt};
+}
+
+// Once the rename is done the new content is in place: a folder that cannot be synced only
+// leaves the rename to the system's own time for reaching the disk.
+FileWriteResult folderNotSynced(int error)
+{
+    const std::string reason = std::strerror(error);
+    return {std::nullopt,
+        core::Bilingual {"its folder could not be synced to disk (" + reason
+                + "), so a power failure soon after may bring back the old content",
+            "无法将所在文件夹同步到磁盘(" + reason + "),随后断电可能恢复为旧内容"}};
 }
 
 std::string folderOf(const std::string& path)
@@ -87,9 +100,10 @@ bool keepModeAndOwner(int fd, const struct stat& old)
 
 } // namespace
 
-std::optional<std::string> writeFileAtomically(
-    const std::string& given, std::span<const std::uint8_t> bytes)
+FileWriteResult writeFileAtomically(const std::string& given, std::span<const std::uint8_t> bytes)
 {
+    if (auto refused = notARegularFile(given))
+        return {refused, std::nullopt};
     const std::string path = followLinks(given);
     struct stat old
     { };
@@ -97,7 +111,7 @@ std::optional<std::string> writeFileAtomically(
     std::string temp;
     const int fd = createBeside(path, temp);
     if (fd < 0)
-        return std::strerror(errno);
+        return {systemReason(errno), std::nullopt};
     if ((exists && !keepModeAndOwner(fd, old)) || !writeAll(fd, bytes) || ::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);
@@ -108,13 +122,13 @@ std::optional<std::string> writeFileAtomically(
     // The rename reaches the disk with the folder's own entry list.
     const int folder = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
-        return std::strerror(errno);
+        return folderNotSynced(errno);
     const bool synced = ::fsync(folder) == 0;
     const int error = errno;
     ::close(folder);
     if (!synced)
-        return std::strerror(error);
-    return std::nullopt;
+        return folderNotSynced(error);
+    return {};
 }
 
 } // namespace platform

@@ -135,11 +135,15 @@ std::vector<int> lockingProcesses(const struct stat& target)
     return pids;
 }
 
-bool hasOpen(const std::string& fdDir, const struct stat& target)
+// Whether the process whose fd folder this is has the device open; hidden is set when the
+// folder cannot be read for lack of permission (another user's process seen without root).
+bool hasOpen(const std::string& fdDir, const struct stat& target, bool& hidden)
 {
     DIR* fds = ::opendir(fdDir.c_str());
-    if (!fds)
+    if (!fds) {
+        hidden = hidden || errno == EACCES || errno == EPERM;
         return false; // another user's process, or gone
+    }
     bool found = false;
     while (const dirent* fd = ::readdir(fds)) {
         struct stat opened
@@ -172,7 +176,8 @@ DeviceHolder findDeviceHolder(const std::string& path)
     const int self = static_cast<int>(::getpid());
     while (const dirent* process = ::readdir(proc)) {
         const int pid = std::atoi(process->d_name);
-        if (pid <= 0 || pid == self || !hasOpen("/proc/" + std::to_string(pid) + "/fd", target))
+        if (pid <= 0 || pid == self
+            || !hasOpen("/proc/" + std::to_string(pid) + "/fd", target, holder.othersHidden))
             continue;
         const bool locker = std::find(lockers.begin(), lockers.end(), pid) != lockers.end();
         if (holder.pid == 0 || locker) {
@@ -213,6 +218,8 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
                 const DeviceHolder holder = findDeviceHolder(path);
                 why->holder = holder.name;
                 why->holderPid = holder.pid;
+                why->markedExclusive = code == EBUSY && fd < 0;
+                why->holdersHidden = holder.othersHidden;
             }
             if (error == OpenError::PermissionDenied)
                 why->group = groupOf(path);
@@ -245,10 +252,10 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
     tio.c_cc[VTIME] = 0;
     if (::tcsetattr(fd, TCSANOW, &tio) != 0)
         return fail(openErrorForErrno(errno), fd, errno);
-    return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd));
+    return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd, path));
 }
 
-PosixSerialPort::PosixSerialPort(int fd) : m_fd(fd)
+PosixSerialPort::PosixSerialPort(int fd, std::string path) : m_fd(fd), m_path(std::move(path))
 {
     requestLowLatency();
     LineSettings line;
@@ -281,6 +288,11 @@ PosixSerialPort::~PosixSerialPort()
     // opener is not refused by a port nobody holds.
     ::ioctl(m_fd, TIOCNXCL);
     ::close(m_fd);
+}
+
+std::string PosixSerialPort::deviceWithHiddenHolders()
+{
+    return findDeviceHolder(m_path).othersHidden ? m_path : std::string();
 }
 
 // A USB adapter holds received bytes for its latency timer (16 ms on FTDI chips) unless its

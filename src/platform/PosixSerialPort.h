@@ -18,13 +18,14 @@ PortAssignment::Pins pinsFromEnvironment();
 // The reason an open failed with the system's error number.
 OpenError openErrorForErrno(int error);
 
-// Another process that has the device open: its name and id, when /proc shows it (a process of
-// another user may be hidden); of several, the one holding a lock on it. Pid 0 when none is
-// seen.
+// Another process that has the device open: its name and id, when /proc shows it; of several,
+// the one holding a lock on it. Pid 0 when none is seen. Without root the open files of other
+// users' processes are hidden: othersHidden says that some could not be looked at.
 struct DeviceHolder
 {
     std::string name;
     int pid = 0;
+    bool othersHidden = false;
 };
 DeviceHolder findDeviceHolder(const std::string& path);
 
@@ -57,9 +58,10 @@ public:
     bool writeFrame(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
     bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
     bool isGone() override { return !alive(); }
+    std::string deviceWithHiddenHolders() override;
 
 private:
-    explicit PosixSerialPort(int fd);
+    PosixSerialPort(int fd, std::string path);
     bool alive();
     // Bytes written that have not crossed the line yet, as far as the port can tell.
     std::uint32_t queuedBytes();
@@ -69,6 +71,7 @@ private:
     bool writeNow(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written);
 
     int m_fd;
+    std::string m_path;
     bool m_gone = false;
     bool m_lowLatencySet = false; // this port turned low latency on and turns it off at close
     std::int64_t m_byteUs = 0; // wire time of a byte at the current settings

@@ -74,6 +74,10 @@ public:
     // Whether the device has disappeared (a pulled USB adapter, a hung-up line); once gone, a
     // port stays gone and every other call fails.
     virtual bool isGone() = 0;
+    // The port's device when programs this one cannot see may have it open too: without root,
+    // the open files of other users' processes are hidden, so such a program shares the port
+    // unseen (and may take the radio's answers). Empty when every process could be seen.
+    virtual std::string deviceWithHiddenHolders() { return {}; }
 };
 
 // Wire time of one byte in microseconds: start bit, eight data bits, parity bit, stop bits.
@@ -96,6 +100,8 @@ struct OpenFailure
     std::string device; // the device that was tried; empty when the name has none
     std::string holder; // Busy: the program that holds the device, when the system shows it
     int holderPid = 0;
+    bool markedExclusive = false; // Busy: the device itself refused a second opener (TIOCEXCL)
+    bool holdersHidden = false; // Busy: other users' processes, which may hold it, are hidden
     std::string group; // PermissionDenied: the group the device belongs to
     std::string detail; // Other: the system's error text
 };

@@ -1,6 +1,7 @@
 #include "ExchangeTexts.h"
 
 #include "ChangePreview.h"
+#include "core/PrintableText.h"
 
 #include <array>
 
@@ -30,14 +31,27 @@ const OperationTexts& operationTexts(Operation operation)
     return kOperationTexts[static_cast<std::size_t>(operation)];
 }
 
-core::Bilingual connectErrorText(const std::string& port)
+core::Bilingual connectErrorText(const std::string& port, const std::string& hiddenHoldersDevice)
 {
     const OperationTexts& text = operationTexts(Operation::Connect);
-    return {std::string(text.failureEnglish) + "\n" + port
+    core::Bilingual message {std::string(text.failureEnglish) + "\n" + port
             + ": check the radio's power, the cable, the radio's serial port, and that no other "
               "program uses the port.",
         std::string(text.failureChinese) + "\n" + port
             + ":请检查电台电源、连接电缆、电台串口,以及是否有其他程序占用该端口。"};
+    if (hiddenHoldersDevice.empty())
+        return message;
+    const std::string device = core::printable(hiddenHoldersDevice);
+    message.english += "\nA program of another user (ModemManager, gpsd, a getty) may have "
+        + device
+        + " open unseen: without root this program cannot see other users' open files. To list "
+          "every program that has it open:\n    sudo fuser -v "
+        + device;
+    message.chinese += "\n其他用户的程序(ModemManager、gpsd、getty 等)可能已打开 " + device
+        + ":本程序没有 root 权限,看不到其他用户打开的文件。列出打开该设备的所有程序:\n    sudo "
+          "fuser -v "
+        + device;
+    return message;
 }
 
 core::Bilingual partialWriteText(const RadioSession::State& state)

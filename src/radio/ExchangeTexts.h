@@ -20,8 +20,11 @@ struct OperationTexts
 };
 const OperationTexts& operationTexts(Operation operation);
 
-// The probe found no radio on the port: the failure line and what to check.
-core::Bilingual connectErrorText(const std::string& port);
+// The probe found no radio on the port: the failure line and what to check. With the device of
+// a port whose other holders may be hidden (SerialPort::deviceWithHiddenHolders), it adds that
+// a program of another user may have it open and how to list them.
+core::Bilingual connectErrorText(
+    const std::string& port, const std::string& hiddenHoldersDevice = {});
 
 // A second line for the message that ends a write early, naming the values the radio took
 // (acknowledged), the one whose request went out unacknowledged, and those never sent. Empty

@@ -1,16 +1,18 @@
 #include "SettingsFile.h"
 
-#include "platform/AtomicFile.h"
+#include "core/PrintableText.h"
+#include "platform/RegularFile.h"
 #include "serial/SerialLink.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
-#include <fstream>
+#include <fcntl.h>
 #include <functional>
 #include <map>
 #include <set>
+#include <unistd.h>
 
 namespace radio {
 
@@ -20,50 +22,6 @@ constexpr int kHighestFileChannel = 32; // the channel box's list
 constexpr int kHighestFileAirRate = 4; // the air rate box's list: 19200 to 1200 bit/s
 
 using Parsed = std::variant<RadioSettings, SettingsError>;
-
-// Length of the UTF-8 sequence at text[at], or 0 when none starts there: no overlong forms, no
-// surrogates, nothing above U+10FFFF.
-std::size_t utf8Length(std::string_view text, std::size_t at)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size() || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    }
-    return length;
-}
-
-bool isUtf8(std::string_view text)
-{
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = utf8Length(text, at);
-        if (length == 0)
-            return false;
-        at += length;
-    }
-    return true;
-}
 
 std::string_view trimmed(std::string_view text)
 {
@@ -201,7 +159,7 @@ std::string settingsErrorText(const SettingsError& error, const core::Language& 
             "Line " + std::to_string(error.line), "第 " + std::to_string(error.line) + " 行");
     }
     if (!error.key.empty())
-        where += (where.empty() ? "" : language.pick(", ", " ")) + error.key;
+        where += (where.empty() ? "" : language.pick(", ", " ")) + core::printable(error.key);
     return where.empty() ? error.reason.in(language)
                          : where + language.pick(": ", ":") + error.reason.in(language);
 }
@@ -290,8 +248,9 @@ std::optional<SettingsError> setSettingsValue(
     if (found->second.parse(value, settings))
         return std::nullopt;
     const core::Bilingual& range = found->second.range;
-    return refusal(0, std::string(key), "\"" + std::string(value) + "\": " + range.english,
-        "\"" + std::string(value) + "\":" + range.chinese);
+    const std::string shown = core::printable(value);
+    return refusal(0, std::string(key), "\"" + shown + "\": " + range.english,
+        "\"" + shown + "\":" + range.chinese);
 }
 
 Parsed parseSettings(std::string_view text)
@@ -309,7 +268,9 @@ Parsed parseSettings(std::string_view text)
         const std::string_view line = text.substr(start, end - start);
         start = end + 1;
         ++number;
-        if (!isUtf8(line))
+        if (line.size() > kMaxSettingsLineBytes)
+            return refusal(number, {}, "the line is longer than 8 KiB", "该行超过 8 KiB");
+        if (!core::isUtf8(line))
             return refusal(number, {}, "the text is not UTF-8", "文本不是 UTF-8 编码");
         const std::string_view content = trimmed(line);
         if (content.empty() || content.starts_with('#'))
@@ -334,19 +295,32 @@ Parsed parseSettings(std::string_view text)
 
 Parsed loadSettingsFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return refusal(0, {}, std::strerror(errno), std::strerror(errno));
+    const auto opened = platform::openRegularFile(path, O_RDONLY);
+    if (const auto* reason = std::get_if<core::Bilingual>(&opened))
+        return SettingsError {0, {}, *reason};
+    const int fd = std::get<int>(opened);
     // One byte more than allowed is enough to refuse a longer file without reading all of it.
     std::string text(kMaxSettingsFileBytes + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (file.bad())
-        return refusal(0, {}, std::strerror(errno), std::strerror(errno));
-    text.resize(static_cast<std::size_t>(file.gcount()));
+    std::size_t got = 0;
+    while (got < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return SettingsError {0, {}, platform::systemReason(error)};
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    text.resize(got);
     return parseSettings(text);
 }
 
-std::optional<std::string> saveSettingsFile(const std::string& path, const RadioSettings& settings)
+platform::FileWriteResult saveSettingsFile(const std::string& path, const RadioSettings& settings)
 {
     const std::string text = serializeSettings(settings);
     return platform::writeFileAtomically(
@@ -354,16 +328,25 @@ std::optional<std::string> saveSettingsFile(const std::string& path, const Radio
 }
 
 std::string saveFailureText(
-    const std::string& path, const std::string& reason, const core::Language& language)
+    const std::string& path, const core::Bilingual& reason, const core::Language& language)
 {
-    return language.pick("Could not save settings to ", "保存参数失败: ") + path + "\n" + reason;
+    return language.pick("Could not save settings to ", "保存参数失败: ") + core::printable(path)
+        + "\n" + reason.in(language);
+}
+
+std::string saveWarningText(
+    const std::string& path, const core::Bilingual& warning, const core::Language& language)
+{
+    const std::string shown = core::printable(path);
+    return language.pick("Settings saved to " + shown + ", but ", "参数已保存到 " + shown + ",但")
+        + warning.in(language);
 }
 
 std::string loadFailureText(
     const std::string& path, const SettingsError& error, const core::Language& language)
 {
-    return language.pick("Could not load settings from ", "载入参数失败: ") + path + "\n"
-        + settingsErrorText(error, language);
+    return language.pick("Could not load settings from ", "载入参数失败: ") + core::printable(path)
+        + "\n" + settingsErrorText(error, language);
 }
 
 std::string localTimestamp()

@@ -2,6 +2,7 @@
 
 #include "RadioParameters.h"
 #include "core/Language.h"
+#include "platform/AtomicFile.h"
 #include "serial/SerialLink.h"
 
 #include <cstddef>
@@ -32,6 +33,8 @@ namespace radio {
 // for information only and never reach a radio.
 constexpr int kSettingsFormat = 1;
 constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024;
+// A line holds at most this much, so that whatever loads is saved again within the file's limit.
+constexpr std::size_t kMaxSettingsLineBytes = 8 * 1024;
 
 struct SerialMode
 {
@@ -98,17 +101,22 @@ std::string serializeSettings(const RadioSettings& settings);
 // The local time now as ISO 8601 with its offset from UTC, e.g. 2026-12-08T12:30:16+0800.
 std::string localTimestamp();
 // Strict: an unknown or repeated key, a line without '=', a missing or unknown format, a value
-// out of range, text that is no UTF-8 or longer than kMaxSettingsFileBytes is refused.
+// out of range, text that is no UTF-8 or longer than kMaxSettingsFileBytes, a line longer than
+// kMaxSettingsLineBytes is refused.
 std::variant<RadioSettings, SettingsError> parseSettings(std::string_view text);
 
 // The file at path read and parsed; a file that cannot be read is refused with the system's
-// reason.
+// reason, and a path that names no regular file (a device, a FIFO) is refused before anything
+// is read from it, without waiting.
 std::variant<RadioSettings, SettingsError> loadSettingsFile(const std::string& path);
-// Written atomically; the system's reason when it fails.
-std::optional<std::string> saveSettingsFile(const std::string& path, const RadioSettings& settings);
+// Written atomically over a regular file or where nothing is (see writeFileAtomically).
+platform::FileWriteResult saveSettingsFile(const std::string& path, const RadioSettings& settings);
 // "Could not save settings to PATH" and the reason.
 std::string saveFailureText(
-    const std::string& path, const std::string& reason, const core::Language& language);
+    const std::string& path, const core::Bilingual& reason, const core::Language& language);
+// "Settings saved to PATH, but" and the warning of a save that succeeded.
+std::string saveWarningText(
+    const std::string& path, const core::Bilingual& warning, const core::Language& language);
 // "Could not load settings from PATH" and the refusal.
 std::string loadFailureText(
     const std::string& path, const SettingsError& error, const core::Language& language);

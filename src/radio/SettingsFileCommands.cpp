@@ -33,8 +33,11 @@ void SettingsFileCommands::saveClick()
         = m_dialogs.saveFileName(m_language.pick("Save settings to file", "保存参数到文件"));
     if (!path)
         return;
-    if (const auto error = saveSettingsFile(*path, *settings))
-        m_dialogs.showMessage(saveFailureText(*path, *error, m_language));
+    const platform::FileWriteResult saved = saveSettingsFile(*path, *settings);
+    if (saved.error)
+        m_dialogs.showMessage(saveFailureText(*path, *saved.error, m_language));
+    else if (saved.warning)
+        m_dialogs.showMessage(saveWarningText(*path, *saved.warning, m_language));
 }
 
 // A file's values are previewed against the radio they will be written to, so a radio must

@@ -1,12 +1,16 @@
 #include "PortTexts.h"
 
+#include "core/PrintableText.h"
+
 namespace serial {
 
 namespace {
 
+using core::printable;
+
 std::string describe(const platform::SerialDevice& device, const core::Language& language)
 {
-    std::string description = device.description;
+    std::string description = printable(device.description);
     if (description.empty()) {
         switch (device.kind) {
         case platform::DeviceKind::OnBoard:
@@ -21,8 +25,8 @@ std::string describe(const platform::SerialDevice& device, const core::Language&
         }
     }
     if (!device.serialNumber.empty())
-        description += " (" + device.serialNumber + ")";
-    return device.path + " — " + description;
+        description += " (" + printable(device.serialNumber) + ")";
+    return printable(device.path) + " — " + description;
 }
 
 // The group that may use the device, and the command that lets the user in. Joining root's
@@ -35,16 +39,16 @@ struct Permission
 
 Permission permissionFor(const platform::OpenFailure& failure)
 {
-    const std::string group = failure.group.empty() ? "dialout" : failure.group;
+    const std::string group = failure.group.empty() ? "dialout" : printable(failure.group);
     if (group == "root")
-        return {group, "sudo chown $USER " + failure.device};
+        return {group, "sudo chown $USER " + printable(failure.device)};
     return {group, "sudo usermod -aG " + group + " $USER"};
 }
 
 std::string reason(
     const platform::OpenFailure& result, const std::string& name, const core::Language& language)
 {
-    const std::string& device = result.device;
+    const std::string device = printable(result.device);
     switch (result.error) {
     case platform::OpenError::NoDevice:
         if (device.empty())
@@ -52,15 +56,40 @@ std::string reason(
                 "No device stands behind " + name + ".", name + " 没有对应的设备。");
         return language.pick("The device " + device + " of " + name + " is not present.",
             name + " 的设备 " + device + " 不存在。");
-    case platform::OpenError::Busy:
-        if (result.holderPid == 0) {
-            return language.pick(
-                device + " is in use by another program.", device + " 正被其他程序占用。");
+    case platform::OpenError::Busy: {
+        if (result.holderPid != 0) {
+            const std::string holder = printable(result.holder);
+            return language.pick(device + " is in use by another program: " + holder + " (process "
+                    + std::to_string(result.holderPid) + ").",
+                device + " 正被其他程序占用:" + holder + "(进程 " + std::to_string(result.holderPid)
+                    + ")。");
         }
-        return language.pick(device + " is in use by another program: " + result.holder
-                + " (process " + std::to_string(result.holderPid) + ").",
-            device + " 正被其他程序占用:" + result.holder + "(进程 "
-                + std::to_string(result.holderPid) + ")。");
+        const std::string check = result.holdersHidden
+            ? language.pick(" To list every program that has it open:\n    sudo fuser -v ",
+                  "列出打开该设备的所有程序:\n    sudo fuser -v ")
+                + device
+            : "";
+        // Nobody this program can see holds it: say what is known, and no more.
+        if (result.markedExclusive) {
+            return language.pick(device
+                    + " is marked for exclusive use, but no process this program can see holds "
+                      "it: a program that ended without releasing it, or a program of another "
+                      "user."
+                    + check,
+                device
+                    + " 被标记为独占,但本程序看不到占用它的进程:可能是退出时未释放它的程序,"
+                      "或其他用户的程序。"
+                    + check);
+        }
+        if (result.holdersHidden) {
+            return language.pick(device
+                    + " is in use by a program this program cannot see, one of another user."
+                    + check,
+                device + " 正被本程序看不到的程序(其他用户的程序)占用。" + check);
+        }
+        return language.pick(
+            device + " is in use by another program.", device + " 正被其他程序占用。");
+    }
     case platform::OpenError::PermissionDenied: {
         const Permission permission = permissionFor(result);
         if (permission.group == "root") {
@@ -93,7 +122,7 @@ std::string refusalLine(
 {
     std::string line = "COM" + std::to_string(number);
     if (!failure.device.empty())
-        line += " " + failure.device;
+        line += " " + printable(failure.device);
     line += ": ";
     switch (failure.error) {
     case platform::OpenError::NoDevice:
@@ -101,9 +130,15 @@ std::string refusalLine(
     case platform::OpenError::Busy:
         line += language.pick("busy", "被占用");
         if (failure.holderPid != 0) {
-            line += language.pick(
-                        ", " + failure.holder + " (process ", "," + failure.holder + "(进程 ")
+            const std::string holder = printable(failure.holder);
+            line += language.pick(", " + holder + " (process ", "," + holder + "(进程 ")
                 + std::to_string(failure.holderPid) + language.pick(")", ")");
+        } else if (failure.markedExclusive) {
+            line += language.pick(
+                ", marked exclusive, no visible holder", ",标记为独占,看不到占用者");
+        } else if (failure.holdersHidden) {
+            line += language.pick(
+                ", holder not visible (another user's?)", ",看不到占用者(其他用户的程序?)");
         }
         return line;
     case platform::OpenError::PermissionDenied: {
@@ -138,7 +173,8 @@ std::string deviceLine(const platform::PortEntry& entry, int number, const core:
     if (entry.pinned) {
         const std::string pin = " (RADIOMODEM_COM" + std::to_string(number) + ")";
         // A pinned device that is not enumerated is known by its path alone.
-        return (device.kernelName.empty() ? device.path : describe(device, language)) + pin;
+        return (device.kernelName.empty() ? printable(device.path) : describe(device, language))
+            + pin;
     }
     if (!entry.present) {
         return language.pick(none + " (" + describe(device, language) + " unplugged)",
@@ -154,9 +190,11 @@ std::string deviceToolTip(
     if (!entry.device)
         return tip;
     if (!entry.device->byId.empty())
-        tip += "\n" + entry.device->byId;
-    if (!entry.device->vendorId.empty())
-        tip += "\nUSB " + entry.device->vendorId + ":" + entry.device->productId;
+        tip += "\n" + printable(entry.device->byId);
+    if (!entry.device->vendorId.empty()) {
+        tip += "\nUSB " + printable(entry.device->vendorId) + ":"
+            + printable(entry.device->productId);
+    }
     return tip;
 }
 

@@ -1,6 +1,7 @@
 #include "SessionLog.h"
 
 #include "HexText.h"
+#include "platform/RegularFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -57,13 +58,13 @@ SessionLog::~SessionLog()
     close();
 }
 
-std::optional<std::string> SessionLog::open(const std::string& path)
+std::optional<core::Bilingual> SessionLog::open(const std::string& path)
 {
     close();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return std::strerror(errno);
-    m_fd = fd;
+    const auto opened = platform::openRegularFile(path, O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (const auto* reason = std::get_if<core::Bilingual>(&opened))
+        return *reason;
+    m_fd = std::get<int>(opened);
     m_path = path;
     return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Language.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -25,8 +27,9 @@ public:
     SessionLog(const SessionLog&) = delete;
     SessionLog& operator=(const SessionLog&) = delete;
 
-    // Opens the file for appending, creating it if need be; the reason when it cannot.
-    std::optional<std::string> open(const std::string& path);
+    // Opens the file for appending, creating it if need be; the reason when it cannot. Only a
+    // regular file is taken: a device, a FIFO or a folder is refused, without waiting.
+    std::optional<core::Bilingual> open(const std::string& path);
     void close();
     bool isOpen() const { return m_fd >= 0; }
     const std::string& path() const { return m_path; }

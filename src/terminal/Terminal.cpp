@@ -1,6 +1,7 @@
 #include "Terminal.h"
 
 #include "HexText.h"
+#include "core/PrintableText.h"
 #include "platform/AtomicFile.h"
 
 #include <algorithm>
@@ -352,10 +353,18 @@ void Terminal::saveRecDataClick()
     const auto path = m_dialogs.saveFileName(m_language.pick("Save received data", "保存接收数据"));
     if (!path)
         return;
-    if (const auto error = platform::writeFileAtomically(*path, m_received.bytes()))
+    const platform::FileWriteResult saved
+        = platform::writeFileAtomically(*path, m_received.bytes());
+    const std::string shown = core::printable(*path);
+    if (saved.error) {
         m_dialogs.showMessage(
-            m_language.pick("Could not save received data to ", "保存接收数据失败: ") + *path + "\n"
-            + *error);
+            m_language.pick("Could not save received data to ", "保存接收数据失败: ") + shown + "\n"
+            + saved.error->in(m_language));
+    } else if (saved.warning) {
+        m_dialogs.showMessage(m_language.pick("Received data saved to " + shown + ", but ",
+                                  "接收数据已保存到 " + shown + ",但")
+            + saved.warning->in(m_language));
+    }
 }
 
 void Terminal::logToFileClick()
@@ -372,13 +381,14 @@ void Terminal::logToFileClick()
     if (const auto error = m_log.open(*path)) {
         m_ui.setChecked(Ctl::LogToFile, false);
         m_dialogs.showMessage(m_language.pick("Could not open the log file ", "无法打开记录文件: ")
-            + *path + "\n" + *error);
+            + core::printable(*path) + "\n" + error->in(m_language));
         return;
     }
     // The item names the file, and the RX panel's tooltip says where the log goes.
-    const std::string name = path->substr(path->find_last_of('/') + 1);
+    const std::string name = core::printable(path->substr(path->find_last_of('/') + 1));
     m_ui.setText(Ctl::LogToFile, m_language.pick("Log to file...", "记录到文件...") + "\t" + name);
-    m_ui.setStatusToolTip(5, m_language.pick("Logging to ", "正在记录到 ") + *path);
+    m_ui.setStatusToolTip(
+        5, m_language.pick("Logging to ", "正在记录到 ") + core::printable(*path));
 }
 
 void Terminal::stopLog()
@@ -401,8 +411,8 @@ void Terminal::logBytes(bool sent, std::span<const std::uint8_t> bytes)
     const std::string path = m_log.path();
     stopLog();
     m_dialogs.showMessage(
-        m_language.pick("Logging stopped: could not write to ", "记录已停止: 无法写入 ") + path
-        + "\n" + *error);
+        m_language.pick("Logging stopped: could not write to ", "记录已停止: 无法写入 ")
+        + core::printable(path) + "\n" + *error);
 }
 
 void Terminal::panelTrttTestClick()

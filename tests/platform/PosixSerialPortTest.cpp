@@ -1,5 +1,6 @@
 #include "platform/PosixSerialPort.h"
 #include "FakePortEnumerator.h"
+#include "OtherUser.h"
 #include "Pty.h"
 #include "TempDir.h"
 #include "platform/UdevPortEnumerator.h"
@@ -365,6 +366,43 @@ TEST(PosixSerialPort, theProgramsOwnDescriptorsAndAStaleExclusiveFlagDoNotCountA
     if (::geteuid() == 0) {
         EXPECT_TRUE(PosixSerialPort::openDevice(pty.slave())) << "root takes the port over";
     }
+}
+
+// A program of another user (here root, seen from nobody) hides its open files: one that has
+// the port open without a lock cannot be refused, but the open port says its holders may be
+// hidden; once it has marked the port exclusive and ended, the refusal says that nobody seen
+// holds it. Root itself sees every process.
+TEST(PosixSerialPort, holdersOfAnotherUserAreNotSeenAndThePortSaysSo)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to play another user";
+    Pty pty;
+    ASSERT_EQ(::chmod(pty.slave().c_str(), 0666), 0);
+    const int rootHolder = ::open(pty.slave().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(rootHolder, 0);
+    {
+        auto own = PosixSerialPort::openDevice(pty.slave());
+        ASSERT_TRUE(own) << "the program's own descriptors are no holder";
+        EXPECT_EQ(own->deviceWithHiddenHolders(), "");
+    }
+    const std::string device = pty.slave();
+    EXPECT_EQ(asUnprivilegedUser([&] {
+        auto shared = PosixSerialPort::openDevice(device);
+        return shared && shared->deviceWithHiddenHolders() == device ? 0 : 1;
+    }),
+        0);
+
+    ASSERT_EQ(::ioctl(rootHolder, TIOCEXCL), 0);
+    ::close(rootHolder);
+    EXPECT_EQ(asUnprivilegedUser([&] {
+        OpenResult why;
+        const bool opened = PosixSerialPort::openDevice(device, &why) != nullptr;
+        return opened || why.error != OpenError::Busy || why.holderPid != 0 || !why.markedExclusive
+                || !why.holdersHidden
+            ? 1
+            : 0;
+    }),
+        0);
 }
 
 TEST(PosixSerialPort, aRefusedPermissionNamesTheDevicesGroup)

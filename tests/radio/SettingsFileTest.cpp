@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace radio {
 namespace {
 
@@ -30,7 +32,8 @@ TEST(SettingsFile, roundTripOfEveryValueAndTheInformation)
     settings.model = "TALVEX1.2";
     settings.port = "COM2 /dev/ttyUSB1";
     settings.readAt = "2026-12-01T10:42:07+01:00";
-    ASSERT_EQ(saveSettingsFile(dir.path("a.conf"), settings), std::nullopt);
+    const platform::FileWriteResult saved = saveSettingsFile(dir.path("a.conf"), settings);
+    ASSERT_FALSE(saved.error || saved.warning);
     const std::string text = fakes::TempDir::read(dir.path("a.conf"));
     EXPECT_NE(text.find("serial = 300-E\n"), std::string::npos) << text;
     EXPECT_NE(text.find("id = 0x12FA05\n"), std::string::npos) << text;
@@ -85,6 +88,13 @@ TEST(SettingsFile, badFilesAreRefusedNamingTheLineOrKeyAndTheReason)
         {"format = 1\nid = 0x12345G\n", "Line 2, id: \"0x12345G\"", ""},
         {"format = 1\nport = COM1 \xC0\xAF\n", "Line 2: the text is not UTF-8", "不是 UTF-8"},
         {"format = 1\n# \xED\xA0\x80\n", "Line 2: the text is not UTF-8", ""},
+        // What the file holds is shown escaped: no escape sequence reaches a terminal.
+        {"format = 1\n\x1b]0;t\x07 = 1\n", "Line 2, \\x1b]0;t\\x07: unknown key",
+            "第 2 行 \\x1b]0;t\\x07:未知的键"},
+        {"format = 1\nchannel = 3\x1b[2J\n",
+            "Line 2, channel: \"3\\x1b[2J\": the channel is 1 to 32", "\"3\\x1b[2J\":信道号"},
+        {"format = 1\nmodel = " + std::string(kMaxSettingsLineBytes, 'x') + "\n",
+            "Line 2: the line is longer than 8 KiB", "第 2 行:该行超过 8 KiB"},
         {"format = 1\n#" + std::string(kMaxSettingsFileBytes, 'x') + "\n",
             "the file is larger than 64 KiB", "文件大于 64 KiB"},
     };
@@ -105,9 +115,28 @@ TEST(SettingsFile, aFileThatCannotBeReadOrWrittenGivesTheSystemsReason)
     ASSERT_TRUE(std::holds_alternative<SettingsError>(missing));
     EXPECT_EQ(
         settingsErrorText(std::get<SettingsError>(missing), kEnglish), "No such file or directory");
-    EXPECT_TRUE(saveSettingsFile(dir.path("no/such/dir.conf"), RadioSettings {}));
+    EXPECT_TRUE(saveSettingsFile(dir.path("no/such/dir.conf"), RadioSettings {}).error);
     fakes::TempDir::write(dir.path("big.conf"), std::string(kMaxSettingsFileBytes + 10, '#'));
     EXPECT_TRUE(std::holds_alternative<SettingsError>(loadSettingsFile(dir.path("big.conf"))));
+}
+
+// A FIFO would hold the load until someone writes to it, and a save would put a file in its
+// place: both refuse it at once, naming the path (escaped) and what it is.
+TEST(SettingsFile, aPathThatIsNoRegularFileIsRefusedAtOnce)
+{
+    fakes::TempDir dir;
+    const std::string fifo = dir.path("pipe\x1b[2J");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    const std::string shown = dir.path("pipe\\x1b[2J");
+    const auto loaded = loadSettingsFile(fifo);
+    ASSERT_TRUE(std::holds_alternative<SettingsError>(loaded));
+    EXPECT_EQ(loadFailureText(fifo, std::get<SettingsError>(loaded), kEnglish),
+        "Could not load settings from " + shown + "\n" + shown
+            + " is a FIFO (named pipe), not a file");
+    const platform::FileWriteResult saved = saveSettingsFile(fifo, RadioSettings {});
+    ASSERT_TRUE(saved.error);
+    EXPECT_EQ(saveFailureText(fifo, *saved.error, kChinese),
+        "保存参数失败: " + shown + "\n" + shown + " 是命名管道 (FIFO),不是文件");
 }
 
 TEST(SettingsFile, valuesOfAReadAndTheirUseInAWrite)

@@ -64,6 +64,15 @@ platform::OpenResult forbidden(const std::string& device, const std::string& gro
     return result;
 }
 
+// Busy with no holder in sight: the port marked exclusive or not, other users' processes hidden.
+platform::OpenResult busyUnseen(const std::string& device, bool exclusive)
+{
+    platform::OpenResult result = failure(OpenError::Busy, device);
+    result.markedExclusive = exclusive;
+    result.holdersHidden = true;
+    return result;
+}
+
 } // namespace
 
 TEST(PortTexts, deviceLineInBothLanguages)
@@ -108,6 +117,25 @@ TEST(PortTexts, openFailureNamesTheReasonUnderTheFirstLine)
         {failure(OpenError::Busy, "/dev/ttyUSB0"),
             "Port open error!\n/dev/ttyUSB0 is in use by another program.",
             "打开通讯端口错误!\n/dev/ttyUSB0 正被其他程序占用。"},
+        {busyUnseen("/dev/pts/3", true),
+            "Port open error!\n/dev/pts/3 is marked for exclusive use, but no process this "
+            "program can see holds it: a program that ended without releasing it, or a program "
+            "of another user. To list every program that has it open:\n    sudo fuser -v "
+            "/dev/pts/3",
+            "打开通讯端口错误!\n/dev/pts/3 被标记为独占,但本程序看不到占用它的进程:可能是退出时"
+            "未释放它的程序,或其他用户的程序。列出打开该设备的所有程序:\n    sudo fuser -v "
+            "/dev/pts/3"},
+        {busyUnseen("/dev/ttyUSB0", false),
+            "Port open error!\n/dev/ttyUSB0 is in use by a program this program cannot see, one "
+            "of another user. To list every program that has it open:\n    sudo fuser -v "
+            "/dev/ttyUSB0",
+            "打开通讯端口错误!\n/dev/ttyUSB0 正被本程序看不到的程序(其他用户的程序)占用。列出"
+            "打开该设备的所有程序:\n    sudo fuser -v /dev/ttyUSB0"},
+        // Names from the environment, udev and /proc reach the screen escaped.
+        {failure(OpenError::Busy, "/dev/x\x1b]0;t\x07\xff", "ev\x1b[2Jil", 7),
+            "Port open error!\n/dev/x\\x1b]0;t\\x07\\xff is in use by another program: "
+            "ev\\x1b[2Jil (process 7).",
+            "打开通讯端口错误!\n/dev/x\\x1b]0;t\\x07\\xff 正被其他程序占用:ev\\x1b[2Jil(进程 7)。"},
         {forbidden("/dev/ttyACM0", "dialout"),
             "Port open error!\nYou may not open /dev/ttyACM0. Your user must be in the dialout "
             "group:\n    sudo usermod -aG dialout $USER\nthen log out and log in again.",

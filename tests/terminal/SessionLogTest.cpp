@@ -1,9 +1,11 @@
 #include "terminal/SessionLog.h"
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "TerminalFixture.h"
 
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 
 using core::Ctl;
 using fakes::ShownMessage;
@@ -84,28 +86,31 @@ TEST_F(SessionLogTest, everySendAndReceivedChunkIsOneLineAddedToTheFile)
     EXPECT_TRUE(dialogs.shown.size() == 1 && dialogs.shown[0].kind == ShownMessage::SaveFile);
 }
 
-// A full disk stops the log with one report in the user's language; the terminal goes on.
+// A file that takes no more (here: the file size limit, as a full disk would) stops the log
+// with one report in the user's language; the terminal goes on.
 TEST_F(SessionLogTest, aWriteErrorIsReportedOnceAndTheTerminalGoesOn)
 {
+    const std::string file = dir.path("full.log");
     const struct
     {
         bool english;
         std::string message;
-    } rows[] = {{false, "记录已停止: 无法写入 /dev/full\n"},
-        {true, "Logging stopped: could not write to /dev/full\n"}};
+    } rows[] = {{false, "记录已停止: 无法写入 " + file + "\nFile too large"},
+        {true, "Logging stopped: could not write to " + file + "\nFile too large"}};
+    FileSizeLimit limit(0);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.message);
         language.value = row.english ? 1 : 0;
         dialogs.shown.clear();
         ui.setText(Ctl::Memo_Rec, "");
-        startLog("/dev/full");
+        startLog(file);
         ASSERT_TRUE(ui.isChecked(Ctl::LogToFile));
         for (const char* chunk : {"one", "two", "three"}) {
             feed(chunk);
             poll();
         }
         ASSERT_EQ(2u, dialogs.shown.size());
-        EXPECT_TRUE(dialogs.shown[1].text.starts_with(row.message)) << dialogs.shown[1].text;
+        EXPECT_EQ(dialogs.shown[1].text, row.message);
         EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
         EXPECT_EQ(row.english ? "Log to file..." : "记录到文件...", ui.text(Ctl::LogToFile));
         EXPECT_EQ("onetwothree", received());
@@ -121,6 +126,15 @@ TEST_F(SessionLogTest, cancelledOrUnopenableFileLeavesTheItemUnticked)
     EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
     ASSERT_EQ(3u, dialogs.shown.size());
     EXPECT_TRUE(dialogs.shown[2].text.starts_with("无法打开记录文件: ")) << dialogs.shown[2].text;
+
+    // A FIFO without a reader would hold the window's thread in the open: refused at once.
+    const std::string fifo = dir.path("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    startLog(fifo);
+    EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
+    ASSERT_EQ(5u, dialogs.shown.size());
+    EXPECT_NE(dialogs.shown[4].text.find(fifo + " 是命名管道"), std::string::npos)
+        << dialogs.shown[4].text;
 }
 
 // With time shown, a chunk after 100 ms of quiet starts a new line with the local time; chunks
