@@ -14,6 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <climits>
+
 namespace {
 
 struct Station
@@ -54,9 +56,10 @@ void showLines(QtUi& ui, int lines, bool hex)
 {
     ui.setText(core::Ctl::Memo_Rec, "");
     for (int i = 0; i < lines; ++i)
-        ui.appendText(core::Ctl::Memo_Rec,
-            hex ? "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 "
-                : std::to_string(i) + " previous line of received text\r\n");
+        ui.appendReceived(core::Ctl::Memo_Rec,
+            {{hex ? "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 "
+                  : std::to_string(i) + " previous line of received text\r\n"}},
+            INT_MAX);
     ui.shownLineCount(core::Ctl::Memo_Rec);
 }
 

@@ -77,7 +77,7 @@ public:
     // The port's device when programs this one cannot see may have it open too: without root,
     // the open files of other users' processes are hidden, so such a program shares the port
     // unseen (and may take the radio's answers). Empty when every process could be seen.
-    virtual std::string deviceWithHiddenHolders() { return {}; }
+    virtual std::string deviceWithHiddenHolders() = 0;
 };
 
 // Wire time of one byte in microseconds: start bit, eight data bits, parity bit, stop bits.

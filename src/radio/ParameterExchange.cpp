@@ -456,8 +456,9 @@ void ParameterExchange::endClosedPort(Operation running, const core::Bilingual& 
 // The probe found no radio: the message says where to look.
 void ParameterExchange::reportConnectError()
 {
-    const core::Bilingual text
-        = connectErrorText("COM" + std::to_string(m_link.settings.portNumber));
+    const core::Bilingual text = connectErrorText(
+        "COM" + std::to_string(m_link.settings.portNumber),
+        m_link.handle.isValid() ? m_link.handle.port().deviceWithHiddenHolders() : std::string());
     report(text.english, text.chinese, operationTexts(Operation::Connect).caption);
 }
 

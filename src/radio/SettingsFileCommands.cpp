@@ -1,6 +1,7 @@
 #include "SettingsFileCommands.h"
 
 #include "ChangePreview.h"
+#include "core/PrintableText.h"
 
 namespace radio {
 
@@ -66,7 +67,7 @@ void SettingsFileCommands::loadClick()
         m_ui.setCurrentIndex(Ctl::ComboRadioParity, settings.serial->parityIndex);
     }
     m_override = WriteOverride {settings.airRate, settings.id};
-    m_dialogs.showMessage(m_language.pick("Loaded ", "已载入 ") + *path + "\n\n"
+    m_dialogs.showMessage(m_language.pick("Loaded ", "已载入 ") + core::printable(*path) + "\n\n"
         + changePreviewText(changedValues(*held, applySettings(*held, settings)), m_language)
         + m_language.pick("\n\nWrite sends them, after one more confirmation.",
             "\n\n写参数时将再次确认后写入。"));

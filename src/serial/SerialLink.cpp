@@ -44,6 +44,7 @@ public:
         return checked(m_port->writeFrame(data, count, written));
     }
     bool isGone() override { return !checked(!m_port->isGone()); }
+    std::string deviceWithHiddenHolders() override { return m_port->deviceWithHiddenHolders(); }
 
 private:
     bool checked(bool ok)

@@ -181,6 +181,17 @@ TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
     expectIdle();
 }
 
+// Without root, other users' holders of the port cannot be seen: the no-radio message says so
+// and how to look, rather than blaming the radio alone.
+TEST_F(ExchangeTest, noRadioWithHiddenHoldersSaysHowToFindThem)
+{
+    port->hiddenHolders = "/dev/ttyUSB0";
+    modem.line = lineAt(57600, Parity::None);
+    read();
+    EXPECT_NE(lastMessage().text.find("sudo fuser -v /dev/ttyUSB0"), std::string::npos)
+        << lastMessage().text;
+}
+
 TEST_F(ExchangeTest, aWaitingProbeAnswerWinsOverTheTimeout)
 {
     // The probe's answer arrives on the tick that would time the probe out.

@@ -26,6 +26,7 @@ struct PortState
     std::string holder; // named by a Busy refusal, with its process
     int holderPid = 0;
     std::string group = "dialout"; // named by a PermissionDenied refusal
+    std::string hiddenHolders; // the device, when processes this program cannot see may hold it
     platform::SerialDevice device; // what the port's entry shows
     std::deque<std::uint8_t> rx; // bytes waiting to be read
     unsigned pendingErrors = 0; // error flags reported (and cleared) by the next clearErrors
@@ -57,6 +58,7 @@ public:
     bool writeFrame(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
     bool writeSome(const std::uint8_t* data, std::uint32_t count, std::uint32_t& written) override;
     bool isGone() override { return m_state->vanished; }
+    std::string deviceWithHiddenHolders() override { return m_state->hiddenHolders; }
 
 private:
     void record(Bytes bytes);
