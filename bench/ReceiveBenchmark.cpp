@@ -3,6 +3,7 @@
 // is not measured: the offscreen window is not repainted between polls.
 #include "FakeDialogs.h"
 #include "FakeSerialPort.h"
+#include "platform/Widgets.h"
 #include "serial/PortController.h"
 #include "shell/MainForm.h"
 #include "shell/Program.h"
@@ -59,7 +60,7 @@ void showLines(QtUi& ui, int lines, bool hex)
         ui.appendReceived(core::Ctl::Memo_Rec,
             {{hex ? "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 "
                   : std::to_string(i) + " previous line of received text\r\n"}},
-            INT_MAX);
+            INT_MAX, false);
     ui.shownLineCount(core::Ctl::Memo_Rec);
 }
 
@@ -88,7 +89,41 @@ void receivePoll(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
 
+// The receive bound as a user sees it: 1024 bytes every 50 ms, the receive poll every 50 ms,
+// the area looked at every 20 ms. Reports the CPU time of a simulated second and the share of
+// looks that found text in the area.
+void receiveBound(benchmark::State& state)
+{
+    const bool hex = state.range(0) != 0;
+    Station station;
+    station.program.Form1->Check_RecHex->setChecked(hex);
+    station.program.Form1->Check_AutoClr->setChecked(state.range(1) != 0);
+    const fakes::Bytes chunk = chunkOf(1024);
+    const auto* area = station.program.Form1->Memo_Rec;
+    std::int64_t looks = 0;
+    std::int64_t withText = 0;
+    for (auto _ : state) {
+        for (int ms = 0; ms < 1000; ms += 10) {
+            station.system.nowMs += 10;
+            if (ms % 50 == 20)
+                station.port->feed(chunk);
+            if (ms % 50 == 0)
+                station.program.terminal->recDataTimer();
+            if (ms % 20 == 0) {
+                ++looks;
+                withText += area->document()->isEmpty() ? 0 : 1;
+            }
+        }
+    }
+    state.counters["shown_%"] = 100.0 * static_cast<double>(withText) / static_cast<double>(looks);
+}
+
 } // namespace
+
+BENCHMARK(receiveBound)
+    ->ArgNames({"hex", "autoclear"})
+    ->ArgsProduct({{0, 1}, {1, 0}})
+    ->Unit(benchmark::kMillisecond);
 
 // Chunk size (96 bytes: 19200 bit/s for 50 ms; 1024: the most one poll takes), hex display,
 // lines already shown.

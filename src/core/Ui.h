@@ -127,9 +127,12 @@ public:
     // own, an empty last line does not count), appending without rewriting, and bringing the end
     // into view. Each poll's text is appended in turn as if shown on its own, and the area is
     // emptied whenever it then shows more than clearAbove lines (auto clear), so it ends with
-    // what poll-by-poll display would show however many polls one refresh brings.
+    // what poll-by-poll display would show however many polls one refresh brings. With
+    // keepOverEmpty, polls that would end with an emptied area change nothing (false): the
+    // text shown stays until polls bring text to show.
     virtual int shownLineCount(Ctl ctl) const = 0;
-    virtual void appendReceived(Ctl ctl, const std::vector<ReceivedText>& polls, int clearAbove)
+    virtual bool appendReceived(
+        Ctl ctl, const std::vector<ReceivedText>& polls, int clearAbove, bool keepOverEmpty)
         = 0;
     virtual void scrollToEnd(Ctl ctl) = 0;
 

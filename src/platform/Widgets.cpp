@@ -135,7 +135,7 @@ std::vector<int> TextArea::lineStarts(const QString& line, qreal width) const
     return starts;
 }
 
-void TextArea::appendPolls(const std::vector<Poll>& polls, int clearAbove)
+bool TextArea::appendPolls(const std::vector<Poll>& polls, int clearAbove, bool keepOverEmpty)
 {
     const qreal width = wrapWidth();
     // The area as lines: those before the last, and the last one's text, which the next text
@@ -168,10 +168,13 @@ void TextArea::appendPolls(const std::vector<Poll>& polls, int clearAbove)
             kept.clear();
         }
     }
+    if (emptied && keepOverEmpty && kept.isEmpty())
+        return false;
     if (emptied)
         clear();
     if (!kept.isEmpty())
         appendText(kept);
+    return true;
 }
 
 int TextArea::shownLineCount() const

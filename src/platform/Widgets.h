@@ -57,8 +57,10 @@ public:
     };
     // Appends each poll's text in turn as if each had been shown on its own, the area emptied
     // whenever it then showed more than clearAbove lines: the area ends with exactly what
-    // poll-by-poll display would leave, but only that is laid out and inserted.
-    void appendPolls(const std::vector<Poll>& polls, int clearAbove);
+    // poll-by-poll display would leave, but only that is laid out and inserted. With
+    // keepOverEmpty, polls whose last one would leave the area empty change nothing and false
+    // is returned: the text shown stays until polls that leave some to show.
+    bool appendPolls(const std::vector<Poll>& polls, int clearAbove, bool keepOverEmpty);
     // The whole text as appended, '\n' between its lines.
     QString text() const;
     // The lines as shown: wrapped pieces count as lines of their own, an empty last line does

@@ -360,13 +360,15 @@ int QtUi::shownLineCount(Ctl ctl) const
     return qobject_cast<platform::TextArea*>(widget(ctl))->shownLineCount();
 }
 
-void QtUi::appendReceived(Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove)
+bool QtUi::appendReceived(
+    Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove, bool keepOverEmpty)
 {
     std::vector<platform::TextArea::Poll> texts;
     texts.reserve(polls.size());
     for (const core::ReceivedText& poll : polls)
         texts.push_back({fromCrLf(poll.text), poll.newLine});
-    qobject_cast<platform::TextArea*>(widget(ctl))->appendPolls(texts, clearAbove);
+    return qobject_cast<platform::TextArea*>(widget(ctl))
+        ->appendPolls(texts, clearAbove, keepOverEmpty);
 }
 
 void QtUi::scrollToEnd(Ctl ctl)

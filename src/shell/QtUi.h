@@ -48,8 +48,8 @@ public:
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
     int shownLineCount(core::Ctl ctl) const override;
-    void appendReceived(
-        core::Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove) override;
+    bool appendReceived(core::Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove,
+        bool keepOverEmpty) override;
     void scrollToEnd(core::Ctl ctl) override;
     void fitMainWindow() override;
     void defer(std::function<void()> task) override;

@@ -244,7 +244,7 @@ void Terminal::recDataTimer()
         return;
     }
     if (waiting == 0) {
-        refreshDisplay();
+        refreshDisplay(true);
         if (m_state.IdlePolls++ >= kQuietPolls)
             quietLine();
         return;
@@ -272,7 +272,7 @@ void Terminal::recDataTimer()
         m_received.append(chunk);
         m_refreshDue = true;
         if (lineWasQuiet || now - m_refreshedMs >= kRefreshMs)
-            refreshDisplay();
+            refreshDisplay(false);
     }
     // Last, as the report of a failed log write runs the event loop.
     logBytes(false, chunk);
@@ -303,16 +303,21 @@ void Terminal::showChunk(std::span<const std::uint8_t> chunk, bool afterQuiet)
 // Brings what was received since the last refresh into the area at once: one insert, one
 // scroll and one repaint however many polls it took. Auto clear goes poll by poll, so the area
 // shows what it would have shown had each poll been displayed on its own, not the empty area
-// of a clear that came after several polls at once.
-void Terminal::refreshDisplay()
+// of a clear that came after several polls at once. While data keeps coming, a refresh that
+// would show the area just emptied waits for the next poll, whose text follows the clear; once
+// the line is quiet the area shows what there is.
+void Terminal::refreshDisplay(bool lineQuiet)
 {
-    m_refreshedMs = m_system.steadyMs();
-    if (!m_refreshDue)
+    if (!m_refreshDue) {
+        m_refreshedMs = m_system.steadyMs();
         return;
-    m_refreshDue = false;
+    }
     const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
-    if (!m_pendingShow.empty())
-        m_ui.appendReceived(Ctl::Memo_Rec, m_pendingShow, limit);
+    if (!m_pendingShow.empty()
+        && !m_ui.appendReceived(Ctl::Memo_Rec, m_pendingShow, limit, !lineQuiet))
+        return;
+    m_refreshedMs = m_system.steadyMs();
+    m_refreshDue = false;
     m_pendingShow.clear();
     m_ui.scrollToEnd(Ctl::Memo_Rec);
     m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));

@@ -81,7 +81,7 @@ private:
     void portClosed(serial::PortController::CloseReason reason);
     std::optional<std::int32_t> autoSendPeriod();
     void showChunk(std::span<const std::uint8_t> chunk, bool afterQuiet);
-    void refreshDisplay();
+    void refreshDisplay(bool lineQuiet);
     void clearDisplay();
     void logBytes(bool sent, std::span<const std::uint8_t> bytes);
     void stopLog();

@@ -43,7 +43,7 @@ std::string copied(QPlainTextEdit* area)
 // One poll's text, with no auto clear.
 void append(QtUi& ui, const std::string& text)
 {
-    ui.appendReceived(Ctl::Memo_Rec, {{text}}, INT_MAX);
+    ui.appendReceived(Ctl::Memo_Rec, {{text}}, INT_MAX, false);
 }
 
 } // namespace
@@ -71,7 +71,7 @@ TEST_F(ProgramTest, receiveAreaAutoClearsPollByPollWhenPollsComeTogether)
             poll.text = pieces[random() % pieces.size()];
             poll.newLine = random() % 4 == 0;
         }
-        ui.appendReceived(Ctl::Memo_Rec, polls, 12);
+        ui.appendReceived(Ctl::Memo_Rec, polls, 12, false);
         for (const auto& poll : polls) {
             if (poll.newLine && !single.document()->lastBlock().text().isEmpty())
                 single.appendText("\n");

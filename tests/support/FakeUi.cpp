@@ -250,16 +250,25 @@ int FakeUi::shownLineCount(Ctl ctl) const
     return static_cast<int>(shownLines(ctl).size());
 }
 
-void FakeUi::appendReceived(Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove)
+bool FakeUi::appendReceived(
+    Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove, bool keepOverEmpty)
 {
+    const std::string before = m_text[ctl];
+    bool emptied = false;
     for (const core::ReceivedText& poll : polls) {
         std::string& text = m_text[ctl];
         if (poll.newLine && !text.empty() && !text.ends_with("\r\n"))
             text += "\r\n";
         text += poll.text;
-        if (shownLineCount(ctl) > clearAbove)
+        emptied = shownLineCount(ctl) > clearAbove;
+        if (emptied)
             text.clear();
     }
+    if (emptied && keepOverEmpty) {
+        m_text[ctl] = before;
+        return false;
+    }
+    return true;
 }
 
 } // namespace fakes

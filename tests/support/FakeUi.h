@@ -47,8 +47,8 @@ public:
     std::vector<std::string> shownLines(core::Ctl ctl) const; // the lines shownLineCount counts
     int shownLineCount(core::Ctl ctl) const override;
     // Poll by poll, as the area would show each.
-    void appendReceived(
-        core::Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove) override;
+    bool appendReceived(core::Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove,
+        bool keepOverEmpty) override;
     void scrollToEnd(core::Ctl ctl) override { ++scrolls[ctl]; }
     void fitMainWindow() override { ++fits; }
     void defer(std::function<void()> task) override { deferred.push_back(std::move(task)); }

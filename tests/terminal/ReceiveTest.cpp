@@ -151,6 +151,7 @@ TEST_F(TerminalTest, autoClearEmptiesTheAreaAboveItsLineLimit)
         EXPECT_EQ(row.limit, ui.shownLineCount(Ctl::Memo_Rec));
         feed("\r\nz");
         poll();
+        poll(); // the line goes quiet: the emptied area shows
         EXPECT_EQ("", received());
     }
 }
@@ -164,7 +165,7 @@ TEST_F(TerminalTest, autoClearCountsWrappedLinesOfTheHexDisplay)
     poll();
     EXPECT_EQ(100, ui.shownLineCount(Ctl::Memo_Rec));
     port->feed({0x22});
-    poll();
+    poll(2);
     EXPECT_EQ("", received());
 }
 
@@ -217,4 +218,26 @@ TEST_F(TerminalTest, autoClearOfPollsShownTogetherKeepsWhatFollowsTheLastClear)
     system.nowMs += terminal::Terminal::kRefreshMs;
     terminal.recDataTimer();
     EXPECT_EQ(lines('c', 10), received());
+}
+
+// While data keeps coming, a refresh that would show the area just emptied waits for the next
+// poll; when the line goes quiet, the emptied area is what shows.
+TEST_F(TerminalTest, aRefreshDoesNotShowAnAreaJustEmptiedWhileDataKeepsComing)
+{
+    openPort();
+    const std::string sixty(60 * 3, 'x'); // no line break: wrapped by the fake at 3 columns
+    ui.wrapColumns = 3;
+    feed(sixty);
+    poll();
+    feed(sixty); // the area goes above 100 lines: emptied
+    poll();
+    EXPECT_EQ(sixty, received()) << "held over the emptied area";
+    feed("yz");
+    poll();
+    EXPECT_EQ("yz", received());
+    feed(std::string(101 * 3, 'w'));
+    poll();
+    EXPECT_EQ("yz", received());
+    poll(); // quiet
+    EXPECT_EQ("", received());
 }
