@@ -42,7 +42,8 @@ public:
         platform::OpenResult opened = openTarget(ports, target);
         if (!opened.port) {
             m_result.outcome = Outcome::PortError;
-            m_result.reason = serial::openFailureText(opened, target.name, language);
+            opened.device = printable(opened.device);
+            m_result.reason = serial::openFailureText(opened, printable(target.name), language);
             m_noDevice = opened.error == platform::OpenError::NoDevice;
             return;
         }
@@ -76,7 +77,8 @@ public:
     { }
 
     // The conversation of the command on every port in targets at once (apply --all), or on
-    // the first port in order where a radio answers.
+    // the first port in order where a radio answers the probe: that port's outcome is the
+    // result, whatever it is, and the ports before it without a radio are left out.
     std::vector<PortResult> run(
         const std::vector<PortTarget>& targets, const radio::RadioSettings& change, bool everyPort)
     {
@@ -107,13 +109,13 @@ public:
             if (run.isOpen())
                 converse(run, change);
             results.push_back(std::move(run.result()));
-            if (results.back().outcome != Outcome::NoRadio
-                && results.back().outcome != Outcome::PortError)
+            // A radio that failed is never replaced by the next port's: that one would be
+            // written instead. A signal ends the search too.
+            if (results.back().radioFound || results.back().outcome == Outcome::Interrupted) {
+                results.erase(results.begin(), results.end() - 1);
                 break;
+            }
         }
-        // Ports tried in order: the one that answered is the result.
-        if (!m_request.port && !results.empty() && results.back().outcome == Outcome::Ok)
-            results.erase(results.begin(), results.end() - 1);
         return results;
     }
 
@@ -124,7 +126,7 @@ private:
             if (!m_showProgress)
                 return;
             const std::lock_guard lock(m_progressMutex);
-            m_err << run.result().port << ": " << text << "\n" << std::flush;
+            m_err << printable(run.result().port) << ": " << text << "\n" << std::flush;
         };
         if (m_request.command == Command::Read || m_request.command == Command::Save)
             readRadio(run.link(), m_language, progress, run.result());
@@ -144,7 +146,8 @@ void reportFailures(const std::vector<PortResult>& results, std::ostream& err)
 {
     for (const PortResult& result : results) {
         if (result.outcome != Outcome::Ok)
-            err << "radiomodem-cli: " << result.port << ": " << oneLine(result.reason) << "\n";
+            err << "radiomodem-cli: " << printable(result.port) << ": " << oneLine(result.reason)
+                << "\n";
     }
 }
 
@@ -153,8 +156,9 @@ radio::RadioSettings settingsOfResult(const PortResult& result)
 {
     radio::RadioSettings settings = radio::settingsOf(result.before->held);
     settings.model = radio::modelVersionText(result.before->version);
-    settings.port = result.port
-        + (result.device.empty() || result.device == result.port ? "" : " " + result.device);
+    settings.port = printable(result.port)
+        + (result.device.empty() || result.device == result.port ? ""
+                                                                 : " " + printable(result.device));
     settings.readAt = result.readAt;
     return settings;
 }
@@ -177,7 +181,7 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
         // The file is checked whole before any port is opened: a refused file sends nothing.
         const auto loaded = radio::loadSettingsFile(request.file);
         if (const auto* error = std::get_if<radio::SettingsError>(&loaded))
-            return fileError(radio::loadFailureText(request.file, *error, language));
+            return fileError(radio::loadFailureText(printable(request.file), *error, language));
         change = std::get<radio::RadioSettings>(loaded);
     }
     const std::vector<PortTarget> targets = resolvePorts(ports, request.port);
@@ -193,7 +197,8 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
     if (request.command == Command::Save && code == ExitCode::Ok) {
         const auto error = radio::saveSettingsFile(request.file, settingsOfResult(results.front()));
         if (error)
-            return fileError(radio::saveFailureText(request.file, *error, language));
+            return fileError(
+                radio::saveFailureText(printable(request.file), printable(*error), language));
     }
     out << (request.json ? resultsJson(commandName(request.command), request.file, results)
                          : resultsTable(results, language));

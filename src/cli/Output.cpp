@@ -8,6 +8,8 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 
 namespace cli {
@@ -49,6 +51,41 @@ std::string table(const std::vector<std::vector<std::string>>& rows)
     return text;
 }
 
+// The length of the UTF-8 sequence that starts the bytes, or 0 when they do not start with one.
+std::size_t utf8Length(std::string_view bytes)
+{
+    const auto byte = [&bytes](std::size_t i) {
+        return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0;
+    };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    // The second byte's range excludes overlong forms, surrogates and code points past U+10FFFF.
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
 const char* outcomeKey(Outcome outcome)
 {
     switch (outcome) {
@@ -62,12 +99,17 @@ const char* outcomeKey(Outcome outcome)
         return "write-failed";
     case Outcome::Mismatch:
         return "mismatch";
+    case Outcome::Interrupted:
+        return "interrupted";
     }
     return "";
 }
 
 std::string outcomeText(const PortResult& result, const core::Language& language)
 {
+    const int taken = result.writeProgress.taken;
+    if (result.outcome != Outcome::Ok && taken > 0 && taken < radio::RadioSession::kSteps)
+        return language.pick("partly written", "部分写入");
     switch (result.outcome) {
     case Outcome::Ok:
         return result.readBack ? language.pick("verified", "已校验") : language.pick("OK", "成功");
@@ -79,17 +121,38 @@ std::string outcomeText(const PortResult& result, const core::Language& language
         return language.pick("write failed", "写入失败");
     case Outcome::Mismatch:
         return language.pick("mismatch", "校验不符");
+    case Outcome::Interrupted:
+        return language.pick("interrupted", "已中断");
     }
     return {};
 }
 
-const radio::WriteValues* shownValues(const PortResult& result)
+// The values in the order of the write steps: air rate, ID, channel, serial mode.
+std::array<std::string, radio::RadioSession::kSteps> valueTexts(const radio::WriteValues& values)
+{
+    return {std::to_string(values.airRate), radio::idText(values.id),
+        std::to_string(values.channel),
+        radio::serialModeText({values.speedIndex, values.parityIndex})};
+}
+
+// The keys of the JSON values, in the order of the write steps.
+constexpr std::array<const char*, radio::RadioSession::kSteps> kStepKeys
+    = {"airRate", "id", "channel", "serial"};
+
+// What the radio holds as far as the command knows, in the order of the write steps.
+std::array<std::string, radio::RadioSession::kSteps> heldTexts(const PortResult& result)
 {
     if (result.readBack)
-        return &*result.readBack;
-    if (result.written)
-        return &*result.written;
-    return result.before ? &result.before->held : nullptr;
+        return valueTexts(*result.readBack);
+    auto texts = valueTexts(result.before->held);
+    if (!result.written)
+        return texts;
+    const auto written = valueTexts(*result.written);
+    for (int step = 0; step < result.writeProgress.sent; ++step) {
+        const auto i = static_cast<std::size_t>(step);
+        texts[i] = step < result.writeProgress.taken ? written[i] : "?";
+    }
+    return texts;
 }
 
 QJsonObject valuesJson(const radio::WriteValues& values)
@@ -102,11 +165,19 @@ QJsonObject valuesJson(const radio::WriteValues& values)
     };
 }
 
+QJsonArray stepKeys(int from, int to)
+{
+    QJsonArray keys;
+    for (int step = from; step < to; ++step)
+        keys.append(kStepKeys[static_cast<std::size_t>(step)]);
+    return keys;
+}
+
 QJsonObject resultJson(const PortResult& result)
 {
     QJsonObject object {
-        {"port", qt(result.port)},
-        {"device", qt(result.device)},
+        {"port", qt(printable(result.port))},
+        {"device", qt(printable(result.device))},
         {"outcome", outcomeKey(result.outcome)},
     };
     if (!result.reason.empty())
@@ -116,8 +187,11 @@ QJsonObject resultJson(const PortResult& result)
         object["version"] = qt(radio::modelVersionText(result.before->version));
         object["values"] = valuesJson(result.before->held);
     }
-    if (result.written)
+    if (result.written) {
         object["written"] = valuesJson(*result.written);
+        object["took"] = stepKeys(0, result.writeProgress.taken);
+        object["unconfirmed"] = stepKeys(result.writeProgress.taken, result.writeProgress.sent);
+    }
     if (result.readBack)
         object["readBack"] = valuesJson(*result.readBack);
     if (!result.readAt.empty())
@@ -155,6 +229,8 @@ ExitCode exitCodeOf(Outcome outcome)
         return ExitCode::WriteFailed;
     case Outcome::Mismatch:
         return ExitCode::Mismatch;
+    case Outcome::Interrupted:
+        return ExitCode::Interrupted;
     }
     return ExitCode::PortError;
 }
@@ -191,14 +267,43 @@ std::string oneLine(const std::string& text)
     return line;
 }
 
+std::string printable(std::string_view bytes)
+{
+    std::string text;
+    const auto escape = [&text](std::string_view raw) {
+        for (const char c : raw) {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
+            text += hex;
+        }
+    };
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::string_view rest = bytes.substr(i);
+        const std::size_t length = utf8Length(rest);
+        const auto lead = static_cast<unsigned char>(rest.front());
+        if (lead == '\\') {
+            text += "\\\\";
+        } else if (length == 0 || lead < 0x20 || lead == 0x7F) {
+            escape(rest.substr(0, 1));
+        } else if (lead == 0xC2 && static_cast<unsigned char>(rest[1]) < 0xA0) {
+            escape(rest.substr(0, 2)); // U+0080 to U+009F
+        } else {
+            text += rest.substr(0, length);
+        }
+        i += std::max<std::size_t>(length, 1);
+    }
+    return text;
+}
+
 std::string portsTable(const platform::SerialPortProvider& ports, const core::Language& language)
 {
     std::vector<std::vector<std::string>> rows
         = {{language.pick("Port", "端口"), language.pick("Device", "设备"), "by-id"}};
     for (int number = 1; number <= platform::kPortCount; ++number) {
         const platform::PortEntry entry = ports.entry(number);
-        rows.push_back({"COM" + std::to_string(number), serial::deviceLine(entry, number, language),
-            entry.device ? entry.device->byId : std::string()});
+        rows.push_back(
+            {"COM" + std::to_string(number), printable(serial::deviceLine(entry, number, language)),
+                entry.device ? printable(entry.device->byId) : std::string()});
     }
     return table(rows);
 }
@@ -212,13 +317,13 @@ std::string portsJson(const platform::SerialPortProvider& ports, const core::Lan
             {"port", qt("COM" + std::to_string(number))},
             {"present", entry.present},
             {"pinned", entry.pinned},
-            {"description", qt(serial::deviceLine(entry, number, language))},
+            {"description", qt(printable(serial::deviceLine(entry, number, language)))},
         };
         if (entry.device) {
             const platform::SerialDevice& device = *entry.device;
-            port["device"] = qt(device.path);
-            port["identity"] = qt(device.identity);
-            port["byId"] = qt(device.byId);
+            port["device"] = qt(printable(device.path));
+            port["identity"] = qt(printable(device.identity));
+            port["byId"] = qt(printable(device.byId));
             if (!device.vendorId.empty())
                 port["usb"] = qt(device.vendorId + ":" + device.productId);
         }
@@ -234,14 +339,13 @@ std::string resultsTable(const std::vector<PortResult>& results, const core::Lan
         language.pick("Model", "电台型号"), language.pick("Channel", "信道号"),
         language.pick("Air rate", "空中速率"), language.pick("Serial", "串口模式"), "ID"}};
     for (const PortResult& result : results) {
-        std::vector<std::string> row = {result.port, result.device, outcomeText(result, language)};
-        const radio::WriteValues* values = shownValues(result);
-        if (values && result.before) {
-            row.push_back(radio::modelVersionText(result.before->version));
-            row.push_back(std::to_string(values->channel));
-            row.push_back(std::to_string(values->airRate));
-            row.push_back(radio::serialModeText({values->speedIndex, values->parityIndex}));
-            row.push_back(radio::idText(values->id));
+        std::vector<std::string> row
+            = {printable(result.port), printable(result.device), outcomeText(result, language)};
+        if (result.before) {
+            const auto held = heldTexts(result);
+            row.insert(row.end(),
+                {radio::modelVersionText(result.before->version), held[2], held[0], held[3],
+                    held[1]});
         }
         rows.push_back(row);
     }
@@ -260,7 +364,7 @@ std::string resultsJson(
         {"results", list},
     };
     if (!file.empty())
-        document["file"] = qt(file);
+        document["file"] = qt(printable(file));
     return jsonText(document);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/SerialPort.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -20,11 +21,17 @@ ExitCode exitCodeOf(Outcome outcome);
 // A multi-line message of the window as one line for stderr.
 std::string oneLine(const std::string& text);
 
+// A file or port name, whose bytes need not be UTF-8, as text to print: bytes that are not
+// UTF-8, control characters and C1 controls as \xHH, a backslash as \\; nothing else changes.
+std::string printable(std::string_view bytes);
+
 // COM1 to COM8 with their devices, as the port dialog names them.
 std::string portsTable(const platform::SerialPortProvider& ports, const core::Language& language);
 std::string portsJson(const platform::SerialPortProvider& ports, const core::Language& language);
 
-// One line a port: its values (read back, else written, else read) and how it went.
+// One line a port: its values as the radio holds them as far as known (read back; else read,
+// with the values of a write that the radio took; "?" for one it did not confirm) and how it
+// went.
 std::string resultsTable(const std::vector<PortResult>& results, const core::Language& language);
 // {"command": ..., "exitCode": ..., "results": [...]}, with "file" when there is one.
 std::string resultsJson(

@@ -21,11 +21,14 @@ const core::Language kChinese {0};
 class CommandsTest : public testing::Test
 {
 protected:
-    ExitCode run(const QStringList& arguments, const core::Language& language = kEnglish)
+    ExitCode run(
+        const std::vector<std::string>& arguments, const core::Language& language = kEnglish)
     {
         out.str({});
         err.str({});
-        const auto parsed = parseCommandLine(QStringList {"radiomodem-cli"} + arguments, language);
+        std::vector<std::string> all {"radiomodem-cli"};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        const auto parsed = parseCommandLine(all, language);
         EXPECT_TRUE(parsed.request) << parsed.error;
         return runCommand(*parsed.request, ports, language, out, err, false);
     }
@@ -108,14 +111,13 @@ TEST_F(CommandsTest, aRefusedSettingsFileSendsNothing)
     fakes::TempDir dir;
     const auto port = ports.add("COM1");
     fakes::TempDir::write(dir.path("bad.conf"), "format = 1\nchannel = 40\n");
-    EXPECT_EQ(
-        run({"apply", QString::fromStdString(dir.path("bad.conf")), "--all"}), ExitCode::FileError);
+    EXPECT_EQ(run({"apply", dir.path("bad.conf"), "--all"}), ExitCode::FileError);
     EXPECT_EQ(err.str(),
         "radiomodem-cli: Could not load settings from " + dir.path("bad.conf")
             + " Line 2, channel: \"40\": the channel is 1 to 32\n");
     EXPECT_TRUE(ports.attempts.empty());
     EXPECT_TRUE(port->writes.empty());
-    EXPECT_EQ(run({"apply", QString::fromStdString(dir.path("none.conf"))}), ExitCode::FileError);
+    EXPECT_EQ(run({"apply", dir.path("none.conf")}), ExitCode::FileError);
 }
 
 TEST(CliOutput, resultsInATableAndInJson)
