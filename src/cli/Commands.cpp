@@ -144,11 +144,9 @@ private:
 
 void reportFailures(const std::vector<PortResult>& results, std::ostream& err)
 {
-    for (const PortResult& result : results) {
-        if (result.outcome != Outcome::Ok)
-            err << "radiomodem-cli: " << printable(result.port) << ": " << oneLine(result.reason)
-                << "\n";
-    }
+    for (const PortResult* failure : failuresOf(results))
+        err << "radiomodem-cli: " << printable(failure->port) << ": " << oneLine(failure->reason)
+            << "\n";
 }
 
 // The read radio's values with the model, port and time of the read, for a settings file.

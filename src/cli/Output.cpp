@@ -237,17 +237,24 @@ ExitCode exitCodeOf(Outcome outcome)
 
 // A port without a radio is no failure when another port had one (apply --all on a PC with
 // more ports than radios).
-ExitCode exitCodeOf(const std::vector<PortResult>& results)
+std::vector<const PortResult*> failuresOf(const std::vector<PortResult>& results)
 {
     const bool anyRadio = std::any_of(results.begin(), results.end(),
         [](const PortResult& result) { return result.outcome != Outcome::NoRadio; });
-    if (!anyRadio)
-        return ExitCode::NoRadio;
+    std::vector<const PortResult*> failures;
     for (const PortResult& result : results) {
-        if (result.outcome != Outcome::Ok && result.outcome != Outcome::NoRadio)
-            return exitCodeOf(result.outcome);
+        if (result.outcome != Outcome::Ok && (result.outcome != Outcome::NoRadio || !anyRadio))
+            failures.push_back(&result);
     }
-    return ExitCode::Ok;
+    return failures;
+}
+
+ExitCode exitCodeOf(const std::vector<PortResult>& results)
+{
+    const auto failures = failuresOf(results);
+    if (results.empty())
+        return ExitCode::NoRadio;
+    return failures.empty() ? ExitCode::Ok : exitCodeOf(failures.front()->outcome);
 }
 
 std::string oneLine(const std::string& text)

@@ -14,7 +14,9 @@ namespace cli {
 // Chinese when the locale (LC_ALL, else LC_MESSAGES, else LANG) is Chinese, else English.
 core::Language languageFromLocale();
 
-// The exit status of a command over its ports: the first failure's, in port order.
+// The ports that failed, in port order: a port without a radio only when no port had one.
+std::vector<const PortResult*> failuresOf(const std::vector<PortResult>& results);
+// The exit status of a command over its ports: the first failure's.
 ExitCode exitCodeOf(const std::vector<PortResult>& results);
 ExitCode exitCodeOf(Outcome outcome);
 
