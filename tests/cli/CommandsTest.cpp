@@ -167,6 +167,27 @@ TEST(CliOutput, resultsInATableAndInJson)
     EXPECT_EQ(second["readAt"].toString(), "2026-12-01T10:00:00+01:00");
 }
 
+// A radio that took part of a write shows what it holds as far as known: the values it took, the
+// one sent unconfirmed as "?", the rest as read.
+TEST(CliOutput, aPartlyWrittenRadioShowsWhatItTook)
+{
+    PortResult partly;
+    partly.port = "/dev/tty\xff";
+    partly.outcome = Outcome::PortError;
+    partly.before = RadioReading {1, 0x12, {1, {0x12, 0x34, 0x56}, 5, 1, 0}};
+    partly.written = radio::WriteValues {3, {0x65, 0x43, 0x21}, 21, 2, 1};
+    partly.writeProgress = {2, 3};
+    const std::string table = resultsTable({partly}, kEnglish);
+    EXPECT_EQ(table.substr(table.find('\n') + 1),
+        "/dev/tty\\xFF          partly written  TALVEX1.2  ?        3         9600-N  654321\n");
+    const QJsonObject result
+        = QJsonDocument::fromJson(QByteArray::fromStdString(resultsJson("write", "", {partly})))
+              .object()["results"][0]
+              .toObject();
+    EXPECT_EQ(result["took"].toArray(), (QJsonArray {"airRate", "id"}));
+    EXPECT_EQ(result["unconfirmed"].toArray(), (QJsonArray {"channel"}));
+}
+
 TEST(CliOutput, exitStatusIsTheFirstFailuresInPortOrder)
 {
     const auto code = [](std::vector<Outcome> outcomes) {
