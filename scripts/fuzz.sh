@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 seconds=${FUZZ_SECONDS:-60}
-read -r -a targets <<<"${FUZZ_TARGETS:-frame_fuzzer hex_text_fuzzer sim_fuzzer exchange_fuzzer receive_fuzzer settings_file_fuzzer}"
+read -r -a targets <<<"${FUZZ_TARGETS:-frame_fuzzer hex_text_fuzzer sim_fuzzer exchange_fuzzer receive_fuzzer settings_file_fuzzer command_line_fuzzer}"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DRADIOMODEM_BUILD_FUZZERS=ON -DRADIOMODEM_BUILD_TESTS=OFF \
     -DRADIOMODEM_BUILD_BENCHMARKS=OFF >/dev/null

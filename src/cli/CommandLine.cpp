@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "Output.h"
+
 #include <QCommandLineParser>
 
 #include <map>
@@ -37,7 +39,8 @@ P is COMn, a device path or a /dev/serial/by-id name; without --port the ports t
 device are tried in order.
 
 Exit status: 0 success, 2 usage error, 3 no radio found, 4 port error, 5 write failed or
-refused, 6 verification mismatch, 7 settings file error.)";
+refused, 6 verification mismatch, 7 settings file error, 8 interrupted by a signal,
+9 the output could not be written.)";
 
 // The options each command takes besides --json and --quiet.
 bool allowed(Command command, const QString& option)
@@ -49,9 +52,22 @@ bool allowed(Command command, const QString& option)
     return command == Command::Write;
 }
 
+// The parser sees each byte as the character of the same number (Latin-1), so that every
+// argument comes back byte for byte, whatever its encoding: option names are ASCII either way.
+QString characters(const std::string& bytes)
+{
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string bytes(const QString& characters)
+{
+    return characters.toLatin1().toStdString();
+}
+
 } // namespace
 
-ParsedCommandLine parseCommandLine(const QStringList& arguments, const core::Language& language)
+ParsedCommandLine parseCommandLine(
+    const std::vector<std::string>& arguments, const core::Language& language)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(kDescription);
@@ -67,7 +83,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments, const core::Lan
         {"all", "apply: every port that has a radio."},
         {"channel", "write: channel 1 to 32.", "N"},
         {"serial", "write: serial speed and parity, e.g. 9600-N.", "MODE"},
-        {"air-rate", "write: air rate index 0 to 5.", "R"},
+        {"air-rate", "write: air rate index 0 to 4 (19200, 9600, 4800, 2400, 1200 bit/s).", "R"},
         {"id", "write: six digits, or 0x and six hex digits.", "ID"},
         {"no-verify", "write: do not read back."},
     });
@@ -75,15 +91,19 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments, const core::Lan
     parser.addPositionalArgument("FILE", "save and apply: the settings file.", "[FILE]");
 
     ParsedCommandLine parsed;
-    const auto fail = [&parsed](std::string error) {
-        parsed.error = std::move(error);
+    // The error may quote arguments: their bytes are escaped, the line stays one line.
+    const auto fail = [&parsed](const std::string& error) {
+        parsed.error = printable(error);
         return parsed;
     };
     const auto usage = [&](const std::string& english, const std::string& chinese) {
         return fail(language.pick(english, chinese));
     };
-    if (!parser.parse(arguments))
-        return fail(parser.errorText().toStdString());
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << characters(argument);
+    if (!parser.parse(list))
+        return fail(bytes(parser.errorText()));
     if (parser.isSet(help)) {
         // Without an application object the parser cannot know the program's name.
         parsed.output
@@ -100,8 +120,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments, const core::Lan
             "请指定命令:ports、read、write、save 或 apply(见 --help)");
     const auto command = kCommands.find(positional.front());
     if (command == kCommands.end())
-        return usage("unknown command " + positional.front().toStdString() + " (see --help)",
-            "未知的命令 " + positional.front().toStdString() + "(见 --help)");
+        return usage("unknown command " + bytes(positional.front()) + " (see --help)",
+            "未知的命令 " + bytes(positional.front()) + "(见 --help)");
     Request request;
     request.command = command->second;
     const bool takesFile = request.command == Command::Save || request.command == Command::Apply;
@@ -110,27 +130,26 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments, const core::Lan
             takesFile ? "该命令需要一个参数文件 FILE" : "参数过多");
     for (const QString& option : parser.optionNames()) {
         if (option != "json" && option != "quiet" && !allowed(request.command, option))
-            return usage("--" + option.toStdString() + " does not go with "
-                    + positional.front().toStdString(),
-                "--" + option.toStdString() + " 不能用于 " + positional.front().toStdString());
+            return usage("--" + bytes(option) + " does not go with " + bytes(positional.front()),
+                "--" + bytes(option) + " 不能用于 " + bytes(positional.front()));
     }
     if (parser.isSet("port") && parser.isSet("all"))
         return usage("--port and --all exclude each other", "--port 与 --all 不能同时使用");
     request.json = parser.isSet("json");
     request.quiet = parser.isSet("quiet");
     if (parser.isSet("port"))
-        request.port = parser.value("port").toStdString();
+        request.port = bytes(parser.value("port"));
     request.all = parser.isSet("all");
     request.verify = !parser.isSet("no-verify");
     if (takesFile)
-        request.file = positional.at(1).toStdString();
+        request.file = bytes(positional.at(1));
     bool named = false;
     for (const char* key : kValueOptions) {
         if (!parser.isSet(key))
             continue;
         named = true;
         if (const auto error
-            = radio::setSettingsValue(request.change, key, parser.value(key).toStdString()))
+            = radio::setSettingsValue(request.change, key, bytes(parser.value(key))))
             return fail("--" + radio::settingsErrorText(*error, language));
     }
     if (request.command == Command::Write && !named)

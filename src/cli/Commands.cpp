@@ -42,7 +42,7 @@ public:
         platform::OpenResult opened = openTarget(ports, target);
         if (!opened.port) {
             m_result.outcome = Outcome::PortError;
-            m_result.reason = serial::openFailureText(opened, target.name, language);
+            m_result.reason = serial::openFailureText(opened, printable(target.name), language);
             m_noDevice = opened.error == platform::OpenError::NoDevice;
             return;
         }
@@ -76,7 +76,8 @@ public:
     { }
 
     // The conversation of the command on every port in targets at once (apply --all), or on
-    // the first port in order where a radio answers.
+    // the first port in order where a radio answers the probe: that port's outcome is the
+    // result, whatever it is, and the ports before it without a radio are left out.
     std::vector<PortResult> run(
         const std::vector<PortTarget>& targets, const radio::RadioSettings& change, bool everyPort)
     {
@@ -107,13 +108,13 @@ public:
             if (run.isOpen())
                 converse(run, change);
             results.push_back(std::move(run.result()));
-            if (results.back().outcome != Outcome::NoRadio
-                && results.back().outcome != Outcome::PortError)
+            // A radio that failed is never replaced by the next port's: that one would be
+            // written instead. A signal ends the search too.
+            if (results.back().radioFound || results.back().outcome == Outcome::Interrupted) {
+                results.erase(results.begin(), results.end() - 1);
                 break;
+            }
         }
-        // Ports tried in order: the one that answered is the result.
-        if (!m_request.port && !results.empty() && results.back().outcome == Outcome::Ok)
-            results.erase(results.begin(), results.end() - 1);
         return results;
     }
 
@@ -124,7 +125,7 @@ private:
             if (!m_showProgress)
                 return;
             const std::lock_guard lock(m_progressMutex);
-            m_err << run.result().port << ": " << text << "\n" << std::flush;
+            m_err << printable(run.result().port) << ": " << text << "\n" << std::flush;
         };
         if (m_request.command == Command::Read || m_request.command == Command::Save)
             readRadio(run.link(), m_language, progress, run.result());
@@ -142,10 +143,9 @@ private:
 
 void reportFailures(const std::vector<PortResult>& results, std::ostream& err)
 {
-    for (const PortResult& result : results) {
-        if (result.outcome != Outcome::Ok)
-            err << "radiomodem-cli: " << result.port << ": " << oneLine(result.reason) << "\n";
-    }
+    for (const PortResult* failure : failuresOf(results))
+        err << "radiomodem-cli: " << printable(failure->port) << ": " << oneLine(failure->reason)
+            << "\n";
 }
 
 // The read radio's values with the model, port and time of the read, for a settings file.
@@ -153,8 +153,9 @@ radio::RadioSettings settingsOfResult(const PortResult& result)
 {
     radio::RadioSettings settings = radio::settingsOf(result.before->held);
     settings.model = radio::modelVersionText(result.before->version);
-    settings.port = result.port
-        + (result.device.empty() || result.device == result.port ? "" : " " + result.device);
+    settings.port = printable(result.port)
+        + (result.device.empty() || result.device == result.port ? ""
+                                                                 : " " + printable(result.device));
     settings.readAt = result.readAt;
     return settings;
 }

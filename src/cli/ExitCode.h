@@ -11,6 +11,8 @@ enum class ExitCode : int {
     WriteFailed = 5, // the radio did not acknowledge a write, or the write was refused
     Mismatch = 6, // the values read back differ from those written
     FileError = 7, // the settings file could not be read, was refused, or could not be written
+    Interrupted = 8, // SIGINT, SIGTERM or SIGHUP stopped the command
+    OutputError = 9, // the standard output could not be written
 };
 
 } // namespace cli

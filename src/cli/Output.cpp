@@ -8,6 +8,8 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 
 namespace cli {
@@ -62,12 +64,17 @@ const char* outcomeKey(Outcome outcome)
         return "write-failed";
     case Outcome::Mismatch:
         return "mismatch";
+    case Outcome::Interrupted:
+        return "interrupted";
     }
     return "";
 }
 
 std::string outcomeText(const PortResult& result, const core::Language& language)
 {
+    const int taken = result.writeProgress.taken;
+    if (result.outcome != Outcome::Ok && taken > 0 && taken < radio::RadioSession::kSteps)
+        return language.pick("partly written", "部分写入");
     switch (result.outcome) {
     case Outcome::Ok:
         return result.readBack ? language.pick("verified", "已校验") : language.pick("OK", "成功");
@@ -79,17 +86,38 @@ std::string outcomeText(const PortResult& result, const core::Language& language
         return language.pick("write failed", "写入失败");
     case Outcome::Mismatch:
         return language.pick("mismatch", "校验不符");
+    case Outcome::Interrupted:
+        return language.pick("interrupted", "已中断");
     }
     return {};
 }
 
-const radio::WriteValues* shownValues(const PortResult& result)
+// The values in the order of the write steps: air rate, ID, channel, serial mode.
+std::array<std::string, radio::RadioSession::kSteps> valueTexts(const radio::WriteValues& values)
+{
+    return {std::to_string(values.airRate), radio::idText(values.id),
+        std::to_string(values.channel),
+        radio::serialModeText({values.speedIndex, values.parityIndex})};
+}
+
+// The keys of the JSON values, in the order of the write steps.
+constexpr std::array<const char*, radio::RadioSession::kSteps> kStepKeys
+    = {"airRate", "id", "channel", "serial"};
+
+// What the radio holds as far as the command knows, in the order of the write steps.
+std::array<std::string, radio::RadioSession::kSteps> heldTexts(const PortResult& result)
 {
     if (result.readBack)
-        return &*result.readBack;
-    if (result.written)
-        return &*result.written;
-    return result.before ? &result.before->held : nullptr;
+        return valueTexts(*result.readBack);
+    auto texts = valueTexts(result.before->held);
+    if (!result.written)
+        return texts;
+    const auto written = valueTexts(*result.written);
+    for (int step = 0; step < result.writeProgress.sent; ++step) {
+        const auto i = static_cast<std::size_t>(step);
+        texts[i] = step < result.writeProgress.taken ? written[i] : "?";
+    }
+    return texts;
 }
 
 QJsonObject valuesJson(const radio::WriteValues& values)
@@ -102,11 +130,19 @@ QJsonObject valuesJson(const radio::WriteValues& values)
     };
 }
 
+QJsonArray stepKeys(int from, int to)
+{
+    QJsonArray keys;
+    for (int step = from; step < to; ++step)
+        keys.append(kStepKeys[static_cast<std::size_t>(step)]);
+    return keys;
+}
+
 QJsonObject resultJson(const PortResult& result)
 {
     QJsonObject object {
-        {"port", qt(result.port)},
-        {"device", qt(result.device)},
+        {"port", qt(printable(result.port))},
+        {"device", qt(printable(result.device))},
         {"outcome", outcomeKey(result.outcome)},
     };
     if (!result.reason.empty())
@@ -116,8 +152,11 @@ QJsonObject resultJson(const PortResult& result)
         object["version"] = qt(radio::modelVersionText(result.before->version));
         object["values"] = valuesJson(result.before->held);
     }
-    if (result.written)
+    if (result.written) {
         object["written"] = valuesJson(*result.written);
+        object["took"] = stepKeys(0, result.writeProgress.taken);
+        object["unconfirmed"] = stepKeys(result.writeProgress.taken, result.writeProgress.sent);
+    }
     if (result.readBack)
         object["readBack"] = valuesJson(*result.readBack);
     if (!result.readAt.empty())
@@ -155,23 +194,32 @@ ExitCode exitCodeOf(Outcome outcome)
         return ExitCode::WriteFailed;
     case Outcome::Mismatch:
         return ExitCode::Mismatch;
+    case Outcome::Interrupted:
+        return ExitCode::Interrupted;
     }
     return ExitCode::PortError;
 }
 
 // A port without a radio is no failure when another port had one (apply --all on a PC with
 // more ports than radios).
-ExitCode exitCodeOf(const std::vector<PortResult>& results)
+std::vector<const PortResult*> failuresOf(const std::vector<PortResult>& results)
 {
     const bool anyRadio = std::any_of(results.begin(), results.end(),
         [](const PortResult& result) { return result.outcome != Outcome::NoRadio; });
-    if (!anyRadio)
-        return ExitCode::NoRadio;
+    std::vector<const PortResult*> failures;
     for (const PortResult& result : results) {
-        if (result.outcome != Outcome::Ok && result.outcome != Outcome::NoRadio)
-            return exitCodeOf(result.outcome);
+        if (result.outcome != Outcome::Ok && (result.outcome != Outcome::NoRadio || !anyRadio))
+            failures.push_back(&result);
     }
-    return ExitCode::Ok;
+    return failures;
+}
+
+ExitCode exitCodeOf(const std::vector<PortResult>& results)
+{
+    const auto failures = failuresOf(results);
+    if (results.empty())
+        return ExitCode::NoRadio;
+    return failures.empty() ? ExitCode::Ok : exitCodeOf(failures.front()->outcome);
 }
 
 std::string oneLine(const std::string& text)
@@ -198,7 +246,7 @@ std::string portsTable(const platform::SerialPortProvider& ports, const core::La
     for (int number = 1; number <= platform::kPortCount; ++number) {
         const platform::PortEntry entry = ports.entry(number);
         rows.push_back({"COM" + std::to_string(number), serial::deviceLine(entry, number, language),
-            entry.device ? entry.device->byId : std::string()});
+            entry.device ? printable(entry.device->byId) : std::string()});
     }
     return table(rows);
 }
@@ -216,9 +264,9 @@ std::string portsJson(const platform::SerialPortProvider& ports, const core::Lan
         };
         if (entry.device) {
             const platform::SerialDevice& device = *entry.device;
-            port["device"] = qt(device.path);
-            port["identity"] = qt(device.identity);
-            port["byId"] = qt(device.byId);
+            port["device"] = qt(printable(device.path));
+            port["identity"] = qt(printable(device.identity));
+            port["byId"] = qt(printable(device.byId));
             if (!device.vendorId.empty())
                 port["usb"] = qt(device.vendorId + ":" + device.productId);
         }
@@ -234,14 +282,13 @@ std::string resultsTable(const std::vector<PortResult>& results, const core::Lan
         language.pick("Model", "电台型号"), language.pick("Channel", "信道号"),
         language.pick("Air rate", "空中速率"), language.pick("Serial", "串口模式"), "ID"}};
     for (const PortResult& result : results) {
-        std::vector<std::string> row = {result.port, result.device, outcomeText(result, language)};
-        const radio::WriteValues* values = shownValues(result);
-        if (values && result.before) {
-            row.push_back(radio::modelVersionText(result.before->version));
-            row.push_back(std::to_string(values->channel));
-            row.push_back(std::to_string(values->airRate));
-            row.push_back(radio::serialModeText({values->speedIndex, values->parityIndex}));
-            row.push_back(radio::idText(values->id));
+        std::vector<std::string> row
+            = {printable(result.port), printable(result.device), outcomeText(result, language)};
+        if (result.before) {
+            const auto held = heldTexts(result);
+            row.insert(row.end(),
+                {radio::modelVersionText(result.before->version), held[2], held[0], held[3],
+                    held[1]});
         }
         rows.push_back(row);
     }
@@ -260,7 +307,7 @@ std::string resultsJson(
         {"results", list},
     };
     if (!file.empty())
-        document["file"] = qt(file);
+        document["file"] = qt(printable(file));
     return jsonText(document);
 }
 

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/PrintableText.h"
+
 #include "ExitCode.h"
 #include "RadioConversation.h"
 #include "core/Language.h"
 #include "platform/SerialPort.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -13,18 +16,25 @@ namespace cli {
 // Chinese when the locale (LC_ALL, else LC_MESSAGES, else LANG) is Chinese, else English.
 core::Language languageFromLocale();
 
-// The exit status of a command over its ports: the first failure's, in port order.
+// The ports that failed, in port order: a port without a radio only when no port had one.
+std::vector<const PortResult*> failuresOf(const std::vector<PortResult>& results);
+// The exit status of a command over its ports: the first failure's.
 ExitCode exitCodeOf(const std::vector<PortResult>& results);
 ExitCode exitCodeOf(Outcome outcome);
 
 // A multi-line message of the window as one line for stderr.
 std::string oneLine(const std::string& text);
 
+// File and port names, whose bytes need not be UTF-8, are printed escaped.
+using core::printable;
+
 // COM1 to COM8 with their devices, as the port dialog names them.
 std::string portsTable(const platform::SerialPortProvider& ports, const core::Language& language);
 std::string portsJson(const platform::SerialPortProvider& ports, const core::Language& language);
 
-// One line a port: its values (read back, else written, else read) and how it went.
+// One line a port: its values as the radio holds them as far as known (read back; else read,
+// with the values of a write that the radio took; "?" for one it did not confirm) and how it
+// went.
 std::string resultsTable(const std::vector<PortResult>& results, const core::Language& language);
 // {"command": ..., "exitCode": ..., "results": [...]}, with "file" when there is one.
 std::string resultsJson(

@@ -1,7 +1,7 @@
 #include "RadioConversation.h"
 
+#include "Interrupt.h"
 #include "platform/System.h"
-#include "radio/ExchangeTexts.h"
 #include "radio/RadioSession.h"
 
 #include <algorithm>
@@ -11,6 +11,14 @@
 namespace cli {
 
 namespace {
+
+// How a run of the conversation ended: the session's outcome, else the port's device went or a
+// signal stopped it.
+struct RunEnd
+{
+    std::optional<radio::RadioSession::Outcome> outcome;
+    int signal = 0;
+};
 
 // The conversation on the command line: the radio conversation of the window, driven by a loop
 // that ticks every 10 ms as the window's timers do.
@@ -25,36 +33,58 @@ public:
         m_link.settings.parityIndex = 0;
     }
 
-    // Runs a read, or a write with its values, to its end; nullopt when the port's device went.
-    std::optional<radio::RadioSession::Outcome> read()
+    // Runs a read, or a write with its values, to its end.
+    RunEnd read()
     {
         m_session.startRead();
         return run();
     }
-    std::optional<radio::RadioSession::Outcome> write(const radio::WriteValues& values, bool verify)
+    RunEnd write(const radio::WriteValues& values, bool verify)
     {
         m_session.startWrite(values, verify);
         return run();
     }
 
     const radio::RadioSession& session() const { return m_session; }
+    bool radioFound() const { return m_radioFound; }
+    const radio::WriteProgress& writeProgress() const { return m_writeProgress; }
 
 private:
-    std::optional<radio::RadioSession::Outcome> run()
+    RunEnd run()
     {
         m_outcome.reset();
         auto next = std::chrono::steady_clock::now();
         while (!m_outcome) {
+            // A signal waits while the write steps run: between them the radio would be left
+            // with some of the new values. Anywhere else nothing more goes out.
+            const auto& state = m_session.state();
+            if (const int signal = interruptSignal();
+                signal != 0 && !(state.writeMode && !state.connectMode)) {
+                noteWriteProgress();
+                m_session.stop();
+                return {std::nullopt, signal};
+            }
             m_session.sendTick();
             m_session.receiveTick();
-            if (m_link.handle.port().isGone())
-                return std::nullopt;
+            if (m_link.handle.port().isGone()) {
+                noteWriteProgress();
+                return {};
+            }
             // Like a window timer, a late tick is not made up for by a burst of ticks: the
             // time-outs counted in ticks never shrink.
             next = std::max(next + std::chrono::milliseconds(10), std::chrono::steady_clock::now());
             std::this_thread::sleep_until(next);
         }
-        return m_outcome;
+        noteWriteProgress();
+        return {m_outcome};
+    }
+
+    // Within the write steps the session's state tells how far they got; once they ended
+    // well, the radio took all of them.
+    void noteWriteProgress()
+    {
+        if (!m_writeDone)
+            m_writeProgress = radio::writeProgress(m_session.state());
     }
 
     void probeSettings() override
@@ -67,6 +97,14 @@ private:
             + " (attempt "
             + std::to_string(radio::RadioSession::kProbeAttempts - state.attemptsLeft + 1) + " of "
             + std::to_string(radio::RadioSession::kProbeAttempts) + ")");
+    }
+    void connected() override { m_radioFound = true; }
+    void stepAnswered(int step) override
+    {
+        if (m_session.state().writeMode && step == radio::RadioSession::kSteps - 1) {
+            m_writeDone = true;
+            m_writeProgress = {radio::RadioSession::kSteps, radio::RadioSession::kSteps};
+        }
     }
     void stepsStarted(bool writeMode) override
     {
@@ -88,6 +126,9 @@ private:
     platform::RealSystem m_clock;
     radio::RadioSession m_session;
     std::optional<radio::RadioSession::Outcome> m_outcome;
+    bool m_radioFound = false;
+    bool m_writeDone = false;
+    radio::WriteProgress m_writeProgress;
 };
 
 std::string portName(const serial::SerialLink& link)
@@ -111,48 +152,81 @@ RadioReading readingOf(const radio::RadioSession& session, const serial::SerialL
             link.settings.parityIndex}};
 }
 
-// A conversation that did not end well: why, as the window says it.
-void failed(std::optional<radio::RadioSession::Outcome> outcome, const Conversation& talk,
-    serial::SerialLink& link, const core::Language& language, PortResult& result)
+core::Bilingual interruptedText(int signal, bool written, bool writeCommand)
+{
+    const std::string by = signalName(signal);
+    if (written)
+        return {"Interrupted by " + by + ": the values were written but not verified.",
+            "已被 " + by + " 中断:参数已写入,但未校验。"};
+    if (writeCommand)
+        return {"Interrupted by " + by + ": nothing was written.",
+            "已被 " + by + " 中断:未写入任何参数。"};
+    return {"Interrupted by " + by + ".", "已被 " + by + " 中断。"};
+}
+
+// What the radio did in the conversation so far.
+void noteProgress(const Conversation& talk, PortResult& result)
+{
+    result.radioFound = talk.radioFound();
+    result.writeProgress = talk.writeProgress();
+}
+
+// A conversation that did not end well: why, as the window says it, naming what the radio
+// took of a write that is not verified.
+void failed(const RunEnd& end, const Conversation& talk, serial::SerialLink& link,
+    bool writeCommand, const core::Language& language, PortResult& result)
 {
     using radio::RadioSession;
+    noteProgress(talk, result);
+    const int taken = result.writeProgress.taken;
+    const bool partly = taken > 0 && taken < RadioSession::kSteps;
+    const auto failWith = [&](Outcome outcome, const core::Bilingual& reason) {
+        const core::Bilingual took = partly || end.signal
+            ? radio::partialWriteText(result.writeProgress)
+            : core::Bilingual {};
+        fail(result, outcome, {reason.english + took.english, reason.chinese + took.chinese},
+            language);
+    };
     const auto& state = talk.session().state();
-    if (!outcome) {
-        fail(result, Outcome::PortError,
-            {"the port's device is gone (unplugged?)", "通讯端口设备已断开(已拔出?)"}, language);
+    if (end.signal) {
+        failWith(Outcome::Interrupted, interruptedText(end.signal, taken > 0, writeCommand));
         return;
     }
-    switch (*outcome) {
+    if (!end.outcome) {
+        failWith(Outcome::PortError,
+            {"the port's device is gone (unplugged?)", "通讯端口设备已断开(已拔出?)"});
+        return;
+    }
+    switch (*end.outcome) {
     case RadioSession::Outcome::NoRadio:
         if (state.verifying)
-            fail(result, Outcome::Mismatch, radio::readBackFailedText(), language);
-        else
-            fail(result, Outcome::NoRadio, radio::connectErrorText(portName(link)), language);
+            failWith(Outcome::Mismatch, radio::readBackFailedText());
+        else // the write's probe after a read that found the radio is a failed write
+            failWith(result.radioFound ? Outcome::WriteFailed : Outcome::NoRadio,
+                radio::connectErrorText(portName(link),
+                    link.handle.isValid() ? link.handle.port().deviceWithHiddenHolders()
+                                          : std::string()));
         return;
     case RadioSession::Outcome::StepFailed: {
         if (state.verifying) {
-            fail(result, Outcome::Mismatch, radio::readBackFailedText(), language);
+            failWith(Outcome::Mismatch, radio::readBackFailedText());
             return;
         }
-        const radio::Operation operation
-            = state.writeMode ? radio::Operation::Write : radio::Operation::Read;
-        const radio::OperationTexts& text = radio::operationTexts(operation);
-        const core::Bilingual partial = radio::partialWriteText(state);
-        fail(result, state.writeMode ? Outcome::WriteFailed : Outcome::PortError,
-            {text.failureEnglish + partial.english, text.failureChinese + partial.chinese},
-            language);
+        const radio::OperationTexts& text = radio::operationTexts(
+            state.writeMode ? radio::Operation::Write : radio::Operation::Read);
+        failWith(state.writeMode ? Outcome::WriteFailed : Outcome::PortError,
+            {text.failureEnglish, text.failureChinese});
         return;
     }
     case RadioSession::Outcome::FollowRefused:
-        fail(result, Outcome::PortError,
+        failWith(Outcome::PortError,
             {"The radio took the write, but the port did not take its new serial mode.",
-                "电台已接受写入,但通讯端口未能切换到新的串口设置。"},
-            language);
+                "电台已接受写入,但通讯端口未能切换到新的串口设置。"});
         return;
     case RadioSession::Outcome::Mismatch:
         result.readBack = talk.session().readBack();
-        fail(result, Outcome::Mismatch,
-            radio::mismatchText(talk.session().writeValues(), *result.readBack), language);
+        failWith(
+            Outcome::Mismatch, radio::mismatchText(talk.session().writeValues(), *result.readBack));
         return;
     default:
         return;
@@ -165,11 +239,12 @@ void readRadio(serial::SerialLink& link, const core::Language& language, const P
     PortResult& result)
 {
     Conversation talk(link, progress);
-    const auto outcome = talk.read();
-    if (outcome != radio::RadioSession::Outcome::ReadDone) {
-        failed(outcome, talk, link, language, result);
+    const RunEnd end = talk.read();
+    if (end.outcome != radio::RadioSession::Outcome::ReadDone) {
+        failed(end, talk, link, false, language, result);
         return;
     }
+    noteProgress(talk, result);
     result.before = readingOf(talk.session(), link);
     result.readAt = radio::localTimestamp();
 }
@@ -178,21 +253,22 @@ void writeRadio(serial::SerialLink& link, const radio::RadioSettings& change, bo
     const core::Language& language, const Progress& progress, PortResult& result)
 {
     Conversation talk(link, progress);
-    auto outcome = talk.read();
-    if (outcome != radio::RadioSession::Outcome::ReadDone) {
-        failed(outcome, talk, link, language, result);
+    RunEnd end = talk.read();
+    if (end.outcome != radio::RadioSession::Outcome::ReadDone) {
+        failed(end, talk, link, true, language, result);
         return;
     }
     result.before = readingOf(talk.session(), link);
     result.readAt = radio::localTimestamp();
     result.written = radio::applySettings(result.before->held, change);
-    outcome = talk.write(*result.written, verify);
+    end = talk.write(*result.written, verify);
     const auto done
         = verify ? radio::RadioSession::Outcome::Verified : radio::RadioSession::Outcome::WriteDone;
-    if (outcome != done) {
-        failed(outcome, talk, link, language, result);
+    if (end.outcome != done) {
+        failed(end, talk, link, true, language, result);
         return;
     }
+    noteProgress(talk, result);
     if (verify)
         result.readBack = talk.session().readBack();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Language.h"
+#include "radio/ExchangeTexts.h"
 #include "radio/RadioParameters.h"
 #include "radio/SettingsFile.h"
 #include "serial/SerialLink.h"
@@ -12,7 +13,7 @@
 namespace cli {
 
 // How a conversation with the radio on one port ended.
-enum class Outcome { Ok, NoRadio, PortError, WriteFailed, Mismatch };
+enum class Outcome { Ok, NoRadio, PortError, WriteFailed, Mismatch, Interrupted };
 
 // What the radio answered to a read.
 struct RadioReading
@@ -30,7 +31,9 @@ struct PortResult
     Outcome outcome = Outcome::Ok;
     std::string reason; // why it failed, in the user's language, as the window says it
     std::optional<RadioReading> before; // the read (before any write)
-    std::optional<radio::WriteValues> written;
+    bool radioFound = false; // a radio answered the probe
+    std::optional<radio::WriteValues> written; // the values of the write, once it started
+    radio::WriteProgress writeProgress; // the write steps the radio took, and those sent
     std::optional<radio::WriteValues> readBack; // the verification read
     std::string readAt; // local time of the read, ISO 8601
 };
@@ -40,6 +43,8 @@ using Progress = std::function<void(const std::string&)>;
 
 // The conversations with the radio over a port that is already open in link (its handle
 // assigned, its port number set when it is a COMn). They fill result's outcome, reason and values.
+// A signal (see Interrupt.h) stops a probe or a read at once, nothing more going out; during the
+// write steps it waits until they end, and a write that ended well is then not read back.
 void readRadio(serial::SerialLink& link, const core::Language& language, const Progress& progress,
     PortResult& result);
 // Reads, then writes the read values with change's values in their place, then, when verify,

@@ -54,15 +54,26 @@ core::Bilingual connectErrorText(const std::string& port, const std::string& hid
     return message;
 }
 
-core::Bilingual partialWriteText(const RadioSession::State& state)
+WriteProgress writeProgress(const RadioSession::State& state)
 {
-    if (!state.writeMode || state.connectMode || state.step == 0)
+    if (!state.writeMode || state.connectMode)
         return {};
     // A request that is still pending has not gone out yet.
-    const int sent = state.step + (state.sendPending ? 0 : 1);
+    return {state.step, state.step + (state.sendPending ? 0 : 1)};
+}
+
+core::Bilingual partialWriteText(const RadioSession::State& state)
+{
+    return partialWriteText(writeProgress(state));
+}
+
+core::Bilingual partialWriteText(WriteProgress progress)
+{
+    if (progress.taken == 0)
+        return {};
     std::array<core::Bilingual, 3> lists; // took, not confirmed, not sent
     for (int step = 0; step < RadioSession::kSteps; ++step) {
-        core::Bilingual& list = lists[step < state.step ? 0 : step < sent ? 1 : 2];
+        core::Bilingual& list = lists[step < progress.taken ? 0 : step < progress.sent ? 1 : 2];
         const auto& name = kWriteStepNames[static_cast<std::size_t>(step)];
         list.english += (list.english.empty() ? "" : ", ") + std::string(name[0]);
         list.chinese += (list.chinese.empty() ? "" : "、") + std::string(name[1]);

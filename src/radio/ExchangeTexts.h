@@ -26,10 +26,21 @@ const OperationTexts& operationTexts(Operation operation);
 core::Bilingual connectErrorText(
     const std::string& port, const std::string& hiddenHoldersDevice = {});
 
+// How far a write got: the steps the radio acknowledged (air rate, ID, channel, serial mode, in
+// this order), and those whose request went out (one more when the last went unacknowledged).
+// None outside the write steps.
+struct WriteProgress
+{
+    int taken = 0;
+    int sent = 0;
+};
+WriteProgress writeProgress(const RadioSession::State& state);
+
 // A second line for the message that ends a write early, naming the values the radio took
 // (acknowledged), the one whose request went out unacknowledged, and those never sent. Empty
 // for a write of which the radio took nothing.
 core::Bilingual partialWriteText(const RadioSession::State& state);
+core::Bilingual partialWriteText(WriteProgress progress);
 
 // The radio acknowledged the write but reads back other values: one line per value, as written
 // and as read back.

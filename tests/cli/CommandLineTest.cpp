@@ -7,9 +7,13 @@ namespace {
 
 const core::Language kEnglish {1};
 
-ParsedCommandLine parse(const QStringList& arguments)
+using Arguments = std::vector<std::string>;
+
+ParsedCommandLine parse(const Arguments& arguments)
 {
-    return parseCommandLine(QStringList {"radiomodem-cli"} + arguments, kEnglish);
+    Arguments all {"radiomodem-cli"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return parseCommandLine(all, kEnglish);
 }
 
 TEST(CommandLine, eachCommandWithItsOptions)
@@ -38,6 +42,13 @@ TEST(CommandLine, eachCommandWithItsOptions)
     ASSERT_TRUE(save.request) << save.error;
     EXPECT_EQ(save.request->file, "out.conf");
     EXPECT_EQ(save.request->port, "/dev/ttyUSB0");
+    // Names are bytes in any encoding, and come through unchanged.
+    const auto latin1
+        = parse({"save", "--port", "/dev/serial/by-id/usb-\xe9\xff", "site\xe9.conf"});
+    ASSERT_TRUE(latin1.request) << latin1.error;
+    EXPECT_EQ(latin1.request->file, "site\xe9.conf");
+    EXPECT_EQ(latin1.request->port, "/dev/serial/by-id/usb-\xe9\xff");
+    EXPECT_EQ(parse({"apply", "--", "-\xc3\xa9.conf"}).request->file, "-\xc3\xa9.conf");
     EXPECT_TRUE(parse({"ports"}).request);
     EXPECT_TRUE(parse({"read"}).request);
 
@@ -50,7 +61,7 @@ TEST(CommandLine, eachCommandWithItsOptions)
 
 TEST(CommandLine, usageErrorsSayWhatIsWrong)
 {
-    const std::vector<std::pair<QStringList, std::string>> rows = {
+    const std::vector<std::pair<Arguments, std::string>> rows = {
         {{}, "name a command"},
         {{"erase"}, "unknown command erase"},
         {{"save"}, "the command takes one settings FILE"},
@@ -66,6 +77,9 @@ TEST(CommandLine, usageErrorsSayWhatIsWrong)
         {{"apply", "f", "--all", "--port", "COM1"}, "--port and --all exclude each other"},
         {{"read", "--bogus"}, "Unknown option 'bogus'."},
         {{"read", "--port"}, "Missing value after '--port'."},
+        // Quoted arguments are escaped: the error stays one line of UTF-8.
+        {{"\xe9rase\n\xe8\xaf\xbb"}, "unknown command \\xe9rase\\x0a\xe8\xaf\xbb (see --help)"},
+        {{"read", "--a\\b\xff"}, "Unknown option 'a\\\\b\\xff'."},
     };
     for (const auto& [arguments, error] : rows) {
         const auto parsed = parse(arguments);

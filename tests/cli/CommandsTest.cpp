@@ -21,11 +21,14 @@ const core::Language kChinese {0};
 class CommandsTest : public testing::Test
 {
 protected:
-    ExitCode run(const QStringList& arguments, const core::Language& language = kEnglish)
+    ExitCode run(
+        const std::vector<std::string>& arguments, const core::Language& language = kEnglish)
     {
         out.str({});
         err.str({});
-        const auto parsed = parseCommandLine(QStringList {"radiomodem-cli"} + arguments, language);
+        std::vector<std::string> all {"radiomodem-cli"};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        const auto parsed = parseCommandLine(all, language);
         EXPECT_TRUE(parsed.request) << parsed.error;
         return runCommand(*parsed.request, ports, language, out, err, false);
     }
@@ -108,14 +111,13 @@ TEST_F(CommandsTest, aRefusedSettingsFileSendsNothing)
     fakes::TempDir dir;
     const auto port = ports.add("COM1");
     fakes::TempDir::write(dir.path("bad.conf"), "format = 1\nchannel = 40\n");
-    EXPECT_EQ(
-        run({"apply", QString::fromStdString(dir.path("bad.conf")), "--all"}), ExitCode::FileError);
+    EXPECT_EQ(run({"apply", dir.path("bad.conf"), "--all"}), ExitCode::FileError);
     EXPECT_EQ(err.str(),
         "radiomodem-cli: Could not load settings from " + dir.path("bad.conf")
             + " Line 2, channel: \"40\": the channel is 1 to 32\n");
     EXPECT_TRUE(ports.attempts.empty());
     EXPECT_TRUE(port->writes.empty());
-    EXPECT_EQ(run({"apply", QString::fromStdString(dir.path("none.conf"))}), ExitCode::FileError);
+    EXPECT_EQ(run({"apply", dir.path("none.conf")}), ExitCode::FileError);
 }
 
 TEST(CliOutput, resultsInATableAndInJson)
@@ -163,6 +165,27 @@ TEST(CliOutput, resultsInATableAndInJson)
     EXPECT_EQ(second["readBack"]["serial"].toString(), "9600-N");
     EXPECT_EQ(second["readBack"]["id"].toString(), "123456");
     EXPECT_EQ(second["readAt"].toString(), "2026-12-01T10:00:00+01:00");
+}
+
+// A radio that took part of a write shows what it holds as far as known: the values it took, the
+// one sent unconfirmed as "?", the rest as read.
+TEST(CliOutput, aPartlyWrittenRadioShowsWhatItTook)
+{
+    PortResult partly;
+    partly.port = "/dev/tty\xff";
+    partly.outcome = Outcome::PortError;
+    partly.before = RadioReading {1, 0x12, {1, {0x12, 0x34, 0x56}, 5, 1, 0}};
+    partly.written = radio::WriteValues {3, {0x65, 0x43, 0x21}, 21, 2, 1};
+    partly.writeProgress = {2, 3};
+    const std::string table = resultsTable({partly}, kEnglish);
+    EXPECT_EQ(table.substr(table.find('\n') + 1),
+        "/dev/tty\\xff          partly written  TALVEX1.2  ?        3         9600-N  654321\n");
+    const QJsonObject result
+        = QJsonDocument::fromJson(QByteArray::fromStdString(resultsJson("write", "", {partly})))
+              .object()["results"][0]
+              .toObject();
+    EXPECT_EQ(result["took"].toArray(), (QJsonArray {"airRate", "id"}));
+    EXPECT_EQ(result["unconfirmed"].toArray(), (QJsonArray {"channel"}));
 }
 
 TEST(CliOutput, exitStatusIsTheFirstFailuresInPortOrder)

@@ -1,13 +1,27 @@
 // radiomodem-cli as a technician runs it, against simulated radios on ptys.
 #include "CliRun.h"
+#include "RadioModel.h"
 #include "SimProcess.h"
 #include "TempDir.h"
+#include "radio/SettingsFile.h"
 
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +35,70 @@ QJsonObject json(const simtest::CliRun& run)
 QJsonObject firstResult(const simtest::CliRun& run)
 {
     return json(run)["results"].toArray().at(0).toObject();
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> found;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        found.push_back(line);
+    return found;
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// The radio's values, as the command's JSON names them, after the frames its log says it
+// answered: the simulator's own radio model replays them from the settings it started with.
+QJsonObject radioAfter(const radiosim::RadioConfig& start, const std::vector<std::string>& log)
+{
+    radiosim::Radio radio(start, 1);
+    for (const std::string& line : log) {
+        const auto at = line.find(" answered ");
+        if (at == std::string::npos)
+            continue;
+        radiosim::Bytes frame;
+        std::istringstream hex(line.substr(at + 10));
+        for (unsigned value = 0; hex >> std::hex >> value;)
+            frame.push_back(static_cast<std::uint8_t>(value));
+        if (const auto serial = radio.answer(frame).serialAfterAnswer)
+            radio.setSerial(*serial);
+    }
+    return {
+        {"airRate", radio.airRate()},
+        {"id", QString::fromStdString(radio::idText(radio.id()))},
+        {"channel", radio.channel()},
+        {"serial", QString::fromStdString(radiosim::settingsLabel(radio.serial()))},
+    };
+}
+
+// What the command's result says the radio holds: the values of the write it took, else those
+// it started with. A value sent but not confirmed may be either.
+void expectRadioAsReported(const radiosim::RadioConfig& start, const std::vector<std::string>& log,
+    const QJsonObject& result)
+{
+    const QJsonObject after = radioAfter(start, log);
+    QJsonObject expected = radioAfter(start, {});
+    for (const auto took : result["took"].toArray())
+        expected[took.toString()] = result["written"][took.toString()];
+    for (const auto unconfirmed : result["unconfirmed"].toArray())
+        expected[unconfirmed.toString()] = after[unconfirmed.toString()];
+    EXPECT_EQ(after, expected) << QJsonDocument(result).toJson().toStdString();
+}
+
+// The port can be had again: no exclusive flag left on the tty, no lock.
+bool portReleased(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = 1;
+    const bool released = fd >= 0 && ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive == 0
+        && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return released;
 }
 
 } // namespace
@@ -88,4 +166,203 @@ TEST(CliEndToEnd, applyAllConfiguresEveryRadioFromOneFile)
     }
     EXPECT_EQ(results.at(2).toObject()["readBack"].toObject()["id"].toString(), "111111");
     EXPECT_EQ(results.at(7).toObject()["outcome"].toString(), "no-radio");
+}
+
+// Two radios, on COM1 and COM2, the first one failing. Its outcome is the command's: a search
+// (no --port) never writes the second radio instead, and apply --all reports both.
+TEST(CliEndToEnd, everyPortsOutcomeStands)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> first; // how the radio on COM1 misbehaves
+        bool all;
+        int status;
+        const char* reason; // in the one line on stderr, for COM1
+    };
+    const std::vector<Row> rows = {
+        {"vanishing radio, search", {"--vanish-after", "8"}, false, 4,
+            "The radio took: air rate, ID"},
+        {"radio refusing writes, search", {"--refuse-writes"}, false, 5, "Write error!"},
+        {"vanishing radio, all", {"--vanish-after", "8"}, true, 4, "The radio took: air rate, ID"},
+        {"lying radio, all", {"--ignore-write", "id"}, true, 6,
+            "ID: written 654321, read back 123456"},
+    };
+    fakes::TempDir dir;
+    const std::string file = dir.path("site.conf");
+    std::ofstream(file) << "format = 1\nchannel = 12\nair-rate = 3\nid = 654321\n";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        simtest::SimProcess first(row.first);
+        simtest::SimProcess second({});
+        std::vector<std::string> args = {"apply", file, "--json"};
+        if (row.all)
+            args.push_back("--all");
+        const simtest::CliRun run
+            = runCli(args, simtest::onlyPorts({first.ptyPath(1), second.ptyPath(1)}));
+        EXPECT_EQ(run.status, row.status) << run.out << run.err;
+        const auto errors = lines(run.err);
+        ASSERT_EQ(errors.size(), 1u) << run.err;
+        EXPECT_EQ(errors[0].rfind("radiomodem-cli: COM1: ", 0), 0u) << errors[0];
+        EXPECT_TRUE(contains(errors[0], row.reason)) << errors[0];
+        const QJsonArray results = json(run)["results"].toArray();
+        ASSERT_FALSE(results.isEmpty()) << run.out;
+        EXPECT_EQ(results[0]["port"].toString(), "COM1");
+        if (row.all) {
+            EXPECT_EQ(results[1]["outcome"].toString(), "ok");
+            EXPECT_EQ(results[1]["readBack"]["id"].toString(), "654321");
+        } else {
+            EXPECT_EQ(results.size(), 1);
+            EXPECT_TRUE(second.logLines().empty()) << "the second radio was not even asked";
+        }
+        if (row.first[0] == "--vanish-after")
+            expectRadioAsReported({}, first.logLines(), results[0].toObject());
+    }
+
+    // A port that does not open has no radio to speak of: the search goes on to the next.
+    simtest::SimProcess held({});
+    simtest::SimProcess free({});
+    const int fd = ::open(held.ptyPath(1).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    const simtest::CliRun run
+        = runCli({"apply", file, "--json"}, simtest::onlyPorts({held.ptyPath(1), free.ptyPath(1)}));
+    ::close(fd);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(firstResult(run)["port"].toString(), "COM2");
+    EXPECT_TRUE(held.logLines().empty());
+}
+
+// SIGINT, SIGTERM and SIGHUP at moments spread over a write at 300 bit/s: the probe, the read,
+// the write steps and the read back. Whatever the command said it wrote is what the radio
+// holds, the write steps are never cut, the status says interrupted, and the port opens again.
+TEST(CliEndToEnd, aSignalNeverLeavesAHalfWrittenRadio)
+{
+    constexpr int kMoments = 32;
+    constexpr int kInProbe = 4; // the others are spread from the first frame at 300 bit/s on
+    constexpr int kSpreadMs = 7500; // the read, the write and the read back
+    constexpr int kParallel = 4;
+    const std::vector<std::pair<int, std::string>> stops
+        = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    const unsigned seed = std::random_device()();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> unit(0, 1);
+
+    struct Moment
+    {
+        std::size_t signal = 0;
+        bool inProbe = false;
+        std::chrono::milliseconds delay {};
+        std::size_t framesBefore = 0; // frames the radio had received at 300 bit/s
+        simtest::CliRun run;
+        std::vector<std::string> log;
+        bool released = false;
+    };
+    std::vector<Moment> moments(kMoments);
+    for (int i = 0; i < kMoments; ++i) {
+        Moment& moment = moments[static_cast<std::size_t>(i)];
+        moment.signal = static_cast<std::size_t>(i) % stops.size();
+        moment.inProbe = i < kInProbe;
+        const double ms = moment.inProbe
+            ? 500 + 8000 * unit(random)
+            : (i - kInProbe + unit(random)) * kSpreadMs / (kMoments - kInProbe);
+        moment.delay = std::chrono::milliseconds(static_cast<int>(ms));
+    }
+    const auto framesAt300 = [](const std::vector<std::string>& log) {
+        return static_cast<std::size_t>(std::count_if(log.begin(), log.end(),
+            [](const std::string& line) { return contains(line, " 300-N "); }));
+    };
+    std::atomic<std::size_t> next {0};
+    const auto work = [&] {
+        for (std::size_t i; (i = next++) < moments.size();) {
+            Moment& moment = moments[i];
+            simtest::SimProcess sim({"--speed", "300"});
+            simtest::CliProcess cli({"write", "--json", "--port", sim.ptyPath(1), "--channel", "9",
+                "--air-rate", "4", "--id", "654321"});
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (!moment.inProbe && framesAt300(sim.logLines()) == 0
+                && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(moment.delay);
+            moment.framesBefore = framesAt300(sim.logLines());
+            ::kill(cli.pid(), stops[moment.signal].first);
+            moment.run = cli.wait();
+            moment.released = portReleased(sim.ptyPath(1));
+            moment.log = sim.logLines();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int i = 0; i < kParallel; ++i)
+        workers.emplace_back(work);
+    for (auto& worker : workers)
+        worker.join();
+
+    radiosim::RadioConfig start;
+    start.serial.baud = 300;
+    std::map<std::string, int> phases;
+    for (const Moment& moment : moments) {
+        const std::string& name = stops[moment.signal].second;
+        SCOPED_TRACE(name + " after " + std::to_string(moment.framesBefore) + " frames");
+        // Frames at 300 bit/s: the probe's, four of the read, the write's probe, four written.
+        ++phases[moment.framesBefore == 0  ? "probe"
+                : moment.framesBefore <= 5 ? "read"
+                : moment.framesBefore <= 9 ? "write"
+                                           : "read back"];
+        const QJsonObject result = firstResult(moment.run);
+        const QJsonArray took = result["took"].toArray();
+        EXPECT_TRUE(result["unconfirmed"].toArray().isEmpty());
+        if (moment.run.status == 0) { // the signal came after the end
+            EXPECT_TRUE(result.contains("readBack")) << moment.run.out;
+        } else {
+            EXPECT_EQ(moment.run.status, 8) << moment.run.out << moment.run.err;
+            EXPECT_EQ(result["outcome"].toString(), "interrupted");
+            const auto errors = lines(moment.run.err);
+            ASSERT_EQ(errors.size(), 1u) << moment.run.err;
+            EXPECT_TRUE(contains(errors[0], "Interrupted by " + name)) << errors[0];
+            if (took.isEmpty()) {
+                EXPECT_TRUE(contains(errors[0], "nothing was written")) << errors[0];
+            } else {
+                EXPECT_EQ(took.size(), 4);
+                EXPECT_TRUE(contains(errors[0], "written but not verified")) << errors[0];
+            }
+        }
+        expectRadioAsReported(start, moment.log, result);
+        EXPECT_TRUE(moment.released) << "the port opens again right after";
+    }
+    for (const char* phase : {"probe", "read", "write", "read back"})
+        EXPECT_GE(phases[phase], 2) << phase;
+}
+
+// Output that cannot be written is a failure with one line on stderr, whatever the command.
+TEST(CliEndToEnd, outputThatCannotBeWrittenIsAFailure)
+{
+    simtest::SimProcess sim({});
+    const std::vector<std::vector<std::string>> commands
+        = {{"read", "--json", "--port", sim.ptyPath(1)}, {"ports", "--json"}, {"--help"}};
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args[0]);
+        const simtest::CliRun run = simtest::CliProcess(args, {}, "/dev/full").wait();
+        EXPECT_EQ(run.status, 9);
+        EXPECT_EQ(lines(run.err).size(), 1u) << run.err;
+        EXPECT_TRUE(contains(run.err, "No space left on device")) << run.err;
+    }
+}
+
+// File and port names are bytes: one that is not UTF-8 is used as it is, and shown escaped.
+TEST(CliEndToEnd, fileAndPortNamesPassAsBytes)
+{
+    simtest::SimProcess sim({"--channel", "17"});
+    fakes::TempDir dir;
+    const std::string port = dir.path("radio\xff");
+    std::filesystem::create_symlink(sim.ptyPath(1), port);
+    const std::string file = dir.path("site\xe9.conf");
+    const simtest::CliRun save
+        = runCli({"save", file, "--port", port, "--json"}, simtest::onlyPorts({}));
+    ASSERT_EQ(save.status, 0) << save.err;
+    EXPECT_EQ(dir.names(), (std::set<std::string> {"radio\xff", "site\xe9.conf"}));
+    EXPECT_EQ(json(save)["file"].toString().toStdString(), dir.path("site\\xe9.conf"));
+    EXPECT_EQ(firstResult(save)["port"].toString().toStdString(), dir.path("radio\\xff"));
+    // The file it saved is UTF-8 and loads again, by its own name.
+    const simtest::CliRun apply = runCli({"apply", file, "--port", port}, simtest::onlyPorts({}));
+    EXPECT_EQ(apply.status, 0) << apply.err;
 }

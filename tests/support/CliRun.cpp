@@ -1,7 +1,6 @@
 #include "CliRun.h"
 
-#include "TempDir.h"
-
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
@@ -43,9 +42,10 @@ std::vector<std::string> onlyPorts(const std::vector<std::string>& devices)
     return pins;
 }
 
-CliRun runCli(const std::vector<std::string>& args, const std::vector<std::string>& env)
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
+    const std::string& stdoutPath)
+    : m_outPath(stdoutPath.empty() ? m_dir.path("out") : stdoutPath)
 {
-    fakes::TempDir dir;
     std::vector<std::string> argv {RADIOMODEM_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> environment(env);
@@ -56,22 +56,42 @@ CliRun runCli(const std::vector<std::string>& args, const std::vector<std::strin
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(
-        &actions, 1, dir.path("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        &actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(
-        &actions, 2, dir.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    CliRun run;
+        &actions, 2, m_dir.path("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     auto argp = pointers(argv);
     auto envp = pointers(environment);
-    if (posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data()) == 0) {
+    if (posix_spawn(&m_pid, argp[0], &actions, nullptr, argp.data(), envp.data()) != 0)
+        m_pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+CliProcess::~CliProcess()
+{
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        waitpid(m_pid, nullptr, 0);
+    }
+}
+
+CliRun CliProcess::wait()
+{
+    CliRun run;
+    if (m_pid > 0) {
         int status = 0;
-        waitpid(pid, &status, 0);
+        waitpid(m_pid, &status, 0);
+        m_pid = -1;
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = fileText(dir.path("out"));
-    run.err = fileText(dir.path("err"));
+    if (m_outPath == m_dir.path("out"))
+        run.out = fileText(m_outPath);
+    run.err = fileText(m_dir.path("err"));
     return run;
+}
+
+CliRun runCli(const std::vector<std::string>& args, const std::vector<std::string>& env)
+{
+    return CliProcess(args, env).wait();
 }
 
 } // namespace simtest
