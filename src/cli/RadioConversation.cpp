@@ -1,6 +1,7 @@
 #include "RadioConversation.h"
 
 #include "Interrupt.h"
+#include "core/PrintableText.h"
 #include "platform/System.h"
 #include "radio/RadioSession.h"
 
@@ -212,10 +213,8 @@ void failed(const RunEnd& end, const Conversation& talk, serial::SerialLink& lin
             failWith(Outcome::Mismatch, radio::readBackFailedText());
             return;
         }
-        const radio::OperationTexts& text = radio::operationTexts(
-            state.writeMode ? radio::Operation::Write : radio::Operation::Read);
         failWith(state.writeMode ? Outcome::WriteFailed : Outcome::PortError,
-            {text.failureEnglish, text.failureChinese});
+            radio::stepFailureText(state, core::printable(result.port)));
         return;
     }
     case RadioSession::Outcome::FollowRefused:

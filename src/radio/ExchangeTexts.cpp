@@ -23,6 +23,12 @@ constexpr std::array<std::array<const char*, 2>, RadioSession::kSteps> kWriteSte
     {"channel", "信道号"},
     {"serial mode", "串口速率和校验"},
 }};
+constexpr std::array<std::array<const char*, 2>, RadioSession::kSteps> kReadStepNames = {{
+    {"model and version", "型号和版本"},
+    {"air rate", "空中速率"},
+    {"channel", "信道号"},
+    {"ID", "ID码"},
+}};
 
 } // namespace
 
@@ -52,6 +58,24 @@ core::Bilingual connectErrorText(const std::string& port, const std::string& hid
           "fuser -v "
         + device;
     return message;
+}
+
+core::Bilingual stepFailureText(const RadioSession::State& state, const std::string& port)
+{
+    const auto step = static_cast<std::size_t>(state.step);
+    if (state.writeMode) {
+        const auto& name = kWriteStepNames.at(step);
+        return {"Write error!\n" + port + ": the radio did not acknowledge the " + name[0]
+                + ". Check its power and the cable and that it is not busy transmitting, and "
+                  "read it again before the next Write.",
+            "参数设置失败\n" + port + ":电台未确认" + name[1]
+                + "。请检查电台电源和连接电缆,以及电台是否正在发射;再次写参数前请先读电台。"};
+    }
+    const auto& name = kReadStepNames.at(step);
+    return {"Read error!\n" + port + ": the radio answered the probe but not the query for its "
+            + name[0] + ". Check its power and the cable, and that no other program uses the port.",
+        "参数读取失败\n" + port + ":电台应答了探测,但未应答" + name[1]
+            + "查询。请检查电台电源和连接电缆,以及是否有其他程序占用该端口。"};
 }
 
 WriteProgress writeProgress(const RadioSession::State& state)

@@ -26,6 +26,10 @@ const OperationTexts& operationTexts(Operation operation);
 core::Bilingual connectErrorText(
     const std::string& port, const std::string& hiddenHoldersDevice = {});
 
+// A read or write step the radio did not answer well: the failure line, the port, the value
+// whose request went unanswered and what to check. A write's message adds partialWriteText.
+core::Bilingual stepFailureText(const RadioSession::State& state, const std::string& port);
+
 // How far a write got: the steps the radio acknowledged (air rate, ID, channel, serial mode, in
 // this order), and those whose request went out (one more when the last went unacknowledged).
 // None outside the write steps.

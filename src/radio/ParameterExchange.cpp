@@ -398,14 +398,16 @@ void ParameterExchange::OnExchangeFailure()
     m_ui.setTimerActive(TimerId::SdCmd, false);
     m_ui.setVisible(Ctl::Form_Progress, false);
     const OperationTexts& text = operationTexts(operation());
+    const core::Bilingual failure
+        = stepFailureText(state(), "COM" + std::to_string(m_link.settings.portNumber));
     const core::Bilingual partial = partialWriteText(state());
     if (m_language.isEnglish()) {
-        m_dialogs.showMessage(text.failureEnglish + partial.english);
+        m_dialogs.showMessage(failure.english + partial.english);
         endFailedSteps();
         return;
     }
     const auto answer = m_dialogs.messageBox(
-        text.failureChinese + partial.chinese, text.caption, platform::MessageButtons::RetryCancel);
+        failure.chinese + partial.chinese, text.caption, platform::MessageButtons::RetryCancel);
     if (answer != platform::MessageResult::Retry) {
         endFailedSteps();
         return;

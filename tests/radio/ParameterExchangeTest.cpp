@@ -71,6 +71,11 @@ protected:
         return commands;
     }
     const fakes::ShownMessage& lastMessage() const { return dialogs.shown.back(); }
+    // The first line of the last message: what failed, before where and why.
+    std::string headline() const
+    {
+        return lastMessage().text.substr(0, lastMessage().text.find('\n'));
+    }
     // The radio leaves the first request with this command unanswered.
     void withholdFirst(std::uint8_t command)
     {
@@ -219,7 +224,7 @@ TEST_F(ExchangeTest, aStepAnswerIsTakenUpToBasePlus70Ticks)
         read();
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Message);
-        EXPECT_EQ(lastMessage().text, succeeds ? "Read correct!" : "Read error!") << delay;
+        EXPECT_EQ(headline(), succeeds ? "Read correct!" : "Read error!") << delay;
         expectIdle();
     }
 }
@@ -235,7 +240,7 @@ TEST_F(ExchangeTest, upTo100WaitingBytesAreReadAndMoreAreDiscarded)
             return std::optional<Bytes>(answer);
         };
         read();
-        EXPECT_EQ(lastMessage().text, succeeds ? "Read correct!" : "Read error!") << total;
+        EXPECT_EQ(headline(), succeeds ? "Read correct!" : "Read error!") << total;
         EXPECT_TRUE(port->rx.empty());
     }
 }
@@ -355,7 +360,7 @@ TEST_F(WriteTest, acknowledgementNeedsSixBytesEndingIn22)
         const int ticks = runToEnd();
         EXPECT_LE(ticks, ticksAtMost);
         EXPECT_GE(ticks, ack.size() == 5 ? 77 : 1);
-        EXPECT_EQ(lastMessage().text, "Write error!");
+        EXPECT_EQ(headline(), "Write error!");
         EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20}));
         expectIdle();
     }
@@ -368,7 +373,7 @@ TEST_F(ExchangeTest, retryRestartsTheReadAtStepZeroWithoutANewProbe)
     read();
 
     ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[0].text, "参数读取失败");
+    EXPECT_EQ(dialogs.shown[0].text.substr(0, dialogs.shown[0].text.find('\n')), "参数读取失败");
     EXPECT_EQ(dialogs.shown[0].caption, "读参数");
     EXPECT_EQ(dialogs.shown[0].buttons, platform::MessageButtons::RetryCancel);
     EXPECT_EQ(lastMessage().text, "参数读取成功");
@@ -388,7 +393,7 @@ TEST_F(ExchangeTest, cancelAfterAReadErrorRestoresTheTerminal)
         return request[3] == radio::cmd::QueryId ? std::optional<Bytes>() : answer;
     };
     read();
-    EXPECT_EQ(lastMessage().text, "参数读取失败");
+    EXPECT_EQ(headline(), "参数读取失败");
     EXPECT_EQ(sentCommands().size(), 5u);
     EXPECT_FALSE(ui.isEnabled(Ctl::Speed_W));
     expectIdle();
@@ -535,7 +540,7 @@ TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenVal
         return request[3] == radio::cmd::QueryId ? std::optional<Bytes>() : answer;
     };
     read();
-    EXPECT_EQ(lastMessage().text, "参数读取失败");
+    EXPECT_EQ(headline(), "参数读取失败");
     ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 1);
     ui.setCurrentIndex(Ctl::ComboRadioParity, 0);
     port->writes.clear();
@@ -693,7 +698,15 @@ TEST_F(WriteTest, aWriteThatEndsPartWayNamesWhatTheRadioTookAndWhatNot)
             };
             write();
             ASSERT_EQ(dialogs.shown.size(), 1u);
-            EXPECT_EQ(lastMessage().text, lang ? c.english : c.chinese);
+            // What failed, then the port and the value not acknowledged, then what was taken.
+            const std::string expected = lang ? c.english : c.chinese;
+            const auto took = expected.find('\n');
+            EXPECT_EQ(headline(), expected.substr(0, took));
+            EXPECT_EQ(lastMessage().text.find("\nCOM1"), headline().size());
+            if (took != std::string::npos) {
+                EXPECT_TRUE(lastMessage().text.ends_with(expected.substr(took)))
+                    << lastMessage().text;
+            }
             if (!lang) {
                 EXPECT_EQ(lastMessage().caption, "写参数");
                 EXPECT_EQ(lastMessage().buttons, platform::MessageButtons::RetryCancel);
