@@ -180,7 +180,8 @@ void Terminal::autoTrttClick()
 }
 
 // A bad period is reported once per tick-on and distinct text rather than at every 10 ms tick,
-// and never while its report is still up (the timer keeps ticking under a modal box).
+// and never while its report is still up (the timer keeps ticking under a modal box). Auto
+// send then stops, its box unticked, so the box never says that something is sent.
 std::optional<std::int32_t> Terminal::autoSendPeriod()
 {
     const std::string text = m_ui.text(Ctl::Edit_TrttPerio);
@@ -193,6 +194,7 @@ std::optional<std::int32_t> Terminal::autoSendPeriod()
         m_reportingPeriod = true;
         m_dialogs.showError("'" + text + "' is not a valid integer value");
         m_reportingPeriod = false;
+        m_ui.setChecked(Ctl::Check_AutoTrtt, false);
     }
     return std::nullopt;
 }
