@@ -32,6 +32,35 @@ std::string formatted(const char* format, std::int64_t wallMs)
     return std::string(text, length) + millis;
 }
 
+// The text column: the bytes decoded, each byte that does not decode a dot, and every control
+// character (C0, DEL, C1) a dot, so the line stays one line of plain text.
+std::string textColumn(std::span<const std::uint8_t> bytes, TextEncoding encoding)
+{
+    std::string decoded;
+    IconvConverter converter("UTF-8", iconvName(encoding));
+    while (!bytes.empty()) {
+        if (converter.convert(bytes, decoded) == IconvConverter::Stop::Done)
+            break;
+        decoded += '\x01'; // a control character: shown as a dot below
+        bytes = bytes.subspan(1);
+        converter.reset();
+    }
+    std::string text;
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        const auto c = static_cast<unsigned char>(decoded[i]);
+        if (c < 0x20 || c == 0x7F) {
+            text += '.';
+        } else if (c == 0xC2 && i + 1 < decoded.size()
+            && static_cast<unsigned char>(decoded[i + 1]) < 0xA0) {
+            text += '.'; // U+0080 to U+009F
+            ++i;
+        } else {
+            text += decoded[i];
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 std::string localTimeText(std::int64_t wallMs)
@@ -39,17 +68,15 @@ std::string localTimeText(std::int64_t wallMs)
     return formatted("%H:%M:%S", wallMs);
 }
 
-std::string sessionLogLine(std::int64_t wallMs, bool sent, std::span<const std::uint8_t> bytes)
+std::string sessionLogLine(
+    std::int64_t wallMs, bool sent, std::span<const std::uint8_t> bytes, TextEncoding encoding)
 {
     std::string line = formatted("%Y-%m-%d %H:%M:%S", wallMs);
     line += sent ? " TX " : " RX ";
     line += std::to_string(bytes.size());
     line += ' ';
     line += BytesToHexText(bytes);
-    line += '|';
-    for (const std::uint8_t b : bytes)
-        line += b >= 0x20 && b < 0x7F ? static_cast<char>(b) : '.';
-    line += "|\n";
+    line += '|' + textColumn(bytes, encoding) + "|\n";
     return line;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TextEncoding.h"
 #include "core/Language.h"
 
 #include <cstdint>
@@ -13,9 +14,11 @@ namespace terminal {
 std::string localTimeText(std::int64_t wallMs);
 
 // One line of a session log: local date and time with milliseconds, RX or TX, the byte count,
-// the bytes in hex and as text with every byte outside printable ASCII shown as a dot.
+// the bytes in hex and as text in the terminal's encoding, every control character and every
+// byte that is no character of the encoding shown as a dot. The hex is the exact record.
 // "2024-05-01 09:30:00.125 RX 3 41 0D 0A |A..|"
-std::string sessionLogLine(std::int64_t wallMs, bool sent, std::span<const std::uint8_t> bytes);
+std::string sessionLogLine(std::int64_t wallMs, bool sent, std::span<const std::uint8_t> bytes,
+    TextEncoding encoding = TextEncoding::Utf8);
 
 // A file that a session is logged into, line by line. Each line goes to the operating system
 // before write returns, so a crash of the program loses nothing already written.

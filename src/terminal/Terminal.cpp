@@ -412,7 +412,7 @@ void Terminal::logBytes(bool sent, std::span<const std::uint8_t> bytes)
 {
     if (!m_log.isOpen() || bytes.empty())
         return;
-    const auto error = m_log.write(sessionLogLine(m_system.wallMs(), sent, bytes));
+    const auto error = m_log.write(sessionLogLine(m_system.wallMs(), sent, bytes, textEncoding()));
     if (!error)
         return;
     const std::string path = m_log.path();

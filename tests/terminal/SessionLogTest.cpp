@@ -53,6 +53,30 @@ TEST(SessionLogLine, timeDirectionCountHexAndDottedText)
         terminal::localTimeText(1'700'000'000'007), std::regex(R"(\d\d:\d\d:\d\d\.007)")));
 }
 
+// The text column reads as the terminal shows the text; control characters and bytes that are
+// no character of the encoding are dots, so a line stays one line.
+TEST(SessionLogLine, theTextColumnIsInTheTerminalsEncoding)
+{
+    using terminal::TextEncoding;
+    const struct
+    {
+        std::string bytes;
+        TextEncoding encoding;
+        const char* text;
+    } rows[] = {
+        {"\xE4\xB8\xAD\r\n", TextEncoding::Utf8, "|中..|"},
+        {"\xD6\xD0ok", TextEncoding::Gb18030, "|中ok|"},
+        {"\xD6\xD0ok", TextEncoding::Utf8, "|..ok|"},
+        {"\xC2\x85\x7F\xE4", TextEncoding::Utf8, "|...|"},
+    };
+    for (const auto& row : rows) {
+        const auto* data = reinterpret_cast<const std::uint8_t*>(row.bytes.data());
+        const std::string line
+            = terminal::sessionLogLine(0, false, {data, row.bytes.size()}, row.encoding);
+        EXPECT_NE(line.find(row.text), std::string::npos) << line;
+    }
+}
+
 // Whatever goes over the line is logged, the display stopped or not, in either display mode;
 // an existing file is added to, and the running log is named in the item and the RX tooltip.
 TEST_F(SessionLogTest, everySendAndReceivedChunkIsOneLineAddedToTheFile)
