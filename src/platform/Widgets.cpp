@@ -41,6 +41,39 @@ void ClickPanel::setText(const QString& text)
     m_label->setText(text);
 }
 
+void ElidedLabel::setFullText(const QString& text)
+{
+    m_full = text;
+    elide();
+}
+
+void ElidedLabel::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void ElidedLabel::elide()
+{
+    const int width = contentsRect().width();
+    QStringList lines;
+    for (const QString& line : m_full.split('\n')) {
+        const qsizetype dash = line.indexOf(QStringLiteral(" — "));
+        if (dash < 0 || fontMetrics().horizontalAdvance(line) <= width)
+            lines << line;
+        else
+            lines << line.left(dash) << line.mid(dash + 3);
+    }
+    bool elided = false;
+    for (QString& line : lines) {
+        const QString shown = fontMetrics().elidedText(line, Qt::ElideMiddle, width);
+        elided = elided || shown != line;
+        line = shown;
+    }
+    setText(lines.join('\n'));
+    setToolTip(elided ? m_full : QString());
+}
+
 void ClickPanel::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QStringList>
 
@@ -81,6 +82,27 @@ private:
     // otherwise is counted by laying it out.
     bool m_oneLineBlocks = true;
     qreal m_wrapWidth = -1;
+};
+
+// A label whose lines are elided in the middle where they do not fit its width, the whole text
+// in its tooltip: a long device path keeps its start and its end in view. A line that does not
+// fit is first broken after its " — " (a device, then its description).
+class ElidedLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+    void setFullText(const QString& text);
+    const QString& fullText() const { return m_full; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void elide();
+
+    QString m_full;
 };
 
 // An editable drop-down list that behaves like the classic one: typing a text that is no entry

@@ -37,9 +37,9 @@ TSerial_Form::TSerial_Form(QWidget* parent) : QDialog(parent)
     Comb_DataBit->setCurrentIndex(0);
     Comb_StopBit->setCurrentIndex(0);
 
-    Label_Device = place(new QLabel(this), 8, 190, 217, 36);
+    // The device path on one line, its description on the next; each elided in the middle.
+    Label_Device = place(new platform::ElidedLabel(this), 8, 190, 217, 36);
     Label_Device->setObjectName("Label_Device");
-    Label_Device->setWordWrap(true);
     Label_Device->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Button1 = place(new QPushButton("确定", this), 32, 234, 75, 25);

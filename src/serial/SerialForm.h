@@ -6,6 +6,9 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+namespace platform {
+class ElidedLabel;
+}
 
 // The port settings dialog: port, speed and parity to open the link with.
 class TSerial_Form : public QDialog
@@ -28,7 +31,7 @@ public:
     QComboBox* ComboParity;
     QComboBox* Comb_DataBit;
     QComboBox* Comb_StopBit;
-    QLabel* Label_Device; // the device of the port selected in Comb_ComNo
+    platform::ElidedLabel* Label_Device; // the device of the port selected in Comb_ComNo
     QPushButton* Button1;
     QPushButton* Button2;
 };

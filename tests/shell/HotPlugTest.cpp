@@ -43,7 +43,7 @@ protected:
 
     std::string deviceLine() const
     {
-        return program.Serial_Form->Label_Device->text().toStdString();
+        return program.Serial_Form->Label_Device->fullText().toStdString();
     }
     std::string toolTip(int index) const
     {
