@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <utility>
 
 namespace platform {
@@ -18,8 +19,56 @@ QString toQt(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// A command (a line indented by four spaces) or a path (a word with a '/') that wraps can
+// neither be read nor copied whole: they are kept on one line each, and the box grows to fit
+// the longest of them.
+QStringList unbrokenPieces(const QString& text)
+{
+    QStringList pieces;
+    for (const QString& line : text.split('\n')) {
+        if (line.startsWith(QStringLiteral("    "))) {
+            pieces << line;
+            continue;
+        }
+        for (const QString& word : line.split(' ')) {
+            if (word.contains('/'))
+                pieces << word;
+        }
+    }
+    return pieces;
+}
+
+QString keptWhole(const QString& text)
+{
+    QStringList lines;
+    for (const QString& line : text.split('\n')) {
+        if (line.startsWith(QStringLiteral("    "))) {
+            lines << "<span style=\"white-space:pre\">" + line.toHtmlEscaped() + "</span>";
+            continue;
+        }
+        QStringList words;
+        for (const QString& word : line.split(' ')) {
+            words << (word.contains('/')
+                    ? "<span style=\"white-space:nowrap\">" + word.toHtmlEscaped() + "</span>"
+                    : word.toHtmlEscaped());
+        }
+        lines << words.join(' ');
+    }
+    return "<div style=\"white-space:pre-wrap\">" + lines.join('\n') + "</div>";
+}
+
 int run(QMessageBox& box)
 {
+    const QString text = box.text();
+    const QStringList pieces = unbrokenPieces(text);
+    if (!pieces.isEmpty()) {
+        box.setTextFormat(Qt::RichText);
+        box.setText(keptWhole(text));
+        int widest = 0;
+        for (const QString& piece : pieces)
+            widest = std::max(widest, box.fontMetrics().horizontalAdvance(piece));
+        widenTo(box, widest);
+    }
     widenToCaption(box);
     return box.exec();
 }

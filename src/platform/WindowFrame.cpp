@@ -38,15 +38,22 @@ int captionWidth(const QString& caption)
     return titleMetrics().horizontalAdvance(caption) + decorationSlots * titleBarHeight() + margins;
 }
 
-void widenToCaption(QMessageBox& box)
+// A message box sizes itself to its layout whenever it is shown, so a width goes into the
+// layout as an invisible row rather than into a minimum size.
+void widenTo(QMessageBox& box, int width)
 {
-    // A message box sizes itself to its layout whenever it is shown, so the caption's width
-    // goes into the layout as an invisible row rather than into a minimum size.
     auto* grid = qobject_cast<QGridLayout*>(box.layout());
     if (!grid)
         return;
-    grid->addItem(new QSpacerItem(captionWidth(box.windowTitle()), 0), grid->rowCount(), 0, 1,
-        grid->columnCount());
+    const QScreen* screen = box.screen();
+    if (screen)
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    grid->addItem(new QSpacerItem(width, 0), grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+void widenToCaption(QMessageBox& box)
+{
+    widenTo(box, captionWidth(box.windowTitle()));
 }
 
 QPoint keptOnScreen(const QRect& frame, const QRect& available)

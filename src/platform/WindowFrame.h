@@ -15,7 +15,9 @@ namespace platform {
 // asks for.
 int captionWidth(const QString& caption);
 
-// Makes a message box at least as wide as its caption; its text and buttons are unchanged.
+// Makes a message box at least this wide (at most nine tenths of its screen), or at least as
+// wide as its caption; its text and buttons are unchanged.
+void widenTo(QMessageBox& box, int width);
 void widenToCaption(QMessageBox& box);
 
 // The top-left corner that keeps a window frame of the given size on the available area: the

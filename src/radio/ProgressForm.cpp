@@ -15,9 +15,13 @@ TForm_Progress::TForm_Progress(QWidget* parent)
 {
     setObjectName("Form_Progress");
     setFixedSize(322, 151);
-    Label1 = place(new QLabel(this), 20, 21, 229, 13);
+    // Two lines across the window: the longest progress text, that a write cannot be stopped,
+    // is read whole in either language.
+    Label1 = place(new QLabel(this), 20, 12, 282, 32);
     Label1->setObjectName("Label1");
-    ProgressBar1 = place(new QProgressBar(this), 16, 48, 225, 17);
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ProgressBar1 = place(new QProgressBar(this), 20, 52, 282, 17);
     ProgressBar1->setObjectName("ProgressBar1");
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
