@@ -58,11 +58,16 @@ void ElidedLabel::elide()
     const int width = contentsRect().width();
     QStringList lines;
     for (const QString& line : m_full.split('\n')) {
-        const qsizetype dash = line.indexOf(QStringLiteral(" — "));
-        if (dash < 0 || fontMetrics().horizontalAdvance(line) <= width)
+        qsizetype at = line.indexOf(QStringLiteral(" — "));
+        qsizetype skip = 3;
+        if (at < 0) {
+            at = line.lastIndexOf(QStringLiteral(" ("));
+            skip = 1;
+        }
+        if (at <= 0 || fontMetrics().horizontalAdvance(line) <= width)
             lines << line;
         else
-            lines << line.left(dash) << line.mid(dash + 3);
+            lines << line.left(at) << line.mid(at + skip);
     }
     bool elided = false;
     for (QString& line : lines) {

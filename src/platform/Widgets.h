@@ -86,7 +86,8 @@ private:
 
 // A label whose lines are elided in the middle where they do not fit its width, the whole text
 // in its tooltip: a long device path keeps its start and its end in view. A line that does not
-// fit is first broken after its " — " (a device, then its description).
+// fit is first broken at its " — " (a device, then its description), or else before its last
+// " (" (a path, then a note on it).
 class ElidedLabel : public QLabel
 {
     Q_OBJECT

@@ -65,6 +65,33 @@ QPoint keptOnScreen(const QRect& frame, const QRect& available)
     return {x, y};
 }
 
+namespace {
+
+// Before a window is shown its frame is not known; a title bar and a thin border stand in for
+// it.
+QSize frameSize(const QWidget& window)
+{
+    constexpr int border = 2;
+    return window.isVisible() ? window.frameGeometry().size()
+                              : window.size() + QSize(2 * border, titleBarHeight() + border);
+}
+
+} // namespace
+
+void centreOn(QWidget& window, const QWidget* owner)
+{
+    QRect area;
+    if (owner && owner->isVisible()) {
+        area = owner->frameGeometry();
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        area = screen->availableGeometry();
+    } else {
+        return;
+    }
+    const QSize frame = frameSize(window);
+    placeOnScreen(window, area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
 void placeOnScreen(QWidget& window, const QPoint& topLeft)
 {
     const QScreen* screen = QGuiApplication::screenAt(topLeft);
@@ -74,13 +101,7 @@ void placeOnScreen(QWidget& window, const QPoint& topLeft)
         window.move(topLeft);
         return;
     }
-    // Before the window is shown its frame is not known; a title bar and a thin border stand
-    // in for it.
-    constexpr int border = 2;
-    const QSize frame = window.isVisible()
-        ? window.frameGeometry().size()
-        : window.size() + QSize(2 * border, titleBarHeight() + border);
-    window.move(keptOnScreen(QRect(topLeft, frame), screen->availableGeometry()));
+    window.move(keptOnScreen(QRect(topLeft, frameSize(window)), screen->availableGeometry()));
 }
 
 } // namespace platform

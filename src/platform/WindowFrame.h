@@ -29,4 +29,9 @@ QPoint keptOnScreen(const QRect& frame, const QRect& available);
 // screen, kept on the screen when the screen is too small for it there.
 void placeOnScreen(QWidget& window, const QPoint& topLeft);
 
+// Centres a top-level window's frame on an owner window's frame, or with no owner on the
+// available area of the primary screen, kept on the screen. Done before each showing, so a
+// window opens at the same place however often it is shown, whatever the scale factor.
+void centreOn(QWidget& window, const QWidget* owner);
+
 } // namespace platform

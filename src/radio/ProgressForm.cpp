@@ -30,10 +30,7 @@ TForm_Progress::TForm_Progress(QWidget* parent)
 
 void TForm_Progress::showCentredOn(const QWidget* owner)
 {
-    if (owner) {
-        const QRect frame = owner->frameGeometry();
-        platform::placeOnScreen(*this, frame.center() - QPoint(width() / 2, height() / 2));
-    }
+    platform::centreOn(*this, owner);
     show();
 }
 

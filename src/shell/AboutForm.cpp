@@ -4,11 +4,9 @@
 #include "platform/Widgets.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 using platform::place;
 
@@ -49,6 +47,4 @@ TAboutBox::TAboutBox(QWidget* parent)
     OKButton->setObjectName("OKButton");
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QWidget::hide);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }

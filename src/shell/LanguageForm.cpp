@@ -28,7 +28,7 @@ TForm2::TForm2(QWidget* parent)
     const int width = std::max(155, platform::captionWidth(windowTitle()));
     const int x = (width - 155) / 2;
     setFixedSize(width, 185);
-    platform::placeOnScreen(*this, {531, 278});
+    platform::centreOn(*this, nullptr);
     Radio_Chinese = place(new QRadioButton("中 文", this), x + 40, 24, 81, 49);
     Radio_Chinese->setObjectName("Radio_Chinese");
     Radio_Chinese->setFont(platform::pixelFont(font().family(), 19));

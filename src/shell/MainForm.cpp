@@ -87,7 +87,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this
     buildTimers();
 
     fitToContents();
-    platform::placeOnScreen(*this, {270, 124});
+    platform::centreOn(*this, nullptr);
     // Creating the window empties the ID field and leaves the window hidden.
     EditID->clear();
     hide();

@@ -9,6 +9,7 @@
 #include "QtUi.h"
 #include "platform/System.h"
 #include "platform/Widgets.h"
+#include "platform/WindowFrame.h"
 #include "radio/ParameterExchange.h"
 #include "radio/ProgressForm.h"
 #include "radio/SettingsFileCommands.h"
@@ -200,11 +201,15 @@ void Program::exitSteps()
 
 void Program::showAbout()
 {
+    if (!AboutBox->isVisible())
+        platform::centreOn(*AboutBox, Form1.get());
     AboutBox->show();
 }
 
 void Program::showTest()
 {
+    if (!FormTest->isVisible())
+        platform::centreOn(*FormTest, Form1.get());
     FormTest->show();
     FormTest->raise();
     FormTest->activateWindow();
@@ -213,6 +218,8 @@ void Program::showTest()
 void Program::showPortSettings()
 {
     portController->portDialogShown();
+    if (!Serial_Form->isVisible())
+        platform::centreOn(*Serial_Form, Form1.get());
     Serial_Form->show();
     Serial_Form->raise();
 }

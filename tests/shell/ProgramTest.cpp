@@ -1,5 +1,7 @@
 #include "ProgramFixture.h"
 
+#include <QScreen>
+
 #include "ShellTestMain.h"
 #include "radio/ProgressForm.h"
 #include "regtest/TestForm.h"
@@ -22,6 +24,18 @@
 
 using core::Ctl;
 
+namespace {
+
+// Centred across the screen and wholly on it (a title bar may stand above the window).
+void expectCentredOnScreen(const QWidget& window)
+{
+    const QRect available = window.screen()->availableGeometry();
+    EXPECT_NEAR(window.geometry().center().x(), available.center().x(), 2);
+    EXPECT_TRUE(available.contains(window.geometry())) << window.objectName().toStdString();
+}
+
+} // namespace
+
 TEST_F(ProgramTest, startShowsOnlyTheLanguageDialogWithAllWindowsCreatedInOrder)
 {
     program.start();
@@ -35,7 +49,7 @@ TEST_F(ProgramTest, startShowsOnlyTheLanguageDialogWithAllWindowsCreatedInOrder)
             program.Form_Progress.get(), program.AboutBox.get(), program.FormTest.get()})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
     EXPECT_EQ(program.Form2->windowTitle(), "WELCOM");
-    EXPECT_EQ(program.Form2->pos(), QPoint(531, 278));
+    expectCentredOnScreen(*program.Form2);
     // The choices keep their 155-pixel column, centred in a window as wide as the caption needs.
     const int column = (program.Form2->width() - 155) / 2;
     EXPECT_GE(column, 0);
@@ -65,7 +79,7 @@ TEST_F(ProgramTest, mainWindowStartsAtItsPlaceWithItsStartStates)
     TForm1& f = *program.Form1;
     EXPECT_TRUE(f.isVisible());
     EXPECT_FALSE(program.Form2->isVisible());
-    EXPECT_EQ(f.pos(), QPoint(270, 124));
+    expectCentredOnScreen(f);
     EXPECT_FALSE(f.Speed_W->isEnabled());
     EXPECT_FALSE(f.FileWrite->isEnabled());
     EXPECT_FALSE(f.Test_M->isVisible());
@@ -286,4 +300,20 @@ TEST_F(ProgramTest, helpManualShowsTheManualInTheChosenLanguageFirst)
         program.ManualForm->hide();
     }
     EXPECT_TRUE(manualText(true, {"/nonexistent"}).isEmpty());
+}
+
+// The port dialog opens at the same place however often it is shown, centred on the main window.
+TEST_F(ProgramTest, thePortDialogOpensCentredOnTheMainWindowEachTime)
+{
+    chooseLanguage(true);
+    std::vector<QPoint> places;
+    for (int i = 0; i < 3; ++i) {
+        program.Form1->Speed_O->click();
+        places.push_back(program.Serial_Form->pos());
+        program.Serial_Form->hide();
+    }
+    EXPECT_EQ(places[0], places[1]);
+    EXPECT_EQ(places[1], places[2]);
+    EXPECT_NEAR(program.Serial_Form->geometry().center().x(),
+        program.Form1->frameGeometry().center().x(), 2);
 }
