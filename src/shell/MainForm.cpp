@@ -198,13 +198,15 @@ void TForm1::buildTransferGroup(QWidget* client)
     GroupBox2->setFont(platform::pixelFont("MS Sans Serif", 12));
     const QFont songti = platform::pixelFont("宋体", 13);
 
-    auto check = [&](const char* name, const QString& caption, int x, int y) {
-        auto* box = named(place(new QCheckBox(caption, GroupBox2), x, y, 97, 17), name);
+    // The boxes and buttons of the left column are as wide as the column leaves room for, so
+    // that "十六进制显示", "Hex Display" and "Counter Reset" are shown whole.
+    auto check = [&](const char* name, const QString& caption, int x, int y, int w = 108) {
+        auto* box = named(place(new QCheckBox(caption, GroupBox2), x, y, w, 17), name);
         box->setFont(songti);
         return box;
     };
     auto button = [&](const char* name, const QString& caption, int x, int y) {
-        auto* b = named(place(new QPushButton(caption, GroupBox2), x, y, 97, 25), name);
+        auto* b = named(place(new QPushButton(caption, GroupBox2), x, y, 104, 25), name);
         b->setFont(songti);
         return b;
     };
@@ -238,7 +240,7 @@ void TForm1::buildTransferGroup(QWidget* client)
     Button_ClrTrttMemo = button("Button_ClrTrttMemo", "清空发送区", 16, 351);
     Memo_Trtt = memo(new QPlainTextEdit(GroupBox2), "Memo_Trtt", 128, 272, 425, 97);
 
-    Check_AutoTrtt = check("Check_AutoTrtt", "自动发送", 23, 390);
+    Check_AutoTrtt = check("Check_AutoTrtt", "自动发送", 23, 390, 97);
     Label9 = label("Label9", "自动发送周期", 120, 391, 80);
     Edit_TrttPerio
         = named(place(new QLineEdit("1000", GroupBox2), 200, 388, 41, 21), "Edit_TrttPerio");
