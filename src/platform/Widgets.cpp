@@ -122,41 +122,7 @@ qreal TextArea::wrapWidth() const
 
 void TextArea::appendText(const QString& text)
 {
-    QTextDocument* document = this->document();
-    const qreal width = wrapWidth();
-    if (width != m_wrapWidth) {
-        m_oneLineBlocks = document->isEmpty();
-        m_wrapWidth = width;
-    }
-    QTextBlockFormat continuation;
-    continuation.setProperty(kContinuesParagraph, true);
-    m_appending = true;
-    // Positions, not cursor moves: a move to the end lays out the block it lands in.
-    QTextCursor cursor(document);
-    cursor.setPosition(document->characterCount() - 1);
-    // One edit: the document lays out the new blocks only when they are shown.
-    cursor.beginEditBlock();
-    const QStringList lines = text.split('\n');
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        // Line breaks of the text start plain blocks; a block made by insertText would take the
-        // format of the one it splits, which may be marked as a continuation.
-        if (i > 0)
-            cursor.insertBlock(QTextBlockFormat());
-        cursor.insertText(lines[i]);
-        // The open last line with the new text, wrapped as the area wraps it; cut from the end
-        // so that the earlier places stay where they are.
-        const QTextBlock block = cursor.block();
-        const std::vector<int> starts = lineStarts(block.text(), width);
-        const int position = block.position();
-        for (auto start = starts.rbegin(); start + 1 < starts.rend(); ++start) {
-            QTextCursor cut(document);
-            cut.setPosition(position + *start);
-            cut.insertBlock(continuation);
-        }
-        cursor.setPosition(document->characterCount() - 1);
-    }
-    cursor.endEditBlock();
-    m_appending = false;
+    appendPolls({{text}}, INT_MAX, false);
 }
 
 std::vector<int> TextArea::lineStarts(const QString& line, qreal width) const
@@ -173,45 +139,94 @@ std::vector<int> TextArea::lineStarts(const QString& line, qreal width) const
     return starts;
 }
 
+namespace {
+
+// A block of the area as an append leaves it: one shown line, continuing the line before or
+// starting a line of the text.
+struct Block
+{
+    QString text;
+    bool continues = false;
+};
+
+} // namespace
+
 bool TextArea::appendPolls(const std::vector<Poll>& polls, int clearAbove, bool keepOverEmpty)
 {
+    QTextDocument* document = this->document();
     const qreal width = wrapWidth();
-    // The area as lines: those before the last, and the last one's text, which the next text
-    // continues. Each poll is wrapped as an append would wrap it, counted, and forgotten.
-    QString last = document()->lastBlock().text();
-    int before = shownLineCount()
-        - (last.isEmpty() ? 0 : static_cast<int>(lineStarts(last, width).size()));
-    bool emptied = false;
-    QString kept; // what the polls after the last emptying add
-    for (const Poll& poll : polls) {
-        const QString text = poll.newLine && !last.isEmpty() ? '\n' + poll.text : poll.text;
-        const QStringList lines = text.split('\n');
-        for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (i > 0) {
-                ++before;
-                last.clear();
-            }
-            last += lines[i];
-            if (last.isEmpty())
-                continue;
-            const std::vector<int> starts = lineStarts(last, width);
-            before += static_cast<int>(starts.size()) - 1;
-            last = last.mid(starts.back());
+    if (width != m_wrapWidth) {
+        m_oneLineBlocks = document->isEmpty();
+        m_wrapWidth = width;
+    }
+    // The area as the lines before its last block, and from the last block on as blocks of one
+    // shown line each. Each poll's text goes onto the last of them, which is wrapped as the area
+    // wraps it; the lines are counted after each poll, as poll-by-poll display would count them.
+    const QTextBlock lastBlock = document->lastBlock();
+    const QString lastText = lastBlock.text();
+    const int before = shownLineCount()
+        - (lastText.isEmpty() ? 0 : static_cast<int>(lineStarts(lastText, width).size()));
+    int fixed = before;
+    std::vector<Block> tail {{lastText, continuesParagraph(lastBlock)}};
+    const auto wrapLast = [&] {
+        Block& last = tail.back();
+        if (last.text.isEmpty())
+            return;
+        const std::vector<int> starts = lineStarts(last.text, width);
+        const QString whole = last.text;
+        last.text = whole.left(starts.size() > 1 ? starts[1] : whole.size());
+        for (std::size_t i = 1; i < starts.size(); ++i) {
+            const int end = i + 1 < starts.size() ? starts[i + 1] : static_cast<int>(whole.size());
+            tail.push_back({whole.mid(starts[i], end - starts[i]), true});
         }
-        kept += text;
-        if (before + (last.isEmpty() ? 0 : 1) > clearAbove) {
+    };
+    wrapLast();
+    bool emptied = false;
+    for (const Poll& poll : polls) {
+        if (poll.newLine && !tail.back().text.isEmpty())
+            tail.push_back({});
+        const QStringList lines = poll.text.split('\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                tail.push_back({});
+            tail.back().text += lines[i];
+            wrapLast();
+        }
+        const int shown
+            = fixed + static_cast<int>(tail.size()) - (tail.back().text.isEmpty() ? 1 : 0);
+        if (shown > clearAbove) {
             emptied = true;
-            before = 0;
-            last.clear();
-            kept.clear();
+            fixed = 0;
+            tail = {{}};
         }
     }
-    if (emptied && keepOverEmpty && kept.isEmpty())
+    if (emptied && keepOverEmpty && tail.size() == 1 && tail.front().text.isEmpty())
         return false;
+    m_appending = true;
     if (emptied)
-        clear();
-    if (!kept.isEmpty())
-        appendText(kept);
+        document->clear();
+    QTextBlockFormat continuation;
+    continuation.setProperty(kContinuesParagraph, true);
+    // Positions, not cursor moves: a move to the end lays out the block it lands in. One edit:
+    // the document lays out the new blocks only when they are shown.
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    cursor.setPosition(document->lastBlock().position());
+    cursor.setPosition(document->characterCount() - 1, QTextCursor::KeepAnchor);
+    if (cursor.selectedText() != tail.front().text)
+        cursor.insertText(tail.front().text);
+    else
+        cursor.clearSelection();
+    for (std::size_t i = 1; i < tail.size(); ++i) {
+        // A block made by insertText would take the format of the one it splits, which may be
+        // marked as a continuation.
+        cursor.insertBlock(tail[i].continues ? continuation : QTextBlockFormat());
+        cursor.insertText(tail[i].text);
+    }
+    cursor.endEditBlock();
+    m_appending = false;
+    if (emptied)
+        m_oneLineBlocks = true;
     return true;
 }
 
