@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -148,5 +149,37 @@ void applyAll(benchmark::State& state)
 BENCHMARK(applyAll)->Arg(1)->Arg(4)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// radiomodem-cli read of a radio at 19200 bit/s on a device seen before (range 1: its mode is
+// in the cache, so the probe starts there) or never seen (range 0: the search from 9600-N), with
+// wire_ms, the time its bytes need on the line, for the ratio.
+void readFromCachedMode(benchmark::State& state)
+{
+    const bool cached = state.range(0) != 0;
+    fakes::TempDir dir;
+    simtest::SimProcess sim({"--speed", "19200", "--symlink", dir.path("radio")});
+    const std::vector<std::string> env = {"XDG_CACHE_HOME=" + dir.path("cache")};
+    if (cached && simtest::runCli({"read", "--port", dir.path("radio")}, env).status != 0)
+        state.SkipWithError("the first read failed");
+    double seconds = 0;
+    for (auto _ : state) {
+        if (!cached)
+            std::filesystem::remove_all(dir.path("cache"));
+        const auto start = std::chrono::steady_clock::now();
+        const auto run = simtest::runCli({"read", "--port", dir.path("radio")}, env);
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (run.status != 0) {
+            state.SkipWithError("the read failed");
+            break;
+        }
+    }
+    const double wireSeconds = (kRequestBytes + kAnswerBytes) * kBitsPerByte / 19200.0;
+    state.counters["wire_ms"] = wireSeconds * 1000;
+    if (state.iterations() > 0)
+        state.counters["ratio"] = seconds / static_cast<double>(state.iterations()) / wireSeconds;
+}
+
+BENCHMARK(readFromCachedMode)->Arg(1)->Iterations(10)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(readFromCachedMode)->Arg(0)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -16,6 +16,8 @@ const std::map<QString, Command> kCommands = {
     {"write", Command::Write},
     {"save", Command::Save},
     {"apply", Command::Apply},
+    {"check", Command::Check},
+    {"bench", Command::Bench},
 };
 
 // The write options that name a value, by their settings file key.
@@ -33,23 +35,50 @@ Commands:
                               read back and compare
   save FILE [--port P]        read the radio and save its values to a settings file
   apply FILE [--port P|--all] write a settings file's values, and verify; --all: to every
-                              port that has a radio
+                              port that has a radio; a radio that holds them already is left
+                              unchanged
+  check FILE [--port P|--all] compare each radio with a settings file; writes nothing
+  bench FILE --port P [--record R] [--id-from N]
+                              apply the file to one radio after another on each port: wait
+                              for a radio, apply, verify, record, wait until it is gone
 
-P is COMn, a device path or a /dev/serial/by-id name; without --port the ports that have a
-device are tried in order.
+read, save and check take --all too; save --all FILE names a folder that gets one file a
+radio. P is COMn, a device path or a /dev/serial/by-id name, and --port may be repeated; without
+--port the ports that have a device are tried in order. The probe tries first --from, else the
+file's serial mode, else the mode at which the device last answered.
 
 Exit status: 0 success, 2 usage error, 3 no radio found, 4 port error, 5 write failed or
-refused, 6 verification mismatch, 7 settings file error, 8 interrupted by a signal,
-9 the output could not be written.)";
+refused, 6 verification mismatch or the radio differs from the file, 7 settings file error,
+8 interrupted by a signal, 9 the output could not be written, 10 the time limit ran out.)";
 
 // The options each command takes besides --json and --quiet.
 bool allowed(Command command, const QString& option)
 {
-    if (option == "port")
+    if (option == "port" || option == "from" || option == "timeout")
         return command != Command::Ports;
     if (option == "all")
-        return command == Command::Apply;
+        return command == Command::Read || command == Command::Save || command == Command::Apply
+            || command == Command::Check;
+    if (option == "no-id")
+        return command == Command::Save;
+    if (option == "same-id")
+        return command == Command::Apply || command == Command::Bench;
+    if (option == "record")
+        return command == Command::Read || command == Command::Bench;
+    if (option == "id-from")
+        return command == Command::Bench;
     return command == Command::Write;
+}
+
+std::optional<double> seconds(const std::string& text)
+{
+    std::size_t end = 0;
+    try {
+        const double value = std::stod(text, &end);
+        if (end == text.size() && value > 0 && value <= 7 * 24 * 3600)
+            return value;
+    } catch (const std::logic_error&) { }
+    return std::nullopt;
 }
 
 // The parser sees each byte as the character of the same number (Latin-1), so that every
@@ -80,15 +109,22 @@ ParsedCommandLine parseCommandLine(
         {"json", "Print one JSON document."},
         {"quiet", "No progress on a terminal."},
         {"port", "The port: COMn, a device path or a /dev/serial/by-id name.", "P"},
-        {"all", "apply: every port that has a radio."},
+        {"all", "read, save, apply, check: every port that has a radio."},
+        {"from", "The serial mode the probe tries first, e.g. 19200-N.", "MODE"},
+        {"timeout", "The time limit of the whole run, in seconds.", "SECONDS"},
+        {"no-id", "save: leave the ID out of the file."},
+        {"same-id", "apply, bench: give the file's ID to several radios."},
+        {"record", "read, bench: append a record per radio to R (- for stdout).", "R"},
+        {"id-from", "bench: give the units IDs from N on (six digits), one each.", "N"},
         {"channel", "write: channel 1 to 32.", "N"},
         {"serial", "write: serial speed and parity, e.g. 9600-N.", "MODE"},
         {"air-rate", "write: air rate index 0 to 4 (19200, 9600, 4800, 2400, 1200 bit/s).", "R"},
         {"id", "write: six digits, or 0x and six hex digits.", "ID"},
         {"no-verify", "write: do not read back."},
     });
-    parser.addPositionalArgument("command", "ports, read, write, save or apply.");
-    parser.addPositionalArgument("FILE", "save and apply: the settings file.", "[FILE]");
+    parser.addPositionalArgument("command", "ports, read, write, save, apply, check or bench.");
+    parser.addPositionalArgument(
+        "FILE", "save, apply, check and bench: the settings file.", "[FILE]");
 
     ParsedCommandLine parsed;
     // The error may quote arguments: their bytes are escaped, the line stays one line.
@@ -116,15 +152,16 @@ ParsedCommandLine parseCommandLine(
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
-        return usage("name a command: ports, read, write, save or apply (see --help)",
-            "请指定命令:ports、read、write、save 或 apply(见 --help)");
+        return usage("name a command: ports, read, write, save, apply, check or bench (see --help)",
+            "请指定命令:ports、read、write、save、apply、check 或 bench(见 --help)");
     const auto command = kCommands.find(positional.front());
     if (command == kCommands.end())
         return usage("unknown command " + bytes(positional.front()) + " (see --help)",
             "未知的命令 " + bytes(positional.front()) + "(见 --help)");
     Request request;
     request.command = command->second;
-    const bool takesFile = request.command == Command::Save || request.command == Command::Apply;
+    const bool takesFile = request.command == Command::Save || request.command == Command::Apply
+        || request.command == Command::Check || request.command == Command::Bench;
     if (positional.size() != (takesFile ? 2 : 1))
         return usage(takesFile ? "the command takes one settings FILE" : "too many arguments",
             takesFile ? "该命令需要一个参数文件 FILE" : "参数过多");
@@ -135,12 +172,40 @@ ParsedCommandLine parseCommandLine(
     }
     if (parser.isSet("port") && parser.isSet("all"))
         return usage("--port and --all exclude each other", "--port 与 --all 不能同时使用");
+    if (request.command == Command::Bench && !parser.isSet("port"))
+        return usage("bench needs --port: the ports the radios are plugged into",
+            "bench 需要 --port:连接电台的端口");
     request.json = parser.isSet("json");
     request.quiet = parser.isSet("quiet");
-    if (parser.isSet("port"))
-        request.port = bytes(parser.value("port"));
+    for (const QString& port : parser.values("port"))
+        request.ports.push_back(bytes(port));
     request.all = parser.isSet("all");
     request.verify = !parser.isSet("no-verify");
+    request.noId = parser.isSet("no-id");
+    request.sameId = parser.isSet("same-id");
+    request.record = bytes(parser.value("record"));
+    if (parser.isSet("from")) {
+        radio::RadioSettings from;
+        if (const auto error = radio::setSettingsValue(from, "serial", bytes(parser.value("from"))))
+            return fail("--from: " + error->reason.in(language));
+        request.from = from.serial;
+    }
+    if (parser.isSet("timeout")) {
+        request.timeout = seconds(bytes(parser.value("timeout")));
+        if (!request.timeout)
+            return usage("--timeout: \"" + bytes(parser.value("timeout"))
+                    + "\": give the seconds, a number above 0",
+                "--timeout:\"" + bytes(parser.value("timeout")) + "\":请给出秒数,大于 0");
+    }
+    if (parser.isSet("id-from")) {
+        radio::RadioSettings first;
+        const std::string digits = bytes(parser.value("id-from"));
+        if (digits.size() != 6 || digits.find_first_not_of("0123456789") != std::string::npos
+            || radio::setSettingsValue(first, "id", digits))
+            return usage("--id-from: \"" + digits + "\": give six decimal digits",
+                "--id-from:\"" + digits + "\":请给出六位十进制数字");
+        request.idFrom = static_cast<std::uint32_t>(std::stoul(digits));
+    }
     if (takesFile)
         request.file = bytes(positional.at(1));
     bool named = false;
@@ -157,6 +222,15 @@ ParsedCommandLine parseCommandLine(
             "请指定要写入的参数:--channel、--serial、--air-rate 或 --id");
     parsed.request = std::move(request);
     return parsed;
+}
+
+std::chrono::steady_clock::time_point deadlineOf(const Request& request)
+{
+    if (!request.timeout)
+        return std::chrono::steady_clock::time_point::max();
+    return std::chrono::steady_clock::now()
+        + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(*request.timeout));
 }
 
 } // namespace cli

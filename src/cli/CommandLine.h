@@ -2,24 +2,31 @@
 
 #include "radio/SettingsFile.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace cli {
 
-enum class Command { Ports, Read, Write, Save, Apply };
+enum class Command { Ports, Read, Write, Save, Apply, Check, Bench };
 
 struct Request
 {
     Command command = Command::Ports;
     bool json = false;
     bool quiet = false;
-    std::optional<std::string> port; // --port, its bytes as given
-    bool all = false; // apply --all
-    std::string file; // save and apply, its bytes as given
+    std::vector<std::string> ports; // each --port, its bytes as given
+    bool all = false; // read, save, apply and check: every port that has a radio
+    std::string file; // save, apply, check and bench, its bytes as given; save --all: a folder
     radio::RadioSettings change; // write: the values named
     bool verify = true;
+    std::optional<radio::SerialMode> from; // --from: the mode the probe tries first
+    std::optional<double> timeout; // --timeout, in seconds: the whole run's limit
+    bool noId = false; // save: the ID left out of the file
+    bool sameId = false; // apply and bench: one file's ID for several radios, on purpose
+    std::string record; // read and bench: the record file to append to, "-" for stdout
+    std::optional<std::uint32_t> idFrom; // bench: the first unit's ID, as six decimal digits
 };
 
 struct ParsedCommandLine
@@ -32,5 +39,8 @@ struct ParsedCommandLine
 // The arguments with the program's name first, as main() gets them: bytes in any encoding.
 ParsedCommandLine parseCommandLine(
     const std::vector<std::string>& arguments, const core::Language& language);
+
+// When a run that starts now must end: --timeout from now, else never.
+std::chrono::steady_clock::time_point deadlineOf(const Request& request);
 
 } // namespace cli

@@ -1,8 +1,11 @@
 #include "Commands.h"
 
+#include "Bench.h"
 #include "Output.h"
 #include "PortTargets.h"
+#include "ProbeCache.h"
 #include "RadioConversation.h"
+#include "Record.h"
 #include "platform/PosixSerialPort.h"
 #include "serial/PortTexts.h"
 
@@ -26,60 +29,55 @@ const char* commandName(Command command)
         return "save";
     case Command::Apply:
         return "apply";
+    case Command::Check:
+        return "check";
+    case Command::Bench:
+        return "bench";
     }
     return "";
 }
 
-// One port: opened, then its conversation.
-class PortRun
+// What differs between the radio and the file, "channel: radio 3, file 21; ..."; empty when
+// the radio holds every value the file names.
+std::string differencesText(const radio::RadioSettings& file, const radio::WriteValues& held,
+    const core::Language& language)
 {
-public:
-    PortRun(platform::SerialPortProvider& ports, const PortTarget& target,
-        const core::Language& language)
-    {
-        m_result.port = target.name;
-        m_result.device = target.device;
-        platform::OpenResult opened = openTarget(ports, target);
-        if (!opened.port) {
-            m_result.outcome = Outcome::PortError;
-            m_result.reason = serial::openFailureText(opened, printable(target.name), language);
-            m_noDevice = opened.error == platform::OpenError::NoDevice;
-            return;
-        }
-        m_link.handle.assign(std::move(opened.port));
-        m_link.settings.portNumber
-            = static_cast<std::uint8_t>(platform::portNumberOfName(target.name));
+    const radio::WriteValues wanted = radio::applySettings(held, file);
+    const auto radioTexts = valueTexts(held);
+    const auto fileTexts = valueTexts(wanted);
+    const std::array<const char*, radio::RadioSession::kSteps> keys
+        = {"air-rate", "id", "channel", "serial"};
+    std::string text;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (radioTexts[i] == fileTexts[i])
+            continue;
+        text += (text.empty() ? "" : "; ") + std::string(keys[i]) + ": "
+            + language.pick("radio ", "电台 ") + radioTexts[i] + language.pick(", file ", ",文件 ")
+            + fileTexts[i];
     }
-
-    bool isOpen() const { return m_link.handle.isValid(); }
-    // The port's device is not there: with --all, a port without a radio like any other.
-    bool hasNoDevice() const { return m_noDevice; }
-    serial::SerialLink& link() { return m_link; }
-    PortResult& result() { return m_result; }
-
-private:
-    serial::SerialLink m_link;
-    PortResult m_result;
-    bool m_noDevice = false;
-};
+    return text;
+}
 
 class Runner
 {
 public:
-    Runner(const Request& request, platform::SerialPortProvider& ports,
-        const core::Language& language, std::ostream& err, bool errIsTerminal)
+    Runner(const Request& request, const radio::RadioSettings& change, ProbeCache& cache,
+        platform::SerialPortProvider& ports, const core::Language& language, std::ostream& err,
+        bool errIsTerminal)
         : m_request(request),
+          m_change(change),
+          m_cache(cache),
           m_ports(ports),
           m_language(language),
           m_err(err),
-          m_showProgress(errIsTerminal && !request.quiet)
+          m_showProgress(errIsTerminal && !request.quiet),
+          m_deadline(deadlineOf(request))
     { }
 
     // The conversation of the command on every port in targets at once (apply --all), or on
     // the first port in order where a radio answers the probe: that port's outcome is the
     // result, whatever it is, and the ports before it without a radio are left out.
-    std::vector<PortResult> run(
-        const std::vector<PortTarget>& targets, const radio::RadioSettings& change, bool everyPort)
+    std::vector<PortResult> run(const std::vector<PortTarget>& targets, bool everyPort)
     {
         std::vector<PortResult> results;
         if (everyPort) {
@@ -91,8 +89,8 @@ public:
             std::vector<std::future<void>> talks;
             for (auto& run : runs) {
                 if (run->isOpen())
-                    talks.push_back(std::async(
-                        std::launch::async, [this, &run, &change] { converse(*run, change); }));
+                    talks.push_back(std::async(std::launch::async,
+                        [this, &run, &target = run->target()] { converse(*run, target); }));
             }
             for (auto& talk : talks)
                 talk.get();
@@ -106,7 +104,7 @@ public:
         for (const PortTarget& target : targets) {
             PortRun run(m_ports, target, m_language);
             if (run.isOpen())
-                converse(run, change);
+                converse(run, target);
             results.push_back(std::move(run.result()));
             // A radio that failed is never replaced by the next port's: that one would be
             // written instead. A signal ends the search too.
@@ -119,7 +117,7 @@ public:
     }
 
 private:
-    void converse(PortRun& run, const radio::RadioSettings& change)
+    void converse(PortRun& run, const PortTarget& target)
     {
         const Progress progress = [this, &run](const std::string& text) {
             if (!m_showProgress)
@@ -127,19 +125,47 @@ private:
             const std::lock_guard lock(m_progressMutex);
             m_err << printable(run.result().port) << ": " << text << "\n" << std::flush;
         };
-        if (m_request.command == Command::Read || m_request.command == Command::Save)
-            readRadio(run.link(), m_language, progress, run.result());
+        const bool fileMode = m_request.command != Command::Write;
+        const Approach approach {
+            firstMode(m_request.from, fileMode ? m_change.serial : std::nullopt, m_cache,
+                target.identity),
+            m_deadline};
+        PortResult& result = run.result();
+        if (m_request.command == Command::Write || m_request.command == Command::Apply)
+            writeRadio(
+                run.link(), approach, m_change, m_request.verify, m_language, progress, result);
         else
-            writeRadio(run.link(), change, m_request.verify, m_language, progress, run.result());
+            readRadio(run.link(), approach, m_language, progress, result);
+        if (const auto mode = answeredMode(result))
+            m_cache.remember(target.identity, *mode);
+        if (m_request.command == Command::Check && result.outcome == Outcome::Ok) {
+            if (const std::string differences
+                = differencesText(m_change, result.before->held, m_language);
+                !differences.empty()) {
+                result.outcome = Outcome::Differs;
+                result.reason = differences;
+            }
+        }
     }
 
     const Request& m_request;
+    const radio::RadioSettings& m_change;
+    ProbeCache& m_cache;
     platform::SerialPortProvider& m_ports;
     const core::Language& m_language;
     std::ostream& m_err;
     bool m_showProgress;
+    std::chrono::steady_clock::time_point m_deadline;
     std::mutex m_progressMutex;
 };
+
+// save --all: FOLDER/COM1-123456.conf, the port named by its last path element when it is no
+// COMn.
+std::string fileNameFor(const std::string& folder, const PortResult& result)
+{
+    const std::string port = result.port.substr(result.port.find_last_of('/') + 1);
+    return folder + "/" + port + "-" + radio::idText(result.before->held.id) + ".conf";
+}
 
 void reportFailures(const std::vector<PortResult>& results, std::ostream& err)
 {
@@ -160,6 +186,14 @@ radio::RadioSettings settingsOfResult(const PortResult& result)
     return settings;
 }
 
+// A file that sets the ID, for several radios: each would get the same ID.
+bool clonesId(const Request& request, const radio::RadioSettings& change)
+{
+    const bool severalRadios = request.all || request.ports.size() > 1
+        || (request.command == Command::Bench && !request.idFrom);
+    return change.id && severalRadios && !request.sameId;
+}
+
 } // namespace
 
 ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
@@ -174,34 +208,70 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
         return ExitCode::Ok;
     }
     radio::RadioSettings change = request.change;
-    if (request.command == Command::Apply) {
+    const bool readsFile = request.command == Command::Apply || request.command == Command::Check
+        || request.command == Command::Bench;
+    if (readsFile) {
         // The file is checked whole before any port is opened: a refused file sends nothing.
         const auto loaded = radio::loadSettingsFile(request.file);
         if (const auto* error = std::get_if<radio::SettingsError>(&loaded))
             return fileError(radio::loadFailureText(request.file, *error, language));
         change = std::get<radio::RadioSettings>(loaded);
     }
-    const std::vector<PortTarget> targets = resolvePorts(ports, request.port);
+    if (request.command != Command::Check && clonesId(request, change)) {
+        err << "radiomodem-cli: "
+            << language.pick("the file sets the ID, and every radio would get the same one; "
+                             "give --same-id if that is meant, or leave id out of the file",
+                   "该文件设置了 ID,所有电台将得到相同的 ID;若确需如此请加 --same-id,"
+                   "否则请从文件中删去 id")
+            << "\n";
+        return ExitCode::Usage;
+    }
+    const std::vector<PortTarget> targets = resolvePorts(ports, request.ports);
     if (targets.empty()) {
         err << "radiomodem-cli: "
             << language.pick("no serial port has a device", "没有串口连接设备") << "\n";
         return ExitCode::NoRadio;
     }
-    Runner runner(request, ports, language, err, errIsTerminal);
-    const std::vector<PortResult> results = runner.run(targets, change, request.all);
+    std::unique_ptr<Record> record;
+    if (!request.record.empty()) {
+        record = std::make_unique<Record>(request.record, request.json);
+        if (record->error())
+            return fileError(language.pick("could not open the record ", "无法打开记录文件 ")
+                + printable(request.record) + ": " + record->error()->in(language));
+    }
+    ProbeCache cache(ProbeCache::defaultPath());
+    if (request.command == Command::Bench)
+        return runBench(request, change, targets, ports, cache, record.get(), language, out, err,
+            errIsTerminal);
+    Runner runner(request, change, cache, ports, language, err, errIsTerminal);
+    const std::vector<PortResult> results
+        = runner.run(targets, request.all || request.ports.size() > 1);
     reportFailures(results, err);
-    const ExitCode code = exitCodeOf(results);
-    if (request.command == Command::Save && code == ExitCode::Ok) {
-        const auto saved = radio::saveSettingsFile(request.file, settingsOfResult(results.front()));
-        if (saved.error)
-            return fileError(radio::saveFailureText(request.file, *saved.error, language));
-        if (saved.warning) {
-            err << "radiomodem-cli: "
-                << oneLine(radio::saveWarningText(request.file, *saved.warning, language)) << "\n";
+    ExitCode code = exitCodeOf(results);
+    for (std::size_t i = 0; record && i < results.size(); ++i) {
+        if (results[i].radioFound && !record->append(0, results[i]))
+            code = fileError(language.pick("could not write the record ", "无法写入记录文件 ")
+                + printable(request.record));
+    }
+    if (request.command == Command::Save) {
+        for (const PortResult& result : results) {
+            if (result.outcome != Outcome::Ok)
+                continue;
+            const std::string path = request.all ? fileNameFor(request.file, result) : request.file;
+            radio::RadioSettings settings = settingsOfResult(result);
+            if (request.noId)
+                settings.id.reset();
+            const auto saved = radio::saveSettingsFile(path, settings);
+            if (saved.error)
+                code = fileError(radio::saveFailureText(path, *saved.error, language));
+            else if (saved.warning)
+                err << "radiomodem-cli: "
+                    << oneLine(radio::saveWarningText(path, *saved.warning, language)) << "\n";
         }
     }
-    out << (request.json ? resultsJson(commandName(request.command), request.file, results)
-                         : resultsTable(results, language));
+    if (!record || request.record != "-")
+        out << (request.json ? resultsJson(commandName(request.command), request.file, results)
+                             : resultsTable(results, language));
     return code;
 }
 

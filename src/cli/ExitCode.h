@@ -13,6 +13,7 @@ enum class ExitCode : int {
     FileError = 7, // the settings file could not be read, was refused, or could not be written
     Interrupted = 8, // SIGINT, SIGTERM or SIGHUP stopped the command
     OutputError = 9, // the standard output could not be written
+    TimedOut = 10, // the time limit of --timeout ran out
 };
 
 } // namespace cli

@@ -14,7 +14,84 @@
 
 namespace cli {
 
+const char* outcomeKey(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Ok:
+        return "ok";
+    case Outcome::NoRadio:
+        return "no-radio";
+    case Outcome::PortError:
+        return "port-error";
+    case Outcome::WriteFailed:
+        return "write-failed";
+    case Outcome::Mismatch:
+        return "mismatch";
+    case Outcome::Interrupted:
+        return "interrupted";
+    case Outcome::TimedOut:
+        return "timed-out";
+    case Outcome::Differs:
+        return "differs";
+    }
+    return "";
+}
+
+std::string outcomeText(const PortResult& result, const core::Language& language)
+{
+    const int taken = result.writeProgress.taken;
+    if (result.outcome != Outcome::Ok && taken > 0 && taken < radio::RadioSession::kSteps)
+        return language.pick("partly written", "部分写入");
+    switch (result.outcome) {
+    case Outcome::Ok:
+        if (result.unchanged)
+            return language.pick("unchanged", "无需更改");
+        return result.readBack ? language.pick("verified", "已校验") : language.pick("OK", "成功");
+    case Outcome::NoRadio:
+        return language.pick("no radio", "无电台");
+    case Outcome::PortError:
+        return language.pick("port error", "端口错误");
+    case Outcome::WriteFailed:
+        return language.pick("write failed", "写入失败");
+    case Outcome::Mismatch:
+        return language.pick("mismatch", "校验不符");
+    case Outcome::Interrupted:
+        return language.pick("interrupted", "已中断");
+    case Outcome::TimedOut:
+        return language.pick("timed out", "超时");
+    case Outcome::Differs:
+        return language.pick("differs", "不一致");
+    }
+    return {};
+}
+
+std::array<std::string, radio::RadioSession::kSteps> valueTexts(const radio::WriteValues& values)
+{
+    return {std::to_string(values.airRate), radio::idText(values.id),
+        std::to_string(values.channel),
+        radio::serialModeText({values.speedIndex, values.parityIndex})};
+}
+
+std::array<std::string, radio::RadioSession::kSteps> heldTexts(const PortResult& result)
+{
+    if (result.readBack)
+        return valueTexts(*result.readBack);
+    auto texts = valueTexts(result.before->held);
+    if (!result.written)
+        return texts;
+    const auto written = valueTexts(*result.written);
+    for (int step = 0; step < result.writeProgress.sent; ++step) {
+        const auto i = static_cast<std::size_t>(step);
+        texts[i] = step < result.writeProgress.taken ? written[i] : "?";
+    }
+    return texts;
+}
+
 namespace {
+
+// The keys of the JSON values, in the order of the write steps.
+constexpr std::array<const char*, radio::RadioSession::kSteps> kStepKeys
+    = {"airRate", "id", "channel", "serial"};
 
 QString qt(const std::string& text)
 {
@@ -49,75 +126,6 @@ std::string table(const std::vector<std::vector<std::string>>& rows)
         text += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
     }
     return text;
-}
-
-const char* outcomeKey(Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::Ok:
-        return "ok";
-    case Outcome::NoRadio:
-        return "no-radio";
-    case Outcome::PortError:
-        return "port-error";
-    case Outcome::WriteFailed:
-        return "write-failed";
-    case Outcome::Mismatch:
-        return "mismatch";
-    case Outcome::Interrupted:
-        return "interrupted";
-    }
-    return "";
-}
-
-std::string outcomeText(const PortResult& result, const core::Language& language)
-{
-    const int taken = result.writeProgress.taken;
-    if (result.outcome != Outcome::Ok && taken > 0 && taken < radio::RadioSession::kSteps)
-        return language.pick("partly written", "部分写入");
-    switch (result.outcome) {
-    case Outcome::Ok:
-        return result.readBack ? language.pick("verified", "已校验") : language.pick("OK", "成功");
-    case Outcome::NoRadio:
-        return language.pick("no radio", "无电台");
-    case Outcome::PortError:
-        return language.pick("port error", "端口错误");
-    case Outcome::WriteFailed:
-        return language.pick("write failed", "写入失败");
-    case Outcome::Mismatch:
-        return language.pick("mismatch", "校验不符");
-    case Outcome::Interrupted:
-        return language.pick("interrupted", "已中断");
-    }
-    return {};
-}
-
-// The values in the order of the write steps: air rate, ID, channel, serial mode.
-std::array<std::string, radio::RadioSession::kSteps> valueTexts(const radio::WriteValues& values)
-{
-    return {std::to_string(values.airRate), radio::idText(values.id),
-        std::to_string(values.channel),
-        radio::serialModeText({values.speedIndex, values.parityIndex})};
-}
-
-// The keys of the JSON values, in the order of the write steps.
-constexpr std::array<const char*, radio::RadioSession::kSteps> kStepKeys
-    = {"airRate", "id", "channel", "serial"};
-
-// What the radio holds as far as the command knows, in the order of the write steps.
-std::array<std::string, radio::RadioSession::kSteps> heldTexts(const PortResult& result)
-{
-    if (result.readBack)
-        return valueTexts(*result.readBack);
-    auto texts = valueTexts(result.before->held);
-    if (!result.written)
-        return texts;
-    const auto written = valueTexts(*result.written);
-    for (int step = 0; step < result.writeProgress.sent; ++step) {
-        const auto i = static_cast<std::size_t>(step);
-        texts[i] = step < result.writeProgress.taken ? written[i] : "?";
-    }
-    return texts;
 }
 
 QJsonObject valuesJson(const radio::WriteValues& values)
@@ -159,6 +167,8 @@ QJsonObject resultJson(const PortResult& result)
     }
     if (result.readBack)
         object["readBack"] = valuesJson(*result.readBack);
+    if (result.unchanged)
+        object["unchanged"] = true;
     if (!result.readAt.empty())
         object["readAt"] = qt(result.readAt);
     return object;
@@ -193,9 +203,12 @@ ExitCode exitCodeOf(Outcome outcome)
     case Outcome::WriteFailed:
         return ExitCode::WriteFailed;
     case Outcome::Mismatch:
+    case Outcome::Differs:
         return ExitCode::Mismatch;
     case Outcome::Interrupted:
         return ExitCode::Interrupted;
+    case Outcome::TimedOut:
+        return ExitCode::TimedOut;
     }
     return ExitCode::PortError;
 }

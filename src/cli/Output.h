@@ -7,6 +7,7 @@
 #include "core/Language.h"
 #include "platform/SerialPort.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,15 @@ std::vector<const PortResult*> failuresOf(const std::vector<PortResult>& results
 // The exit status of a command over its ports: the first failure's.
 ExitCode exitCodeOf(const std::vector<PortResult>& results);
 ExitCode exitCodeOf(Outcome outcome);
+
+// The outcome as JSON and records name it ("write-failed"), and as the table says it.
+const char* outcomeKey(Outcome outcome);
+std::string outcomeText(const PortResult& result, const core::Language& language);
+// The values in the order of the write steps: air rate, ID, channel, serial mode.
+std::array<std::string, radio::RadioSession::kSteps> valueTexts(const radio::WriteValues& values);
+// What the radio holds as far as the command knows (read back; else read, with the values of a
+// write that the radio took; "?" for one it did not confirm), in the order of the write steps.
+std::array<std::string, radio::RadioSession::kSteps> heldTexts(const PortResult& result);
 
 // A multi-line message of the window as one line for stderr.
 std::string oneLine(const std::string& text);

@@ -1,7 +1,10 @@
 #include "PortTargets.h"
 
+#include "core/PrintableText.h"
 #include "platform/PosixSerialPort.h"
+#include "serial/PortTexts.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace cli {
@@ -30,7 +33,11 @@ bool names(const platform::SerialDevice& device, const std::string& path)
 PortTarget comTarget(const platform::SerialPortProvider& ports, int number)
 {
     const platform::PortEntry entry = ports.entry(number);
-    return {"COM" + std::to_string(number), entry.device ? entry.device->path : std::string()};
+    if (!entry.device)
+        return {"COM" + std::to_string(number), {}, {}};
+    const platform::SerialDevice& device = *entry.device;
+    return {"COM" + std::to_string(number), device.path,
+        device.byId.empty() ? device.path : device.byId};
 }
 
 } // namespace
@@ -55,7 +62,22 @@ std::vector<PortTarget> resolvePorts(
         if (entry.device && names(*entry.device, path))
             return {comTarget(ports, number)};
     }
-    return {{path, path}};
+    return {{path, path, path}};
+}
+
+std::vector<PortTarget> resolvePorts(
+    const platform::SerialPortProvider& ports, const std::vector<std::string>& names)
+{
+    if (names.empty())
+        return resolvePorts(ports, std::nullopt);
+    std::vector<PortTarget> targets;
+    for (const std::string& name : names) {
+        PortTarget target = resolvePorts(ports, std::optional(name)).front();
+        if (std::none_of(targets.begin(), targets.end(),
+                [&](const PortTarget& other) { return other.name == target.name; }))
+            targets.push_back(std::move(target));
+    }
+    return targets;
 }
 
 platform::OpenResult openTarget(platform::SerialPortProvider& ports, const PortTarget& target)
@@ -65,6 +87,24 @@ platform::OpenResult openTarget(platform::SerialPortProvider& ports, const PortT
     platform::OpenResult result;
     result.port = platform::PosixSerialPort::openDevice(target.name, &result);
     return result;
+}
+
+PortRun::PortRun(
+    platform::SerialPortProvider& ports, const PortTarget& target, const core::Language& language)
+    : m_target(target)
+{
+    m_result.port = target.name;
+    m_result.device = target.device;
+    m_result.identity = target.identity;
+    platform::OpenResult opened = openTarget(ports, target);
+    if (!opened.port) {
+        m_result.outcome = Outcome::PortError;
+        m_result.reason = serial::openFailureText(opened, core::printable(target.name), language);
+        m_noDevice = opened.error == platform::OpenError::NoDevice;
+        return;
+    }
+    m_link.handle.assign(std::move(opened.port));
+    m_link.settings.portNumber = static_cast<std::uint8_t>(platform::portNumberOfName(target.name));
 }
 
 } // namespace cli

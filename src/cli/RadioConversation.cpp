@@ -19,6 +19,7 @@ struct RunEnd
 {
     std::optional<radio::RadioSession::Outcome> outcome;
     int signal = 0;
+    bool timedOut = false;
 };
 
 // The conversation on the command line: the radio conversation of the window, driven by a loop
@@ -26,12 +27,20 @@ struct RunEnd
 class Conversation final : private radio::RadioSession::Observer
 {
 public:
-    Conversation(serial::SerialLink& link, const Progress& progress)
-        : m_link(link), m_progress(progress), m_session(link, m_clock, *this)
+    Conversation(serial::SerialLink& link, const Approach& approach, const Progress& progress)
+        : m_link(link),
+          m_deadline(approach.deadline),
+          m_progress(progress),
+          m_session(link, m_clock, *this)
     {
         // The window's first probe of a port it found: 9600 bit/s without parity.
         m_link.settings.speedIndex = 1;
         m_link.settings.parityIndex = 0;
+        if (const auto& first = approach.firstMode) {
+            m_link.settings.speedIndex = first->speedIndex;
+            m_link.settings.parityIndex = first->parityIndex;
+            m_link.settings.timeoutBase = static_cast<std::uint8_t>(first->speedIndex + 8);
+        }
     }
 
     // Runs a read, or a write with its values, to its end.
@@ -56,14 +65,15 @@ private:
         m_outcome.reset();
         auto next = std::chrono::steady_clock::now();
         while (!m_outcome) {
-            // A signal waits while the write steps run: between them the radio would be left
-            // with some of the new values. Anywhere else nothing more goes out.
+            // A signal or the deadline waits while the write steps run: between them the radio
+            // would be left with some of the new values. Anywhere else nothing more goes out.
             const auto& state = m_session.state();
-            if (const int signal = interruptSignal();
-                signal != 0 && !(state.writeMode && !state.connectMode)) {
+            const int signal = interruptSignal();
+            const bool timedOut = std::chrono::steady_clock::now() >= m_deadline;
+            if ((signal != 0 || timedOut) && !(state.writeMode && !state.connectMode)) {
                 noteWriteProgress();
                 m_session.stop();
-                return {std::nullopt, signal};
+                return {std::nullopt, signal, signal == 0};
             }
             m_session.sendTick();
             m_session.receiveTick();
@@ -123,6 +133,7 @@ private:
     void finished(radio::RadioSession::Outcome outcome) override { m_outcome = outcome; }
 
     serial::SerialLink& m_link;
+    std::chrono::steady_clock::time_point m_deadline;
     const Progress& m_progress;
     platform::RealSystem m_clock;
     radio::RadioSession m_session;
@@ -165,6 +176,17 @@ core::Bilingual interruptedText(int signal, bool written, bool writeCommand)
     return {"Interrupted by " + by + ".", "已被 " + by + " 中断。"};
 }
 
+core::Bilingual timedOutText(bool written, bool writeCommand)
+{
+    if (written)
+        return {"The time limit (--timeout) ran out: the values were written but not verified.",
+            "已到时限(--timeout):参数已写入,但未校验。"};
+    if (writeCommand)
+        return {"The time limit (--timeout) ran out: nothing was written.",
+            "已到时限(--timeout):未写入任何参数。"};
+    return {"The time limit (--timeout) ran out.", "已到时限(--timeout)。"};
+}
+
 // What the radio did in the conversation so far.
 void noteProgress(const Conversation& talk, PortResult& result)
 {
@@ -182,7 +204,7 @@ void failed(const RunEnd& end, const Conversation& talk, serial::SerialLink& lin
     const int taken = result.writeProgress.taken;
     const bool partly = taken > 0 && taken < RadioSession::kSteps;
     const auto failWith = [&](Outcome outcome, const core::Bilingual& reason) {
-        const core::Bilingual took = partly || end.signal
+        const core::Bilingual took = partly || end.signal || end.timedOut
             ? radio::partialWriteText(result.writeProgress)
             : core::Bilingual {};
         fail(result, outcome, {reason.english + took.english, reason.chinese + took.chinese},
@@ -191,6 +213,10 @@ void failed(const RunEnd& end, const Conversation& talk, serial::SerialLink& lin
     const auto& state = talk.session().state();
     if (end.signal) {
         failWith(Outcome::Interrupted, interruptedText(end.signal, taken > 0, writeCommand));
+        return;
+    }
+    if (end.timedOut) {
+        failWith(Outcome::TimedOut, timedOutText(taken > 0, writeCommand));
         return;
     }
     if (!end.outcome) {
@@ -234,10 +260,10 @@ void failed(const RunEnd& end, const Conversation& talk, serial::SerialLink& lin
 
 } // namespace
 
-void readRadio(serial::SerialLink& link, const core::Language& language, const Progress& progress,
-    PortResult& result)
+void readRadio(serial::SerialLink& link, const Approach& approach, const core::Language& language,
+    const Progress& progress, PortResult& result)
 {
-    Conversation talk(link, progress);
+    Conversation talk(link, approach, progress);
     const RunEnd end = talk.read();
     if (end.outcome != radio::RadioSession::Outcome::ReadDone) {
         failed(end, talk, link, false, language, result);
@@ -248,10 +274,11 @@ void readRadio(serial::SerialLink& link, const core::Language& language, const P
     result.readAt = radio::localTimestamp();
 }
 
-void writeRadio(serial::SerialLink& link, const radio::RadioSettings& change, bool verify,
-    const core::Language& language, const Progress& progress, PortResult& result)
+void writeRadio(serial::SerialLink& link, const Approach& approach,
+    const radio::RadioSettings& change, bool verify, const core::Language& language,
+    const Progress& progress, PortResult& result)
 {
-    Conversation talk(link, progress);
+    Conversation talk(link, approach, progress);
     RunEnd end = talk.read();
     if (end.outcome != radio::RadioSession::Outcome::ReadDone) {
         failed(end, talk, link, true, language, result);
@@ -259,8 +286,14 @@ void writeRadio(serial::SerialLink& link, const radio::RadioSettings& change, bo
     }
     result.before = readingOf(talk.session(), link);
     result.readAt = radio::localTimestamp();
-    result.written = radio::applySettings(result.before->held, change);
-    end = talk.write(*result.written, verify);
+    const radio::WriteValues values = radio::applySettings(result.before->held, change);
+    if (values == result.before->held) {
+        noteProgress(talk, result);
+        result.unchanged = true;
+        return;
+    }
+    result.written = values;
+    end = talk.write(values, verify);
     const auto done
         = verify ? radio::RadioSession::Outcome::Verified : radio::RadioSession::Outcome::WriteDone;
     if (end.outcome != done) {
@@ -270,6 +303,21 @@ void writeRadio(serial::SerialLink& link, const radio::RadioSettings& change, bo
     noteProgress(talk, result);
     if (verify)
         result.readBack = talk.session().readBack();
+}
+
+std::optional<radio::SerialMode> answeredMode(const PortResult& result)
+{
+    const auto modeOf = [](const radio::WriteValues& values) {
+        return radio::SerialMode {values.speedIndex, values.parityIndex};
+    };
+    if (result.readBack)
+        return modeOf(*result.readBack);
+    // The serial mode is the last write step: a radio that took it answers there.
+    if (result.written && result.writeProgress.taken == radio::RadioSession::kSteps)
+        return modeOf(*result.written);
+    if (result.before)
+        return modeOf(result.before->held);
+    return std::nullopt;
 }
 
 } // namespace cli

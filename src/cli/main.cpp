@@ -76,7 +76,10 @@ int main(int argc, char** argv)
     }
     // Held until the output is out: a signal then changes nothing.
     const cli::InterruptSignals signals;
-    std::ostringstream out;
+    // A bench prints each unit as it is done; the other commands print once, at the end.
+    const bool streaming = parsed.request->command == cli::Command::Bench;
+    std::ostringstream buffered;
+    std::ostream& out = streaming ? std::cout : buffered;
     cli::ExitCode code = cli::ExitCode::PortError;
     try {
         platform::UdevPortEnumerator devices;
@@ -86,5 +89,10 @@ int main(int argc, char** argv)
     } catch (const std::exception& error) {
         std::cerr << "radiomodem-cli: " << error.what() << "\n";
     }
-    return finish(code, out.str(), outputOpen, language);
+    if (streaming && !std::cout.flush()) {
+        std::cerr << "radiomodem-cli: "
+                  << language.pick("could not write the output", "无法写入输出") << "\n";
+        return static_cast<int>(code == cli::ExitCode::Ok ? cli::ExitCode::OutputError : code);
+    }
+    return finish(code, buffered.str(), outputOpen, language);
 }

@@ -23,7 +23,7 @@ TEST(CommandLine, eachCommandWithItsOptions)
     ASSERT_TRUE(write.request) << write.error;
     EXPECT_EQ(write.request->command, Command::Write);
     EXPECT_TRUE(write.request->json);
-    EXPECT_EQ(write.request->port, "COM2");
+    EXPECT_EQ(write.request->ports, std::vector<std::string> {"COM2"});
     EXPECT_EQ(write.request->change.channel, 21);
     EXPECT_EQ(write.request->change.serial, (radio::SerialMode {2, 1}));
     EXPECT_EQ(write.request->change.id, (radio::IdBytes {0x12, 0xFF, 0xAB}));
@@ -41,13 +41,13 @@ TEST(CommandLine, eachCommandWithItsOptions)
     const auto save = parse({"save", "--port", "/dev/ttyUSB0", "out.conf"});
     ASSERT_TRUE(save.request) << save.error;
     EXPECT_EQ(save.request->file, "out.conf");
-    EXPECT_EQ(save.request->port, "/dev/ttyUSB0");
+    EXPECT_EQ(save.request->ports, std::vector<std::string> {"/dev/ttyUSB0"});
     // Names are bytes in any encoding, and come through unchanged.
     const auto latin1
         = parse({"save", "--port", "/dev/serial/by-id/usb-\xe9\xff", "site\xe9.conf"});
     ASSERT_TRUE(latin1.request) << latin1.error;
     EXPECT_EQ(latin1.request->file, "site\xe9.conf");
-    EXPECT_EQ(latin1.request->port, "/dev/serial/by-id/usb-\xe9\xff");
+    EXPECT_EQ(latin1.request->ports, std::vector<std::string> {"/dev/serial/by-id/usb-\xe9\xff"});
     EXPECT_EQ(parse({"apply", "--", "-\xc3\xa9.conf"}).request->file, "-\xc3\xa9.conf");
     EXPECT_TRUE(parse({"ports"}).request);
     EXPECT_TRUE(parse({"read"}).request);
@@ -71,7 +71,12 @@ TEST(CommandLine, usageErrorsSayWhatIsWrong)
         {{"write", "--serial", "9600"}, "--serial: \"9600\""},
         {{"write", "--id", "12345"}, "--id: \"12345\""},
         {{"write", "--air-rate", "x"}, "--air-rate: \"x\""},
-        {{"read", "--all"}, "--all does not go with read"},
+        {{"write", "--channel", "3", "--all"}, "--all does not go with write"},
+        {{"bench", "f"}, "bench needs --port"},
+        {{"read", "--from", "9600"}, "--from: "},
+        {{"read", "--timeout", "0"}, "--timeout: \"0\""},
+        {{"bench", "f", "--port", "COM1", "--id-from", "12345a"}, "--id-from: \"12345a\""},
+        {{"read", "--no-id"}, "--no-id does not go with read"},
         {{"ports", "--port", "COM1"}, "--port does not go with ports"},
         {{"read", "--channel", "3"}, "--channel does not go with read"},
         {{"apply", "f", "--all", "--port", "COM1"}, "--port and --all exclude each other"},

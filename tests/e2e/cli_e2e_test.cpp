@@ -1,6 +1,7 @@
 // radiomodem-cli as a technician runs it, against simulated radios on ptys.
 #include "CliRun.h"
 #include "RadioModel.h"
+#include "SimOptions.h"
 #include "SimProcess.h"
 #include "TempDir.h"
 #include "radio/SettingsFile.h"
@@ -197,7 +198,7 @@ TEST(CliEndToEnd, everyPortsOutcomeStands)
         simtest::SimProcess second({});
         std::vector<std::string> args = {"apply", file, "--json"};
         if (row.all)
-            args.push_back("--all");
+            args.insert(args.end(), {"--all", "--same-id"});
         const simtest::CliRun run
             = runCli(args, simtest::onlyPorts({first.ptyPath(1), second.ptyPath(1)}));
         EXPECT_EQ(run.status, row.status) << run.out << run.err;
@@ -365,4 +366,230 @@ TEST(CliEndToEnd, fileAndPortNamesPassAsBytes)
     // The file it saved is UTF-8 and loads again, by its own name.
     const simtest::CliRun apply = runCli({"apply", file, "--port", port}, simtest::onlyPorts({}));
     EXPECT_EQ(apply.status, 0) << apply.err;
+}
+
+namespace {
+
+// The frames of the radio's log, as "9600-N answered 55 AA ...".
+std::vector<std::string> frames(const std::vector<std::string>& log)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : log)
+        found.push_back(line.substr(line.find(' ') + 1));
+    return found;
+}
+
+// Every frame the radio received was a read query: nothing was written.
+bool onlyReads(const std::vector<std::string>& log)
+{
+    return std::all_of(log.begin(), log.end(), [](const std::string& line) {
+        for (const auto& query : {radio::kQueryModelVersion, radio::kQueryAirRate,
+                 radio::kQueryChannel, radio::kQueryId}) {
+            char hex[4];
+            std::string text;
+            for (const std::uint8_t b : query) {
+                std::snprintf(hex, sizeof hex, " %02X", b);
+                text += hex;
+            }
+            if (line.ends_with(text))
+                return true;
+        }
+        return false;
+    });
+}
+
+} // namespace
+
+// The probe starts at --from, else at the mode the device last answered at (a damaged cache is
+// an empty one), and goes on round the table when that finds no radio.
+TEST(CliEndToEnd, theProbeStartsWhereTheDeviceLastAnswered)
+{
+    struct Row
+    {
+        const char* name;
+        std::vector<std::string> options;
+        const char* cacheBefore; // written into the cache first; null: as the row before left it
+        const char* firstFrame; // the mode of the probe's first frame
+    };
+    const std::vector<Row> rows = {
+        {"no cache", {}, "", "9600-N"},
+        {"the mode of the last read", {}, nullptr, "4800-N"},
+        {"a damaged cache", {}, "\xff\n19200\n-N \n\0garbage", "9600-N"},
+        {"--from", {"--from", "4800-N"}, "", "4800-N"},
+        {"--from elsewhere", {"--from", "19200-E"}, nullptr, "19200-E"},
+    };
+    fakes::TempDir dir;
+    const std::string port = dir.path("radio");
+    const std::string cacheFile = dir.path("cache/radiomodem/probe-modes");
+    simtest::SimProcess sim({"--speed", "4800", "--symlink", port});
+    std::filesystem::create_directories(dir.path("cache/radiomodem"));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.cacheBefore)
+            std::ofstream(cacheFile) << row.cacheBefore;
+        const std::size_t logged = sim.logLines().size();
+        std::vector<std::string> args = {"read", "--json", "--port", port};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const simtest::CliRun run = runCli(args, {"XDG_CACHE_HOME=" + dir.path("cache")});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(firstResult(run)["values"].toObject()["serial"].toString(), "4800-N");
+        const auto log = frames(sim.logLines());
+        ASSERT_GT(log.size(), logged);
+        EXPECT_EQ(log[logged].substr(0, log[logged].find(' ')), row.firstFrame);
+        std::ifstream cache(cacheFile);
+        std::string first;
+        std::getline(cache, first);
+        EXPECT_EQ(first, "4800-N " + port) << "the cache names the mode it answered at";
+    }
+    // --timeout bounds the whole run: a radio that never answers is a time-out, not a 13 s search.
+    simtest::SimProcess mute({"--no-answer"});
+    const simtest::CliRun run = runCli({"read", "--port", mute.ptyPath(1), "--timeout", "1.5"});
+    EXPECT_EQ(run.status, 10) << run.err;
+    EXPECT_TRUE(contains(run.err, "The time limit (--timeout) ran out.")) << run.err;
+    EXPECT_LE(mute.logLines().size(), 3u);
+}
+
+// check compares and writes nothing; apply leaves a matching radio alone; fleet reads save a
+// file and a record per radio; a file's ID for several radios needs --same-id.
+TEST(CliEndToEnd, fleetChecksReadsAndTheIdNeverCloned)
+{
+    simtest::SimProcess a({"--channel", "12"});
+    simtest::SimProcess b({"--channel", "3", "--id", "654321"});
+    const auto pins = simtest::onlyPorts({a.ptyPath(1), b.ptyPath(1)});
+    fakes::TempDir dir;
+    std::ofstream(dir.path("site.conf")) << "format = 1\nchannel = 12\nserial = 9600-N\n";
+    std::ofstream(dir.path("id.conf")) << "format = 1\nid = 111111\n";
+    struct Row
+    {
+        std::vector<std::string> args;
+        int status;
+        const char* err; // in stderr
+        std::vector<const char*> outcomes; // COM1, COM2
+    };
+    const std::vector<Row> rows = {
+        {{"check", dir.path("site.conf"), "--port", "COM1"}, 0, "", {"ok"}},
+        {{"check", dir.path("site.conf"), "--all"}, 6, "COM2: channel: radio 3, file 12",
+            {"ok", "differs"}},
+        {{"apply", dir.path("site.conf"), "--port", "COM1"}, 0, "", {"ok"}},
+        {{"apply", dir.path("id.conf"), "--port", "COM1", "--port", "COM2"}, 2,
+            "every radio would get the same one; give --same-id", {}},
+        {{"read", "--all", "--record", dir.path("inventory.jsonl")}, 0, "", {"ok", "ok"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args[0] + " " + row.args[2]);
+        std::vector<std::string> args = row.args;
+        args.push_back("--json");
+        const simtest::CliRun run = runCli(args, pins);
+        EXPECT_EQ(run.status, row.status) << run.out << run.err;
+        EXPECT_TRUE(contains(run.err, row.err)) << run.err;
+        const QJsonArray results = json(run)["results"].toArray();
+        for (std::size_t i = 0; i < row.outcomes.size(); ++i)
+            EXPECT_EQ(results.at(static_cast<int>(i))["outcome"].toString(), row.outcomes[i]);
+    }
+    EXPECT_TRUE(onlyReads(a.logLines())) << a.log();
+    EXPECT_TRUE(onlyReads(b.logLines())) << b.log();
+    // The inventory: one JSON line a radio.
+    std::ifstream inventory(dir.path("inventory.jsonl"));
+    std::vector<QJsonObject> records;
+    for (std::string line; std::getline(inventory, line);)
+        records.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1]["after"].toObject()["id"].toString(), "654321");
+    EXPECT_EQ(records[1]["format"].toInt(), 1);
+
+    // save --all: a file a radio, named by port and ID; --no-id leaves the ID out.
+    const simtest::CliRun save = runCli({"save", "--all", dir.path("saved"), "--no-id"}, pins);
+    std::filesystem::create_directories(dir.path("saved"));
+    const simtest::CliRun saveAgain = runCli({"save", "--all", dir.path("saved"), "--no-id"}, pins);
+    ASSERT_EQ(saveAgain.status, 0) << saveAgain.err;
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path("saved")))
+        names.insert(entry.path().filename());
+    EXPECT_EQ(names, (std::set<std::string> {"COM1-123456.conf", "COM2-654321.conf"}));
+    const auto saved = radio::loadSettingsFile(dir.path("saved/COM2-654321.conf"));
+    ASSERT_TRUE(std::holds_alternative<radio::RadioSettings>(saved));
+    EXPECT_FALSE(std::get<radio::RadioSettings>(saved).id);
+    EXPECT_EQ(std::get<radio::RadioSettings>(saved).channel, 3);
+    EXPECT_NE(save.status, 0) << "a folder that is not there is a failure";
+}
+
+// A bench over radios swapped on one pty: the simulator restarted with other settings for each
+// unit. One record a unit with the true values before and after; the liar and the refuser are
+// marked failed; a signal between radios ends it with the summary.
+TEST(CliEndToEnd, aBenchOfRadiosSwappedOnOnePort)
+{
+    struct Unit
+    {
+        std::vector<std::string> sim;
+        const char* result;
+    };
+    const std::vector<Unit> units = {
+        {{"--channel", "5"}, "verified"},
+        {{"--ignore-write", "channel"}, "mismatch"},
+        {{"--refuse-writes"}, "write-failed"},
+        {{"--speed", "300"}, "verified"},
+        // Given the ID the refuser did not take, then kept by this one that holds it already.
+        {{"--channel", "12", "--id", "000103", "--speed", "19200"}, "unchanged"},
+    };
+    fakes::TempDir dir;
+    const std::string port = dir.path("radio");
+    const std::string record = dir.path("record.csv");
+    std::ofstream(dir.path("site.conf")) << "format = 1\nchannel = 12\nserial = 19200-N\n";
+    simtest::CliProcess bench({"bench", dir.path("site.conf"), "--port", port, "--record", record,
+        "--id-from", "000100"});
+    const auto recordLines = [&] {
+        std::ifstream file(record);
+        std::vector<std::string> found;
+        for (std::string line; std::getline(file, line);)
+            found.push_back(line);
+        return found;
+    };
+    std::vector<std::vector<std::string>> logs;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        simtest::SimProcess sim([&] {
+            auto args = units[i].sim;
+            args.insert(args.end(), {"--symlink", port});
+            return args;
+        }());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (recordLines().size() < i + 2 && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        logs.push_back(sim.logLines());
+    }
+    ::kill(bench.pid(), SIGINT);
+    const simtest::CliRun run = bench.wait();
+    EXPECT_EQ(run.status, 6) << "the first failure's: " << run.err;
+    EXPECT_TRUE(contains(run.out, "bench: 5 units, 3 done, 2 failed")) << run.out;
+    EXPECT_TRUE(contains(run.out, "unit 1: " + port + " 123456 id 123456 → 000100")) << run.out;
+    const auto lines = recordLines();
+    ASSERT_EQ(lines.size(), units.size() + 1) << "a header and a line a unit";
+    EXPECT_EQ(lines[0] + "\n",
+        "time,unit,port,device,model,before_air_rate,before_id,"
+        "before_channel,before_serial,after_air_rate,after_id,"
+        "after_channel,after_serial,result,reason\n");
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        SCOPED_TRACE(lines[i + 1]);
+        std::vector<std::string> fields;
+        std::istringstream stream(lines[i + 1]);
+        for (std::string field; std::getline(stream, field, ',');)
+            fields.push_back(field);
+        ASSERT_GE(fields.size(), 14u) << "an empty reason is no field for getline";
+        EXPECT_EQ(fields[1], std::to_string(i + 1));
+        EXPECT_EQ(fields[13], units[i].result);
+        // After: what the radio holds by its own log, the lie included; a value the refuser
+        // did not confirm is "?".
+        const radiosim::RadioConfig start = radiosim::parseOptions(units[i].sim).options->radio;
+        const QJsonObject before = radioAfter(start, {});
+        const QJsonObject after = radioAfter(start, logs[i]);
+        EXPECT_EQ(fields[6], before["id"].toString().toStdString());
+        EXPECT_EQ(fields[7], std::to_string(before["channel"].toInt()));
+        EXPECT_EQ(fields[8], before["serial"].toString().toStdString());
+        if (fields[9] != "?") {
+            EXPECT_EQ(fields[9], std::to_string(after["airRate"].toInt()));
+        }
+        EXPECT_EQ(fields[10], after["id"].toString().toStdString());
+        EXPECT_EQ(fields[11], std::to_string(after["channel"].toInt()));
+        EXPECT_EQ(fields[12], after["serial"].toString().toStdString());
+    }
+    EXPECT_TRUE(onlyReads(logs[4])) << "the matching unit was not written";
 }

@@ -42,7 +42,7 @@ bool hasControl(const std::string& text)
 
 bool isHex(char c)
 {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
 }
 
 // The bytes behind printable()'s text: \\ is a backslash, \xHH a byte.
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (named) {
         FUZZ_CHECK(parsed.request);
         FUZZ_CHECK(parsed.request->file == file);
-        FUZZ_CHECK(parsed.request->port == port);
+        FUZZ_CHECK(parsed.request->ports == std::vector<std::string> {port});
     }
     for (const std::string& name : {file, port}) {
         const std::string shown = cli::printable(name);

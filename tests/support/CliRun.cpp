@@ -1,5 +1,6 @@
 #include "CliRun.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -49,8 +50,14 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<s
     std::vector<std::string> argv {RADIOMODEM_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> environment(env);
+    // A cache of probe modes of its own, unless the test gives one: what another run learnt
+    // of a pty with the same name must not change where this one's probe starts.
+    if (std::none_of(env.begin(), env.end(),
+            [](const std::string& variable) { return variable.starts_with("XDG_CACHE_HOME="); }))
+        environment.push_back("XDG_CACHE_HOME=" + m_dir.path("cache"));
     for (char** variable = environ; *variable; ++variable) {
-        if (std::string(*variable).rfind("RADIOMODEM_COM", 0) != 0)
+        const std::string_view text(*variable);
+        if (!text.starts_with("RADIOMODEM_COM") && !text.starts_with("XDG_CACHE_HOME="))
             environment.emplace_back(*variable);
     }
     posix_spawn_file_actions_t actions;

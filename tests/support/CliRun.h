@@ -17,7 +17,8 @@ struct CliRun
 };
 
 // radiomodem-cli started with the arguments, in this process's environment without its pins of
-// COM1 to COM8 and with the extra variables ("RADIOMODEM_COM1=/dev/pts/3"). Its standard output
+// COM1 to COM8 and with the extra variables ("RADIOMODEM_COM1=/dev/pts/3"); XDG_CACHE_HOME is a
+// new folder of its own unless the variables set it. Its standard output
 // goes to stdoutPath when given (e.g. /dev/full), else to a file that wait() reads.
 class CliProcess
 {

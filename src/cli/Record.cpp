@@ -1,0 +1,146 @@
+#include "Record.h"
+
+#include "Output.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+bool writeAll(int fd, const std::string& text)
+{
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string csvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\n\r") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// The verdict of the line: the outcome's key, with "ok" told apart.
+std::string resultKey(const PortResult& result)
+{
+    if (result.outcome != Outcome::Ok)
+        return outcomeKey(result.outcome);
+    if (result.unchanged)
+        return "unchanged";
+    return result.readBack ? "verified" : "ok";
+}
+
+// Air rate, ID, channel, serial mode as the settings file names them.
+constexpr std::array<const char*, radio::RadioSession::kSteps> kKeys
+    = {"air-rate", "id", "channel", "serial"};
+
+} // namespace
+
+const char* const Record::kCsvHeader
+    = "time,unit,port,device,model,before_air_rate,before_id,before_channel,before_serial,"
+      "after_air_rate,after_id,after_channel,after_serial,result,reason\n";
+
+Record::Record(const std::string& path, bool json) : m_json(json)
+{
+    if (path == "-") {
+        m_fd = STDOUT_FILENO;
+    } else {
+        m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+        m_ownFd = m_fd >= 0;
+        if (m_fd < 0) {
+            m_error = core::Bilingual {std::strerror(errno), std::strerror(errno)};
+            return;
+        }
+    }
+    struct stat status
+    { };
+    const bool empty
+        = ::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0;
+    if (!m_json && empty && !writeAll(m_fd, kCsvHeader))
+        m_error = core::Bilingual {std::strerror(errno), std::strerror(errno)};
+}
+
+Record::~Record()
+{
+    if (m_ownFd)
+        ::close(m_fd);
+}
+
+std::string Record::line(int unit, const PortResult& result, bool json)
+{
+    std::array<std::string, radio::RadioSession::kSteps> before {};
+    std::array<std::string, radio::RadioSession::kSteps> after {};
+    std::string model;
+    if (result.before) {
+        before = valueTexts(result.before->held);
+        after = heldTexts(result);
+        model = radio::modelVersionText(result.before->version);
+    }
+    std::string line;
+    if (json) {
+        QJsonObject beforeObject;
+        QJsonObject afterObject;
+        for (std::size_t i = 0; result.before && i < kKeys.size(); ++i) {
+            beforeObject[kKeys[i]] = QString::fromStdString(before[i]);
+            afterObject[kKeys[i]] = QString::fromStdString(after[i]);
+        }
+        QJsonObject object {
+            {"format", 1},
+            {"time", QString::fromStdString(radio::localTimestamp())},
+            {"port", QString::fromStdString(printable(result.port))},
+            {"device", QString::fromStdString(printable(result.identity))},
+            {"result", QString::fromStdString(resultKey(result))},
+        };
+        if (unit > 0)
+            object["unit"] = unit;
+        if (result.before) {
+            object["model"] = QString::fromStdString(model);
+            object["before"] = beforeObject;
+            object["after"] = afterObject;
+        }
+        if (!result.reason.empty())
+            object["reason"] = QString::fromStdString(oneLine(result.reason));
+        line = QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
+    } else {
+        line = csvField(radio::localTimestamp()) + "," + (unit > 0 ? std::to_string(unit) : "")
+            + "," + csvField(printable(result.port)) + "," + csvField(printable(result.identity))
+            + "," + csvField(model);
+        for (const auto* values : {&before, &after}) {
+            for (const std::string& value : *values)
+                line += "," + csvField(value);
+        }
+        line += "," + resultKey(result) + "," + csvField(oneLine(result.reason)) + "\n";
+    }
+    return line;
+}
+
+bool Record::append(int unit, const PortResult& result)
+{
+    const std::string text = line(unit, result, m_json);
+    const std::lock_guard lock(m_mutex);
+    if (m_fd < 0 || !writeAll(m_fd, text))
+        return false;
+    // On the disk before the next radio: a power cut loses no record written before it.
+    ::fdatasync(m_fd);
+    return true;
+}
+
+} // namespace cli
