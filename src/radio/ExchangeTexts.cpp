@@ -72,10 +72,11 @@ core::Bilingual stepFailureText(const RadioSession::State& state, const std::str
                 + "。请检查电台电源和连接电缆,以及电台是否正在发射;再次写参数前请先读电台。"};
     }
     const auto& name = kReadStepNames.at(step);
-    return {"Read error!\n" + port + ": the radio answered the probe but not the query for its "
+    return {"Read error!\n" + port
+            + ": the radio answered the probe but gave no valid answer to the query for its "
             + name[0] + ". Check its power and the cable, and that no other program uses the port.",
-        "参数读取失败\n" + port + ":电台应答了探测,但未应答" + name[1]
-            + "查询。请检查电台电源和连接电缆,以及是否有其他程序占用该端口。"};
+        "参数读取失败\n" + port + ":电台应答了探测,但对" + name[1]
+            + "查询未给出有效应答。请检查电台电源和连接电缆,以及是否有其他程序占用该端口。"};
 }
 
 WriteProgress writeProgress(const RadioSession::State& state)
