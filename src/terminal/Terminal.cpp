@@ -315,6 +315,8 @@ void Terminal::refreshDisplay(bool lineQuiet)
         return;
     }
     const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
+    // The count is never held back with the text.
+    m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));
     if (!m_pendingShow.empty()
         && !m_ui.appendReceived(Ctl::Memo_Rec, m_pendingShow, limit, !lineQuiet))
         return;
@@ -322,7 +324,6 @@ void Terminal::refreshDisplay(bool lineQuiet)
     m_refreshDue = false;
     m_pendingShow.clear();
     m_ui.scrollToEnd(Ctl::Memo_Rec);
-    m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));
 }
 
 void Terminal::clearDisplay()
