@@ -125,18 +125,13 @@ void TextArea::appendText(const QString& text)
     appendPolls({{text}}, INT_MAX, false);
 }
 
-std::vector<int> TextArea::lineStarts(const QString& line, qreal width) const
+const LineWrap& TextArea::lineWrap(qreal width)
 {
-    QTextLayout layout(line, document()->defaultFont());
-    layout.setTextOption(document()->defaultTextOption());
-    std::vector<int> starts;
-    layout.beginLayout();
-    for (QTextLine shown = layout.createLine(); shown.isValid(); shown = layout.createLine()) {
-        shown.setLineWidth(width);
-        starts.push_back(shown.textStart());
-    }
-    layout.endLayout();
-    return starts;
+    const QFont font = document()->defaultFont();
+    const QTextOption option = document()->defaultTextOption();
+    if (!m_lineWrap || !m_lineWrap->wrapsAs(font, option, width))
+        m_lineWrap.emplace(font, option, width);
+    return *m_lineWrap;
 }
 
 namespace {
@@ -162,17 +157,18 @@ bool TextArea::appendPolls(const std::vector<Poll>& polls, int clearAbove, bool 
     // The area as the lines before its last block, and from the last block on as blocks of one
     // shown line each. Each poll's text goes onto the last of them, which is wrapped as the area
     // wraps it; the lines are counted after each poll, as poll-by-poll display would count them.
+    const LineWrap& wrap = lineWrap(width);
     const QTextBlock lastBlock = document->lastBlock();
     const QString lastText = lastBlock.text();
     const int before = shownLineCount()
-        - (lastText.isEmpty() ? 0 : static_cast<int>(lineStarts(lastText, width).size()));
+        - (lastText.isEmpty() ? 0 : static_cast<int>(wrap.lineStarts(lastText).size()));
     int fixed = before;
     std::vector<Block> tail {{lastText, continuesParagraph(lastBlock)}};
     const auto wrapLast = [&] {
         Block& last = tail.back();
         if (last.text.isEmpty())
             return;
-        const std::vector<int> starts = lineStarts(last.text, width);
+        const std::vector<int> starts = wrap.lineStarts(last.text);
         const QString whole = last.text;
         last.text = whole.left(starts.size() > 1 ? starts[1] : whole.size());
         for (std::size_t i = 1; i < starts.size(); ++i) {

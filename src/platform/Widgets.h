@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/LineWrap.h"
+
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 class QFont;
@@ -73,8 +76,9 @@ protected:
 
 private:
     qreal wrapWidth() const;
-    // Where each shown line of a line of text starts when the area wraps it at width.
-    std::vector<int> lineStarts(const QString& line, qreal width) const;
+    // How a line of text wraps in the area as it is now: made again when its width or font
+    // changed.
+    const LineWrap& lineWrap(qreal width);
     QString textBetween(int from, int to) const;
 
     bool m_appending = false;
@@ -82,6 +86,7 @@ private:
     // otherwise is counted by laying it out.
     bool m_oneLineBlocks = true;
     qreal m_wrapWidth = -1;
+    std::optional<LineWrap> m_lineWrap;
 };
 
 // A label whose lines are elided in the middle where they do not fit its width, the whole text
