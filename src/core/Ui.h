@@ -50,19 +50,10 @@ enum class Ctl {
     Form_Progress,
     Progress_Label1,
     ProgressBar1,
-    // register test dialog
-    Test_EditDis,
-    Test_Edit2,
-    Test_Edit3,
-    Test_Edit4,
-    Test_Memo1,
 };
 
 // Reopen: the one-second retry of a lost port whose device is back but does not open yet.
-// TestPoll: the register dialog's poll for its answer.
-enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, Reopen, TestPoll };
-
-enum class TextColor { Normal, Red, HotLight };
+enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, Reopen };
 
 // Received text as one poll brought it; newLine: it starts a line of its own (a time stamp),
 // after a line break when the area's last line holds text.
@@ -104,9 +95,6 @@ public:
     // The inner bevel of a panel used as a button: lowered or raised.
     virtual bool isLowered(Ctl ctl) const = 0;
     virtual void setLowered(Ctl ctl, bool lowered) = 0;
-
-    virtual TextColor textColor(Ctl ctl) const = 0;
-    virtual void setTextColor(Ctl ctl, TextColor color) = 0;
 
     // Progress bar; a value below zero shows an empty bar.
     virtual int progressValue(Ctl ctl) const = 0;

@@ -50,8 +50,8 @@ ParameterExchange::ParameterExchange(serial::SerialLink& link, platform::SerialP
 
 void ParameterExchange::speedRClick()
 {
-    // The register dialog's command has the port.
-    if (m_ui.isTimerActive(TimerId::TestPoll))
+    // A register command has the port.
+    if (m_portController.leased() && !m_lease)
         return;
     if (isRunning() && (state().writeMode || state().verifying))
         return;
@@ -62,7 +62,7 @@ void ParameterExchange::speedWClick()
 {
     // A running read is refilling the boxes that a write would take its values from, and a
     // running write already sends what was chosen when it started; either goes on undisturbed.
-    if (isRunning() || m_ui.isTimerActive(TimerId::TestPoll))
+    if (isRunning() || (m_portController.leased() && !m_lease))
         return;
     startCommand(true);
 }
@@ -491,6 +491,8 @@ void ParameterExchange::startCommandTimers()
 {
     m_ui.setTimerActive(TimerId::SdCmd, true);
     m_ui.setTimerActive(TimerId::RecCmd, true);
+    if (!m_lease)
+        m_lease = m_portController.lease();
     m_portController.pauseTerminal();
 }
 
@@ -510,6 +512,7 @@ void ParameterExchange::finishOperation()
     m_session.stop();
     m_ui.setTimerActive(TimerId::SdCmd, false);
     m_ui.setTimerActive(TimerId::RecCmd, false);
+    m_lease = {};
     m_portController.resumeTerminal();
     m_ui.setVisible(Ctl::Form_Progress, false);
 }

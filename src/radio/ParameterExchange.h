@@ -137,6 +137,7 @@ private:
     std::string m_speedLabel;
     std::string m_parityLabel;
     bool m_following = false; // the port is taking a written serial mode
+    serial::PortController::Lease m_lease; // held from a command's start to its end
     serial::PortController::Subscription m_closed;
 };
 

@@ -250,6 +250,30 @@ void PortController::notifyClosed(CloseReason reason)
         listener(reason);
 }
 
+PortController::Lease PortController::lease()
+{
+    if (m_leased)
+        return {};
+    m_leased = true;
+    return Lease(this);
+}
+
+PortController::Lease& PortController::Lease::operator=(Lease&& other) noexcept
+{
+    if (this != &other) {
+        if (m_controller)
+            m_controller->m_leased = false;
+        m_controller = std::exchange(other.m_controller, nullptr);
+    }
+    return *this;
+}
+
+PortController::Lease::~Lease()
+{
+    if (m_controller)
+        m_controller->m_leased = false;
+}
+
 void PortController::pauseTerminal()
 {
     m_ui.setTimerActive(core::TimerId::RecData, false);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace serial {
@@ -55,6 +56,28 @@ public:
     // The receive poll runs again whenever a port is open; auto send resumes if its box is
     // checked.
     void resumeTerminal();
+
+    // The port for one component's conversation with the radio (a Read or Write, a register
+    // command): while it is held nobody else starts one, and whoever wants to know whether the
+    // port is free asks the controller, not the other components. Returned when it goes.
+    class Lease
+    {
+    public:
+        Lease() = default;
+        Lease(Lease&& other) noexcept : m_controller(std::exchange(other.m_controller, nullptr)) { }
+        Lease& operator=(Lease&& other) noexcept;
+        ~Lease();
+        explicit operator bool() const { return m_controller != nullptr; }
+
+    private:
+        friend class PortController;
+        explicit Lease(PortController* controller) : m_controller(controller) { }
+
+        PortController* m_controller = nullptr;
+    };
+    // The port's lease, or an empty one while another is held.
+    [[nodiscard]] Lease lease();
+    bool leased() const { return m_leased; }
 
     enum class CloseReason { Closed, DeviceGone };
     // Called after the port was closed by anyone, so that running work can end.
@@ -109,6 +132,7 @@ private:
     std::string m_waitingFor; // the reason last shown for a lost port that does not open
     int m_nextListenerKey = 0;
     std::string m_goneFirstLine[2]; // English, Chinese
+    bool m_leased = false;
 };
 
 } // namespace serial

@@ -343,7 +343,6 @@ void TForm1::buildTimers()
     Timer_TrttData = timer("Timer_TrttData", 10);
     Timer_RecData = timer("Timer_RecData", 50);
     Timer1 = timer("Timer1", 100);
-    Timer_TestPoll = timer("Timer_TestPoll", 10);
     Timer1->start();
     Timer_Reopen = timer("Timer_Reopen", 1000);
 }

@@ -135,7 +135,6 @@ public:
     QTimer* Timer_RecData;
     QTimer* Timer1;
     QTimer* Timer_Reopen;
-    QTimer* Timer_TestPoll; // polls the register dialog's request
 
 protected:
     void closeEvent(QCloseEvent* event) override;

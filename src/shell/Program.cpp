@@ -13,8 +13,8 @@
 #include "radio/ParameterExchange.h"
 #include "radio/ProgressForm.h"
 #include "radio/SettingsFileCommands.h"
-#include "regtest/RegisterTest.h"
-#include "regtest/TestForm.h"
+#include "regtest/RegisterConsole.h"
+#include "regtest/RegisterWindow.h"
 #include "serial/PortController.h"
 #include "serial/SerialForm.h"
 #include "terminal/RevealGesture.h"
@@ -50,11 +50,11 @@ Program::Program(
     Serial_Form = create<TSerial_Form>();
     Form_Progress = create<TForm_Progress>();
     AboutBox = create<TAboutBox>();
-    FormTest = create<TFormTest>();
+    registerWindow = create<RegisterWindow>();
     ManualForm = std::make_unique<TManualForm>();
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
-    ui = std::make_unique<QtUi>(*Form1, *Serial_Form, *Form_Progress, *FormTest);
+    ui = std::make_unique<QtUi>(*Form1, *Serial_Form, *Form_Progress);
     portController
         = std::make_unique<serial::PortController>(link, ports, *ui, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(
@@ -68,8 +68,8 @@ Program::Program(
     terminal = std::make_unique<terminal::Terminal>(
         link, *portController, *ui, dialogs, system, UiLanguage, terminalState);
     gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
-    registerTest = std::make_unique<regtest::RegisterTest>(
-        link, *portController, *ui, dialogs, system, UiLanguage);
+    registerConsole = std::make_unique<regtest::RegisterConsole>(
+        link, *portController, *registerWindow, registerWindow->poll, dialogs, system, UiLanguage);
     wire();
 }
 
@@ -114,7 +114,6 @@ void Program::wire()
     QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->recDataTimer(); });
     QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->timer1Timer(); });
     QObject::connect(f.Timer_Reopen, &QTimer::timeout, [this] { portController->reopenTimer(); });
-    QObject::connect(f.Timer_TestPoll, &QTimer::timeout, [this] { registerTest->testPollTimer(); });
     Form_Progress->onStop = [this] { exchange->stopClick(); };
 
     onClick(f.Button_ManulTrtt, [this] { terminal->manualTrttClick(); });
@@ -139,13 +138,14 @@ void Program::wire()
             notifier, &QSocketNotifier::activated, [this] { portController->devicesChanged(); });
     }
 
-    TFormTest& t = *FormTest;
-    onClick(t.Button3, [this] { registerTest->button3Click(); });
-    onClick(t.Button4, [this] { registerTest->button4Click(); });
-    onClick(t.Button2, [this] { registerTest->button2Click(); });
-    onClick(t.Button1, [this] { registerTest->button1Click(); });
-    onClick(t.Button6, [this] { registerTest->button6Click(); });
-    onClick(t.Button5, [this] { registerTest->button5Click(); });
+    RegisterWindow& r = *registerWindow;
+    QObject::connect(&r.pollTimer, &QTimer::timeout, [this] { registerConsole->pollAnswer(); });
+    onClick(r.Button3, [this] { registerConsole->readRegister(); });
+    onClick(r.Button4, [this] { registerConsole->writeRegister(); });
+    onClick(r.Button2, [this] { registerConsole->dumpRegisters(); });
+    onClick(r.Button1, [this] { registerConsole->startTransmitTest(); });
+    onClick(r.Button6, [this] { registerConsole->transmitFrequencyTest(); });
+    onClick(r.Button5, [this] { registerConsole->stopTransmitTest(); });
 }
 
 // The serial mode is the link's: a successful read leaves the port at the settings the radio
@@ -208,11 +208,11 @@ void Program::showAbout()
 
 void Program::showTest()
 {
-    if (!FormTest->isVisible())
-        platform::centreOn(*FormTest, Form1.get());
-    FormTest->show();
-    FormTest->raise();
-    FormTest->activateWindow();
+    if (!registerWindow->isVisible())
+        platform::centreOn(*registerWindow, Form1.get());
+    registerWindow->show();
+    registerWindow->raise();
+    registerWindow->activateWindow();
 }
 
 void Program::showPortSettings()

@@ -15,7 +15,7 @@ class TAboutBox;
 class TForm1;
 class TForm2;
 class TForm_Progress;
-class TFormTest;
+class RegisterWindow;
 class TManualForm;
 class TSerial_Form;
 class QTranslator;
@@ -32,7 +32,7 @@ class SettingsFileCommands;
 struct WriteValues;
 } // namespace radio
 namespace regtest {
-class RegisterTest;
+class RegisterConsole;
 }
 namespace serial {
 class PortController;
@@ -68,7 +68,7 @@ public:
     std::unique_ptr<TSerial_Form> Serial_Form;
     std::unique_ptr<TForm_Progress> Form_Progress;
     std::unique_ptr<TAboutBox> AboutBox;
-    std::unique_ptr<TFormTest> FormTest;
+    std::unique_ptr<RegisterWindow> registerWindow;
     std::unique_ptr<TManualForm> ManualForm;
     std::vector<QString> creationOrder;
 
@@ -82,7 +82,7 @@ public:
     std::unique_ptr<radio::SettingsFileCommands> settingsFiles;
     std::unique_ptr<terminal::Terminal> terminal;
     std::unique_ptr<terminal::RevealGesture> gesture;
-    std::unique_ptr<regtest::RegisterTest> registerTest;
+    std::unique_ptr<regtest::RegisterConsole> registerConsole;
 
 private:
     template<typename W>

@@ -3,7 +3,6 @@
 #include "MainForm.h"
 #include "platform/Widgets.h"
 #include "radio/ProgressForm.h"
-#include "regtest/TestForm.h"
 #include "serial/SerialForm.h"
 
 #include <QAbstractButton>
@@ -45,7 +44,7 @@ std::string toCrLf(const QString& text)
 
 } // namespace
 
-QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TFormTest& test)
+QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress)
     : m_form1(form1), m_progress(progress)
 {
     m_widgets = {
@@ -79,11 +78,6 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TF
         {Ctl::Form_Progress, &progress},
         {Ctl::Progress_Label1, progress.Label1},
         {Ctl::ProgressBar1, progress.ProgressBar1},
-        {Ctl::Test_EditDis, test.EditDis},
-        {Ctl::Test_Edit2, test.Edit2},
-        {Ctl::Test_Edit3, test.Edit3},
-        {Ctl::Test_Edit4, test.Edit4},
-        {Ctl::Test_Memo1, test.Memo1},
     };
     m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime},
         {Ctl::VerifyWrite, form1.Seri_V_M}};
@@ -119,8 +113,6 @@ QTimer* QtUi::timer(core::TimerId id) const
         return m_form1.Timer_RecData;
     case core::TimerId::Reopen:
         return m_form1.Timer_Reopen;
-    case core::TimerId::TestPoll:
-        return m_form1.Timer_TestPoll;
     case core::TimerId::Timer1:
         break;
     }
@@ -275,31 +267,6 @@ void QtUi::setLowered(Ctl ctl, bool lowered)
 {
     if (auto* panel = qobject_cast<platform::ClickPanel*>(widget(ctl)))
         panel->setLowered(lowered);
-}
-
-core::TextColor QtUi::textColor(Ctl ctl) const
-{
-    const auto it = m_colors.find(ctl);
-    return it == m_colors.end() ? core::TextColor::Normal : it->second;
-}
-
-void QtUi::setTextColor(Ctl ctl, core::TextColor color)
-{
-    QWidget* w = widget(ctl);
-    QPalette palette = w->palette();
-    switch (color) {
-    case core::TextColor::Red:
-        palette.setColor(QPalette::Text, QColor(255, 0, 0));
-        break;
-    case core::TextColor::HotLight:
-        palette.setColor(QPalette::Text, w->style()->standardPalette().color(QPalette::Link));
-        break;
-    case core::TextColor::Normal:
-        palette.setColor(QPalette::Text, w->style()->standardPalette().color(QPalette::Text));
-        break;
-    }
-    w->setPalette(palette);
-    m_colors[ctl] = color;
 }
 
 int QtUi::progressValue(Ctl) const

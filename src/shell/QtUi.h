@@ -13,13 +13,12 @@ class QWidget;
 class TForm1;
 class TSerial_Form;
 class TForm_Progress;
-class TFormTest;
 
 // The logic's view of the real windows: every control by its name.
 class QtUi final : public QObject, public core::Ui
 {
 public:
-    QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress, TFormTest& test);
+    QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress);
 
     std::string text(core::Ctl ctl) const override;
     void setText(core::Ctl ctl, const std::string& text) override;
@@ -35,8 +34,6 @@ public:
     void setVisible(core::Ctl ctl, bool visible) override;
     bool isLowered(core::Ctl ctl) const override;
     void setLowered(core::Ctl ctl, bool lowered) override;
-    core::TextColor textColor(core::Ctl ctl) const override;
-    void setTextColor(core::Ctl ctl, core::TextColor color) override;
     int progressValue(core::Ctl ctl) const override;
     int progressMaximum(core::Ctl ctl) const override;
     void setProgressMaximum(core::Ctl ctl, int maximum) override;
@@ -64,6 +61,5 @@ private:
     TForm_Progress& m_progress;
     std::map<core::Ctl, QWidget*> m_widgets;
     std::map<core::Ctl, QAction*> m_actions; // checkable menu items with texts of their own
-    std::map<core::Ctl, core::TextColor> m_colors;
     int m_progressValue = 0;
 };

@@ -1,22 +1,24 @@
 #pragma once
 
+#include "FakeTimer.h"
 #include "FakeUi.h"
-#include "regtest/RegisterTest.h"
+#include "RegisterRecorder.h"
+#include "regtest/RegisterConsole.h"
 
 #include <chrono>
 #include <thread>
 
 namespace e2e {
 
-// Clicks a button of the register dialog and delivers its 10 ms poll ticks, and the event loop's
-// deferred work, until the command has ended.
-template<typename Click>
-void runRegisterCommand(regtest::RegisterTest& dialog, fakes::FakeUi& ui, Click click)
+// Starts a register command and delivers its 10 ms poll ticks, and the event loop's deferred
+// work, until the command has ended.
+template<typename Start>
+void runRegisterCommand(regtest::RegisterConsole& console, fakes::FakeUi& ui, Start start)
 {
-    click();
-    while (dialog.busy()) {
+    start();
+    while (console.busy()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        dialog.testPollTimer();
+        console.pollAnswer();
         ui.runDeferred();
     }
 }

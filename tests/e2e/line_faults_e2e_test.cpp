@@ -2,7 +2,7 @@
 // closed, as a pulled USB adapter hangs up its tty) and a device that stops taking data.
 #include "WindowsStation.h"
 #include "platform/Widgets.h"
-#include "regtest/TestForm.h"
+#include "regtest/RegisterWindow.h"
 #include "terminal/RevealGesture.h"
 
 #include <QCheckBox>
@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(Uses, PulledDevice,
                 s.program.gesture->speedButton2Click();
                 s.program.Form1->Test_M->trigger();
             },
-            [](Station& s) { s.program.FormTest->Button3->click(); }},
+            [](Station& s) { s.program.registerWindow->Button3->click(); }},
         // Reopening the pulled port from the dialog: the open of the vanished device fails.
         PulledCase {"portDialogReopen", [](Station& s) { s.program.Form1->Timer_RecData->stop(); },
             [](Station& s) { s.program.Serial_Form->Button1->click(); },

@@ -5,7 +5,7 @@
 #include "RegisterCommand.h"
 #include "exchange_rig.h"
 #include "platform/System.h"
-#include "regtest/RegisterTest.h"
+#include "regtest/RegisterConsole.h"
 #include "terminal/HexText.h"
 
 #include <gtest/gtest.h>
@@ -117,19 +117,21 @@ TEST_P(PurgeProof, readsLoseNoAnswer)
 TEST_P(PurgeProof, registerCommandsLoseNoAnswer)
 {
     platform::RealSystem system;
-    regtest::RegisterTest dialog {
-        rig.link, rig.controller, rig.ui, rig.dialogs, system, rig.language};
+    fakes::RegisterRecorder view;
+    fakes::FakeTimer pollTimer;
+    regtest::RegisterConsole console {
+        rig.link, rig.controller, view, pollTimer, rig.dialogs, system, rig.language};
     CompileLoad load;
     int cut = 0;
     for (int run = 0; run < runs(); ++run) {
         const auto reg = static_cast<std::uint8_t>(run % 0x21);
-        rig.ui.setText(Ctl::Test_Edit2, terminal::BytesToHexText({&reg, 1}).substr(0, 2));
-        rig.ui.setText(Ctl::Test_EditDis, "");
-        e2e::runRegisterCommand(dialog, rig.ui, [&] { dialog.button3Click(); });
+        view.readAt = terminal::BytesToHexText({&reg, 1}).substr(0, 2);
+        view.answer.clear();
+        e2e::runRegisterCommand(console, rig.ui, [&] { console.readRegister(); });
         // The simulated radio's register holds its address XOR 0x5A.
         const auto answer
             = radio::makeFrame(radio::cmd::ReadRegister, {static_cast<std::uint8_t>(reg ^ 0x5A)});
-        if (rig.ui.text(Ctl::Test_EditDis) != terminal::BytesToHexText(answer))
+        if (view.answer != terminal::BytesToHexText(answer))
             ++cut;
     }
     EXPECT_EQ(cut, 0) << "of " << runs() << " register reads showed no or a cut answer";

@@ -6,7 +6,7 @@
 #include "TempDir.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/System.h"
-#include "regtest/RegisterTest.h"
+#include "regtest/RegisterConsole.h"
 #include "terminal/Terminal.h"
 
 #include <gtest/gtest.h>
@@ -293,8 +293,10 @@ struct Console
     explicit Console(const std::string& pty, std::uint8_t speedIndex) : station(pty, speedIndex) { }
 
     Station station;
-    regtest::RegisterTest dialog {station.link, station.portController, station.ui, station.dialogs,
-        station.system, station.language};
+    fakes::RegisterRecorder view;
+    fakes::FakeTimer pollTimer;
+    regtest::RegisterConsole console {station.link, station.portController, view, pollTimer,
+        station.dialogs, station.system, station.language};
 };
 
 } // namespace
@@ -362,7 +364,7 @@ TEST(TerminalEndToEnd, autoSendAt300KeepsCloseToTheWireAndEndsAtOnce)
 // The dialog waits until the answer is whole: at 300 bit/s a request takes 233 ms on the wire
 // and its answer as long again, and behind a USB adapter the answer comes 16 ms late at any
 // speed.
-TEST(RegisterTestEndToEnd, singleRegisterReadAndWriteFrom19200To300AndBehindAnAdapter)
+TEST(RegisterConsoleEndToEnd, singleRegisterReadAndWriteFrom19200To300AndBehindAnAdapter)
 {
     const struct
     {
@@ -377,21 +379,21 @@ TEST(RegisterTestEndToEnd, singleRegisterReadAndWriteFrom19200To300AndBehindAnAd
             args.push_back("--usb-adapter");
         simtest::SimProcess sim(args);
         Console c(sim.ptyPath(1), row.index);
-        c.station.ui.setText(Ctl::Test_Edit2, "07");
-        e2e::runRegisterCommand(c.dialog, c.station.ui, [&] { c.dialog.button3Click(); });
-        EXPECT_EQ("55 AA 03 99 3C 00 D8 ", c.station.ui.text(Ctl::Test_EditDis));
+        c.view.readAt = "07";
+        e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.readRegister(); });
+        EXPECT_EQ("55 AA 03 99 3C 00 D8 ", c.view.answer);
 
-        c.station.ui.setText(Ctl::Test_Edit3, "07");
-        c.station.ui.setText(Ctl::Test_Edit4, "a5");
-        e2e::runRegisterCommand(c.dialog, c.station.ui, [&] { c.dialog.button4Click(); });
-        EXPECT_EQ("55 AA 04 88 07 A5 01 38 ", c.station.ui.text(Ctl::Test_EditDis));
-        e2e::runRegisterCommand(c.dialog, c.station.ui, [&] { c.dialog.button3Click(); });
-        EXPECT_EQ("55 AA 03 99 A5 01 41 ", c.station.ui.text(Ctl::Test_EditDis));
+        c.view.writeAt = "07";
+        c.view.value = "a5";
+        e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.writeRegister(); });
+        EXPECT_EQ("55 AA 04 88 07 A5 01 38 ", c.view.answer);
+        e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.readRegister(); });
+        EXPECT_EQ("55 AA 03 99 A5 01 41 ", c.view.answer);
         EXPECT_TRUE(c.station.dialogs.shown.empty());
     }
 }
 
-TEST(RegisterTestEndToEnd, completeDumpAt19200And300AndBehindAnAdapter)
+TEST(RegisterConsoleEndToEnd, completeDumpAt19200And300AndBehindAnAdapter)
 {
     const struct
     {
@@ -406,10 +408,10 @@ TEST(RegisterTestEndToEnd, completeDumpAt19200And300AndBehindAnAdapter)
             args.push_back("--usb-adapter");
         simtest::SimProcess sim(args);
         Console c(sim.ptyPath(1), row.index);
-        e2e::runRegisterCommand(c.dialog, c.station.ui, [&] { c.dialog.button2Click(); });
+        e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.dumpRegisters(); });
         ASSERT_EQ(1u, c.station.dialogs.shown.size());
         EXPECT_EQ("Read End", c.station.dialogs.shown[0].text);
-        const std::string dump = c.station.ui.text(Ctl::Test_Memo1);
+        const std::string dump = c.view.dump;
         ASSERT_EQ(99u, dump.size());
         EXPECT_EQ("5A 5B 58 ", dump.substr(0, 9)); // the default contents, address ^ 0x5A
         EXPECT_EQ("AB ", dump.substr(0x10 * 3, 3));
@@ -417,14 +419,14 @@ TEST(RegisterTestEndToEnd, completeDumpAt19200And300AndBehindAnAdapter)
     }
 }
 
-TEST(RegisterTestEndToEnd, aSilentRegisterIsMarkedAndTheDumpKeepsTheRest)
+TEST(RegisterConsoleEndToEnd, aSilentRegisterIsMarkedAndTheDumpKeepsTheRest)
 {
     simtest::SimProcess sim({"--silent-register", "0x05"});
     Console c(sim.ptyPath(1), 1);
-    e2e::runRegisterCommand(c.dialog, c.station.ui, [&] { c.dialog.button2Click(); });
+    e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.dumpRegisters(); });
     ASSERT_EQ(1u, c.station.dialogs.shown.size());
     EXPECT_EQ("Read Error", c.station.dialogs.shown[0].text);
-    const std::string dump = c.station.ui.text(Ctl::Test_Memo1);
+    const std::string dump = c.view.dump;
     ASSERT_EQ(99u, dump.size());
     EXPECT_EQ("5A 5B 58 59 5E -- 5C ", dump.substr(0, 21));
     EXPECT_EQ("7A ", dump.substr(0x20 * 3, 3));

@@ -5,8 +5,8 @@
 #include "WindowsStation.h"
 #include "platform/Widgets.h"
 #include "radio/ProgressForm.h"
-#include "regtest/RegisterTest.h"
-#include "regtest/TestForm.h"
+#include "regtest/RegisterConsole.h"
+#include "regtest/RegisterWindow.h"
 #include "serial/SerialForm.h"
 #include "shell/QtUi.h"
 #include "terminal/RevealGesture.h"
@@ -175,11 +175,11 @@ TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheM
     a.openPort();
     a.program.gesture->speedButton2Click();
     a.program.Form1->Test_M->trigger();
-    TFormTest& dialog = *a.program.FormTest;
+    RegisterWindow& dialog = *a.program.registerWindow;
     ASSERT_TRUE(dialog.isVisible());
     dialog.Edit3->setText("1f");
     dialog.Edit4->setText("3C");
-    const std::function<bool()> done = [&] { return !a.program.registerTest->busy(); };
+    const std::function<bool()> done = [&] { return !a.program.registerConsole->busy(); };
     dialog.Button4->click();
     ASSERT_TRUE(waitFor(done, 5000));
     EXPECT_EQ(dialog.EditDis->text(), "55 AA 04 88 1F 3C 00 E7 ");
@@ -262,11 +262,11 @@ TEST(WindowsEndToEndLive, aDumpAt300NeverHoldsTheWindowAndEscapeStopsAProbe)
         << (a.dialogs.shown.empty() ? "" : a.dialogs.shown[0].text);
     a.program.gesture->speedButton2Click();
     a.program.Form1->Test_M->trigger();
-    a.program.FormTest->Button2->click();
+    a.program.registerWindow->Button2->click();
     QElapsedTimer clock;
     clock.start();
     qint64 longest = 0;
-    while (a.program.registerTest->busy() && clock.elapsed() < 60000) {
+    while (a.program.registerConsole->busy() && clock.elapsed() < 60000) {
         const qint64 start = clock.elapsed();
         QApplication::processEvents(QEventLoop::AllEvents, 5);
         longest = std::max(longest, clock.elapsed() - start);

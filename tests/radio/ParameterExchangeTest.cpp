@@ -399,6 +399,25 @@ TEST_F(ExchangeTest, cancelAfterAReadErrorRestoresTheTerminal)
     expectIdle();
 }
 
+// The port has one user at a time: a Read or Write asked for while a register command holds the
+// port's lease sends nothing; a Read holds the lease until it ends.
+TEST_F(ExchangeTest, readAndWriteWaitForThePortsLease)
+{
+    {
+        const auto registerCommand = controller.lease();
+        read();
+        exchange.speedWClick();
+        runToEnd();
+        EXPECT_TRUE(port->writes.empty());
+        EXPECT_TRUE(dialogs.shown.empty());
+    }
+    exchange.speedRClick();
+    EXPECT_FALSE(controller.lease());
+    runToEnd();
+    EXPECT_EQ(ui.text(Ctl::EditID), "123456");
+    EXPECT_TRUE(controller.lease());
+}
+
 TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
 {
     port->open = true; // held by another program

@@ -3,7 +3,7 @@
 #include "platform/QtDialogs.h"
 #include "platform/WindowFrame.h"
 #include "radio/ProgressForm.h"
-#include "regtest/TestForm.h"
+#include "regtest/RegisterWindow.h"
 #include "serial/SerialForm.h"
 #include "shell/AboutForm.h"
 
@@ -136,7 +136,7 @@ TEST_P(StandardButtons, everyWindowIsAtLeastAsWideAsEachOfItsCaptions)
         {program.Form1.get(), program.Form1->windowTitle()},
         {program.Serial_Form.get(), program.Serial_Form->windowTitle()},
         {program.AboutBox.get(), program.AboutBox->windowTitle()},
-        {program.FormTest.get(), program.FormTest->windowTitle()},
+        {program.registerWindow.get(), program.registerWindow->windowTitle()},
         {program.Form_Progress.get(), "Connect"},
         {program.Form_Progress.get(), "连接电台"},
         {program.Form_Progress.get(), "Read"},
@@ -165,7 +165,7 @@ TEST_F(ProgramTest, windowFramesAskForExactlyTheButtonsEachWindowHasAndKeepTheir
     }
     for (QWidget* fixed : std::initializer_list<QWidget*> {program.Form2.get(), program.Form1.get(),
              program.Serial_Form.get(), program.Form_Progress.get(), program.AboutBox.get(),
-             program.FormTest.get()})
+             program.registerWindow.get()})
         EXPECT_EQ(fixed->minimumSize(), fixed->maximumSize()) << fixed->objectName().toStdString();
 }
 

@@ -4,7 +4,7 @@
 
 #include "ShellTestMain.h"
 #include "radio/ProgressForm.h"
-#include "regtest/TestForm.h"
+#include "regtest/RegisterWindow.h"
 #include "serial/SerialForm.h"
 #include "shell/AboutForm.h"
 #include "shell/ManualForm.h"
@@ -46,7 +46,7 @@ TEST_F(ProgramTest, startShowsOnlyTheLanguageDialogWithAllWindowsCreatedInOrder)
     EXPECT_TRUE(program.Form2->isVisible());
     for (QWidget* hidden :
         std::initializer_list<QWidget*> {program.Form1.get(), program.Serial_Form.get(),
-            program.Form_Progress.get(), program.AboutBox.get(), program.FormTest.get()})
+            program.Form_Progress.get(), program.AboutBox.get(), program.registerWindow.get()})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
     EXPECT_EQ(program.Form2->windowTitle(), "WELCOM");
     expectCentredOnScreen(*program.Form2);
@@ -127,8 +127,8 @@ TEST_F(ProgramTest, revealingTheTestStripGrowsTheWindowByIt)
     EXPECT_TRUE(program.Form1->Test_M->isVisible());
     EXPECT_EQ(program.Form1->height() - before, 528 - 485);
     program.Form1->Test_M->trigger();
-    EXPECT_TRUE(program.FormTest->isVisible());
-    EXPECT_EQ(program.FormTest->windowTitle(), "测试");
+    EXPECT_TRUE(program.registerWindow->isVisible());
+    EXPECT_EQ(program.registerWindow->windowTitle(), "测试");
 }
 
 TEST_F(ProgramTest, exitStepsReleaseThePortAndEndWithStatusOne)

@@ -2,7 +2,7 @@
 #include "ProgramFixture.h"
 #include "radio/ParameterExchange.h"
 #include "radio/ProgressForm.h"
-#include "regtest/TestForm.h"
+#include "regtest/RegisterWindow.h"
 #include "serial/SerialForm.h"
 #include "shell/AboutForm.h"
 
@@ -66,7 +66,7 @@ protected:
     std::vector<QWidget*> windows() const
     {
         return {program.Form1.get(), program.Serial_Form.get(), program.Form_Progress.get(),
-            program.AboutBox.get(), program.FormTest.get(), program.Form2.get()};
+            program.AboutBox.get(), program.registerWindow.get(), program.Form2.get()};
     }
     // The texts cut at any tick of the exchange the button starts.
     std::vector<std::string> cutWhileRunning(QAbstractButton* button)

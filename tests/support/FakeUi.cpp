@@ -53,10 +53,6 @@ FakeUi::FakeUi()
     m_text[Ctl::ComboBaudRate] = "9600";
     m_text[Ctl::Edit_TrttPerio] = "1000";
     m_text[Ctl::Button1] = "停止显示";
-    m_text[Ctl::Test_Edit2] = "00";
-    m_text[Ctl::Test_Edit3] = "00";
-    m_text[Ctl::Test_Edit4] = "00";
-    m_text[Ctl::Test_Memo1] = "Memo1";
     m_checked[Ctl::Check_AutoClr] = true;
     for (Ctl ctl : {Ctl::Speed_W, Ctl::FileWrite, Ctl::ComboAirBaud, Ctl::EditModelVer})
         m_enabled[ctl] = false;
@@ -156,17 +152,6 @@ bool FakeUi::isLowered(Ctl ctl) const
 void FakeUi::setLowered(Ctl ctl, bool lowered)
 {
     m_lowered[ctl] = lowered;
-}
-
-core::TextColor FakeUi::textColor(Ctl ctl) const
-{
-    const auto it = m_color.find(ctl);
-    return it == m_color.end() ? core::TextColor::Normal : it->second;
-}
-
-void FakeUi::setTextColor(Ctl ctl, core::TextColor color)
-{
-    m_color[ctl] = color;
 }
 
 int FakeUi::progressValue(Ctl ctl) const

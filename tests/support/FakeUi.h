@@ -32,8 +32,6 @@ public:
     void setVisible(core::Ctl ctl, bool visible) override;
     bool isLowered(core::Ctl ctl) const override;
     void setLowered(core::Ctl ctl, bool lowered) override;
-    core::TextColor textColor(core::Ctl ctl) const override;
-    void setTextColor(core::Ctl ctl, core::TextColor color) override;
     int progressValue(core::Ctl ctl) const override;
     int progressMaximum(core::Ctl ctl) const override;
     void setProgressMaximum(core::Ctl ctl, int maximum) override;
@@ -79,7 +77,6 @@ private:
     std::map<core::Ctl, bool> m_enabled;
     std::map<core::Ctl, bool> m_visible;
     std::map<core::Ctl, bool> m_lowered;
-    std::map<core::Ctl, core::TextColor> m_color;
     std::map<core::Ctl, int> m_progress;
     std::map<core::Ctl, int> m_maximum;
     std::map<std::pair<core::Ctl, int>, std::string> m_itemToolTips;

@@ -1,12 +1,10 @@
-#include "RegisterTest.h"
+#include "RegisterConsole.h"
 
 #include "terminal/HexText.h"
 
 #include <array>
 
 namespace regtest {
-
-using core::Ctl;
 
 namespace {
 
@@ -31,12 +29,13 @@ constexpr const char* kSilent = "-- ";
 
 } // namespace
 
-RegisterTest::RegisterTest(serial::SerialLink& link, serial::PortController& portController,
-    core::Ui& ui, platform::Dialogs& dialogs, const platform::System& clock,
-    const core::Language& language)
+RegisterConsole::RegisterConsole(serial::SerialLink& link, serial::PortController& portController,
+    RegisterView& view, core::Timer& pollTimer, platform::Dialogs& dialogs,
+    const platform::System& clock, const core::Language& language)
     : m_link(link),
       m_portController(portController),
-      m_ui(ui),
+      m_view(view),
+      m_pollTimer(pollTimer),
       m_dialogs(dialogs),
       m_language(language),
       m_engine(clock),
@@ -48,19 +47,19 @@ RegisterTest::RegisterTest(serial::SerialLink& link, serial::PortController& por
       }))
 { }
 
-unsigned RegisterTest::singleWaitMs(std::uint8_t speedIndex)
+unsigned RegisterConsole::singleWaitMs(std::uint8_t speedIndex)
 {
     return waitSpeedIndex(speedIndex) * 90u + 20u;
 }
 
-unsigned RegisterTest::dumpWaitMs(std::uint8_t speedIndex)
+unsigned RegisterConsole::dumpWaitMs(std::uint8_t speedIndex)
 {
     return (waitSpeedIndex(speedIndex) + 2u) * 50u;
 }
 
 // Puts the frame, closed with its sum, on the line; the poll timer takes the answer. Without a
 // port nothing goes out.
-bool RegisterTest::send(radio::CommandFrame frame, unsigned waitMs, std::uint32_t maxBytes)
+bool RegisterConsole::send(radio::CommandFrame frame, unsigned waitMs, std::uint32_t maxBytes)
 {
     if (!m_link.handle.isValid())
         return false;
@@ -72,12 +71,15 @@ bool RegisterTest::send(radio::CommandFrame frame, unsigned waitMs, std::uint32_
     if (m_engine.start(m_link.handle.port(), std::move(request))
         == radio::RequestEngine::Status::Gone)
         return false;
-    m_ui.setTimerActive(core::TimerId::TestPoll, true);
+    // Every command asks whether the port is free first; the lease keeps it until the answer.
+    if (!m_lease)
+        m_lease = m_portController.lease();
+    m_pollTimer.start();
     m_portController.pauseTerminal();
     return true;
 }
 
-void RegisterTest::testPollTimer()
+void RegisterConsole::pollAnswer()
 {
     if (!busy() || !m_link.handle.isValid()) {
         finish();
@@ -101,26 +103,22 @@ void RegisterTest::testPollTimer()
     }
 }
 
-void RegisterTest::finish()
+void RegisterConsole::finish()
 {
     m_job = Job::None;
     m_engine.cancel();
-    if (m_ui.isTimerActive(core::TimerId::TestPoll)) {
-        m_ui.setTimerActive(core::TimerId::TestPoll, false);
+    if (m_pollTimer.isActive()) {
+        m_pollTimer.stop();
         m_portController.resumeTerminal();
     }
+    m_lease = {};
 }
 
-bool RegisterTest::portTaken() const
+void RegisterConsole::runSingle(radio::CommandFrame frame)
 {
-    return busy() || m_ui.isTimerActive(core::TimerId::RecCmd);
-}
-
-void RegisterTest::runSingle(radio::CommandFrame frame)
-{
-    if (portTaken())
+    if (busy() || m_portController.leased())
         return;
-    m_ui.setText(Ctl::Test_EditDis, " ");
+    m_view.showAnswer(" ", m_answerColor);
     if (!send(std::move(frame), singleWaitMs(m_link.settings.speedIndex), kMaxAnswer)) {
         if (!m_link.handle.isValid())
             m_dialogs.showMessage(m_language.pick("No respond", "无响应"));
@@ -129,7 +127,7 @@ void RegisterTest::runSingle(radio::CommandFrame frame)
     m_job = Job::Single;
 }
 
-void RegisterTest::singleDone(radio::RequestEngine::Status)
+void RegisterConsole::singleDone(radio::RequestEngine::Status)
 {
     finish();
     if (m_engine.flooded())
@@ -140,53 +138,51 @@ void RegisterTest::singleDone(radio::RequestEngine::Status)
         return;
     }
     // Shown as it came, valid frame or not; the colour change marks a new answer.
-    m_ui.setText(Ctl::Test_EditDis, terminal::BytesToHexText(answer));
-    m_ui.setTextColor(Ctl::Test_EditDis,
-        m_ui.textColor(Ctl::Test_EditDis) == core::TextColor::Red ? core::TextColor::HotLight
-                                                                  : core::TextColor::Red);
+    m_answerColor = m_answerColor == AnswerColor::Red ? AnswerColor::Link : AnswerColor::Red;
+    m_view.showAnswer(terminal::BytesToHexText(answer), m_answerColor);
 }
 
-void RegisterTest::button3Click()
+void RegisterConsole::readRegister()
 {
     runSingle({radio::kHeader1, radio::kHeader2, 0x03, radio::cmd::ReadRegister,
-        terminal::HexTextToByte(m_ui.text(Ctl::Test_Edit2))});
+        terminal::HexTextToByte(m_view.readAddress())});
 }
 
-void RegisterTest::button4Click()
+void RegisterConsole::writeRegister()
 {
     runSingle({radio::kHeader1, radio::kHeader2, 0x04, radio::cmd::WriteRegister,
-        terminal::HexTextToByte(m_ui.text(Ctl::Test_Edit3)),
-        terminal::HexTextToByte(m_ui.text(Ctl::Test_Edit4))});
+        terminal::HexTextToByte(m_view.writeAddress()),
+        terminal::HexTextToByte(m_view.writeValue())});
 }
 
-void RegisterTest::button1Click()
+void RegisterConsole::startTransmitTest()
 {
     runSingle(frameOf(radio::kStartTxTest));
 }
 
-void RegisterTest::button6Click()
+void RegisterConsole::transmitFrequencyTest()
 {
     runSingle(frameOf(radio::kTxFrequencyTest));
 }
 
-void RegisterTest::button5Click()
+void RegisterConsole::stopTransmitTest()
 {
     runSingle(frameOf(radio::kStopTxTest));
 }
 
-void RegisterTest::button2Click()
+void RegisterConsole::dumpRegisters()
 {
-    if (portTaken())
+    if (busy() || m_portController.leased())
         return;
-    m_ui.setText(Ctl::Test_Memo1, " ");
+    m_view.showDump(" ");
     m_register = 0;
     m_dump.clear();
     m_dumpComplete = true;
     m_job = Job::Dump;
-    readRegister();
+    readNextRegister();
 }
 
-void RegisterTest::readRegister()
+void RegisterConsole::readNextRegister()
 {
     if (!send({radio::kHeader1, radio::kHeader2, 0x03, radio::cmd::ReadRegister,
                   static_cast<std::uint8_t>(m_register)},
@@ -200,7 +196,7 @@ void RegisterTest::readRegister()
 // Every register gets its place in the dump: its value, "??" for an answer that fails the frame
 // check, "--" for none. The dump ends complete when every register answered and the last one
 // answered well.
-void RegisterTest::registerDone(radio::RequestEngine::Status status)
+void RegisterConsole::registerDone(radio::RequestEngine::Status status)
 {
     const auto& answer = m_engine.answer();
     const bool valid = status == radio::RequestEngine::Status::Answered
@@ -215,11 +211,11 @@ void RegisterTest::registerDone(radio::RequestEngine::Status status)
     }
     if (m_register < kLastRegister) {
         ++m_register;
-        readRegister();
+        readNextRegister();
         return;
     }
     finish();
-    m_ui.setText(Ctl::Test_Memo1, m_dump);
+    m_view.showDump(m_dump);
     m_dialogs.showMessage(m_dumpComplete && valid ? "Read End" : "Read Error");
 }
 

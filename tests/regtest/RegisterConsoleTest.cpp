@@ -1,7 +1,9 @@
-#include "regtest/RegisterTest.h"
+#include "regtest/RegisterConsole.h"
 #include "FakeDialogs.h"
 #include "FakeSerialPort.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
+#include "RegisterRecorder.h"
 #include "terminal/HexText.h"
 
 #include <gtest/gtest.h>
@@ -10,19 +12,18 @@
 #include <map>
 #include <memory>
 
-using core::Ctl;
-using core::TextColor;
 using fakes::Bytes;
 using platform::PurgeRxClear;
 using platform::PurgeTxClear;
+using regtest::AnswerColor;
 
 namespace {
 
 // The dialog on a scripted radio that answers a frame as soon as it was written.
-class RegisterTestTest : public ::testing::Test
+class RegisterConsoleTest : public ::testing::Test
 {
 public:
-    RegisterTestTest()
+    RegisterConsoleTest()
     {
         link.settings.speedIndex = 1;
         port->onWrite = [this](const Bytes& frame) { answer(frame); };
@@ -33,7 +34,7 @@ public:
         link.handle.assign(std::make_unique<fakes::FakeSerialPort>(port));
         port->onWrite = [this](const Bytes& frame) { answer(frame); };
     }
-    std::string shown() const { return ui.text(Ctl::Test_EditDis); }
+    const std::string& shown() const { return view.answer; }
 
     // Clicks, then delivers the 10 ms poll ticks and the event loop's deferred work until the
     // command has ended; returns the milliseconds it ran.
@@ -41,14 +42,14 @@ public:
     {
         const std::int64_t start = system.nowMs;
         click();
-        for (int ticks = 0; dialog.busy() && ticks < 10000; ++ticks) {
+        for (int ticks = 0; console.busy() && ticks < 10000; ++ticks) {
             system.nowMs += 10;
-            EXPECT_TRUE(ui.isTimerActive(core::TimerId::TestPoll));
-            dialog.testPollTimer();
+            EXPECT_TRUE(pollTimer.isActive());
+            console.pollAnswer();
             ui.runDeferred();
         }
         ui.runDeferred();
-        EXPECT_FALSE(ui.isTimerActive(core::TimerId::TestPoll));
+        EXPECT_FALSE(pollTimer.isActive());
         return system.nowMs - start;
     }
 
@@ -72,7 +73,10 @@ public:
     std::function<Bytes(const Bytes&)> radio;
     fakes::FakeSerialPorts ports;
     serial::PortController portController {link, ports, ui, dialogs, language};
-    regtest::RegisterTest dialog {link, portController, ui, dialogs, system, language};
+    fakes::RegisterRecorder view;
+    fakes::FakeTimer pollTimer;
+    regtest::RegisterConsole console {
+        link, portController, view, pollTimer, dialogs, system, language};
 
 private:
     void answer(const Bytes& frame)
@@ -84,7 +88,7 @@ private:
 
 } // namespace
 
-TEST(RegisterTestWaits, growWithTheSpeedIndex)
+TEST(RegisterConsoleWaits, growWithTheSpeedIndex)
 {
     const struct
     {
@@ -94,47 +98,48 @@ TEST(RegisterTestWaits, growWithTheSpeedIndex)
     } rows[] = {{0, 20, 100}, {1, 110, 150}, {2, 200, 200}, {3, 290, 250}, {4, 380, 300},
         {5, 470, 350}, {255, 110, 150}};
     for (const auto& row : rows) {
-        EXPECT_EQ(row.single, regtest::RegisterTest::singleWaitMs(row.speedIndex))
+        EXPECT_EQ(row.single, regtest::RegisterConsole::singleWaitMs(row.speedIndex))
             << +row.speedIndex;
-        EXPECT_EQ(row.dump, regtest::RegisterTest::dumpWaitMs(row.speedIndex)) << +row.speedIndex;
+        EXPECT_EQ(row.dump, regtest::RegisterConsole::dumpWaitMs(row.speedIndex))
+            << +row.speedIndex;
     }
 }
 
-TEST_F(RegisterTestTest, eachButtonSendsItsFrame)
+TEST_F(RegisterConsoleTest, eachButtonSendsItsFrame)
 {
     const struct
     {
         const char* name;
-        std::function<void(RegisterTestTest&)> press;
+        std::function<void(RegisterConsoleTest&)> press;
         Bytes frame;
     } rows[] = {
-        {"ReadOne 00", [](RegisterTestTest& t) { t.dialog.button3Click(); },
+        {"ReadOne 00", [](RegisterConsoleTest& t) { t.console.readRegister(); },
             {0x55, 0xAA, 0x03, 0x99, 0x00, 0x00, 0x9C}},
         {"ReadOne 1f",
-            [](RegisterTestTest& t) {
-                t.ui.setText(Ctl::Test_Edit2, "1f");
-                t.dialog.button3Click();
+            [](RegisterConsoleTest& t) {
+                t.view.readAt = "1f";
+                t.console.readRegister();
             },
             {0x55, 0xAA, 0x03, 0x99, 0x1F, 0x00, 0xBB}},
         {"WriteOne 1F 3c",
-            [](RegisterTestTest& t) {
-                t.ui.setText(Ctl::Test_Edit3, "1F");
-                t.ui.setText(Ctl::Test_Edit4, "3c");
-                t.dialog.button4Click();
+            [](RegisterConsoleTest& t) {
+                t.view.writeAt = "1F";
+                t.view.value = "3c";
+                t.console.writeRegister();
             },
             {0x55, 0xAA, 0x04, 0x88, 0x1F, 0x3C, 0x00, 0xE7}},
         {"WriteOne empty fields",
-            [](RegisterTestTest& t) {
-                t.ui.setText(Ctl::Test_Edit3, "");
-                t.ui.setText(Ctl::Test_Edit4, "");
-                t.dialog.button4Click();
+            [](RegisterConsoleTest& t) {
+                t.view.writeAt = "";
+                t.view.value = "";
+                t.console.writeRegister();
             },
             {0x55, 0xAA, 0x04, 0x88, 0x00, 0x00, 0x00, 0x8C}},
-        {"start test", [](RegisterTestTest& t) { t.dialog.button1Click(); },
+        {"start test", [](RegisterConsoleTest& t) { t.console.startTransmitTest(); },
             {0x55, 0xAA, 0x04, 0x20, 0x08, 0x00, 0x00, 0x2C}},
-        {"frequency test", [](RegisterTestTest& t) { t.dialog.button6Click(); },
+        {"frequency test", [](RegisterConsoleTest& t) { t.console.transmitFrequencyTest(); },
             {0x55, 0xAA, 0x04, 0x20, 0x08, 0x03, 0x00, 0x2F}},
-        {"stop test", [](RegisterTestTest& t) { t.dialog.button5Click(); },
+        {"stop test", [](RegisterConsoleTest& t) { t.console.stopTransmitTest(); },
             {0x55, 0xAA, 0x04, 0x20, 0x09, 0x00, 0x00, 0x2D}},
     };
     openPort();
@@ -149,40 +154,40 @@ TEST_F(RegisterTestTest, eachButtonSendsItsFrame)
     }
 }
 
-TEST_F(RegisterTestTest, answerIsShownAsItCameInAlternatingColours)
+TEST_F(RegisterConsoleTest, answerIsShownAsItCameInAlternatingColours)
 {
     openPort();
     const Bytes notAFrame {0x01, 0x02, 0xFE};
     radio = [&](const Bytes&) { return notAFrame; };
-    const auto readOne = [this] { dialog.button3Click(); };
-    EXPECT_EQ(TextColor::Normal, ui.textColor(Ctl::Test_EditDis));
+    const auto readOne = [this] { console.readRegister(); };
+    EXPECT_EQ(AnswerColor::Normal, view.color);
     press(readOne);
     EXPECT_EQ("01 02 FE ", shown());
-    EXPECT_EQ(TextColor::Red, ui.textColor(Ctl::Test_EditDis));
+    EXPECT_EQ(AnswerColor::Red, view.color);
     press(readOne);
     EXPECT_EQ("01 02 FE ", shown());
-    EXPECT_EQ(TextColor::HotLight, ui.textColor(Ctl::Test_EditDis));
+    EXPECT_EQ(AnswerColor::Link, view.color);
     press(readOne);
-    EXPECT_EQ(TextColor::Red, ui.textColor(Ctl::Test_EditDis));
+    EXPECT_EQ(AnswerColor::Red, view.color);
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(RegisterTestTest, answerLimitsOfASingleCommand)
+TEST_F(RegisterConsoleTest, answerLimitsOfASingleCommand)
 {
     openPort();
     radio = [](const Bytes&) { return Bytes(20, 0xAB); };
-    press([this] { dialog.button1Click(); });
+    press([this] { console.startTransmitTest(); });
     EXPECT_EQ(60u, shown().size());
 
     radio = [](const Bytes&) { return Bytes(21, 0xAB); };
-    press([this] { dialog.button1Click(); });
+    press([this] { console.startTransmitTest(); });
     EXPECT_EQ(" ", shown());
     EXPECT_TRUE(port->rx.empty());
     EXPECT_EQ(PurgeRxClear, port->purges.back());
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(RegisterTestTest, noAnswerMessageFollowsTheLanguage)
+TEST_F(RegisterConsoleTest, noAnswerMessageFollowsTheLanguage)
 {
     const struct
     {
@@ -204,8 +209,8 @@ TEST_F(RegisterTestTest, noAnswerMessageFollowsTheLanguage)
             openPort();
         else
             link.handle.close();
-        ui.setText(Ctl::Test_EditDis, "old");
-        press([this] { dialog.button5Click(); });
+        view.answer = "old";
+        press([this] { console.stopTransmitTest(); });
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ(fakes::ShownMessage::Message, dialogs.shown[0].kind);
         EXPECT_EQ(row.message, dialogs.shown[0].text);
@@ -215,7 +220,7 @@ TEST_F(RegisterTestTest, noAnswerMessageFollowsTheLanguage)
 
 // A silent radio is waited for at least the fixed wait of the speed, and never less than an
 // answer needs behind a USB adapter; an answer that is whole ends the wait at once.
-TEST_F(RegisterTestTest, theWaitIsAMinimumThatCoversTheAdapter)
+TEST_F(RegisterConsoleTest, theWaitIsAMinimumThatCoversTheAdapter)
 {
     openPort();
     language.value = 1;
@@ -230,58 +235,76 @@ TEST_F(RegisterTestTest, theWaitIsAMinimumThatCoversTheAdapter)
         port->settings.baudRate = row.baud;
         dialogs.shown.clear();
         radio = nullptr;
-        const std::int64_t silent = press([this] { dialog.button3Click(); });
-        const auto wait = std::max<std::int64_t>(regtest::RegisterTest::singleWaitMs(row.speed),
+        const std::int64_t silent = press([this] { console.readRegister(); });
+        const auto wait = std::max<std::int64_t>(regtest::RegisterConsole::singleWaitMs(row.speed),
             radio::kAdapterLatencyMs + radio::kAnswerAllowanceMs);
         EXPECT_GE(silent, wait);
         EXPECT_LE(silent, wait + 4 * 233 + 20); // plus the request's and answer's wire time
         EXPECT_EQ("No respond", dialogs.shown.at(0).text);
 
         answerRegisters(registerAnswer);
-        EXPECT_EQ(10, press([this] { dialog.button3Click(); }));
+        EXPECT_EQ(10, press([this] { console.readRegister(); }));
     }
 }
 
 // A partial answer is waited for until the frame is whole or the deadline has passed.
-TEST_F(RegisterTestTest, aSplitAnswerIsJoinedAndAPartialOneShownAtTheDeadline)
+TEST_F(RegisterConsoleTest, aSplitAnswerIsJoinedAndAPartialOneShownAtTheDeadline)
 {
     openPort();
     const Bytes whole = registerAnswer(0x3C);
     radio = [&](const Bytes&) { return Bytes(whole.begin(), whole.begin() + 3); };
-    dialog.button3Click();
+    console.readRegister();
     system.nowMs += 10;
-    dialog.testPollTimer();
-    EXPECT_TRUE(dialog.busy());
+    console.pollAnswer();
+    EXPECT_TRUE(console.busy());
     port->feed(Bytes(whole.begin() + 3, whole.end()));
     press([] {});
     EXPECT_EQ(terminal::BytesToHexText(whole), shown());
 
-    press([this] { dialog.button3Click(); });
+    press([this] { console.readRegister(); });
     EXPECT_EQ("55 AA 03 ", shown());
 }
 
-TEST_F(RegisterTestTest, clicksWhileACommandRunsAreIgnored)
+TEST_F(RegisterConsoleTest, clicksWhileACommandRunsAreIgnored)
 {
     openPort();
-    dialog.button3Click();
-    dialog.button2Click();
-    dialog.button4Click();
+    console.readRegister();
+    console.dumpRegisters();
+    console.writeRegister();
     EXPECT_EQ(1u, port->writes.size());
     press([] {});
 }
 
-TEST_F(RegisterTestTest, completeDumpShowsAll33Values)
+// While a Read or Write holds the port's lease no command goes out; a command holds the lease
+// until its answer.
+TEST_F(RegisterConsoleTest, commandsWaitForThePortsLease)
+{
+    openPort();
+    {
+        const auto readOrWrite = portController.lease();
+        console.readRegister();
+        console.dumpRegisters();
+        EXPECT_TRUE(port->writes.empty());
+    }
+    console.readRegister();
+    EXPECT_FALSE(portController.lease());
+    press([] {});
+    EXPECT_EQ(1u, port->writes.size());
+    EXPECT_TRUE(portController.lease());
+}
+
+TEST_F(RegisterConsoleTest, completeDumpShowsAll33Values)
 {
     openPort();
     language.value = 0;
     answerRegisters([](std::uint8_t reg) { return registerAnswer(reg + 0x40); });
-    press([this] { dialog.button2Click(); });
+    press([this] { console.dumpRegisters(); });
     ASSERT_EQ(33u, port->writes.size());
     for (std::uint8_t reg = 0; reg <= 0x20; ++reg)
         EXPECT_EQ(radio::makeFrame(radio::cmd::ReadRegister, {reg}), port->writes[reg]);
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ("Read End", dialogs.shown[0].text);
-    const std::string dump = ui.text(Ctl::Test_Memo1);
+    const std::string dump = view.dump;
     ASSERT_EQ(99u, dump.size());
     EXPECT_EQ("40 41 42 ", dump.substr(0, 9));
     EXPECT_EQ("60 ", dump.substr(96));
@@ -289,7 +312,7 @@ TEST_F(RegisterTestTest, completeDumpShowsAll33Values)
 
 // A dump keeps every value it read: a register that stays silent is marked "--", one whose
 // answer fails the check or floods is marked "??", and the dump goes on to the last register.
-TEST_F(RegisterTestTest, dumpMarksWhatFailedAndKeepsTheRest)
+TEST_F(RegisterConsoleTest, dumpMarksWhatFailedAndKeepsTheRest)
 {
     const struct
     {
@@ -327,19 +350,19 @@ TEST_F(RegisterTestTest, dumpMarksWhatFailedAndKeepsTheRest)
         port->writes.clear();
         dialogs.shown.clear();
         answerRegisters(row.answer);
-        press([this] { dialog.button2Click(); });
+        press([this] { console.dumpRegisters(); });
         EXPECT_EQ(33u, port->writes.size());
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ(row.message, dialogs.shown[0].text);
-        const std::string dump = ui.text(Ctl::Test_Memo1);
+        const std::string dump = view.dump;
         ASSERT_EQ(99u, dump.size());
         EXPECT_EQ(row.start, dump.substr(0, 12));
     }
 }
 
-TEST_F(RegisterTestTest, dumpWithoutAPortSaysReadError)
+TEST_F(RegisterConsoleTest, dumpWithoutAPortSaysReadError)
 {
-    press([this] { dialog.button2Click(); });
+    press([this] { console.dumpRegisters(); });
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ("Read Error", dialogs.shown[0].text);
     EXPECT_TRUE(port->writes.empty());
@@ -347,19 +370,21 @@ TEST_F(RegisterTestTest, dumpWithoutAPortSaysReadError)
 
 // A pulled adapter ends the command with the one message that names the port, shown from the
 // event loop; neither "No respond" nor "Read Error" follows it.
-TEST_F(RegisterTestTest, aVanishedDeviceClosesThePortWithOneMessage)
+TEST_F(RegisterConsoleTest, aVanishedDeviceClosesThePortWithOneMessage)
 {
     const struct
     {
         const char* button;
-        std::function<void(regtest::RegisterTest&)> click;
-        Ctl display;
+        std::function<void(regtest::RegisterConsole&)> click;
+        std::string fakes::RegisterRecorder::*display;
         bool vanishDuring;
     } rows[] = {
-        {"ReadOne", [](regtest::RegisterTest& d) { d.button3Click(); }, Ctl::Test_EditDis, false},
-        {"ReadAll", [](regtest::RegisterTest& d) { d.button2Click(); }, Ctl::Test_Memo1, false},
-        {"ReadAll, pulled during the dump", [](regtest::RegisterTest& d) { d.button2Click(); },
-            Ctl::Test_Memo1, true},
+        {"ReadOne", [](regtest::RegisterConsole& d) { d.readRegister(); },
+            &fakes::RegisterRecorder::answer, false},
+        {"ReadAll", [](regtest::RegisterConsole& d) { d.dumpRegisters(); },
+            &fakes::RegisterRecorder::dump, false},
+        {"ReadAll, pulled during the dump", [](regtest::RegisterConsole& d) { d.dumpRegisters(); },
+            &fakes::RegisterRecorder::dump, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.button);
@@ -373,12 +398,12 @@ TEST_F(RegisterTestTest, aVanishedDeviceClosesThePortWithOneMessage)
             return registerAnswer(reg);
         });
         port->vanished = !row.vanishDuring;
-        press([&] { row.click(dialog); });
+        press([&] { row.click(console); });
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ("COM1: the port's device is gone (unplugged?); the port has been closed.",
             dialogs.shown[0].text);
         EXPECT_FALSE(link.handle.isValid());
         EXPECT_EQ("Disconnect", ui.statusText(3));
-        EXPECT_EQ(" ", ui.text(row.display));
+        EXPECT_EQ(" ", view.*row.display);
     }
 }

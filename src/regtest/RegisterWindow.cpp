@@ -1,4 +1,4 @@
-#include "TestForm.h"
+#include "RegisterWindow.h"
 
 #include "platform/Widgets.h"
 
@@ -6,11 +6,15 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 
 using platform::place;
 
-TFormTest::TFormTest(QWidget* parent) : QDialog(parent)
+RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
 {
+    pollTimer.setObjectName("Timer_TestPoll");
+    pollTimer.setInterval(10);
+    pollTimer.setTimerType(Qt::PreciseTimer);
     setObjectName("FormTest");
     setWindowTitle("测试");
     setFixedSize(420, 300);
@@ -48,4 +52,36 @@ TFormTest::TFormTest(QWidget* parent) : QDialog(parent)
     Button2 = button(GroupBox2, "Button2", "ReadAll", 16, 22);
     Memo1 = place(new QPlainTextEdit("Memo1", GroupBox2), 104, 20, 290, 96);
     Memo1->setObjectName("Memo1");
+}
+
+std::string RegisterWindow::readAddress() const
+{
+    return Edit2->text().toStdString();
+}
+
+std::string RegisterWindow::writeAddress() const
+{
+    return Edit3->text().toStdString();
+}
+
+std::string RegisterWindow::writeValue() const
+{
+    return Edit4->text().toStdString();
+}
+
+void RegisterWindow::showAnswer(const std::string& text, regtest::AnswerColor color)
+{
+    EditDis->setText(QString::fromStdString(text));
+    const QPalette standard = style()->standardPalette();
+    QPalette palette = EditDis->palette();
+    palette.setColor(QPalette::Text,
+        color == regtest::AnswerColor::Red        ? QColor(255, 0, 0)
+            : color == regtest::AnswerColor::Link ? standard.color(QPalette::Link)
+                                                  : standard.color(QPalette::Text));
+    EditDis->setPalette(palette);
+}
+
+void RegisterWindow::showDump(const std::string& text)
+{
+    Memo1->setPlainText(QString::fromStdString(text));
 }

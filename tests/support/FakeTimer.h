@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/Timer.h"
+
+namespace fakes {
+
+// A timer whose ticks the test delivers, by calling the handler while it is active.
+class FakeTimer final : public core::Timer
+{
+public:
+    void start() override { m_active = true; }
+    void stop() override { m_active = false; }
+    bool isActive() const override { return m_active; }
+
+private:
+    bool m_active = false;
+};
+
+} // namespace fakes
