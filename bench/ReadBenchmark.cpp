@@ -42,7 +42,7 @@ void fullRead(benchmark::State& state)
     double seconds = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        rig.exchange.speedRClick();
+        rig.exchange.startRead();
         e2e::runAll({&rig}, kTimerPeriod);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (rig.dialogs.shown.empty() || rig.dialogs.shown.back().text != "参数读取成功") {
@@ -70,14 +70,14 @@ void write(benchmark::State& state)
     const auto speedIndex = static_cast<std::uint8_t>(state.range(0));
     e2e::ExchangeRig rig({"--speed", serial::speedTextForIndex(speedIndex)});
     openAtRadioSettings(rig, speedIndex);
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     e2e::runAll({&rig}, kTimerPeriod);
     rig.ui.setChecked(core::Ctl::VerifyWrite, state.range(1) != 0);
     int channel = 0;
     for (auto _ : state) {
         rig.ui.setCurrentIndex(core::Ctl::ComboChnn, channel++ % 32);
         rig.dialogs.shown.clear();
-        rig.exchange.speedWClick();
+        rig.exchange.startWrite();
         e2e::runAll({&rig}, kTimerPeriod);
         if (rig.dialogs.shown.empty() || rig.dialogs.shown.back().text.rfind("参数设置成功", 0)) {
             state.SkipWithError("the write failed");
@@ -109,7 +109,7 @@ void searchAndRead(benchmark::State& state)
         }
         rig.controller.closePort();
         rig.dialogs.shown.clear();
-        rig.exchange.speedRClick();
+        rig.exchange.startRead();
         e2e::runAll({&rig}, kTimerPeriod);
         if (rig.dialogs.shown.empty() || rig.dialogs.shown.back().text != "参数读取成功") {
             state.SkipWithError("the read failed");

@@ -84,7 +84,7 @@ void receivePoll(benchmark::State& state)
         station.port->feed(chunk);
         // After a quiet poll the chunk is shown at once: every poll measured shows its chunk.
         station.program.terminalState.IdlePolls = 1;
-        station.program.terminal->recDataTimer();
+        station.program.terminal->receivePoll();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
@@ -108,7 +108,7 @@ void receiveBound(benchmark::State& state)
             if (ms % 50 == 20)
                 station.port->feed(chunk);
             if (ms % 50 == 0)
-                station.program.terminal->recDataTimer();
+                station.program.terminal->receivePoll();
             if (ms % 20 == 0) {
                 ++looks;
                 withText += area->document()->isEmpty() ? 0 : 1;

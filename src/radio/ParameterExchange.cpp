@@ -48,7 +48,7 @@ ParameterExchange::ParameterExchange(serial::SerialLink& link, platform::SerialP
           [this](serial::PortController::CloseReason reason) { portClosed(reason); }))
 { }
 
-void ParameterExchange::speedRClick()
+void ParameterExchange::startRead()
 {
     // A register command has the port.
     if (m_portController.leased() && !m_lease)
@@ -58,7 +58,7 @@ void ParameterExchange::speedRClick()
     startCommand(false);
 }
 
-void ParameterExchange::speedWClick()
+void ParameterExchange::startWrite()
 {
     // A running read is refilling the boxes that a write would take its values from, and a
     // running write already sends what was chosen when it started; either goes on undisturbed.
@@ -67,7 +67,7 @@ void ParameterExchange::speedWClick()
     startCommand(true);
 }
 
-void ParameterExchange::stopClick()
+void ParameterExchange::stopCommand()
 {
     if (!isRunning())
         return;

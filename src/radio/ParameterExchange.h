@@ -62,16 +62,16 @@ public:
     // ignored, and the running one goes on; so is a Read clicked while a write runs, which would
     // leave the radio partly written. A Read clicked during a read starts over. With the
     // VerifyWrite item checked, a write reads the radio back and compares.
-    void speedRClick();
-    void speedWClick();
+    void startRead();
+    void startWrite();
     // Escape or the progress window's close box: a probe or a read stops at once, with no
     // further frame, and the port stays open; a stopped probe puts the port back at the speed
     // and parity it had before. A write that has begun to change the radio goes on to its end,
     // and the progress window says so.
-    void stopClick();
+    void stopCommand();
     // Timer_SdCmd and Timer_RecCmd.
-    void sdCmdTimer() { m_session.sendTick(); }
-    void recCmdTimer() { m_session.receiveTick(); }
+    void sendTick() { m_session.sendTick(); }
+    void receiveTick() { m_session.receiveTick(); }
     // The port was closed under a running operation: end it (and say so, unless its device
     // went, which the port controller reports). Idle, nothing happens.
     void portClosed(serial::PortController::CloseReason reason);

@@ -23,7 +23,7 @@ SettingsFileCommands::SettingsFileCommands(core::Ui& ui, platform::Dialogs& dial
       m_held(std::move(held))
 { }
 
-void SettingsFileCommands::saveClick()
+void SettingsFileCommands::saveToFile()
 {
     const auto settings = m_lastRead();
     if (!settings) {
@@ -43,7 +43,7 @@ void SettingsFileCommands::saveClick()
 
 // A file's values are previewed against the radio they will be written to, so a radio must
 // have been read; the preview names every value the next write would change.
-void SettingsFileCommands::loadClick()
+void SettingsFileCommands::loadFromFile()
 {
     const auto held = m_held();
     if (!held) {

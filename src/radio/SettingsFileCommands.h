@@ -29,8 +29,8 @@ public:
     SettingsFileCommands(core::Ui& ui, platform::Dialogs& dialogs, const core::Language& language,
         LastRead lastRead, HeldValues held);
 
-    void saveClick();
-    void loadClick();
+    void saveToFile();
+    void loadFromFile();
 
     // Before a write: the file's air rate and ID take the radio's own place, and the write goes
     // out only once the user has confirmed every change it makes. False when the user cancelled.

@@ -144,7 +144,7 @@ void PortController::devicesChanged()
     reopenLostPort();
 }
 
-void PortController::reopenTimer()
+void PortController::retryReopen()
 {
     reopenLostPort();
 }

@@ -45,7 +45,7 @@ public:
     // tooltip of status panel 3 says why.
     void devicesChanged();
     // The Reopen timer's tick.
-    void reopenTimer();
+    void retryReopen();
     // The line under the port list shows the device of the selected entry.
     void showSelectedDevice();
     // Status panel 1: the port's name, with its device in the tooltip.

@@ -89,12 +89,12 @@ void Program::wire()
     };
     onClick(Form2->BitBtn1, [this] { languageOk(); });
 
-    onClick(f.Speed_R, [this] { exchange->speedRClick(); });
-    onClick(f.FileRead, [this] { exchange->speedRClick(); });
-    onClick(f.Speed_W, [this] { exchange->speedWClick(); });
-    onClick(f.FileWrite, [this] { exchange->speedWClick(); });
-    onClick(f.FileSaveSettings, [this] { settingsFiles->saveClick(); });
-    onClick(f.FileLoadSettings, [this] { settingsFiles->loadClick(); });
+    onClick(f.Speed_R, [this] { exchange->startRead(); });
+    onClick(f.FileRead, [this] { exchange->startRead(); });
+    onClick(f.Speed_W, [this] { exchange->startWrite(); });
+    onClick(f.FileWrite, [this] { exchange->startWrite(); });
+    onClick(f.FileSaveSettings, [this] { settingsFiles->saveToFile(); });
+    onClick(f.FileLoadSettings, [this] { settingsFiles->loadFromFile(); });
     onClick(f.Speed_O, [this] { showPortSettings(); });
     onClick(f.Seri_O_M, [this] { showPortSettings(); });
     onClick(f.Speed_C, [this] { portController->closePort(); });
@@ -106,27 +106,27 @@ void Program::wire()
     onClick(f.FileExit, [this] { exitSteps(); });
     f.onClose = [this] { exitSteps(); };
     onClick(f.Test_M, [this] { showTest(); });
-    onClick(f.SpeedButton2, [this] { gesture->speedButton2Click(); });
+    onClick(f.SpeedButton2, [this] { gesture->revealHidden(); });
 
-    QObject::connect(f.Timer_SdCmd, &QTimer::timeout, [this] { exchange->sdCmdTimer(); });
-    QObject::connect(f.Timer_RecCmd, &QTimer::timeout, [this] { exchange->recCmdTimer(); });
-    QObject::connect(f.Timer_TrttData, &QTimer::timeout, [this] { terminal->trttDataTimer(); });
-    QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->recDataTimer(); });
-    QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->timer1Timer(); });
-    QObject::connect(f.Timer_Reopen, &QTimer::timeout, [this] { portController->reopenTimer(); });
-    Form_Progress->onStop = [this] { exchange->stopClick(); };
+    QObject::connect(f.Timer_SdCmd, &QTimer::timeout, [this] { exchange->sendTick(); });
+    QObject::connect(f.Timer_RecCmd, &QTimer::timeout, [this] { exchange->receiveTick(); });
+    QObject::connect(f.Timer_TrttData, &QTimer::timeout, [this] { terminal->autoSendTick(); });
+    QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->receivePoll(); });
+    QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->gestureTick(); });
+    QObject::connect(f.Timer_Reopen, &QTimer::timeout, [this] { portController->retryReopen(); });
+    Form_Progress->onStop = [this] { exchange->stopCommand(); };
 
-    onClick(f.Button_ManulTrtt, [this] { terminal->manualTrttClick(); });
-    QObject::connect(f.Check_AutoTrtt, &QCheckBox::toggled, [this] { terminal->autoTrttClick(); });
-    onClick(f.Button_ClrTrttMemo, [this] { terminal->clrTrttMemoClick(); });
-    onClick(f.Button1, [this] { terminal->button1Click(); });
-    onClick(f.Button_ClrRecMemo, [this] { terminal->clrRecMemoClick(); });
-    onClick(f.Button3, [this] { terminal->button3Click(); });
-    onClick(f.SaveRecData, [this] { terminal->saveRecDataClick(); });
-    onClick(f.LogToFile, [this] { terminal->logToFileClick(); });
-    onClick(f.PanelTrttTest, [this] { terminal->panelTrttTestClick(); });
-    onClick(f.Panel10, [this] { gesture->panel10Click(); });
-    onClick(f.Panel11, [this] { gesture->panel11Click(); });
+    onClick(f.Button_ManulTrtt, [this] { terminal->sendOnce(); });
+    QObject::connect(f.Check_AutoTrtt, &QCheckBox::toggled, [this] { terminal->toggleAutoSend(); });
+    onClick(f.Button_ClrTrttMemo, [this] { terminal->clearSendArea(); });
+    onClick(f.Button1, [this] { terminal->toggleDisplayStop(); });
+    onClick(f.Button_ClrRecMemo, [this] { terminal->clearReceiveArea(); });
+    onClick(f.Button3, [this] { terminal->resetCounters(); });
+    onClick(f.SaveRecData, [this] { terminal->saveReceived(); });
+    onClick(f.LogToFile, [this] { terminal->toggleSessionLog(); });
+    onClick(f.PanelTrttTest, [this] { terminal->toggleErrorRateTest(); });
+    onClick(f.Panel10, [this] { gesture->completeGesture(); });
+    onClick(f.Panel11, [this] { gesture->armGesture(); });
 
     onClick(Serial_Form->Button1, [this] { portController->openFromDialog(); });
     QObject::connect(Serial_Form->Comb_ComNo, &QComboBox::currentIndexChanged,

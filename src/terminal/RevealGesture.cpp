@@ -6,7 +6,7 @@ using core::Ctl;
 
 RevealGesture::RevealGesture(core::Ui& ui, TerminalState& state) : m_ui(ui), m_state(state) { }
 
-void RevealGesture::timer1Timer()
+void RevealGesture::gestureTick()
 {
     if (++m_state.StartupTicks >= kStartWindowTicks) {
         m_ui.setTimerActive(core::TimerId::Timer1, false);
@@ -16,13 +16,13 @@ void RevealGesture::timer1Timer()
         m_state.RevealArmed = false;
 }
 
-void RevealGesture::panel11Click()
+void RevealGesture::armGesture()
 {
     m_state.ArmTicks = 0;
     m_state.RevealArmed = !m_state.RevealArmed;
 }
 
-void RevealGesture::panel10Click()
+void RevealGesture::completeGesture()
 {
     m_state.GestureToggle = !m_state.GestureToggle;
     if (m_state.GestureToggle && m_state.RevealArmed && m_state.RevealOpen) {
@@ -31,7 +31,7 @@ void RevealGesture::panel10Click()
     }
 }
 
-void RevealGesture::speedButton2Click()
+void RevealGesture::revealHidden()
 {
     showHidden();
 }

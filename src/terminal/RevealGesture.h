@@ -17,11 +17,11 @@ public:
 
     RevealGesture(core::Ui& ui, TerminalState& state);
 
-    void timer1Timer();
-    void panel11Click(); // arms, or disarms when armed
-    void panel10Click(); // completes
+    void gestureTick();
+    void armGesture(); // or disarms it when armed
+    void completeGesture();
     // The reveal of the invisible toolbar button: the strip and the menu, without condition.
-    void speedButton2Click();
+    void revealHidden();
 
 private:
     void showHidden();

@@ -67,7 +67,7 @@ void Terminal::portClosed(serial::PortController::CloseReason reason)
     if (reason != serial::PortController::CloseReason::DeviceGone)
         return;
     if (m_ui.isLowered(Ctl::PanelTrttTest))
-        panelTrttTestClick();
+        toggleErrorRateTest();
     m_ui.setChecked(Ctl::Check_AutoTrtt, false);
 }
 
@@ -148,7 +148,7 @@ void Terminal::pushOut(bool fresh)
     logBytes(true, {reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size()});
 }
 
-void Terminal::manualTrttClick()
+void Terminal::sendOnce()
 {
     if (!checkCanSend(false) || send(sendBlock(), true) || !m_link.handle.isValid())
         return;
@@ -160,7 +160,7 @@ void Terminal::manualTrttClick()
         m_dialogs.messageBox(chinese, "传送", platform::MessageButtons::Ok);
 }
 
-void Terminal::autoTrttClick()
+void Terminal::toggleAutoSend()
 {
     if (!m_ui.isChecked(Ctl::Check_AutoTrtt)) {
         // A stop is a stop at every speed: what the line has not carried yet is dropped.
@@ -201,7 +201,7 @@ std::optional<std::int32_t> Terminal::autoSendPeriod()
 
 // The period is kept by the clock, not by counting ticks, so a send comes within one tick of
 // its time however the ticks fall; the sends keep the period's cadence.
-void Terminal::trttDataTimer()
+void Terminal::autoSendTick()
 {
     const std::int64_t now = m_system.steadyMs();
     m_state.SinceSendMs += now - m_lastTickMs;
@@ -220,12 +220,12 @@ void Terminal::trttDataTimer()
         evaluateTest();
 }
 
-void Terminal::clrTrttMemoClick()
+void Terminal::clearSendArea()
 {
     m_ui.setText(Ctl::Memo_Trtt, "");
 }
 
-void Terminal::recDataTimer()
+void Terminal::receivePoll()
 {
     if (!m_link.handle.isValid())
         return;
@@ -332,7 +332,7 @@ void Terminal::clearDisplay()
     m_pendingShow.clear();
 }
 
-void Terminal::button1Click()
+void Terminal::toggleDisplayStop()
 {
     m_state.DisplayStopped = !m_state.DisplayStopped;
     m_ui.setText(Ctl::Button1,
@@ -340,13 +340,13 @@ void Terminal::button1Click()
                                : m_language.pick("Stop Displsy", "停止显示"));
 }
 
-void Terminal::clrRecMemoClick()
+void Terminal::clearReceiveArea()
 {
     clearDisplay();
     m_received.clear();
 }
 
-void Terminal::button3Click()
+void Terminal::resetCounters()
 {
     m_state.RxCount = 0;
     m_ui.setStatusText(5, "RX : 0");
@@ -356,7 +356,7 @@ void Terminal::button3Click()
 
 // What was received is kept apart from the receive area, which shows decoded text and is
 // emptied by auto clear; the file gets the bytes themselves.
-void Terminal::saveRecDataClick()
+void Terminal::saveReceived()
 {
     const auto path = m_dialogs.saveFileName(m_language.pick("Save received data", "保存接收数据"));
     if (!path)
@@ -375,7 +375,7 @@ void Terminal::saveRecDataClick()
     }
 }
 
-void Terminal::logToFileClick()
+void Terminal::toggleSessionLog()
 {
     if (!m_ui.isChecked(Ctl::LogToFile)) {
         stopLog();
@@ -423,7 +423,7 @@ void Terminal::logBytes(bool sent, std::span<const std::uint8_t> bytes)
         + core::printable(path) + "\n" + *error);
 }
 
-void Terminal::panelTrttTestClick()
+void Terminal::toggleErrorRateTest()
 {
     if (m_ui.isLowered(Ctl::PanelTrttTest)) {
         // A stop ends test mode too, so that an echo station stops echoing and later sends

@@ -24,7 +24,7 @@ std::string formatRate(float rate, const std::string& decimalPoint);
 
 // The data terminal of the main window: sending the send area once or periodically, the
 // receive poll with its display and counters, and the echo error-rate test that rides on both.
-// One method per window event; the window calls autoTrttClick whenever Check_AutoTrtt changes,
+// One method per window event; the window calls toggleAutoSend whenever Check_AutoTrtt changes,
 // also when this class changes it.
 class Terminal
 {
@@ -50,24 +50,24 @@ public:
     Terminal& operator=(const Terminal&) = delete;
 
     // Sending
-    void manualTrttClick();
-    void autoTrttClick();
-    void trttDataTimer();
-    void clrTrttMemoClick();
+    void sendOnce();
+    void toggleAutoSend();
+    void autoSendTick();
+    void clearSendArea();
 
     // Receiving
-    void recDataTimer();
-    void button1Click(); // stop or continue the display
-    void clrRecMemoClick();
-    void button3Click(); // counter reset
+    void receivePoll();
+    void toggleDisplayStop();
+    void clearReceiveArea();
+    void resetCounters();
     // Writes the bytes counted since the receive area was last cleared to a file the user picks.
-    void saveRecDataClick();
+    void saveReceived();
     // LogToFile was ticked or unticked: start a session log into a file the user picks (added
     // to if it exists), or stop it.
-    void logToFileClick();
+    void toggleSessionLog();
 
     // Error-rate test
-    void panelTrttTestClick();
+    void toggleErrorRateTest();
 
 private:
     static constexpr std::int64_t kLongAgo = std::numeric_limits<std::int64_t>::min() / 2;

@@ -85,7 +85,7 @@ TEST(ExchangeEndToEnd, readFindsTheRadioAtEachCombinationAtItsPlaceInTheProbeOrd
     for (int k = 0; k < 18; ++k) {
         rigs.push_back(std::make_unique<ExchangeRig>(probeAttempt(k).simArgs()));
         all.push_back(rigs.back().get());
-        rigs.back()->exchange.speedRClick();
+        rigs.back()->exchange.startRead();
     }
     e2e::runAll(all, kTick);
 
@@ -112,7 +112,7 @@ TEST(ExchangeEndToEnd, readFindsTheRadioAtEachCombinationAtItsPlaceInTheProbeOrd
 TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
 {
     ExchangeRig rig({});
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     ASSERT_TRUE(rig.ui.isEnabled(Ctl::Speed_W));
@@ -120,7 +120,7 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     rig.ui.setCurrentIndex(Ctl::ComboChnn, 6);
     rig.ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
     rig.ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
-    rig.exchange.speedWClick();
+    rig.exchange.startWrite();
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 2u);
     EXPECT_EQ(rig.dialogs.shown[1].text, "参数设置成功");
@@ -138,7 +138,7 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     EXPECT_EQ(rig.ui.statusText(2), "2400-O-1");
 
     // The radio took the new mode too: the next read finds it with its first probe.
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     e2e::runAll({&rig}, kTick);
     const auto frames = rig.frames();
     ASSERT_EQ(frames.size(), expected.size() + 5);
@@ -161,7 +161,7 @@ TEST(ExchangeEndToEnd, behindAUsbAdapterAVerifiedWriteAndALyingRadiosMismatch)
         rig.ui.setCurrentIndex(Ctl::ComboBaudRate, 0);
         rig.ui.setCurrentIndex(Ctl::ComboParity, 0);
         rig.controller.openFromDialog();
-        rig.exchange.speedRClick();
+        rig.exchange.startRead();
         e2e::runAll({&rig}, kTick);
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
         EXPECT_EQ(rig.dialogs.shown[0].text, "Read correct!");
@@ -169,7 +169,7 @@ TEST(ExchangeEndToEnd, behindAUsbAdapterAVerifiedWriteAndALyingRadiosMismatch)
 
         rig.ui.setChecked(Ctl::VerifyWrite, true);
         rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
-        rig.exchange.speedWClick();
+        rig.exchange.startWrite();
         e2e::runAll({&rig}, kTick);
         ASSERT_EQ(rig.dialogs.shown.size(), 2u);
         EXPECT_EQ(rig.dialogs.shown[1].text,
@@ -183,7 +183,7 @@ TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndI
 {
     // Air rate 5 is not in the hidden air-rate list, and FF FF FF is not a decimal ID.
     ExchangeRig rig({"--air-rate", "5", "--id", "0xFFFFFF"});
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     ASSERT_EQ(rig.dialogs.shown[0].text, "参数读取成功");
@@ -192,7 +192,7 @@ TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndI
 
     rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
     ASSERT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.21");
-    rig.exchange.speedWClick();
+    rig.exchange.startWrite();
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 2u);
     EXPECT_EQ(rig.dialogs.shown[1].text, "参数设置成功");
@@ -205,7 +205,7 @@ TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndI
                 "55 AA 06 07 15 00 00 00 00 22", "55 AA 03 28 01 00 2C"}));
 
     // The radio kept its air rate and took the channel.
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 3u);
     EXPECT_EQ(rig.dialogs.shown[2].text, "参数读取成功");
@@ -216,7 +216,7 @@ TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndI
 TEST(ExchangeEndToEnd, withoutARadioTheProbeGivesUpAfter19AttemptsWhereItStarted)
 {
     ExchangeRig rig({"--no-answer"});
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     e2e::runAll({&rig}, kFastTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].text,
@@ -235,7 +235,7 @@ TEST(ExchangeEndToEnd, aFloodingRadioEndsInTimeouts)
 {
     ExchangeRig rig({"--no-pace", "--flood", "400"});
     rig.language.value = 1;
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     e2e::runAll({&rig}, kFastTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].text,
@@ -252,7 +252,7 @@ TEST(ExchangeEndToEnd, retryAfterAReadErrorRestartsAtStepZeroWithoutANewProbe)
     args.insert(args.end(), {"--model", "0"});
     ExchangeRig rig(args);
     rig.dialogs.answers = {platform::MessageResult::Retry, platform::MessageResult::Cancel};
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     e2e::runAll({&rig}, kTick);
 
     ASSERT_EQ(rig.dialogs.shown.size(), 2u);
@@ -277,7 +277,7 @@ TEST(ExchangeEndToEnd, aVanishingDeviceEndsTheProbeAndClosesThePort)
     args.insert(args.end(), {"--vanish-after", "1"});
     ExchangeRig rig(args);
     rig.language.value = 1;
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     EXPECT_LT(e2e::runAll({&rig}, kTick), 80);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     EXPECT_EQ(rig.dialogs.shown[0].text,
@@ -313,16 +313,16 @@ TEST(ExchangeEndToEnd, afterEachWritePathTheKnownValuesAreWhatTheRadioHolds)
         args.insert(args.end(), {"--channel", "1", "--id", "123456", "--air-rate", "1"});
         ExchangeRig rig(args);
         rig.language.value = 1;
-        rig.exchange.speedRClick();
+        rig.exchange.startRead();
         e2e::runAll({&rig}, kTick);
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
         rig.ui.setChecked(Ctl::VerifyWrite, true);
         rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
-        rig.exchange.speedWClick();
+        rig.exchange.startWrite();
         e2e::runAll({&rig}, kTick);
         EXPECT_EQ(rig.exchange.heldValues(), row.held);
         if (!row.held) {
-            rig.exchange.speedWClick();
+            rig.exchange.startWrite();
             EXPECT_FALSE(rig.running());
             EXPECT_NE(
                 rig.dialogs.shown.back().text.find("Read the radio first"), std::string::npos);
@@ -339,10 +339,10 @@ TEST(ExchangeEndToEnd, aStoppedProbeLeavesThePortAsTheUserOpenedIt)
     rig.ui.setCurrentIndex(Ctl::ComboBaudRate, 3);
     rig.ui.setCurrentIndex(Ctl::ComboParity, 1);
     rig.controller.openFromDialog();
-    rig.exchange.speedRClick();
+    rig.exchange.startRead();
     while (portSettings(rig).baudRate != 1200)
         e2e::runAll({&rig}, kFastTick, 1);
-    rig.exchange.stopClick();
+    rig.exchange.stopCommand();
     const platform::LineSettings line = portSettings(rig);
     EXPECT_EQ(line.baudRate, 2400u);
     // A pty keeps INPCK but drops PARENB: parity checking on is what shows odd parity here.

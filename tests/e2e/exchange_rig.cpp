@@ -16,9 +16,9 @@ ExchangeRig::ExchangeRig(std::vector<std::string> simArgs)
 void ExchangeRig::tick()
 {
     if (ui.isTimerActive(core::TimerId::SdCmd))
-        exchange.sdCmdTimer();
+        exchange.sendTick();
     if (ui.isTimerActive(core::TimerId::RecCmd))
-        exchange.recCmdTimer();
+        exchange.receiveTick();
     ui.runDeferred();
 }
 

@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Uses, PulledDevice,
             {}},
         PulledCase {"echoTest",
             [](Station& s) {
-                s.program.gesture->speedButton2Click();
+                s.program.gesture->revealHidden();
                 s.program.Form1->CheckTrtt->setChecked(true);
                 s.program.Form1->PanelTrttTest->clicked();
                 ASSERT_TRUE(s.program.Form1->PanelTrttTest->isLowered());
@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Uses, PulledDevice,
         PulledCase {"registerDialog",
             [](Station& s) {
                 s.program.Form1->Timer_RecData->stop();
-                s.program.gesture->speedButton2Click();
+                s.program.gesture->revealHidden();
                 s.program.Form1->Test_M->trigger();
             },
             [](Station& s) { s.program.registerWindow->Button3->click(); }},

@@ -106,7 +106,7 @@ TEST_P(PurgeProof, readsLoseNoAnswer)
     int failed = 0;
     for (int run = 0; run < runs(); ++run) {
         rig.dialogs.shown.clear();
-        rig.exchange.speedRClick();
+        rig.exchange.startRead();
         e2e::runAll({&rig}, std::chrono::milliseconds(5));
         if (rig.dialogs.shown.size() != 1 || rig.dialogs.shown[0].text != "参数读取成功")
             ++failed;

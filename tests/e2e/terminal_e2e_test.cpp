@@ -45,7 +45,7 @@ struct Station
         link.handle.assign(std::move(port));
         ui.onChecked = [this](Ctl ctl) {
             if (ctl == Ctl::Check_AutoTrtt)
-                terminal.autoTrttClick();
+                terminal.toggleAutoSend();
         };
     }
 
@@ -72,13 +72,13 @@ bool runUntil(std::initializer_list<Station*> stations, std::function<bool()> do
         std::this_thread::sleep_until(start + step * 10ms);
         for (Station* s : stations) {
             if (s->ui.isTimerActive(TimerId::TrttData))
-                s->terminal.trttDataTimer();
+                s->terminal.autoSendTick();
             if (step % 5 == 0)
-                s->terminal.recDataTimer();
+                s->terminal.receivePoll();
         }
         if (done()) {
             for (Station* s : stations)
-                s->terminal.recDataTimer();
+                s->terminal.receivePoll();
             return true;
         }
     }
@@ -119,7 +119,7 @@ TEST(TerminalEndToEnd, textCrossesTheAirByteForByteBothWays)
     const std::string there = "Hello, radio\r\n第二行 line two";
     const std::string back = "回答：收到 ✓";
     a.ui.setText(Ctl::Memo_Trtt, there);
-    a.terminal.manualTrttClick();
+    a.terminal.sendOnce();
     ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.state.RxCount >= a.state.TxCount; }));
     EXPECT_EQ(there, b.ui.text(Ctl::Memo_Rec));
     EXPECT_EQ(static_cast<int>(there.size()), a.state.TxCount);
@@ -127,7 +127,7 @@ TEST(TerminalEndToEnd, textCrossesTheAirByteForByteBothWays)
     EXPECT_EQ("RX : " + std::to_string(there.size()), b.ui.statusText(5));
 
     b.ui.setText(Ctl::Memo_Trtt, back);
-    b.terminal.manualTrttClick();
+    b.terminal.sendOnce();
     ASSERT_TRUE(runUntil({&a, &b}, [&] { return a.state.RxCount >= b.state.TxCount; }));
     EXPECT_EQ(back, a.ui.text(Ctl::Memo_Rec));
 }
@@ -140,16 +140,16 @@ TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
     a.ui.setChecked(Ctl::Check_TrttHex, true);
     b.ui.setChecked(Ctl::Check_RecHex, true);
     a.ui.setText(Ctl::Memo_Trtt, "01 02 fe\r\n00 41");
-    a.terminal.manualTrttClick();
+    a.terminal.sendOnce();
     ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.state.RxCount >= 5; }));
     EXPECT_EQ("01 02 FE 00 41 ", b.ui.text(Ctl::Memo_Rec));
 
     b.ui.setChecked(Ctl::Check_RecHex, false);
-    b.terminal.clrRecMemoClick();
+    b.terminal.clearReceiveArea();
     a.ui.setText(Ctl::Memo_Trtt, "41 00 42");
-    a.terminal.manualTrttClick();
+    a.terminal.sendOnce();
     ASSERT_TRUE(waitForWaiting(b, 3));
-    b.terminal.recDataTimer();
+    b.terminal.receivePoll();
     EXPECT_EQ("A", b.ui.text(Ctl::Memo_Rec));
     EXPECT_EQ(8, b.state.RxCount);
 }
@@ -192,14 +192,14 @@ TEST(TerminalEndToEnd, sessionLogsOfTwoStationsHoldEveryChunkInOrder)
     for (Station* s : {&a, &b}) {
         s->dialogs.fileNames.push_back(dir.path(s == &a ? "a.log" : "b.log"));
         s->ui.setChecked(Ctl::LogToFile, true);
-        s->terminal.logToFileClick();
+        s->terminal.toggleSessionLog();
     }
     for (int round = 0; round < 3; ++round) {
         a.ui.setText(Ctl::Memo_Trtt, "ping " + std::to_string(round));
-        a.terminal.manualTrttClick();
+        a.terminal.sendOnce();
         ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.state.RxCount >= a.state.TxCount; }));
         b.ui.setText(Ctl::Memo_Trtt, "pong, round " + std::to_string(round));
-        b.terminal.manualTrttClick();
+        b.terminal.sendOnce();
         ASSERT_TRUE(runUntil({&a, &b}, [&] { return a.state.RxCount >= b.state.TxCount; }));
     }
     for (Station* s : {&a, &b}) {
@@ -234,20 +234,20 @@ TEST(TerminalEndToEnd, upTo1024WaitingBytesAreShownAndMoreDiscarded)
     const auto sent = [&a](std::int32_t total) {
         return runUntil({&a}, [&a, total] { return a.state.TxCount == total; });
     };
-    a.terminal.manualTrttClick();
+    a.terminal.sendOnce();
     ASSERT_TRUE(sent(1024));
     ASSERT_TRUE(waitForWaiting(b, 1024));
-    b.terminal.recDataTimer();
+    b.terminal.receivePoll();
     EXPECT_EQ(1024, b.state.RxCount);
     EXPECT_EQ("0123456789", b.ui.text(Ctl::Memo_Rec).substr(0, 10));
 
-    a.terminal.manualTrttClick();
+    a.terminal.sendOnce();
     ASSERT_TRUE(sent(2048));
     a.ui.setText(Ctl::Memo_Trtt, "35");
-    a.terminal.manualTrttClick();
+    a.terminal.sendOnce();
     EXPECT_EQ(2048 + 1, a.state.TxCount);
     ASSERT_TRUE(waitForWaiting(b, 1025));
-    b.terminal.recDataTimer();
+    b.terminal.receivePoll();
     EXPECT_EQ(1024, b.state.RxCount);
     EXPECT_EQ(1024u, b.ui.text(Ctl::Memo_Rec).size());
 }
@@ -260,8 +260,8 @@ TEST(TerminalEndToEnd, echoTestOverAPerfectLinkReaches100Percent)
     for (Station* s : {&measuring, &echo})
         s->ui.setText(Ctl::Memo_Trtt, "error rate test 误码");
     measuring.ui.setChecked(Ctl::CheckTrtt, true);
-    measuring.terminal.panelTrttTestClick();
-    echo.terminal.panelTrttTestClick();
+    measuring.terminal.toggleErrorRateTest();
+    echo.terminal.toggleErrorRateTest();
     ASSERT_TRUE(runUntil(
         {&measuring, &echo}, [&] { return measuring.state.TestSent >= 4; }, 10s));
     EXPECT_EQ("100.0000", measuring.ui.text(Ctl::Edit3));
@@ -277,8 +277,8 @@ TEST(TerminalEndToEnd, echoTestOverANoisyLinkFallsBelow100Percent)
     for (Station* s : {&measuring, &echo})
         s->ui.setText(Ctl::Memo_Trtt, "a longer line of text for the noisy link");
     measuring.ui.setChecked(Ctl::CheckTrtt, true);
-    measuring.terminal.panelTrttTestClick();
-    echo.terminal.panelTrttTestClick();
+    measuring.terminal.toggleErrorRateTest();
+    echo.terminal.toggleErrorRateTest();
     ASSERT_TRUE(runUntil(
         {&measuring, &echo}, [&] { return measuring.state.TestSent >= 6; }, 15s));
     EXPECT_GT(measuring.state.TestBad, 0);

@@ -173,7 +173,7 @@ TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheM
 {
     Station a(1);
     a.openPort();
-    a.program.gesture->speedButton2Click();
+    a.program.gesture->revealHidden();
     a.program.Form1->Test_M->trigger();
     RegisterWindow& dialog = *a.program.registerWindow;
     ASSERT_TRUE(dialog.isVisible());
@@ -260,7 +260,7 @@ TEST(WindowsEndToEndLive, aDumpAt300NeverHoldsTheWindowAndEscapeStopsAProbe)
     a.program.Serial_Form->Button1->click();
     ASSERT_TRUE(a.program.link.handle.isValid())
         << (a.dialogs.shown.empty() ? "" : a.dialogs.shown[0].text);
-    a.program.gesture->speedButton2Click();
+    a.program.gesture->revealHidden();
     a.program.Form1->Test_M->trigger();
     a.program.registerWindow->Button2->click();
     QElapsedTimer clock;

@@ -71,10 +71,10 @@ public:
             controller.closePort();
             break;
         case 6:
-            exchange.speedRClick();
+            exchange.startRead();
             break;
         case 7:
-            exchange.speedWClick();
+            exchange.startWrite();
             break;
         case 8:
             ui.setChecked(Ctl::Check_AutoTrtt, !ui.isChecked(Ctl::Check_AutoTrtt));
@@ -170,9 +170,9 @@ private:
         const bool deviceGone = running() && openPortVanished();
         clock.nowMs += 10;
         if (ui.isTimerActive(TimerId::SdCmd))
-            exchange.sdCmdTimer();
+            exchange.sendTick();
         if (ui.isTimerActive(TimerId::RecCmd))
-            exchange.recCmdTimer();
+            exchange.receiveTick();
         ui.runDeferred();
         // A device that has gone ends the operation within the tick (the event loop's turn
         // after the timers included), and is let go of.

@@ -34,7 +34,7 @@ struct Station
     {
         port->feed(bytes);
         system.nowMs += terminal::Terminal::kRefreshMs;
-        terminal.recDataTimer();
+        terminal.receivePoll();
         FUZZ_CHECK(port->rx.empty()); // every poll takes or drops all that waits
     }
     std::string shown() const { return ui.text(Ctl::Memo_Rec); }
@@ -150,17 +150,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case 2:
             for (Station* s : {&all, &whole, &pieces})
-                s->terminal.button1Click();
+                s->terminal.toggleDisplayStop();
             break;
         case 3:
             for (Station* s : {&all, &whole, &pieces}) {
-                s->terminal.button3Click();
+                s->terminal.resetCounters();
                 FUZZ_CHECK(s->state.RxCount == 0 && s->ui.statusText(5) == "RX : 0");
             }
             break;
         case 4:
             for (Station* s : {&all, &whole, &pieces})
-                s->terminal.clrRecMemoClick();
+                s->terminal.clearReceiveArea();
             break;
         case 5:
             all.ui.setChecked(Ctl::Check_AutoClr, !all.ui.isChecked(Ctl::Check_AutoClr));

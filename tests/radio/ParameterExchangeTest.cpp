@@ -42,10 +42,10 @@ protected:
     {
         clock.nowMs += 10;
         if (ui.isTimerActive(TimerId::SdCmd))
-            exchange.sdCmdTimer();
+            exchange.sendTick();
         modem.tick();
         if (ui.isTimerActive(TimerId::RecCmd))
-            exchange.recCmdTimer();
+            exchange.receiveTick();
         ui.runDeferred();
     }
     bool running() const { return ui.isTimerActive(TimerId::RecCmd); }
@@ -60,7 +60,7 @@ protected:
     }
     void read()
     {
-        exchange.speedRClick();
+        exchange.startRead();
         runToEnd();
     }
     std::vector<std::uint8_t> sentCommands() const
@@ -152,7 +152,7 @@ TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
 TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
 {
     modem.line = lineAt(57600, Parity::None);
-    exchange.speedRClick();
+    exchange.startRead();
     EXPECT_EQ(ui.text(Ctl::Form_Progress), "连接电台");
     EXPECT_EQ(ui.text(Ctl::Progress_Label1), "正在连接电台,请稍候...");
     EXPECT_EQ(ui.progressMaximum(Ctl::ProgressBar1), 19);
@@ -251,7 +251,7 @@ TEST_F(ExchangeTest, parityErrorAloneInvalidatesAProbeAnswer)
         port->pendingErrors = platform::CommRxParity;
         return std::optional<Bytes>(answer);
     };
-    exchange.speedRClick();
+    exchange.startRead();
     tick();
     EXPECT_TRUE(exchange.state().connectMode);
     EXPECT_EQ(exchange.state().attemptsLeft, 18);
@@ -285,7 +285,7 @@ protected:
     }
     void write()
     {
-        exchange.speedWClick();
+        exchange.startWrite();
         runToEnd();
     }
 };
@@ -294,7 +294,7 @@ TEST_F(WriteTest, writeSendsTheFourFramesAndLeavesAnUnchangedPortAlone)
 {
     ui.setCurrentIndex(Ctl::ComboChnn, 31);
     const auto appliedBefore = port->applied.size();
-    exchange.speedWClick();
+    exchange.startWrite();
     tick(); // the probe finds the radio
     EXPECT_EQ(ui.text(Ctl::Form_Progress), "写参数");
     EXPECT_EQ(ui.text(Ctl::Progress_Label1), "正在写参数,请稍候......");
@@ -355,7 +355,7 @@ TEST_F(WriteTest, acknowledgementNeedsSixBytesEndingIn22)
         modem.tamper = [ack](const Bytes& request, Bytes answer) {
             return std::optional<Bytes>(request[3] == radio::cmd::WriteSelector ? ack : answer);
         };
-        exchange.speedWClick();
+        exchange.startWrite();
         tick(); // probe
         const int ticks = runToEnd();
         EXPECT_LE(ticks, ticksAtMost);
@@ -406,12 +406,12 @@ TEST_F(ExchangeTest, readAndWriteWaitForThePortsLease)
     {
         const auto registerCommand = controller.lease();
         read();
-        exchange.speedWClick();
+        exchange.startWrite();
         runToEnd();
         EXPECT_TRUE(port->writes.empty());
         EXPECT_TRUE(dialogs.shown.empty());
     }
-    exchange.speedRClick();
+    exchange.startRead();
     EXPECT_FALSE(controller.lease());
     runToEnd();
     EXPECT_EQ(ui.text(Ctl::EditID), "123456");
@@ -421,7 +421,7 @@ TEST_F(ExchangeTest, readAndWriteWaitForThePortsLease)
 TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
 {
     port->open = true; // held by another program
-    exchange.speedRClick();
+    exchange.startRead();
     EXPECT_EQ(ports.attempts, std::vector<std::string> {"COM1"}) << "the one port with a device";
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(lastMessage().text, "无空闲端口!\nCOM1 /dev/ttyFAKE1: 被占用");
@@ -431,7 +431,7 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
     EXPECT_FALSE(ui.isVisible(Ctl::Form_Progress));
 
     language.value = 1;
-    exchange.speedRClick();
+    exchange.startRead();
     EXPECT_EQ(lastMessage().text, "No idle Port!\nCOM1 /dev/ttyFAKE1: busy");
     EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Box);
 }
@@ -442,7 +442,7 @@ TEST_F(ExchangeTest, portSearchTriesOnlyTheNamesWithADeviceInOrder)
     auto com3 = ports.add("COM3");
     auto com6 = ports.add("COM6");
     ports.add("COM4")->vanished = true; // unplugged: the name keeps it, but nothing is there
-    exchange.speedRClick();
+    exchange.startRead();
     EXPECT_EQ(ports.refreshes, 1) << "the devices are looked at before the search";
     EXPECT_EQ(ports.attempts, (std::vector<std::string> {"COM1", "COM3"}));
     EXPECT_TRUE(com3->open);
@@ -476,9 +476,9 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
         return lose ? std::optional<Bytes>() : std::optional<Bytes>(answer);
     };
     if (c.write)
-        exchange.speedWClick();
+        exchange.startWrite();
     else
-        exchange.speedRClick();
+        exchange.startRead();
     int ticks = 0;
     for (; running() && ticks < 100; ++ticks) {
         tick();
@@ -499,7 +499,7 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
     EXPECT_TRUE(ui.isTimerActive(TimerId::TrttData));
 
     // Nothing is left running: a later close or tick does nothing more.
-    exchange.recCmdTimer();
+    exchange.receiveTick();
     controller.closePort();
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
@@ -525,7 +525,7 @@ INSTANTIATE_TEST_SUITE_P(Stages, LostPortTest,
 TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
 {
     ui.setCurrentIndex(Ctl::ComboChnn, -1);
-    exchange.speedWClick();
+    exchange.startWrite();
     EXPECT_TRUE(port->writes.empty());
     EXPECT_FALSE(running());
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -535,7 +535,7 @@ TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
     language.value = 1;
     ui.setCurrentIndex(Ctl::ComboChnn, 3);
     ui.setCurrentIndex(Ctl::ComboRadioSerBaud, -1);
-    exchange.speedWClick();
+    exchange.startWrite();
     EXPECT_TRUE(port->writes.empty());
     EXPECT_EQ(lastMessage().text, "Nothing written: no serial speed selected!");
     EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Message);
@@ -550,7 +550,7 @@ TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenVal
     ui.setText(Ctl::EditID, "123456");
     ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 1);
     ui.setCurrentIndex(Ctl::ComboRadioParity, 0);
-    exchange.speedWClick();
+    exchange.startWrite();
     EXPECT_EQ(lastMessage().text, "参数未写入:电台的空中速率和ID码未知,请先读电台!");
     EXPECT_EQ(lastMessage().caption, "写参数");
 
@@ -564,7 +564,7 @@ TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenVal
     ui.setCurrentIndex(Ctl::ComboRadioParity, 0);
     port->writes.clear();
     language.value = 1;
-    exchange.speedWClick();
+    exchange.startWrite();
     EXPECT_EQ(lastMessage().text,
         "Nothing written: the radio's air rate and ID are not known. Read the radio first!");
     EXPECT_TRUE(port->writes.empty());
@@ -624,7 +624,7 @@ protected:
     {
         port->writes.clear();
         dialogs.shown.clear();
-        exchange.speedWClick();
+        exchange.startWrite();
         runToEnd();
     }
 };
@@ -771,11 +771,11 @@ TEST_F(WriteTest, writeClickedWhileAReadRunsLeavesTheReadAlone)
         SCOPED_TRACE(ticksBeforeWrite);
         port->writes.clear();
         dialogs.shown.clear();
-        exchange.speedRClick();
+        exchange.startRead();
         for (int t = 0; t < ticksBeforeWrite; ++t)
             tick();
         const std::string caption = ui.text(Ctl::Form_Progress);
-        exchange.speedWClick();
+        exchange.startWrite();
         EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_TRUE(running());
         EXPECT_TRUE(ui.isTimerActive(TimerId::SdCmd));
@@ -800,9 +800,9 @@ TEST_F(WriteTest, nothingAbandonsARunningWrite)
         const char* name;
         std::function<void()> click;
     } rows[] = {
-        {"Write", [this] { exchange.speedWClick(); }},
-        {"Read", [this] { exchange.speedRClick(); }},
-        {"Escape", [this] { exchange.stopClick(); }},
+        {"Write", [this] { exchange.startWrite(); }},
+        {"Read", [this] { exchange.startRead(); }},
+        {"Escape", [this] { exchange.stopCommand(); }},
     };
     language.value = 1;
     for (const auto& row : rows) {
@@ -810,7 +810,7 @@ TEST_F(WriteTest, nothingAbandonsARunningWrite)
         port->writes.clear();
         dialogs.shown.clear();
         ui.setCurrentIndex(Ctl::ComboChnn, 4);
-        exchange.speedWClick();
+        exchange.startWrite();
         tick();
         tick();
         ui.setCurrentIndex(Ctl::ComboChnn, 9);
@@ -837,12 +837,12 @@ TEST_F(ExchangeTest, escapeStopsAProbeOrAReadWithinATick)
         port->writes.clear();
         dialogs.shown.clear();
         modem.line = lineAt(inProbe ? 4800 : 9600, Parity::None);
-        exchange.speedRClick();
+        exchange.startRead();
         for (int t = 0; t < 3; ++t)
             tick();
         EXPECT_EQ(exchange.state().connectMode, inProbe);
         const auto sent = port->writes.size();
-        exchange.stopClick();
+        exchange.stopCommand();
         EXPECT_EQ(ui.statusText(3), "已停止");
         for (int t = 0; t < 200; ++t)
             tick();
@@ -979,10 +979,10 @@ TEST_F(ExchangeTest, aStoppedProbePutsThePortBackAsItWas)
 {
     read();
     modem.line = lineAt(57600, Parity::None);
-    exchange.speedRClick();
+    exchange.startRead();
     while (port->applied.back() != lineAt(4800, Parity::None))
         tick();
-    exchange.stopClick();
+    exchange.stopCommand();
     EXPECT_EQ(port->settings, lineAt(9600, Parity::None));
     EXPECT_EQ(ui.currentIndex(Ctl::ComboParity), 0);
     EXPECT_EQ(ui.statusText(2), "9600-N-1");

@@ -305,8 +305,8 @@ TEST_F(LostAdapterTest, aDeviceBackButHeldIsTriedEverySecondSayingWhyInTheStatus
     EXPECT_EQ(ui.statusText(3), "已断开");
     EXPECT_EQ(ui.statusToolTip(3),
         "COM2 已插回但无法打开,每秒重试。\n/dev/ttyFAKE2 正被其他程序占用:socat(进程 4242)。");
-    controller.reopenTimer();
-    controller.reopenTimer();
+    controller.retryReopen();
+    controller.retryReopen();
     EXPECT_EQ(ports.attempts.size(), 4u) << "one open a tick";
     EXPECT_EQ(dialogs.shown.size(), 1u) << "no message for a reopen that did not happen";
 
@@ -321,7 +321,7 @@ TEST_F(LostAdapterTest, aDeviceBackButHeldIsTriedEverySecondSayingWhyInTheStatus
     controller.devicesChanged();
     EXPECT_NE(ui.statusToolTip(3).find("dialout"), std::string::npos) << ui.statusToolTip(3);
     com2->refuseOpen = platform::OpenError::None;
-    controller.reopenTimer();
+    controller.retryReopen();
     EXPECT_TRUE(link.handle.isValid());
     EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
     EXPECT_EQ(ui.statusToolTip(3), "");
@@ -337,7 +337,7 @@ TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
     EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
     EXPECT_EQ(ui.statusToolTip(3), "");
     com2->refuseOpen = platform::OpenError::None;
-    controller.reopenTimer();
+    controller.retryReopen();
     controller.devicesChanged();
     EXPECT_FALSE(link.handle.isValid());
 

@@ -122,7 +122,7 @@ TEST_F(ProgramTest, revealingTheTestStripGrowsTheWindowByIt)
 {
     chooseLanguage(false);
     const int before = program.Form1->height();
-    program.gesture->speedButton2Click();
+    program.gesture->revealHidden();
     EXPECT_TRUE(program.Form1->Panel2->isVisible());
     EXPECT_TRUE(program.Form1->Test_M->isVisible());
     EXPECT_EQ(program.Form1->height() - before, 528 - 485);

@@ -22,11 +22,11 @@ protected:
         for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
             system.nowMs += 10;
             if (f.Timer_SdCmd->isActive())
-                program.exchange->sdCmdTimer();
+                program.exchange->sendTick();
             modem.tick();
             if (other)
                 other->tick();
-            program.exchange->recCmdTimer();
+            program.exchange->receiveTick();
         }
     }
     void readRadio()

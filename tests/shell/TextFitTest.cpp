@@ -77,11 +77,11 @@ protected:
         for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
             system.nowMs += 10;
             if (f.Timer_SdCmd->isActive())
-                program.exchange->sdCmdTimer();
+                program.exchange->sendTick();
             modem.tick();
-            program.exchange->recCmdTimer();
+            program.exchange->receiveTick();
             if (ticks == 3)
-                program.exchange->stopClick(); // a write says it cannot be stopped
+                program.exchange->stopCommand(); // a write says it cannot be stopped
             for (auto& text : cutTexts(windows()))
                 cut.push_back(std::move(text));
         }

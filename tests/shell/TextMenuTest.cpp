@@ -83,7 +83,7 @@ TEST_F(ProgramTest, gb18030ChosenInTheMenuSendsShowsAndSavesThroughTheWindow)
 
     const fakes::Bytes received {0xB5, 0xE7, 0xCC, 0xA8, 0x00, 0x0D};
     com1->feed(received);
-    program.terminal->recDataTimer();
+    program.terminal->receivePoll();
     EXPECT_EQ(f.Memo_Rec->toPlainText(), "电台");
 
     fakes::TempDir dir;

@@ -17,7 +17,7 @@ protected:
         openPort();
         setSendText(text);
         ui.setChecked(Ctl::CheckTrtt, true);
-        terminal.panelTrttTestClick();
+        terminal.toggleErrorRateTest();
     }
 
     // Every write is answered with the given pieces, one per poll.
@@ -36,7 +36,7 @@ protected:
             const auto nowMs = static_cast<long>(system.nowMs);
             if (ui.isTimerActive(TimerId::TrttData)) {
                 const auto before = port->writes.size();
-                terminal.trttDataTimer();
+                terminal.autoSendTick();
                 if (port->writes.size() != before)
                     sendTimes.push_back(nowMs);
             }
@@ -46,7 +46,7 @@ protected:
                     pieces.pop_front();
                     lastChunkMs = nowMs;
                 }
-                terminal.recDataTimer();
+                terminal.receivePoll();
             }
         }
     }
@@ -80,7 +80,7 @@ TEST_F(ErrorRateTest, startWithAnEmptySendAreaOnlyZeroesTheBoxes)
         dialogs.shown.clear();
         ui.setText(Ctl::Edit2, "7");
         state.TestGood = 7;
-        terminal.panelTrttTestClick();
+        terminal.toggleErrorRateTest();
         for (const Ctl ctl : {Ctl::Edit1, Ctl::Edit2, Ctl::Edit3, Ctl::Edit4})
             EXPECT_EQ("0", box(ctl));
         EXPECT_EQ(0, state.TestGood);
@@ -116,7 +116,7 @@ TEST_F(ErrorRateTest, startWithoutAPortKeepsTheRunningLook)
 {
     setSendText("hello");
     ui.setChecked(Ctl::CheckTrtt, true);
-    terminal.panelTrttTestClick();
+    terminal.toggleErrorRateTest();
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ("串口未打开", dialogs.shown[0].text);
     EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
@@ -198,7 +198,7 @@ TEST_F(ErrorRateTest, replyIsCollectedWhileTheDisplayIsStopped)
 {
     echoWith([](const std::string& sent) { return std::vector<std::string> {sent}; });
     startMeasuring("hello");
-    terminal.button1Click();
+    terminal.toggleDisplayStop();
     runMs(2000);
     runMs(500);
     EXPECT_EQ("1", box(Ctl::Edit2));
@@ -209,7 +209,7 @@ TEST_F(ErrorRateTest, echoStationReturnsWhatItReceivedOnceTheLineIsQuiet)
 {
     openPort();
     setSendText("anything");
-    terminal.panelTrttTestClick();
+    terminal.toggleErrorRateTest();
     EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
     pieces = {"ab", std::string("c\0d", 3)};
     runMs(100);
@@ -228,7 +228,7 @@ TEST_F(ErrorRateTest, stopEndsTheTestAndKeepsTheCounts)
 {
     startMeasuring("hello");
     runMs(2000 * 2);
-    terminal.panelTrttTestClick();
+    terminal.toggleErrorRateTest();
     EXPECT_FALSE(ui.isLowered(Ctl::PanelTrttTest));
     EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
     EXPECT_TRUE(ui.isEnabled(Ctl::Check_AutoTrtt));

@@ -108,13 +108,13 @@ TEST_F(TerminalTest, stoppedDisplayConsumesWithoutShowingOrCounting)
 {
     openPort();
     setEnglish();
-    terminal.button1Click();
+    terminal.toggleDisplayStop();
     EXPECT_TRUE(state.DisplayStopped);
     EXPECT_EQ("continue", ui.text(Ctl::Button1));
     feed("lost");
     poll();
     EXPECT_TRUE(port->rx.empty());
-    terminal.button1Click();
+    terminal.toggleDisplayStop();
     EXPECT_EQ("Stop Displsy", ui.text(Ctl::Button1));
     feed("seen");
     poll();
@@ -124,9 +124,9 @@ TEST_F(TerminalTest, stoppedDisplayConsumesWithoutShowingOrCounting)
 
 TEST_F(TerminalTest, stopButtonCaptionsInChinese)
 {
-    terminal.button1Click();
+    terminal.toggleDisplayStop();
     EXPECT_EQ("继续显示", ui.text(Ctl::Button1));
-    terminal.button1Click();
+    terminal.toggleDisplayStop();
     EXPECT_EQ("停止显示", ui.text(Ctl::Button1));
 }
 
@@ -173,16 +173,16 @@ TEST_F(TerminalTest, counterResetZeroesBothCounters)
 {
     openPort();
     setSendText("abc");
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     feed("de");
     poll();
-    terminal.button3Click();
+    terminal.resetCounters();
     EXPECT_EQ(0, state.TxCount);
     EXPECT_EQ(0, state.RxCount);
     EXPECT_EQ("TX : 0", ui.statusText(4));
     EXPECT_EQ("RX : 0", ui.statusText(5));
     setSendText("z");
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     EXPECT_EQ("TX : 1", ui.statusText(4));
 }
 
@@ -212,11 +212,11 @@ TEST_F(TerminalTest, autoClearOfPollsShownTogetherKeepsWhatFollowsTheLastClear)
     for (const char c : {'b', 'c'}) {
         feed(lines(c, c == 'b' ? 60 : 10));
         system.nowMs += 50;
-        terminal.recDataTimer();
+        terminal.receivePoll();
     }
     EXPECT_EQ(lines('a', 60), received()) << "no refresh yet";
     system.nowMs += terminal::Terminal::kRefreshMs;
-    terminal.recDataTimer();
+    terminal.receivePoll();
     EXPECT_EQ(lines('c', 10), received());
 }
 

@@ -17,10 +17,10 @@ struct Window
     void ticks(int count)
     {
         for (int i = 0; i < count; ++i)
-            gesture.timer1Timer();
+            gesture.gestureTick();
     }
-    void arm() { gesture.panel11Click(); }
-    void complete() { gesture.panel10Click(); }
+    void arm() { gesture.armGesture(); }
+    void complete() { gesture.completeGesture(); }
     bool revealed() const { return ui.isVisible(Ctl::Panel2); }
 
     fakes::FakeUi ui;
@@ -110,7 +110,7 @@ TEST(RevealGesture, hiddenButtonRevealsWithoutCondition)
 {
     Window w;
     w.ticks(300);
-    w.gesture.speedButton2Click();
+    w.gesture.revealHidden();
     EXPECT_TRUE(w.revealed());
     EXPECT_TRUE(w.ui.isVisible(Ctl::Test_M));
     EXPECT_FALSE(w.ui.isEnabled(Ctl::ComboAirBaud));

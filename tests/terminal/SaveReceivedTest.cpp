@@ -26,7 +26,7 @@ protected:
     void saveAs(const std::string& file)
     {
         dialogs.fileNames.push_back(file);
-        terminal.saveRecDataClick();
+        terminal.saveReceived();
     }
 
     TempDir dir;
@@ -71,11 +71,11 @@ TEST_F(SaveReceivedTest, fileHoldsTheCountedBytesAcrossAnAutoClear)
     for (std::size_t at = 0; at < lines.size(); at += 1000)
         receive(lines.substr(at, 1000));
     ASSERT_LT(ui.shownLineCount(Ctl::Memo_Rec), 100) << "auto clear emptied the area";
-    terminal.button3Click(); // a counter reset keeps the bytes
-    terminal.button1Click(); // bytes taken while the display stops are not counted, nor kept
+    terminal.resetCounters(); // a counter reset keeps the bytes
+    terminal.toggleDisplayStop(); // bytes taken while the display stops are not counted, nor kept
     feed("unseen");
     poll();
-    terminal.button1Click();
+    terminal.toggleDisplayStop();
     receive("end");
     EXPECT_EQ(3, state.RxCount);
 
@@ -85,7 +85,7 @@ TEST_F(SaveReceivedTest, fileHoldsTheCountedBytesAcrossAnAutoClear)
     EXPECT_EQ(ShownMessage::SaveFile, dialogs.shown[0].kind);
     EXPECT_EQ("保存接收数据", dialogs.shown[0].caption);
 
-    terminal.clrRecMemoClick();
+    terminal.clearReceiveArea();
     receive("after");
     saveAs(dir.path("rx.bin"));
     EXPECT_EQ("after", TempDir::read(dir.path("rx.bin")));
@@ -97,7 +97,7 @@ TEST_F(SaveReceivedTest, cancellingTheFileDialogWritesNothing)
     setEnglish();
     feed("data");
     poll();
-    terminal.saveRecDataClick();
+    terminal.saveReceived();
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ("Save received data", dialogs.shown[0].caption);
     EXPECT_TRUE(dir.names().empty());

@@ -11,7 +11,7 @@ TEST_F(TerminalTest, manualTextSendWritesCrLfBetweenLinesAndCounts)
 {
     openPort();
     setSendText("AB\r\nC");
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     ASSERT_EQ(1u, port->writes.size());
     EXPECT_EQ((fakes::Bytes {0x41, 0x42, 0x0D, 0x0A, 0x43}), port->writes[0]);
     EXPECT_EQ(5, state.TxCount);
@@ -22,7 +22,7 @@ TEST_F(TerminalTest, manualTextSendGoesOutAsUtf8)
 {
     openPort();
     setSendText("中文 ok");
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     EXPECT_EQ("中文 ok", lastWrite());
     EXPECT_EQ(9, state.TxCount);
 }
@@ -48,7 +48,7 @@ TEST_F(TerminalTest, textSendsGoOutInTheChosenEncodingAndHexSendsDoNot)
         ui.setChecked(Ctl::Check_TrttHex, row.hex);
         setSendText(row.text);
         state.TxCount = 0;
-        terminal.manualTrttClick();
+        terminal.sendOnce();
         EXPECT_EQ(row.bytes, lastWrite());
         EXPECT_EQ(static_cast<int>(row.bytes.size()), state.TxCount);
     }
@@ -70,11 +70,11 @@ TEST_F(TerminalTest, hexSendUsesTheTextsOwnLinesWhateverTheWidth)
         SCOPED_TRACE(columns);
         ui.wrapColumns = columns;
         setSendText(run + "\r\n5");
-        terminal.manualTrttClick();
+        terminal.sendOnce();
         EXPECT_EQ(bytes, port->writes.back());
     }
     setSendText("55 AA 0\r\nd1");
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     EXPECT_EQ((fakes::Bytes {0x55, 0xAA, 0xD1}), port->writes.back()) << "no pair across lines";
 }
 
@@ -82,11 +82,11 @@ TEST_F(TerminalTest, spacesAreTextButNoHexBytes)
 {
     openPort();
     setSendText("  ");
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     EXPECT_EQ("  ", lastWrite());
     ui.setChecked(Ctl::Check_TrttHex, true);
     ui.setStatusText(4, "stale");
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     ASSERT_EQ(2u, port->writes.size());
     EXPECT_TRUE(port->writes[1].empty());
     EXPECT_EQ("TX : 2", ui.statusText(4));
@@ -129,7 +129,7 @@ TEST_F(TerminalTest, refusedSendsInBothLanguagesSendNothing)
         if (row.autoSwitch)
             ui.setChecked(Ctl::Check_AutoTrtt, true);
         else
-            terminal.manualTrttClick();
+            terminal.sendOnce();
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ(row.kind, dialogs.shown[0].kind);
         EXPECT_EQ(row.text, dialogs.shown[0].text);
@@ -185,7 +185,7 @@ TEST_F(TerminalTest, autoSendKeepsThePeriodByTheClock)
         while (sends.size() < 10) {
             system.nowMs += static_cast<unsigned>(row.tickMs);
             const auto before = port->writes.size();
-            terminal.trttDataTimer();
+            terminal.autoSendTick();
             if (port->writes.size() != before)
                 sends.push_back(static_cast<long long>(system.nowMs - start));
         }
@@ -274,10 +274,10 @@ TEST_F(TerminalTest, onlyWhatThePortTookIsCounted)
     openPort();
     setSendText("abcdef");
     port->acceptLimit = 4;
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     EXPECT_EQ(4, state.TxCount);
     port->vanished = true;
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     ui.setText(Ctl::Edit_TrttPerio, "0");
     ticks(3);
     EXPECT_EQ(4, state.TxCount);
@@ -291,26 +291,26 @@ TEST_F(TerminalTest, aBlockTheLineCannotTakeAtOnceGoesOutWholeBeforeTheNextStart
     openPort();
     setSendText("abcdef");
     port->acceptLimit = 4;
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     EXPECT_EQ(4, state.TxCount);
     EXPECT_EQ("TX : 4", ui.statusText(4));
 
     port->stalled = true;
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ("线路忙:上次发送的数据尚未全部发出", dialogs.shown[0].text);
     EXPECT_EQ("传送", dialogs.shown[0].caption);
     setEnglish();
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     ASSERT_EQ(2u, dialogs.shown.size());
     EXPECT_EQ(fakes::ShownMessage::Message, dialogs.shown[1].kind);
     EXPECT_EQ(4, state.TxCount);
 
     port->stalled = false;
-    terminal.recDataTimer();
+    terminal.receivePoll();
     EXPECT_EQ(6, state.TxCount);
     EXPECT_EQ("TX : 6", ui.statusText(4));
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     EXPECT_EQ(10, state.TxCount);
     std::string wire;
     for (const auto& write : port->writes)
@@ -347,8 +347,8 @@ TEST_F(TerminalTest, stoppingAutoSendDropsWhatTheLineHasNotTaken)
     ticks(1);
     ui.setChecked(Ctl::Check_AutoTrtt, false);
     EXPECT_EQ(std::vector<unsigned> {platform::PurgeTxClear}, port->purges);
-    terminal.recDataTimer();
-    terminal.manualTrttClick();
+    terminal.receivePoll();
+    terminal.sendOnce();
     EXPECT_EQ(8, state.TxCount) << "the rest of the stopped block was dropped, not sent";
     EXPECT_TRUE(dialogs.shown.empty()) << "the line is free again";
 }
@@ -362,8 +362,8 @@ TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
         const char* use;
         std::function<void()> act;
     } rows[] = {
-        {"receive poll", [this] { terminal.recDataTimer(); }},
-        {"manual send", [this] { terminal.manualTrttClick(); }},
+        {"receive poll", [this] { terminal.receivePoll(); }},
+        {"manual send", [this] { terminal.sendOnce(); }},
         {"auto send", [this] { ticks(1); }},
     };
     for (const auto& row : rows) {
@@ -375,7 +375,7 @@ TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
         ui.setTimerActive(core::TimerId::RecData, true);
         setSendText("hello");
         ui.setChecked(Ctl::CheckTrtt, true);
-        terminal.panelTrttTestClick(); // the measuring station starts a test: auto send on
+        terminal.toggleErrorRateTest(); // the measuring station starts a test: auto send on
         ASSERT_TRUE(ui.isChecked(Ctl::Check_AutoTrtt));
         ui.setText(Ctl::Edit_TrttPerio, "0");
         port->vanished = true;
@@ -394,7 +394,7 @@ TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
         EXPECT_TRUE(ui.isEnabled(Ctl::Check_AutoTrtt));
         EXPECT_FALSE(ui.isLowered(Ctl::PanelTrttTest));
 
-        terminal.recDataTimer();
+        terminal.receivePoll();
         ticks(3);
         ui.runDeferred();
         EXPECT_EQ(1u, dialogs.shown.size()) << "said once, not per tick";

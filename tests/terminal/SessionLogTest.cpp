@@ -32,7 +32,7 @@ protected:
     {
         dialogs.fileNames.push_back(file);
         ui.setChecked(Ctl::LogToFile, true);
-        terminal.logToFileClick();
+        terminal.toggleSessionLog();
     }
 
     TempDir dir;
@@ -87,15 +87,15 @@ TEST_F(SessionLogTest, everySendAndReceivedChunkIsOneLineAddedToTheFile)
     EXPECT_EQ("记录到文件...\tsession.log", ui.text(Ctl::LogToFile));
     EXPECT_EQ("正在记录到 " + file, ui.statusToolTip(5));
     setSendText("hi");
-    terminal.manualTrttClick();
+    terminal.sendOnce();
     feed("ok\r\n");
     poll();
-    terminal.button1Click(); // display stopped
+    terminal.toggleDisplayStop(); // display stopped
     ui.setChecked(Ctl::Check_RecHex, true);
     port->feed({0x00, 0xFF});
     poll();
     ui.setChecked(Ctl::LogToFile, false);
-    terminal.logToFileClick();
+    terminal.toggleSessionLog();
     feed("after");
     poll();
 
@@ -144,7 +144,7 @@ TEST_F(SessionLogTest, aWriteErrorIsReportedOnceAndTheTerminalGoesOn)
 TEST_F(SessionLogTest, cancelledOrUnopenableFileLeavesTheItemUnticked)
 {
     ui.setChecked(Ctl::LogToFile, true);
-    terminal.logToFileClick(); // the dialog is cancelled
+    terminal.toggleSessionLog(); // the dialog is cancelled
     EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
     startLog(dir.path("no/such/dir.log"));
     EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
@@ -171,7 +171,7 @@ TEST_F(TerminalTest, shownTimeStampsChunksAfterAQuietLine)
     auto chunkAfter = [this](unsigned ms, const std::string& bytes) {
         system.nowMs += ms;
         feed(bytes);
-        terminal.recDataTimer();
+        terminal.receivePoll();
     };
     chunkAfter(200, "a");
     chunkAfter(200, "b\r\n");
@@ -203,7 +203,7 @@ TEST_F(TerminalTest, receivedTextReachesTheAreaInBatches)
         system.nowMs += 50;
         sent += static_cast<char>('a' + i);
         feed(sent.substr(i));
-        terminal.recDataTimer();
+        terminal.receivePoll();
         const bool due = i * 50 % terminal::Terminal::kRefreshMs == 0;
         EXPECT_EQ(due, received() != shown) << i;
         EXPECT_EQ(due ? sent : shown, received()) << i;
@@ -211,7 +211,7 @@ TEST_F(TerminalTest, receivedTextReachesTheAreaInBatches)
     }
     EXPECT_NE(sent, received());
     system.nowMs += 50;
-    terminal.recDataTimer();
+    terminal.receivePoll();
     EXPECT_EQ(sent, received());
     EXPECT_EQ("RX : 12", ui.statusText(5));
 }

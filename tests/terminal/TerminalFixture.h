@@ -11,7 +11,7 @@
 #include <string>
 
 // A terminal on recording fakes, wired as the main window wires it: changing Check_AutoTrtt
-// runs autoTrttClick.
+// runs toggleAutoSend.
 class TerminalTest : public ::testing::Test
 {
 protected:
@@ -19,7 +19,7 @@ protected:
     {
         ui.onChecked = [this](core::Ctl ctl) {
             if (ctl == core::Ctl::Check_AutoTrtt)
-                terminal.autoTrttClick();
+                terminal.toggleAutoSend();
         };
     }
 
@@ -39,7 +39,7 @@ protected:
     {
         for (int i = 0; i < count; ++i) {
             system.nowMs += 10;
-            terminal.trttDataTimer();
+            terminal.autoSendTick();
         }
     }
     // Receive polls, each a display refresh apart so that each shows what it read.
@@ -47,7 +47,7 @@ protected:
     {
         for (int i = 0; i < count; ++i) {
             system.nowMs += terminal::Terminal::kRefreshMs;
-            terminal.recDataTimer();
+            terminal.receivePoll();
         }
     }
 
