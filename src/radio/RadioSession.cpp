@@ -85,15 +85,8 @@ void RadioSession::applyProbeSettings()
     }
     if (m_link.handle.isValid()) {
         platform::SerialPort& port = m_link.handle.port();
-        platform::LineSettings line;
-        port.getSettings(line);
-        line.byteSize = 8;
-        if (settings.speedIndex < serial::kSpeedCount)
-            line.baudRate = serial::baudForSpeedIndex(settings.speedIndex);
-        line.parity = serial::parityForIndex(settings.parityIndex);
-        line.parityCheck = line.parity != platform::Parity::None;
         // A port refusing the settings is not an error here: the probe simply moves on.
-        port.setSettings(line);
+        port.setSettings(serial::lineFor(port, settings.speedIndex, settings.parityIndex));
         port.purge(platform::PurgeTxClear | platform::PurgeRxClear);
     }
     m_observer.probeSettings();

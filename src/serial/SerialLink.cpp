@@ -81,19 +81,27 @@ void PortHandle::close()
     m_port.reset();
 }
 
-bool applyLinkSettings(SerialLink& link)
+platform::LineSettings lineFor(
+    platform::SerialPort& port, std::uint8_t speedIndex, std::uint8_t parityIndex)
 {
-    auto& settings = link.settings;
     platform::LineSettings line;
     // A failed read is not reported: the record goes back whatever it holds, and the port
     // decides whether it takes it.
-    link.handle.port().getSettings(line);
+    port.getSettings(line);
     line.byteSize = 8;
-    line.baudRate = baudForSpeedIndex(settings.speedIndex);
-    settings.timeoutBase = static_cast<std::uint8_t>(settings.speedIndex + 8);
+    line.baudRate = baudForSpeedIndex(speedIndex);
     line.stopBits = 1;
-    line.parity = parityForIndex(settings.parityIndex);
+    line.parity = parityForIndex(parityIndex);
     line.parityCheck = line.parity != platform::Parity::None;
+    return line;
+}
+
+bool applyLinkSettings(SerialLink& link)
+{
+    auto& settings = link.settings;
+    settings.timeoutBase = static_cast<std::uint8_t>(settings.speedIndex + 8);
+    const platform::LineSettings line
+        = lineFor(link.handle.port(), settings.speedIndex, settings.parityIndex);
     if (!link.handle.port().setSettings(line))
         return false;
     link.handle.port().purge(platform::PurgeTxClear | platform::PurgeRxClear);

@@ -45,6 +45,11 @@ struct SerialLink
     LinkSettings settings;
 };
 
+// A line at a speed and a parity of the tables below: 8 data bits, one stop bit, parity checked
+// when there is parity; what else the port has set stays.
+platform::LineSettings lineFor(
+    platform::SerialPort& port, std::uint8_t speedIndex, std::uint8_t parityIndex);
+
 // Puts the link's speed and parity on its open port, with 8 data bits, one stop bit and parity
 // checking when there is parity, sets the time-out base that follows the speed, and drops what
 // either direction held. False when the port refused the settings.
