@@ -14,7 +14,8 @@
 
 namespace cli {
 
-// Chinese when the locale (LC_ALL, else LC_MESSAGES, else LANG) is Chinese, else English.
+// Chinese when the first of LANGUAGE's languages that is Chinese or English is Chinese, else when
+// the locale (LC_ALL, else LC_MESSAGES, else LANG) is; English otherwise.
 core::Language languageFromLocale();
 
 // The ports that failed, in port order: a port without a radio only when no port had one.

@@ -208,24 +208,31 @@ TEST(CliOutput, exitStatusIsTheFirstFailuresInPortOrder)
     EXPECT_EQ(code({Outcome::NoRadio, Outcome::PortError}), ExitCode::PortError);
 }
 
-TEST(CliOutput, chineseUnderAChineseLocale)
+TEST(CliOutput, chineseUnderAChineseLocaleOrLanguage)
 {
-    const std::vector<std::tuple<const char*, const char*, const char*, bool>> rows = {
-        {nullptr, nullptr, nullptr, true},
-        {nullptr, nullptr, "zh_CN.UTF-8", false},
-        {nullptr, "zh_CN.UTF-8", "en_US.UTF-8", false},
-        {"C", "zh_CN.UTF-8", "zh_CN.UTF-8", true},
-        {"zh_CN.GB18030", nullptr, "en_GB.UTF-8", false},
+    // LC_ALL, LC_MESSAGES, LANG, LANGUAGE, and whether the texts are English.
+    using Row = std::tuple<const char*, const char*, const char*, const char*, bool>;
+    const std::vector<Row> rows = {
+        {nullptr, nullptr, nullptr, nullptr, true},
+        {nullptr, nullptr, "zh_CN.UTF-8", nullptr, false},
+        {nullptr, "zh_CN.UTF-8", "en_US.UTF-8", nullptr, false},
+        {"C", "zh_CN.UTF-8", "zh_CN.UTF-8", nullptr, true},
+        {"zh_CN.GB18030", nullptr, "en_GB.UTF-8", nullptr, false},
+        {nullptr, nullptr, "en_US.UTF-8", "zh_TW:en", false},
+        {nullptr, nullptr, "zh_CN.UTF-8", "de:en_GB:zh", true},
+        {nullptr, nullptr, "zh_CN.UTF-8", "fr", false},
+        {"C", nullptr, nullptr, "zh_CN", true},
     };
-    for (const auto& [all, messages, lang, english] : rows) {
-        for (const auto& [name, value] :
-            {std::pair {"LC_ALL", all}, {"LC_MESSAGES", messages}, {"LANG", lang}}) {
+    for (const auto& [all, messages, lang, languages, english] : rows) {
+        for (const auto& [name, value] : {std::pair {"LC_ALL", all}, {"LC_MESSAGES", messages},
+                 {"LANG", lang}, {"LANGUAGE", languages}}) {
             if (value)
                 setenv(name, value, 1);
             else
                 unsetenv(name);
         }
-        EXPECT_EQ(languageFromLocale().isEnglish(), english) << (lang ? lang : "-");
+        EXPECT_EQ(languageFromLocale().isEnglish(), english)
+            << (lang ? lang : "-") << " " << (languages ? languages : "-");
     }
 }
 
