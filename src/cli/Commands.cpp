@@ -11,6 +11,7 @@
 
 #include <future>
 #include <mutex>
+#include <unistd.h>
 
 namespace cli {
 
@@ -186,6 +187,19 @@ radio::RadioSettings settingsOfResult(const PortResult& result)
     return settings;
 }
 
+// "site.conf:2: channel: ...", as compilers name a place in a file, so that an editor can go to
+// it; standard input is <stdin>.
+std::string fileErrorText(
+    const std::string& file, const radio::SettingsError& error, const core::Language& language)
+{
+    std::string text = (file == "-" ? std::string("<stdin>") : printable(file)) + ":";
+    if (error.line > 0)
+        text += std::to_string(error.line) + ":";
+    if (!error.key.empty())
+        text += " " + printable(error.key) + ":";
+    return text + " " + oneLine(error.reason.in(language));
+}
+
 // A file that sets the ID, for several radios: each would get the same ID.
 bool clonesId(const Request& request, const radio::RadioSettings& change)
 {
@@ -212,9 +226,12 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
         || request.command == Command::Bench;
     if (readsFile) {
         // The file is checked whole before any port is opened: a refused file sends nothing.
-        const auto loaded = radio::loadSettingsFile(request.file);
-        if (const auto* error = std::get_if<radio::SettingsError>(&loaded))
-            return fileError(radio::loadFailureText(request.file, *error, language));
+        const auto loaded = request.file == "-" ? radio::readSettings(STDIN_FILENO)
+                                                : radio::loadSettingsFile(request.file);
+        if (const auto* error = std::get_if<radio::SettingsError>(&loaded)) {
+            err << fileErrorText(request.file, *error, language) << "\n";
+            return ExitCode::FileError;
+        }
         change = std::get<radio::RadioSettings>(loaded);
     }
     if (request.command != Command::Check && clonesId(request, change)) {
@@ -261,6 +278,10 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
             radio::RadioSettings settings = settingsOfResult(result);
             if (request.noId)
                 settings.id.reset();
+            if (path == "-") {
+                out << radio::serializeSettings(settings);
+                continue;
+            }
             const auto saved = radio::saveSettingsFile(path, settings);
             if (saved.error)
                 code = fileError(radio::saveFailureText(path, *saved.error, language));
@@ -269,7 +290,8 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
                     << oneLine(radio::saveWarningText(path, *saved.warning, language)) << "\n";
         }
     }
-    if (!record || request.record != "-")
+    // Standard output may carry the records or the settings file instead.
+    if (request.record != "-" && !(request.command == Command::Save && request.file == "-"))
         out << (request.json ? resultsJson(commandName(request.command), request.file, results)
                              : resultsTable(results, language));
     return code;

@@ -112,12 +112,11 @@ TEST_F(CommandsTest, aRefusedSettingsFileSendsNothing)
     const auto port = ports.add("COM1");
     fakes::TempDir::write(dir.path("bad.conf"), "format = 1\nchannel = 40\n");
     EXPECT_EQ(run({"apply", dir.path("bad.conf"), "--all"}), ExitCode::FileError);
-    EXPECT_EQ(err.str(),
-        "radiomodem-cli: Could not load settings from " + dir.path("bad.conf")
-            + " Line 2, channel: \"40\": the channel is 1 to 32\n");
+    EXPECT_EQ(err.str(), dir.path("bad.conf") + ":2: channel: \"40\": the channel is 1 to 32\n");
     EXPECT_TRUE(ports.attempts.empty());
     EXPECT_TRUE(port->writes.empty());
     EXPECT_EQ(run({"apply", dir.path("none.conf")}), ExitCode::FileError);
+    EXPECT_EQ(err.str(), dir.path("none.conf") + ": No such file or directory\n");
 }
 
 TEST(CliOutput, resultsInATableAndInJson)

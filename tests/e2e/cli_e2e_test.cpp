@@ -368,6 +368,32 @@ TEST(CliEndToEnd, fileAndPortNamesPassAsBytes)
     EXPECT_EQ(apply.status, 0) << apply.err;
 }
 
+// "-" is standard output for save and standard input for apply: a radio's settings copied to
+// another through a file that never touches the disk as such, and a refused one named <stdin>.
+TEST(CliEndToEnd, settingsFilesOnStandardInputAndOutput)
+{
+    simtest::SimProcess a({"--channel", "17", "--speed", "4800"});
+    simtest::SimProcess b({});
+    fakes::TempDir dir;
+    const simtest::CliRun save = runCli({"save", "-", "-p", a.ptyPath(1)});
+    ASSERT_EQ(save.status, 0) << save.err;
+    EXPECT_TRUE(contains(save.out, "\nchannel = 17\n")) << "only the file: " << save.out;
+    std::ofstream(dir.path("piped.conf")) << save.out;
+    std::ofstream(dir.path("typo.conf")) << "format = 1\nchanel = 3\n";
+    const simtest::CliRun apply
+        = simtest::CliProcess({"apply", "-", "-p", b.ptyPath(1)}, {}, {}, dir.path("piped.conf"))
+              .wait();
+    EXPECT_EQ(apply.status, 0) << apply.err;
+    const QJsonObject copied = firstResult(runCli({"read", "-j", "-p", b.ptyPath(1)}));
+    EXPECT_EQ(copied["values"]["channel"].toInt(), 17);
+    EXPECT_EQ(copied["values"]["serial"].toString(), "4800-N");
+    const simtest::CliRun typo
+        = simtest::CliProcess({"check", "-", "-p", b.ptyPath(1)}, {}, {}, dir.path("typo.conf"))
+              .wait();
+    EXPECT_EQ(typo.status, 7);
+    EXPECT_EQ(typo.err, "<stdin>:2: chanel: unknown key; did you mean channel?\n");
+}
+
 namespace {
 
 // The frames of the radio's log, as "9600-N answered 55 AA ...".
