@@ -30,6 +30,22 @@ bool names(const platform::SerialDevice& device, const std::string& path)
     return canonical(device.path) == canonical(path);
 }
 
+const char* openErrorCode(platform::OpenError error)
+{
+    switch (error) {
+    case platform::OpenError::NoDevice:
+        return "no-device";
+    case platform::OpenError::Busy:
+        return "port-busy";
+    case platform::OpenError::PermissionDenied:
+        return "permission-denied";
+    case platform::OpenError::NotSerial:
+        return "not-serial";
+    default:
+        return "port-error";
+    }
+}
+
 PortTarget comTarget(const platform::SerialPortProvider& ports, int number)
 {
     const platform::PortEntry entry = ports.entry(number);
@@ -99,6 +115,7 @@ PortRun::PortRun(
     platform::OpenResult opened = openTarget(ports, target);
     if (!opened.port) {
         m_result.outcome = Outcome::PortError;
+        m_result.reasonCode = openErrorCode(opened.error);
         m_result.reason = serial::openFailureText(opened, core::printable(target.name), language);
         m_noDevice = opened.error == platform::OpenError::NoDevice;
         return;
