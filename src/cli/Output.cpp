@@ -1,5 +1,6 @@
 #include "Output.h"
 
+#include "PortTargets.h"
 #include "radio/SettingsFile.h"
 #include "serial/PortTexts.h"
 
@@ -305,14 +306,35 @@ std::string oneLine(const std::string& text)
     return line;
 }
 
+namespace {
+
+struct ListedPort
+{
+    std::string name; // COMn, else the device's path
+    int number; // n of COMn, else 0
+    platform::PortEntry entry;
+};
+
+// COM1 to COM8, then the devices beyond them.
+std::vector<ListedPort> listedPorts(const platform::SerialPortProvider& ports)
+{
+    std::vector<ListedPort> list;
+    for (int number = 1; number <= platform::kPortCount; ++number)
+        list.push_back({"COM" + std::to_string(number), number, ports.entry(number)});
+    for (const platform::SerialDevice& device : devicesBeyondComn(ports))
+        list.push_back({printable(device.path), 0, {device, true, false}});
+    return list;
+}
+
+} // namespace
+
 std::string portsTable(const platform::SerialPortProvider& ports, const core::Language& language)
 {
     std::vector<std::vector<std::string>> rows
         = {{language.pick("Port", "端口"), language.pick("Device", "设备"), "by-id"}};
-    for (int number = 1; number <= platform::kPortCount; ++number) {
-        const platform::PortEntry entry = ports.entry(number);
-        rows.push_back({"COM" + std::to_string(number), serial::deviceLine(entry, number, language),
-            entry.device ? printable(entry.device->byId) : std::string()});
+    for (const ListedPort& port : listedPorts(ports)) {
+        rows.push_back({port.name, serial::deviceLine(port.entry, port.number, language),
+            port.entry.device ? printable(port.entry.device->byId) : std::string()});
     }
     return table(rows);
 }
@@ -322,13 +344,13 @@ std::string portsJson(
 {
     QJsonArray list;
     std::string text;
-    for (int number = 1; number <= platform::kPortCount; ++number) {
-        const platform::PortEntry entry = ports.entry(number);
+    for (const ListedPort& listed : listedPorts(ports)) {
+        const platform::PortEntry& entry = listed.entry;
         QJsonObject port {
-            {"port", qt("COM" + std::to_string(number))},
+            {"port", qt(listed.name)},
             {"present", entry.present},
             {"pinned", entry.pinned},
-            {"description", qt(serial::deviceLine(entry, number, language))},
+            {"description", qt(serial::deviceLine(entry, listed.number, language))},
         };
         if (entry.device) {
             const platform::SerialDevice& device = *entry.device;

@@ -71,6 +71,11 @@ TEST_F(CommandsTest, portNamesResolveToComnOrTheDevicePath)
 {
     ports.add("COM2")->device.byId = "/dev/serial/by-id/usb-X-if00";
     ports.add("COM4");
+    // A ninth adapter, which no COMn stands for.
+    platform::SerialDevice ninth;
+    ninth.path = "/dev/ttyUSB8";
+    ninth.kernelName = "ttyUSB8";
+    ports.others.push_back(ninth);
     const auto names = [&](const std::optional<std::string>& port) {
         std::vector<std::string> found;
         for (const PortTarget& target : resolvePorts(ports, port))
@@ -78,7 +83,11 @@ TEST_F(CommandsTest, portNamesResolveToComnOrTheDevicePath)
         return found;
     };
     using Names = std::vector<std::string>;
-    EXPECT_EQ(names(std::nullopt), (Names {"COM2=/dev/ttyFAKE2", "COM4=/dev/ttyFAKE4"}));
+    EXPECT_EQ(names(std::nullopt),
+        (Names {"COM2=/dev/ttyFAKE2", "COM4=/dev/ttyFAKE4", "/dev/ttyUSB8=/dev/ttyUSB8"}));
+    EXPECT_EQ(run({"ports"}), ExitCode::Ok);
+    EXPECT_TRUE(out.str().ends_with("\n/dev/ttyUSB8  /dev/ttyUSB8 — on-board serial port\n"))
+        << out.str();
     EXPECT_EQ(names("COM7"), (Names {"COM7="}));
     EXPECT_EQ(names("/dev/ttyFAKE4"), (Names {"COM4=/dev/ttyFAKE4"}));
     EXPECT_EQ(names("usb-X-if00"), (Names {"COM2=/dev/ttyFAKE2"}));
