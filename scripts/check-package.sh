@@ -21,7 +21,8 @@ expected=(./usr/bin/radiomodem ./usr/bin/radiomodem-cli ./usr/bin/radiomodem-sim
     ./usr/share/icons/hicolor/scalable/apps/radiomodem.svg
     ./usr/share/man/man1/radiomodem.1.gz ./usr/share/man/man1/radiomodem-sim.1.gz
     ./usr/share/man/man1/radiomodem-cli.1.gz
-    ./usr/share/radiomodem/manual.en.md ./usr/share/radiomodem/manual.zh.md)
+    ./usr/share/radiomodem/manual.en.md ./usr/share/radiomodem/manual.zh.md
+    ./usr/share/radiomodem/radiomodem-cli.schema.json)
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/radiomodem.png")
 done

@@ -1,5 +1,6 @@
 // radiomodem-cli as a technician runs it, against simulated radios on ptys.
 #include "CliRun.h"
+#include "JsonSchema.h"
 #include "RadioModel.h"
 #include "SimOptions.h"
 #include "SimProcess.h"
@@ -632,4 +633,75 @@ TEST(CliEndToEnd, aBenchOfRadiosSwappedOnOnePort)
         EXPECT_EQ(fields[12], after["serial"].toString().toStdString());
     }
     EXPECT_TRUE(onlyReads(logs[4])) << "the matching unit was not written";
+}
+
+// Every JSON document and line the command prints, whatever the command and however it ended,
+// follows the schema kept in the tree; so do the lines of a JSON record and of a bench.
+TEST(CliEndToEnd, everyJsonOutputFollowsTheSchema)
+{
+    const simtest::JsonSchema schema = simtest::loadJsonSchema(RADIOMODEM_CLI_SCHEMA);
+    simtest::SimProcess good({});
+    simtest::SimProcess refuser({"--refuse-writes", "--channel", "9"});
+    const auto pins = simtest::onlyPorts({good.ptyPath(1), refuser.ptyPath(1)});
+    fakes::TempDir dir;
+    const std::string site = dir.path("site.conf");
+    const std::string record = dir.path("record.jsonl");
+    std::ofstream(site) << "format = 1\nchannel = 12\nair-rate = 3\n";
+    std::ofstream(dir.path("typo.conf")) << "format = 1\nchanel = 3\n";
+    struct Row
+    {
+        std::vector<std::string> args;
+        int status; // -1: any
+    };
+    const std::vector<Row> rows = {
+        {{"ports", "-j"}, 0},
+        {{"ports", "--json-lines"}, 0},
+        {{"read", "-a", "-j", "--record", record}, 0},
+        {{"apply", site, "-a", "--json-lines"}, 5},
+        {{"check", site, "-a", "-j"}, 6},
+        {{"write", "-p", "COM2", "--channel", "5", "-j"}, 5},
+        {{"save", dir.path("none"), "-a", "-j"}, 7},
+        {{"apply", dir.path("typo.conf"), "-j"}, 7},
+        {{"bench", site, "-p", "COM1", "--json-lines", "--timeout", "4"}, -1},
+    };
+    std::vector<std::pair<std::string, std::string>> outputs; // the command, one document
+    for (const Row& row : rows) {
+        const simtest::CliRun run = runCli(row.args, pins);
+        if (row.status >= 0) {
+            EXPECT_EQ(run.status, row.status) << row.args[0] << "\n" << run.out << run.err;
+        }
+        const bool lines
+            = std::find(row.args.begin(), row.args.end(), "--json-lines") != row.args.end();
+        if (!lines)
+            outputs.emplace_back(row.args[0], run.out);
+        for (const std::string& line : lines ? ::lines(run.out) : std::vector<std::string> {})
+            outputs.emplace_back(row.args[0] + " line", line);
+    }
+    std::ifstream recorded(record);
+    for (std::string line; std::getline(recorded, line);)
+        outputs.emplace_back("record", line);
+    EXPECT_GE(outputs.size(), 20u);
+    for (const auto& [command, text] : outputs) {
+        QJsonParseError error {};
+        const QJsonDocument document
+            = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << command << ": " << text;
+        const auto faults = schema.faults(document.object());
+        EXPECT_TRUE(faults.empty()) << command << ": " << faults.front() << "\n" << text;
+    }
+    // The check itself can fail: a document without its format, a key the schema does not know,
+    // a value out of its pattern.
+    const auto parsed = [&](std::size_t i) {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(outputs[i].second)).object();
+    };
+    QJsonObject formatless = parsed(0);
+    formatless.remove("format");
+    QJsonObject unknownKey = parsed(outputs.size() - 1);
+    unknownKey["airRate"] = 1;
+    QJsonObject badSerial = parsed(outputs.size() - 1);
+    QJsonObject values = badSerial["values"].toObject();
+    values["serial"] = "9600";
+    badSerial["values"] = values;
+    for (const QJsonObject& broken : {formatless, unknownKey, badSerial})
+        EXPECT_FALSE(schema.faults(broken).empty()) << QJsonDocument(broken).toJson().toStdString();
 }
