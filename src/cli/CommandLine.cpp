@@ -99,7 +99,7 @@ const std::vector<CommandInfo>& commands()
              "holds them already is left unchanged",
                 "写入参数文件(- 为标准输入)中的参数并校验;已是这些参数的电台不作更改"},
             {"apply site.conf -p COM1", "apply site.conf -a --json-lines",
-                "ssh bench cat site.conf | radiomodem-cli apply - -a"}},
+                "save - -p COM1 | radiomodem-cli apply - -p COM2"}},
         {"check", Command::Check, "FILE [-p P... | -a]",
             {"compare each radio with a settings file; writes nothing",
                 "将各电台与参数文件比较;不写入任何参数"},
@@ -207,18 +207,22 @@ constexpr std::size_t kHelpWidth = 79;
 std::string helpEntry(std::string left, const std::string& text)
 {
     left.resize(std::max(left.size() + 2, kHelpColumn), ' ');
-    std::string line = left;
     std::string entry;
+    std::string line = left;
+    std::size_t width = left.size();
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t end = std::min(text.find(' ', at), text.size());
         const std::string word = text.substr(at, end - at);
-        if (line.size() > left.size() && line.size() + 1 + word.size() > kHelpWidth) {
+        if (line.size() > left.size() && width + 1 + displayWidth(word) > kHelpWidth) {
             entry += line + "\n";
             line = std::string(kHelpColumn, ' ');
+            width = kHelpColumn;
         } else if (line.size() > left.size()) {
             line += ' ';
+            ++width;
         }
         line += word;
+        width += displayWidth(word);
         at = end + 1;
     }
     return entry + line + "\n";
@@ -243,9 +247,7 @@ std::string commandHelp(const CommandInfo& info, const core::Language& language)
     }
     text += language.pick("\nExamples:\n", "\n示例:\n");
     for (const char* example : info.examples)
-        text += std::string("  ")
-            + (std::string_view(example).starts_with("ssh") ? "" : "radiomodem-cli ") + example
-            + "\n";
+        text += std::string("  radiomodem-cli ") + example + "\n";
     return text;
 }
 

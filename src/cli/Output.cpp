@@ -96,15 +96,6 @@ QString qt(const std::string& text)
     return QString::fromStdString(text);
 }
 
-// Columns a text takes on a terminal: wide (CJK) characters count two.
-std::size_t displayWidth(const std::string& text)
-{
-    std::size_t width = 0;
-    for (const char32_t c : qt(text).toUcs4())
-        width += c >= 0x1100 && (c <= 0x115F || (c >= 0x2E80 && c <= 0xFFDC)) ? 2 : 1;
-    return width;
-}
-
 std::string table(const std::vector<std::vector<std::string>>& rows)
 {
     std::vector<std::size_t> widths;
@@ -151,6 +142,14 @@ QJsonObject document(const std::string& command, QJsonObject object)
 }
 
 } // namespace
+
+std::size_t displayWidth(const std::string& text)
+{
+    std::size_t width = 0;
+    for (const char32_t c : qt(text).toUcs4())
+        width += c >= 0x1100 && (c <= 0x115F || (c >= 0x2E80 && c <= 0xFFDC)) ? 2 : 1;
+    return width;
+}
 
 QJsonObject valuesJson(const radio::WriteValues& values)
 {
