@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from build/ (already built) and checks it: the desktop entry and the
-# AppStream metainfo validate, the package holds everything a desktop needs, and its
-# dependencies come from the shared libraries the programs use.
+# AppStream metainfo validate, the package holds everything a desktop needs and the command
+# line's completions and JSON schema, and its dependencies come from the shared libraries the
+# programs use.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 desktop-file-validate data/radiomodem.desktop
@@ -21,7 +22,10 @@ expected=(./usr/bin/radiomodem ./usr/bin/radiomodem-cli ./usr/bin/radiomodem-sim
     ./usr/share/icons/hicolor/scalable/apps/radiomodem.svg
     ./usr/share/man/man1/radiomodem.1.gz ./usr/share/man/man1/radiomodem-sim.1.gz
     ./usr/share/man/man1/radiomodem-cli.1.gz
-    ./usr/share/radiomodem/manual.en.md ./usr/share/radiomodem/manual.zh.md)
+    ./usr/share/radiomodem/manual.en.md ./usr/share/radiomodem/manual.zh.md
+    ./usr/share/radiomodem/radiomodem-cli.schema.json
+    ./usr/share/bash-completion/completions/radiomodem-cli
+    ./usr/share/zsh/vendor-completions/_radiomodem-cli)
 for size in 16 22 24 32 48 64 128 256; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/radiomodem.png")
 done

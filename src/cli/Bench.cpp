@@ -3,6 +3,8 @@
 #include "Interrupt.h"
 #include "Output.h"
 
+#include <QJsonObject>
+
 #include <future>
 #include <map>
 #include <mutex>
@@ -62,9 +64,8 @@ public:
     {
         const int done = m_units - m_failed;
         if (m_request.json) {
-            m_out << "{\"format\":1,\"command\":\"bench\",\"units\":" << m_units
-                  << ",\"failed\":" << m_failed << ",\"exitCode\":" << static_cast<int>(m_code)
-                  << "}\n";
+            m_out << jsonLine({{"format", kJsonFormat}, {"command", "bench"}, {"units", m_units},
+                {"failed", m_failed}, {"exit-code", static_cast<int>(m_code)}});
         } else {
             m_out << m_language.pick("bench: ", "工位:") << m_units
                   << m_language.pick(" units, ", " 台,") << done

@@ -14,11 +14,14 @@ enum class Command { Ports, Read, Write, Save, Apply, Check, Bench };
 struct Request
 {
     Command command = Command::Ports;
-    bool json = false;
+    bool json = false; // --json, or --json-lines
+    bool jsonLines = false; // one JSON object a line: a port, a radio or a bench unit
     bool quiet = false;
     std::vector<std::string> ports; // each --port, its bytes as given
     bool all = false; // read, save, apply and check: every port that has a radio
-    std::string file; // save, apply, check and bench, its bytes as given; save --all: a folder
+    // save, apply, check and bench, its bytes as given; "-" is standard input (apply, check,
+    // bench) or output (save); save --all: a folder
+    std::string file;
     radio::RadioSettings change; // write: the values named
     bool verify = true;
     std::optional<radio::SerialMode> from; // --from: the mode the probe tries first
@@ -32,13 +35,19 @@ struct Request
 struct ParsedCommandLine
 {
     std::optional<Request> request; // unset on error, --help and --version
-    std::string output; // --help or --version text for stdout
+    std::string output; // --help, help COMMAND or --version: the text for stdout
     std::string error; // a usage error, one line of UTF-8 (names escaped as printable() does)
 };
 
-// The arguments with the program's name first, as main() gets them: bytes in any encoding.
+// The arguments with the program's name first, as main() gets them: bytes in any encoding. Long
+// options (--port, also as -port), short ones (-p COM1, -pCOM1, -jq) and "--" before names
+// that start with a dash. Errors and help are in the language given.
 ParsedCommandLine parseCommandLine(
     const std::vector<std::string>& arguments, const core::Language& language);
+
+// Why a --port name is no port: neither COMn (n = 1 to 8), a path, nor a /dev/serial/by-id
+// name; a name such as com2 or ttyUSB0 gets what was likely meant. Nothing when it names one.
+std::optional<core::Bilingual> portNameError(const std::string& name);
 
 // When a run that starts now must end: --timeout from now, else never.
 std::chrono::steady_clock::time_point deadlineOf(const Request& request);

@@ -11,6 +11,7 @@
 
 #include <future>
 #include <mutex>
+#include <unistd.h>
 
 namespace cli {
 
@@ -143,6 +144,7 @@ private:
                 = differencesText(m_change, result.before->held, m_language);
                 !differences.empty()) {
                 result.outcome = Outcome::Differs;
+                result.reasonCode = "differs";
                 result.reason = differences;
             }
         }
@@ -186,6 +188,19 @@ radio::RadioSettings settingsOfResult(const PortResult& result)
     return settings;
 }
 
+// "site.conf:2: channel: ...", as compilers name a place in a file, so that an editor can go to
+// it; standard input is <stdin>.
+std::string fileErrorText(
+    const std::string& file, const radio::SettingsError& error, const core::Language& language)
+{
+    std::string text = (file == "-" ? std::string("<stdin>") : printable(file)) + ":";
+    if (error.line > 0)
+        text += std::to_string(error.line) + ":";
+    if (!error.key.empty())
+        text += " " + printable(error.key) + ":";
+    return text + " " + oneLine(error.reason.in(language));
+}
+
 // A file that sets the ID, for several radios: each would get the same ID.
 bool clonesId(const Request& request, const radio::RadioSettings& change)
 {
@@ -199,12 +214,20 @@ bool clonesId(const Request& request, const radio::RadioSettings& change)
 ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
     const core::Language& language, std::ostream& out, std::ostream& err, bool errIsTerminal)
 {
-    const auto fileError = [&](const std::string& text) {
-        err << "radiomodem-cli: " << oneLine(text) << "\n";
-        return ExitCode::FileError;
+    const std::string command = commandName(request.command);
+    // A command that ends before any port: one line on stderr (after the program's name, unless
+    // it names a place in a file), and with --json a document that says why, so that a script
+    // reading standard output is never left with nothing.
+    const auto refuse = [&](ExitCode code, const char* reasonCode, const std::string& reason,
+                            bool named = true) {
+        err << (named ? "radiomodem-cli: " : "") << reason << "\n";
+        if (request.json)
+            out << errorJson(command, request.file, code, reasonCode, reason, request.jsonLines);
+        return code;
     };
     if (request.command == Command::Ports) {
-        out << (request.json ? portsJson(ports, language) : portsTable(ports, language));
+        out << (request.json ? portsJson(ports, language, request.jsonLines)
+                             : portsTable(ports, language));
         return ExitCode::Ok;
     }
     radio::RadioSettings change = request.change;
@@ -212,65 +235,76 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
         || request.command == Command::Bench;
     if (readsFile) {
         // The file is checked whole before any port is opened: a refused file sends nothing.
-        const auto loaded = radio::loadSettingsFile(request.file);
+        const auto loaded = request.file == "-" ? radio::readSettings(STDIN_FILENO)
+                                                : radio::loadSettingsFile(request.file);
         if (const auto* error = std::get_if<radio::SettingsError>(&loaded))
-            return fileError(radio::loadFailureText(request.file, *error, language));
+            return refuse(ExitCode::FileError, "file-refused",
+                fileErrorText(request.file, *error, language), false);
         change = std::get<radio::RadioSettings>(loaded);
     }
-    if (request.command != Command::Check && clonesId(request, change)) {
-        err << "radiomodem-cli: "
-            << language.pick("the file sets the ID, and every radio would get the same one; "
-                             "give --same-id if that is meant, or leave id out of the file",
-                   "该文件设置了 ID,所有电台将得到相同的 ID;若确需如此请加 --same-id,"
-                   "否则请从文件中删去 id")
-            << "\n";
-        return ExitCode::Usage;
-    }
+    if (request.command != Command::Check && clonesId(request, change))
+        return refuse(ExitCode::Usage, "same-id-refused",
+            language.pick("the file sets the ID, and every radio would get the same one; "
+                          "give --same-id if that is meant, or leave id out of the file",
+                "该文件设置了 ID,所有电台将得到相同的 ID;若确需如此请加 --same-id,"
+                "否则请从文件中删去 id"));
     const std::vector<PortTarget> targets = resolvePorts(ports, request.ports);
-    if (targets.empty()) {
-        err << "radiomodem-cli: "
-            << language.pick("no serial port has a device", "没有串口连接设备") << "\n";
-        return ExitCode::NoRadio;
-    }
+    if (targets.empty())
+        return refuse(ExitCode::NoRadio, "no-device",
+            language.pick("no serial port has a device", "没有串口连接设备"));
     std::unique_ptr<Record> record;
     if (!request.record.empty()) {
         record = std::make_unique<Record>(request.record, request.json);
         if (record->error())
-            return fileError(language.pick("could not open the record ", "无法打开记录文件 ")
-                + printable(request.record) + ": " + record->error()->in(language));
+            return refuse(ExitCode::FileError, "record-refused",
+                language.pick("could not open the record ", "无法打开记录文件 ")
+                    + printable(request.record) + ": " + record->error()->in(language));
     }
     ProbeCache cache(ProbeCache::defaultPath());
     if (request.command == Command::Bench)
         return runBench(request, change, targets, ports, cache, record.get(), language, out, err,
             errIsTerminal);
     Runner runner(request, change, cache, ports, language, err, errIsTerminal);
-    const std::vector<PortResult> results
-        = runner.run(targets, request.all || request.ports.size() > 1);
+    std::vector<PortResult> results = runner.run(targets, request.all || request.ports.size() > 1);
     reportFailures(results, err);
     ExitCode code = exitCodeOf(results);
+    const auto fileError = [&](const std::string& text) {
+        err << "radiomodem-cli: " << oneLine(text) << "\n";
+        code = code == ExitCode::Ok ? ExitCode::FileError : code;
+    };
     for (std::size_t i = 0; record && i < results.size(); ++i) {
         if (results[i].radioFound && !record->append(0, results[i]))
-            code = fileError(language.pick("could not write the record ", "无法写入记录文件 ")
+            fileError(language.pick("could not write the record ", "无法写入记录文件 ")
                 + printable(request.record));
     }
     if (request.command == Command::Save) {
-        for (const PortResult& result : results) {
+        for (PortResult& result : results) {
             if (result.outcome != Outcome::Ok)
                 continue;
             const std::string path = request.all ? fileNameFor(request.file, result) : request.file;
             radio::RadioSettings settings = settingsOfResult(result);
             if (request.noId)
                 settings.id.reset();
+            if (path == "-") {
+                out << radio::serializeSettings(settings);
+                continue;
+            }
             const auto saved = radio::saveSettingsFile(path, settings);
-            if (saved.error)
-                code = fileError(radio::saveFailureText(path, *saved.error, language));
-            else if (saved.warning)
+            if (saved.error) {
+                result.reasonCode = "save-failed";
+                result.reason = radio::saveFailureText(path, *saved.error, language);
+                fileError(result.reason);
+                continue;
+            }
+            result.savedTo = path;
+            if (saved.warning)
                 err << "radiomodem-cli: "
                     << oneLine(radio::saveWarningText(path, *saved.warning, language)) << "\n";
         }
     }
-    if (!record || request.record != "-")
-        out << (request.json ? resultsJson(commandName(request.command), request.file, results)
+    // Standard output may carry the records or the settings file instead.
+    if (request.record != "-" && !(request.command == Command::Save && request.file == "-"))
+        out << (request.json ? resultsJson(command, request.file, results, code, request.jsonLines)
                              : resultsTable(results, language));
     return code;
 }

@@ -1,5 +1,6 @@
 #include "Output.h"
 
+#include "PortTargets.h"
 #include "radio/SettingsFile.h"
 #include "serial/PortTexts.h"
 
@@ -74,37 +75,25 @@ std::array<std::string, radio::RadioSession::kSteps> valueTexts(const radio::Wri
 
 std::array<std::string, radio::RadioSession::kSteps> heldTexts(const PortResult& result)
 {
-    if (result.readBack)
-        return valueTexts(*result.readBack);
-    auto texts = valueTexts(result.before->held);
-    if (!result.written)
-        return texts;
-    const auto written = valueTexts(*result.written);
-    for (int step = 0; step < result.writeProgress.sent; ++step) {
-        const auto i = static_cast<std::size_t>(step);
-        texts[i] = step < result.writeProgress.taken ? written[i] : "?";
-    }
-    return texts;
+    const QJsonObject held = heldJson(result);
+    const auto text = [&held](const char* key) {
+        const QJsonValue value = held[key];
+        return value.isNull()  ? std::string("?")
+            : value.isString() ? value.toString().toStdString()
+                               : std::to_string(value.toInt());
+    };
+    return {text("air-rate"), text("id"), text("channel"), text("serial")};
 }
 
 namespace {
 
-// The keys of the JSON values, in the order of the write steps.
+// The keys of the values of the write steps, as the settings file names them, in their order.
 constexpr std::array<const char*, radio::RadioSession::kSteps> kStepKeys
-    = {"airRate", "id", "channel", "serial"};
+    = {"air-rate", "id", "channel", "serial"};
 
 QString qt(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-// Columns a text takes on a terminal: wide (CJK) characters count two.
-std::size_t displayWidth(const std::string& text)
-{
-    std::size_t width = 0;
-    for (const char32_t c : qt(text).toUcs4())
-        width += c >= 0x1100 && (c <= 0x115F || (c >= 0x2E80 && c <= 0xFFDC)) ? 2 : 1;
-    return width;
 }
 
 std::string table(const std::vector<std::vector<std::string>>& rows)
@@ -128,22 +117,68 @@ std::string table(const std::vector<std::vector<std::string>>& rows)
     return text;
 }
 
-QJsonObject valuesJson(const radio::WriteValues& values)
-{
-    return {
-        {"channel", values.channel},
-        {"airRate", values.airRate},
-        {"serial", qt(radio::serialModeText({values.speedIndex, values.parityIndex}))},
-        {"id", qt(radio::idText(values.id))},
-    };
-}
-
 QJsonArray stepKeys(int from, int to)
 {
     QJsonArray keys;
     for (int step = from; step < to; ++step)
         keys.append(kStepKeys[static_cast<std::size_t>(step)]);
     return keys;
+}
+
+std::string jsonText(const QJsonObject& object, bool line)
+{
+    return QJsonDocument(object)
+               .toJson(line ? QJsonDocument::Compact : QJsonDocument::Indented)
+               .toStdString()
+        + (line ? "\n" : "");
+}
+
+// The object as a document of this format, of the command.
+QJsonObject document(const std::string& command, QJsonObject object)
+{
+    object["format"] = kJsonFormat;
+    object["command"] = qt(command);
+    return object;
+}
+
+} // namespace
+
+std::size_t displayWidth(const std::string& text)
+{
+    std::size_t width = 0;
+    for (const char32_t c : qt(text).toUcs4())
+        width += c >= 0x1100 && (c <= 0x115F || (c >= 0x2E80 && c <= 0xFFDC)) ? 2 : 1;
+    return width;
+}
+
+QJsonObject valuesJson(const radio::WriteValues& values)
+{
+    const auto rate = radio::airRateBitsPerSecond(values.airRate);
+    return {
+        {"channel", values.channel},
+        {"air-rate", values.airRate},
+        {"air-rate-bps", rate ? QJsonValue(static_cast<qint64>(*rate)) : QJsonValue()},
+        {"serial", qt(radio::serialModeText({values.speedIndex, values.parityIndex}))},
+        {"id", qt(radio::idText(values.id))},
+    };
+}
+
+QJsonObject heldJson(const PortResult& result)
+{
+    if (result.readBack)
+        return valuesJson(*result.readBack);
+    QJsonObject held = valuesJson(result.before->held);
+    if (!result.written)
+        return held;
+    const QJsonObject written = valuesJson(*result.written);
+    for (int step = 0; step < result.writeProgress.sent; ++step) {
+        const bool took = step < result.writeProgress.taken;
+        const QString key = kStepKeys[static_cast<std::size_t>(step)];
+        held[key] = took ? written[key] : QJsonValue();
+        if (key == "air-rate")
+            held["air-rate-bps"] = took ? written["air-rate-bps"] : QJsonValue();
+    }
+    return held;
 }
 
 QJsonObject resultJson(const PortResult& result)
@@ -153,42 +188,60 @@ QJsonObject resultJson(const PortResult& result)
         {"device", qt(printable(result.device))},
         {"outcome", outcomeKey(result.outcome)},
     };
+    if (!result.identity.empty() && result.identity != result.device
+        && result.identity != result.port)
+        object["by-id"] = qt(printable(result.identity));
+    if (!result.reasonCode.empty())
+        object["reason-code"] = qt(result.reasonCode);
     if (!result.reason.empty())
-        object["reason"] = qt(result.reason);
+        object["reason"] = qt(oneLine(result.reason));
     if (result.before) {
-        object["model"] = result.before->model;
-        object["version"] = qt(radio::modelVersionText(result.before->version));
-        object["values"] = valuesJson(result.before->held);
+        object["model"] = qt(radio::modelVersionText(result.before->version));
+        object["model-code"] = result.before->model;
+        object["values"] = heldJson(result);
+        object["read-at"] = qt(result.readAt);
     }
     if (result.written) {
-        object["written"] = valuesJson(*result.written);
+        object["before"] = valuesJson(result.before->held);
+        object["requested"] = valuesJson(*result.written);
         object["took"] = stepKeys(0, result.writeProgress.taken);
         object["unconfirmed"] = stepKeys(result.writeProgress.taken, result.writeProgress.sent);
     }
     if (result.readBack)
-        object["readBack"] = valuesJson(*result.readBack);
+        object["read-back"] = valuesJson(*result.readBack);
     if (result.unchanged)
         object["unchanged"] = true;
-    if (!result.readAt.empty())
-        object["readAt"] = qt(result.readAt);
+    if (!result.savedTo.empty())
+        object["saved-to"] = qt(printable(result.savedTo));
     return object;
 }
 
-std::string jsonText(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
-}
-
-} // namespace
-
 core::Language languageFromLocale()
 {
+    const core::Language chinese {0};
+    const core::Language english {1};
+    std::string_view locale;
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(variable);
-        if (value && *value)
-            return {static_cast<std::uint8_t>(std::string_view(value).starts_with("zh") ? 0 : 1)};
+        if (value && *value) {
+            locale = value;
+            break;
+        }
     }
-    return {1};
+    // As gettext does: LANGUAGE, a list of languages in order of preference, wins over the
+    // locale, unless the locale is C (then messages are never translated).
+    const char* preferred = std::getenv("LANGUAGE");
+    if (preferred && !locale.empty() && locale != "C" && locale != "POSIX") {
+        for (std::string_view list = preferred; !list.empty();) {
+            const std::string_view entry = list.substr(0, list.find(':'));
+            if (entry.starts_with("zh"))
+                return chinese;
+            if (entry.starts_with("en"))
+                return english;
+            list.remove_prefix(std::min(list.size(), entry.size() + 1));
+        }
+    }
+    return locale.starts_with("zh") ? chinese : english;
 }
 
 ExitCode exitCodeOf(Outcome outcome)
@@ -252,40 +305,65 @@ std::string oneLine(const std::string& text)
     return line;
 }
 
+namespace {
+
+struct ListedPort
+{
+    std::string name; // COMn, else the device's path
+    int number; // n of COMn, else 0
+    platform::PortEntry entry;
+};
+
+// COM1 to COM8, then the devices beyond them.
+std::vector<ListedPort> listedPorts(const platform::SerialPortProvider& ports)
+{
+    std::vector<ListedPort> list;
+    for (int number = 1; number <= platform::kPortCount; ++number)
+        list.push_back({"COM" + std::to_string(number), number, ports.entry(number)});
+    for (const platform::SerialDevice& device : devicesBeyondComn(ports))
+        list.push_back({printable(device.path), 0, {device, true, false}});
+    return list;
+}
+
+} // namespace
+
 std::string portsTable(const platform::SerialPortProvider& ports, const core::Language& language)
 {
     std::vector<std::vector<std::string>> rows
         = {{language.pick("Port", "端口"), language.pick("Device", "设备"), "by-id"}};
-    for (int number = 1; number <= platform::kPortCount; ++number) {
-        const platform::PortEntry entry = ports.entry(number);
-        rows.push_back({"COM" + std::to_string(number), serial::deviceLine(entry, number, language),
-            entry.device ? printable(entry.device->byId) : std::string()});
+    for (const ListedPort& port : listedPorts(ports)) {
+        rows.push_back({port.name, serial::deviceLine(port.entry, port.number, language),
+            port.entry.device ? printable(port.entry.device->byId) : std::string()});
     }
     return table(rows);
 }
 
-std::string portsJson(const platform::SerialPortProvider& ports, const core::Language& language)
+std::string portsJson(
+    const platform::SerialPortProvider& ports, const core::Language& language, bool lines)
 {
     QJsonArray list;
-    for (int number = 1; number <= platform::kPortCount; ++number) {
-        const platform::PortEntry entry = ports.entry(number);
+    std::string text;
+    for (const ListedPort& listed : listedPorts(ports)) {
+        const platform::PortEntry& entry = listed.entry;
         QJsonObject port {
-            {"port", qt("COM" + std::to_string(number))},
+            {"port", qt(listed.name)},
             {"present", entry.present},
             {"pinned", entry.pinned},
-            {"description", qt(serial::deviceLine(entry, number, language))},
+            {"description", qt(serial::deviceLine(entry, listed.number, language))},
         };
         if (entry.device) {
             const platform::SerialDevice& device = *entry.device;
             port["device"] = qt(printable(device.path));
             port["identity"] = qt(printable(device.identity));
-            port["byId"] = qt(printable(device.byId));
+            port["by-id"] = qt(printable(device.byId));
             if (!device.vendorId.empty())
                 port["usb"] = qt(device.vendorId + ":" + device.productId);
         }
+        if (lines)
+            text += jsonText(document("ports", port), true);
         list.append(port);
     }
-    return jsonText({{"command", "ports"}, {"ports", list}});
+    return lines ? text : jsonText(document("ports", {{"ports", list}}), false);
 }
 
 std::string resultsTable(const std::vector<PortResult>& results, const core::Language& language)
@@ -308,20 +386,46 @@ std::string resultsTable(const std::vector<PortResult>& results, const core::Lan
     return table(rows);
 }
 
-std::string resultsJson(
-    const std::string& command, const std::string& file, const std::vector<PortResult>& results)
+std::string resultsJson(const std::string& command, const std::string& file,
+    const std::vector<PortResult>& results, ExitCode code, bool lines)
 {
+    QJsonObject named;
+    if (!file.empty())
+        named["file"] = qt(printable(file));
+    if (lines) {
+        std::string text;
+        for (const PortResult& result : results) {
+            QJsonObject object = resultJson(result);
+            if (!file.empty())
+                object["file"] = named["file"];
+            text += jsonText(document(command, object), true);
+        }
+        return text;
+    }
     QJsonArray list;
     for (const PortResult& result : results)
         list.append(resultJson(result));
-    QJsonObject document {
-        {"command", qt(command)},
-        {"exitCode", static_cast<int>(exitCodeOf(results))},
-        {"results", list},
+    named["exit-code"] = static_cast<int>(code);
+    named["results"] = list;
+    return jsonText(document(command, named), false);
+}
+
+std::string errorJson(const std::string& command, const std::string& file, ExitCode code,
+    const std::string& reasonCode, const std::string& reason, bool line)
+{
+    QJsonObject object {
+        {"exit-code", static_cast<int>(code)},
+        {"reason-code", qt(reasonCode)},
+        {"reason", qt(oneLine(reason))},
     };
     if (!file.empty())
-        document["file"] = qt(printable(file));
-    return jsonText(document);
+        object["file"] = qt(printable(file));
+    return jsonText(document(command, object), line);
+}
+
+std::string jsonLine(const QJsonObject& object)
+{
+    return jsonText(object, true);
 }
 
 } // namespace cli

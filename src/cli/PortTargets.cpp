@@ -30,17 +30,55 @@ bool names(const platform::SerialDevice& device, const std::string& path)
     return canonical(device.path) == canonical(path);
 }
 
+const char* openErrorCode(platform::OpenError error)
+{
+    switch (error) {
+    case platform::OpenError::NoDevice:
+        return "no-device";
+    case platform::OpenError::Busy:
+        return "port-busy";
+    case platform::OpenError::PermissionDenied:
+        return "permission-denied";
+    case platform::OpenError::NotSerial:
+        return "not-serial";
+    default:
+        return "port-error";
+    }
+}
+
+PortTarget deviceTarget(const std::string& name, const platform::SerialDevice& device)
+{
+    return {name, device.path, device.byId.empty() ? device.path : device.byId};
+}
+
 PortTarget comTarget(const platform::SerialPortProvider& ports, int number)
 {
     const platform::PortEntry entry = ports.entry(number);
     if (!entry.device)
         return {"COM" + std::to_string(number), {}, {}};
-    const platform::SerialDevice& device = *entry.device;
-    return {"COM" + std::to_string(number), device.path,
-        device.byId.empty() ? device.path : device.byId};
+    return deviceTarget("COM" + std::to_string(number), *entry.device);
 }
 
 } // namespace
+
+std::vector<platform::SerialDevice> devicesBeyondComn(const platform::SerialPortProvider& ports)
+{
+    std::vector<std::string> numbered;
+    bool allPinned = true;
+    for (int number = 1; number <= platform::kPortCount; ++number) {
+        const platform::PortEntry entry = ports.entry(number);
+        allPinned = allPinned && entry.pinned;
+        if (entry.device)
+            numbered.push_back(entry.device->path);
+    }
+    std::vector<platform::SerialDevice> beyond;
+    for (const platform::SerialDevice& device : ports.devices()) {
+        if (!allPinned
+            && std::find(numbered.begin(), numbered.end(), device.path) == numbered.end())
+            beyond.push_back(device);
+    }
+    return beyond;
+}
 
 std::vector<PortTarget> resolvePorts(
     const platform::SerialPortProvider& ports, const std::optional<std::string>& port)
@@ -51,6 +89,8 @@ std::vector<PortTarget> resolvePorts(
             if (ports.entry(number).present)
                 targets.push_back(comTarget(ports, number));
         }
+        for (const platform::SerialDevice& device : devicesBeyondComn(ports))
+            targets.push_back(deviceTarget(device.path, device));
         return targets;
     }
     if (const int number = platform::portNumberOfName(*port); number > 0)
@@ -99,6 +139,7 @@ PortRun::PortRun(
     platform::OpenResult opened = openTarget(ports, target);
     if (!opened.port) {
         m_result.outcome = Outcome::PortError;
+        m_result.reasonCode = openErrorCode(opened.error);
         m_result.reason = serial::openFailureText(opened, core::printable(target.name), language);
         m_noDevice = opened.error == platform::OpenError::NoDevice;
         return;

@@ -21,9 +21,13 @@ struct PortTarget
     std::string identity;
 };
 
+// The serial devices present that no COMn stands for, unless every one of COM1 to COM8 is pinned
+// (RADIOMODEM_COMn): the pins then name the whole bench.
+std::vector<platform::SerialDevice> devicesBeyondComn(const platform::SerialPortProvider& ports);
+
 // --port P: COMn as named; a device path or /dev/serial/by-id name (a bare by-id name is looked
 // up in /dev/serial/by-id) is the COMn whose device it is, or else the path itself. Without P,
-// the COMn whose device is present, in order.
+// the COMn whose device is present, in order, then the devices beyond them by their path.
 std::vector<PortTarget> resolvePorts(
     const platform::SerialPortProvider& ports, const std::optional<std::string>& port);
 // Each of several --port, in the order given, a port named twice once; without any, as above.

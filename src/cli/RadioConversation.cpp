@@ -148,10 +148,11 @@ std::string portName(const serial::SerialLink& link)
     return link.settings.portNumber ? "COM" + std::to_string(link.settings.portNumber) : "";
 }
 
-void fail(PortResult& result, Outcome outcome, const core::Bilingual& reason,
+void fail(PortResult& result, Outcome outcome, const char* code, const core::Bilingual& reason,
     const core::Language& language)
 {
     result.outcome = outcome;
+    result.reasonCode = code;
     result.reason = reason.in(language);
 }
 
@@ -203,55 +204,58 @@ void failed(const RunEnd& end, const Conversation& talk, serial::SerialLink& lin
     noteProgress(talk, result);
     const int taken = result.writeProgress.taken;
     const bool partly = taken > 0 && taken < RadioSession::kSteps;
-    const auto failWith = [&](Outcome outcome, const core::Bilingual& reason) {
+    const auto failWith = [&](Outcome outcome, const char* code, const core::Bilingual& reason) {
         const core::Bilingual took = partly || end.signal || end.timedOut
             ? radio::partialWriteText(result.writeProgress)
             : core::Bilingual {};
-        fail(result, outcome, {reason.english + took.english, reason.chinese + took.chinese},
+        fail(result, outcome, code, {reason.english + took.english, reason.chinese + took.chinese},
             language);
     };
     const auto& state = talk.session().state();
     if (end.signal) {
-        failWith(Outcome::Interrupted, interruptedText(end.signal, taken > 0, writeCommand));
+        failWith(Outcome::Interrupted, "interrupted",
+            interruptedText(end.signal, taken > 0, writeCommand));
         return;
     }
     if (end.timedOut) {
-        failWith(Outcome::TimedOut, timedOutText(taken > 0, writeCommand));
+        failWith(Outcome::TimedOut, "timed-out", timedOutText(taken > 0, writeCommand));
         return;
     }
     if (!end.outcome) {
-        failWith(Outcome::PortError,
+        failWith(Outcome::PortError, "device-gone",
             {"the port's device is gone (unplugged?)", "通讯端口设备已断开(已拔出?)"});
         return;
     }
     switch (*end.outcome) {
     case RadioSession::Outcome::NoRadio:
         if (state.verifying)
-            failWith(Outcome::Mismatch, radio::readBackFailedText());
+            failWith(Outcome::Mismatch, "read-back-failed", radio::readBackFailedText());
         else // the write's probe after a read that found the radio is a failed write
             failWith(result.radioFound ? Outcome::WriteFailed : Outcome::NoRadio,
+                result.radioFound ? "write-no-answer" : "no-radio",
                 radio::connectErrorText(portName(link),
                     link.handle.isValid() ? link.handle.port().deviceWithHiddenHolders()
                                           : std::string()));
         return;
     case RadioSession::Outcome::StepFailed: {
         if (state.verifying) {
-            failWith(Outcome::Mismatch, radio::readBackFailedText());
+            failWith(Outcome::Mismatch, "read-back-failed", radio::readBackFailedText());
             return;
         }
         failWith(state.writeMode ? Outcome::WriteFailed : Outcome::PortError,
+            state.writeMode ? "write-refused" : "read-failed",
             radio::stepFailureText(state, core::printable(result.port)));
         return;
     }
     case RadioSession::Outcome::FollowRefused:
-        failWith(Outcome::PortError,
+        failWith(Outcome::PortError, "port-mode-refused",
             {"The radio took the write, but the port did not take its new serial mode.",
                 "电台已接受写入,但通讯端口未能切换到新的串口设置。"});
         return;
     case RadioSession::Outcome::Mismatch:
         result.readBack = talk.session().readBack();
-        failWith(
-            Outcome::Mismatch, radio::mismatchText(talk.session().writeValues(), *result.readBack));
+        failWith(Outcome::Mismatch, "mismatch",
+            radio::mismatchText(talk.session().writeValues(), *result.readBack));
         return;
     default:
         return;

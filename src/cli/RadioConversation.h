@@ -41,6 +41,9 @@ struct PortResult
     std::string identity; // the device's by-id link, else its path (see PortTarget)
     Outcome outcome = Outcome::Ok;
     std::string reason; // why it failed, in the user's language, as the window says it
+    // Why it failed as a stable ASCII word for scripts ("no-radio", "write-refused"); empty when
+    // it did not fail.
+    std::string reasonCode;
     std::optional<RadioReading> before; // the read (before any write)
     bool radioFound = false; // a radio answered the probe
     std::optional<radio::WriteValues> written; // the values of the write, once it started
@@ -48,6 +51,7 @@ struct PortResult
     std::optional<radio::WriteValues> readBack; // the verification read
     bool unchanged = false; // the radio held the values already: nothing was written
     std::string readAt; // local time of the read, ISO 8601
+    std::string savedTo; // save: the settings file the values went to
 };
 
 // Where a conversation starts and how long it may take.

@@ -2,7 +2,6 @@
 
 #include "Output.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cerrno>
@@ -48,10 +47,6 @@ std::string resultKey(const PortResult& result)
     return result.readBack ? "verified" : "ok";
 }
 
-// Air rate, ID, channel, serial mode as the settings file names them.
-constexpr std::array<const char*, radio::RadioSession::kSteps> kKeys
-    = {"air-rate", "id", "channel", "serial"};
-
 } // namespace
 
 const char* const Record::kCsvHeader
@@ -86,6 +81,16 @@ Record::~Record()
 
 std::string Record::line(int unit, const PortResult& result, bool json)
 {
+    // JSON: the result as --json shows it, with the time, the unit and the verdict.
+    if (json) {
+        QJsonObject object = resultJson(result);
+        object["format"] = kJsonFormat;
+        object["time"] = QString::fromStdString(radio::localTimestamp());
+        object["result"] = QString::fromStdString(resultKey(result));
+        if (unit > 0)
+            object["unit"] = unit;
+        return jsonLine(object);
+    }
     std::array<std::string, radio::RadioSession::kSteps> before {};
     std::array<std::string, radio::RadioSession::kSteps> after {};
     std::string model;
@@ -94,42 +99,14 @@ std::string Record::line(int unit, const PortResult& result, bool json)
         after = heldTexts(result);
         model = radio::modelVersionText(result.before->version);
     }
-    std::string line;
-    if (json) {
-        QJsonObject beforeObject;
-        QJsonObject afterObject;
-        for (std::size_t i = 0; result.before && i < kKeys.size(); ++i) {
-            beforeObject[kKeys[i]] = QString::fromStdString(before[i]);
-            afterObject[kKeys[i]] = QString::fromStdString(after[i]);
-        }
-        QJsonObject object {
-            {"format", 1},
-            {"time", QString::fromStdString(radio::localTimestamp())},
-            {"port", QString::fromStdString(printable(result.port))},
-            {"device", QString::fromStdString(printable(result.identity))},
-            {"result", QString::fromStdString(resultKey(result))},
-        };
-        if (unit > 0)
-            object["unit"] = unit;
-        if (result.before) {
-            object["model"] = QString::fromStdString(model);
-            object["before"] = beforeObject;
-            object["after"] = afterObject;
-        }
-        if (!result.reason.empty())
-            object["reason"] = QString::fromStdString(oneLine(result.reason));
-        line = QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
-    } else {
-        line = csvField(radio::localTimestamp()) + "," + (unit > 0 ? std::to_string(unit) : "")
-            + "," + csvField(printable(result.port)) + "," + csvField(printable(result.identity))
-            + "," + csvField(model);
-        for (const auto* values : {&before, &after}) {
-            for (const std::string& value : *values)
-                line += "," + csvField(value);
-        }
-        line += "," + resultKey(result) + "," + csvField(oneLine(result.reason)) + "\n";
+    std::string line = csvField(radio::localTimestamp()) + ","
+        + (unit > 0 ? std::to_string(unit) : "") + "," + csvField(printable(result.port)) + ","
+        + csvField(printable(result.identity)) + "," + csvField(model);
+    for (const auto* values : {&before, &after}) {
+        for (const std::string& value : *values)
+            line += "," + csvField(value);
     }
-    return line;
+    return line + "," + resultKey(result) + "," + csvField(oneLine(result.reason)) + "\n";
 }
 
 bool Record::append(int unit, const PortResult& result)

@@ -49,11 +49,16 @@ bool kernelOrderLess(const std::string& a, const std::string& b)
     return split(a) < split(b);
 }
 
+bool isSerialPort(const SerialDevice& device)
+{
+    return device.kind != DeviceKind::OnBoard || device.hasHardware;
+}
+
 void PortAssignment::update(const std::vector<SerialDevice>& devices, const Pins& pins)
 {
     std::vector<SerialDevice> unclaimed;
     for (const auto& device : devices) {
-        if (device.kind != DeviceKind::OnBoard || device.hasHardware)
+        if (isSerialPort(device))
             unclaimed.push_back(device);
     }
     auto take = [&unclaimed](auto matches) -> std::optional<SerialDevice> {

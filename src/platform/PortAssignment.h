@@ -33,6 +33,10 @@ private:
     std::array<PortEntry, kPortCount> m_entries; // pins applied
 };
 
+// Whether the device is a serial port that can carry a radio: any adapter, and an on-board node
+// with a UART behind it (the kernel makes ttyS nodes without one).
+bool isSerialPort(const SerialDevice& device);
+
 // Whether device is the known one back again: the same identity, or, for adapters without a
 // serial number (known only by their socket), the same kind, vendor, product and interface.
 bool sameDevice(const SerialDevice& known, const SerialDevice& device);

@@ -553,6 +553,16 @@ PortEntry PosixSerialPorts::entry(int number) const
     return m_assignment.entry(number);
 }
 
+std::vector<SerialDevice> PosixSerialPorts::devices() const
+{
+    std::vector<SerialDevice> present;
+    std::copy_if(m_devices.begin(), m_devices.end(), std::back_inserter(present), isSerialPort);
+    std::sort(present.begin(), present.end(), [](const SerialDevice& a, const SerialDevice& b) {
+        return kernelOrderLess(a.kernelName, b.kernelName);
+    });
+    return present;
+}
+
 bool PosixSerialPorts::refresh()
 {
     m_enumerator.drainNotices();

@@ -95,6 +95,7 @@ public:
 
     OpenResult open(const std::string& name) override;
     PortEntry entry(int number) const override;
+    std::vector<SerialDevice> devices() const override;
     OpenFailure lastFailure(int number) const override;
     bool refresh() override;
     int hotplugFd() const override;

@@ -154,6 +154,9 @@ public:
     virtual OpenResult open(const std::string& name) = 0;
     // COMn (n = 1 to 8) as of the last refresh.
     virtual PortEntry entry(int number) const = 0;
+    // Every serial device present as of the last refresh, behind a COMn or not, in kernel order;
+    // on-board nodes without a UART left out.
+    virtual std::vector<SerialDevice> devices() const = 0;
     // Why the last open of COMn failed; error None when it succeeded or was never tried.
     virtual OpenFailure lastFailure(int number) const = 0;
     // Looks at the devices again; true when any entry changed.

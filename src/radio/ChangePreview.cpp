@@ -2,8 +2,6 @@
 
 #include "SettingsFile.h"
 
-#include <array>
-
 namespace radio {
 
 namespace {
@@ -12,9 +10,8 @@ namespace {
 // only a radio can report, says that it is not known.
 core::Bilingual airRateText(std::uint8_t index)
 {
-    static constexpr std::array<const char*, 5> kRates = {"19200", "9600", "4800", "2400", "1200"};
-    if (index < kRates.size())
-        return {kRates[index] + std::string(" bit/s"), kRates[index] + std::string(" bit/s")};
+    if (const auto rate = airRateBitsPerSecond(index))
+        return {std::to_string(*rate) + " bit/s", std::to_string(*rate) + " bit/s"};
     return {
         "unknown (code " + std::to_string(index) + ")", "未知(代码 " + std::to_string(index) + ")"};
 }

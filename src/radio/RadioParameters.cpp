@@ -20,6 +20,14 @@ constexpr std::size_t kIdLength = 6;
 
 } // namespace
 
+std::optional<std::uint32_t> airRateBitsPerSecond(std::uint8_t index)
+{
+    static constexpr std::array<std::uint32_t, 5> kRates = {19200, 9600, 4800, 2400, 1200};
+    if (index < kRates.size())
+        return kRates[index];
+    return std::nullopt;
+}
+
 std::string modelVersionText(std::uint8_t version)
 {
     return "TALVEX" + std::to_string(version >> 4) + "." + std::to_string(version & 0x0F);

@@ -69,6 +69,10 @@ WriteValues applyOverride(WriteValues values, const WriteOverride& override);
 // A value that a write cannot do without. The air rate and the ID come together from a read.
 enum class WriteValue { AirRateAndId, Channel, SerialSpeed, SerialParity };
 
+// The air rate an index of the air rate list stands for, 19200 to 1200 bit/s for 0 to 4; none for a
+// code beyond the list, which only a radio can report.
+std::optional<std::uint32_t> airRateBitsPerSecond(std::uint8_t index);
+
 // "TALVEX" + major + "." + minor, e.g. TALVEX1.2 for 0x12 and TALVEX10.5 for 0xA5.
 std::string modelVersionText(std::uint8_t version);
 

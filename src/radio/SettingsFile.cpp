@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
 #include "core/PrintableText.h"
+#include "core/Suggestion.h"
 #include "platform/RegularFile.h"
 #include "serial/SerialLink.h"
 
@@ -243,8 +244,15 @@ std::optional<SettingsError> setSettingsValue(
     RadioSettings& settings, std::string_view key, std::string_view value)
 {
     const auto found = keys().find(key);
-    if (found == keys().end())
-        return refusal(0, std::string(key), "unknown key", "未知的键");
+    if (found == keys().end()) {
+        std::vector<std::string> names;
+        for (const auto& [name, known] : keys())
+            names.push_back(name);
+        const auto meant = core::closestName(key, names);
+        return refusal(0, std::string(key),
+            "unknown key" + (meant ? "; did you mean " + *meant + "?" : std::string()),
+            "未知的键" + (meant ? ";您是不是要输入 " + *meant + "?" : std::string()));
+    }
     if (found->second.parse(value, settings))
         return std::nullopt;
     const core::Bilingual& range = found->second.range;
@@ -299,6 +307,13 @@ Parsed loadSettingsFile(const std::string& path)
     if (const auto* reason = std::get_if<core::Bilingual>(&opened))
         return SettingsError {0, {}, *reason};
     const int fd = std::get<int>(opened);
+    Parsed parsed = readSettings(fd);
+    ::close(fd);
+    return parsed;
+}
+
+Parsed readSettings(int fd)
+{
     // One byte more than allowed is enough to refuse a longer file without reading all of it.
     std::string text(kMaxSettingsFileBytes + 1, '\0');
     std::size_t got = 0;
@@ -306,16 +321,12 @@ Parsed loadSettingsFile(const std::string& path)
         const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            return SettingsError {0, {}, platform::systemReason(error)};
-        }
+        if (n < 0)
+            return SettingsError {0, {}, platform::systemReason(errno)};
         if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
     }
-    ::close(fd);
     text.resize(got);
     return parseSettings(text);
 }

@@ -109,6 +109,8 @@ std::variant<RadioSettings, SettingsError> parseSettings(std::string_view text);
 // reason, and a path that names no regular file (a device, a FIFO) is refused before anything
 // is read from it, without waiting.
 std::variant<RadioSettings, SettingsError> loadSettingsFile(const std::string& path);
+// The settings read from an open descriptor to its end (standard input, a pipe) and parsed.
+std::variant<RadioSettings, SettingsError> readSettings(int fd);
 // Written atomically over a regular file or where nothing is (see writeFileAtomically).
 platform::FileWriteResult saveSettingsFile(const std::string& path, const RadioSettings& settings);
 // "Could not save settings to PATH" and the reason.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace cli {
 namespace {
 
@@ -52,18 +54,71 @@ TEST(CommandLine, eachCommandWithItsOptions)
     EXPECT_TRUE(parse({"ports"}).request);
     EXPECT_TRUE(parse({"read"}).request);
 
-    const auto help = parse({"--help"});
-    EXPECT_FALSE(help.request);
-    EXPECT_TRUE(help.error.empty());
-    EXPECT_NE(help.output.find("6 verification mismatch"), std::string::npos);
-    EXPECT_EQ(help.output.rfind("Usage: radiomodem-cli [options] command [FILE]", 0), 0u);
+    // Short options, alone, bundled or with their value attached; -name as --name.
+    const auto shortOptions = parse({"-jq", "read", "-pCOM2", "-p", "usb-X-if00", "-port", "COM3"});
+    ASSERT_TRUE(shortOptions.request) << shortOptions.error;
+    EXPECT_TRUE(shortOptions.request->json);
+    EXPECT_TRUE(shortOptions.request->quiet);
+    EXPECT_EQ(
+        shortOptions.request->ports, (std::vector<std::string> {"COM2", "usb-X-if00", "COM3"}));
+    const auto lines = parse({"apply", "-", "-a", "--json-lines"});
+    ASSERT_TRUE(lines.request) << lines.error;
+    EXPECT_EQ(lines.request->file, "-");
+    EXPECT_TRUE(lines.request->all);
+    EXPECT_TRUE(lines.request->json && lines.request->jsonLines);
+}
+
+TEST(CommandLine, helpForTheProgramAndEachCommand)
+{
+    const std::vector<std::tuple<Arguments, core::Language, std::string>> rows = {
+        {{"--help"}, kEnglish, "Usage: radiomodem-cli [OPTIONS] COMMAND [FILE]\n"},
+        {{"help"}, kEnglish, "Usage: radiomodem-cli [OPTIONS] COMMAND [FILE]\n"},
+        {{"-h"}, core::Language {0}, "用法:radiomodem-cli [OPTIONS] COMMAND [FILE]\n"},
+        {{"help", "write"}, kEnglish, "Usage: radiomodem-cli write [-p P] [--channel N]"},
+        {{"apply", "--help"}, kEnglish, "Usage: radiomodem-cli apply FILE"},
+        {{"-h", "bench", "--bogus-after-help"}, kEnglish, "unknown option --bogus-after-help"},
+        {{"check", "-h"}, core::Language {0}, "用法:radiomodem-cli check FILE"},
+    };
+    for (const auto& [arguments, language, start] : rows) {
+        Arguments all {"radiomodem-cli"};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        const auto parsed = parseCommandLine(all, language);
+        EXPECT_FALSE(parsed.request);
+        EXPECT_EQ((parsed.output + parsed.error).substr(0, start.size()), start);
+    }
+    // A command's help lists the options it takes, and only those.
+    const std::string save = parse({"help", "save"}).output;
+    EXPECT_NE(save.find("--no-id"), std::string::npos);
+    EXPECT_EQ(save.find("--channel"), std::string::npos);
+    EXPECT_NE(save.find("Examples:\n  radiomodem-cli save "), std::string::npos);
+    EXPECT_NE(parse({"--help"}).output.find("6 verification mismatch"), std::string::npos);
 }
 
 TEST(CommandLine, usageErrorsSayWhatIsWrong)
 {
     const std::vector<std::pair<Arguments, std::string>> rows = {
         {{}, "name a command"},
-        {{"erase"}, "unknown command erase"},
+        {{"erase"}, "unknown command erase (see --help)"},
+        {{"raed"}, "unknown command raed; did you mean read?"},
+        {{"Apply", "f"}, "unknown command Apply; did you mean apply?"},
+        {{"help", "chek"}, "unknown command chek; did you mean check?"},
+        {{"read", "--jsno"}, "unknown option --jsno; did you mean --json?"},
+        {{"read", "--sameid"}, "unknown option --sameid; did you mean --same-id?"},
+        {{"read", "-x"}, "unknown option -x (see --help)"},
+        {{"read", "--json=yes"}, "--json takes no value"},
+        {{"read", "-p"}, "-p needs a value, P"},
+        {{"read", "-p", "com2"},
+            "--port com2: the ports are COM1 to COM8, a device path or a "
+            "/dev/serial/by-id name; did you mean COM2?"},
+        {{"read", "-p", "COM9"},
+            "--port COM9: the ports are COM1 to COM8, a device path or a "
+            "/dev/serial/by-id name"},
+        {{"read", "-p", "ttyUSB0"},
+            "--port ttyUSB0: the ports are COM1 to COM8, a device path or "
+            "a /dev/serial/by-id name; did you mean /dev/ttyUSB0?"},
+        {{"read", "-p", ""}, "--port : the ports are"},
+        {{"save", "-", "--all"}, "save --all needs a folder, not -"},
+        {{"save", "-", "--json"}, "save - writes the settings file to standard output"},
         {{"save"}, "the command takes one settings FILE"},
         {{"read", "extra"}, "too many arguments"},
         {{"write"}, "name a value to write"},
@@ -80,19 +135,21 @@ TEST(CommandLine, usageErrorsSayWhatIsWrong)
         {{"ports", "--port", "COM1"}, "--port does not go with ports"},
         {{"read", "--channel", "3"}, "--channel does not go with read"},
         {{"apply", "f", "--all", "--port", "COM1"}, "--port and --all exclude each other"},
-        {{"read", "--bogus"}, "Unknown option 'bogus'."},
-        {{"read", "--port"}, "Missing value after '--port'."},
+        {{"read", "--bogus"}, "unknown option --bogus (see --help)"},
+        {{"read", "--port"}, "--port needs a value, P"},
         // Quoted arguments are escaped: the error stays one line of UTF-8.
         {{"\xe9rase\n\xe8\xaf\xbb"}, "unknown command \\xe9rase\\x0a\xe8\xaf\xbb (see --help)"},
-        {{"read", "--a\\b\xff"}, "Unknown option 'a\\\\b\\xff'."},
+        {{"read", "--a\\b\xff"}, "unknown option --a\\\\b\\xff (see --help)"},
     };
     for (const auto& [arguments, error] : rows) {
         const auto parsed = parse(arguments);
         EXPECT_FALSE(parsed.request) << error;
-        EXPECT_EQ(parsed.error.substr(0, error.size()), error) << parsed.error;
+        EXPECT_EQ(parsed.error.substr(0, error.size()), error);
     }
     EXPECT_EQ(parseCommandLine({"radiomodem-cli", "write"}, core::Language {0}).error,
         "请指定要写入的参数:--channel、--serial、--air-rate 或 --id");
+    EXPECT_EQ(parseCommandLine({"radiomodem-cli", "read", "--jsno"}, core::Language {0}).error,
+        "未知的选项 --jsno;您是不是要输入 --json?");
 }
 
 } // namespace

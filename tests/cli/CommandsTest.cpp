@@ -71,6 +71,11 @@ TEST_F(CommandsTest, portNamesResolveToComnOrTheDevicePath)
 {
     ports.add("COM2")->device.byId = "/dev/serial/by-id/usb-X-if00";
     ports.add("COM4");
+    // A ninth adapter, which no COMn stands for.
+    platform::SerialDevice ninth;
+    ninth.path = "/dev/ttyUSB8";
+    ninth.kernelName = "ttyUSB8";
+    ports.others.push_back(ninth);
     const auto names = [&](const std::optional<std::string>& port) {
         std::vector<std::string> found;
         for (const PortTarget& target : resolvePorts(ports, port))
@@ -78,7 +83,11 @@ TEST_F(CommandsTest, portNamesResolveToComnOrTheDevicePath)
         return found;
     };
     using Names = std::vector<std::string>;
-    EXPECT_EQ(names(std::nullopt), (Names {"COM2=/dev/ttyFAKE2", "COM4=/dev/ttyFAKE4"}));
+    EXPECT_EQ(names(std::nullopt),
+        (Names {"COM2=/dev/ttyFAKE2", "COM4=/dev/ttyFAKE4", "/dev/ttyUSB8=/dev/ttyUSB8"}));
+    EXPECT_EQ(run({"ports"}), ExitCode::Ok);
+    EXPECT_TRUE(out.str().ends_with("\n/dev/ttyUSB8  /dev/ttyUSB8 — on-board serial port\n"))
+        << out.str();
     EXPECT_EQ(names("COM7"), (Names {"COM7="}));
     EXPECT_EQ(names("/dev/ttyFAKE4"), (Names {"COM4=/dev/ttyFAKE4"}));
     EXPECT_EQ(names("usb-X-if00"), (Names {"COM2=/dev/ttyFAKE2"}));
@@ -102,8 +111,9 @@ TEST_F(CommandsTest, portFailuresGiveTheWindowsReasonOnOneLineAndTheirStatus)
         "组: sudo usermod -aG dialout $USER 然后注销并重新登录。\n");
     const QJsonObject document
         = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
-    EXPECT_EQ(document["exitCode"].toInt(), 4);
+    EXPECT_EQ(document["exit-code"].toInt(), 4);
     EXPECT_EQ(document["results"][0]["outcome"].toString(), "port-error");
+    EXPECT_EQ(document["results"][0]["reason-code"].toString(), "permission-denied");
 }
 
 TEST_F(CommandsTest, aRefusedSettingsFileSendsNothing)
@@ -112,12 +122,18 @@ TEST_F(CommandsTest, aRefusedSettingsFileSendsNothing)
     const auto port = ports.add("COM1");
     fakes::TempDir::write(dir.path("bad.conf"), "format = 1\nchannel = 40\n");
     EXPECT_EQ(run({"apply", dir.path("bad.conf"), "--all"}), ExitCode::FileError);
-    EXPECT_EQ(err.str(),
-        "radiomodem-cli: Could not load settings from " + dir.path("bad.conf")
-            + " Line 2, channel: \"40\": the channel is 1 to 32\n");
+    EXPECT_EQ(err.str(), dir.path("bad.conf") + ":2: channel: \"40\": the channel is 1 to 32\n");
     EXPECT_TRUE(ports.attempts.empty());
     EXPECT_TRUE(port->writes.empty());
     EXPECT_EQ(run({"apply", dir.path("none.conf")}), ExitCode::FileError);
+    EXPECT_EQ(err.str(), dir.path("none.conf") + ": No such file or directory\n");
+    // With --json the refusal is a document too, saying the same.
+    EXPECT_EQ(run({"check", dir.path("bad.conf"), "-j"}), ExitCode::FileError);
+    const QJsonObject refusal
+        = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+    EXPECT_EQ(refusal["reason-code"].toString(), "file-refused");
+    EXPECT_EQ(refusal["exit-code"].toInt(), 7);
+    EXPECT_EQ(refusal["reason"].toString().toStdString() + "\n", err.str());
 }
 
 TEST(CliOutput, resultsInATableAndInJson)
@@ -151,20 +167,34 @@ TEST(CliOutput, resultsInATableAndInJson)
         "COM3  /dev/ttyUSB2  无电台\n");
 
     const QJsonObject document = QJsonDocument::fromJson(
-        QByteArray::fromStdString(resultsJson("apply", "site.conf", results)))
+        QByteArray::fromStdString(
+            resultsJson("apply", "site.conf", results, ExitCode::Mismatch, false)))
                                      .object();
     EXPECT_EQ(document["command"].toString(), "apply");
     EXPECT_EQ(document["file"].toString(), "site.conf");
-    EXPECT_EQ(document["exitCode"].toInt(), static_cast<int>(ExitCode::Mismatch));
+    EXPECT_EQ(document["exit-code"].toInt(), static_cast<int>(ExitCode::Mismatch));
+    EXPECT_EQ(document["format"].toInt(), 1);
     const QJsonObject second = document["results"][1].toObject();
     EXPECT_EQ(second["outcome"].toString(), "mismatch");
     EXPECT_EQ(second["reason"].toString(), "Channel: written 21, read back 5");
-    EXPECT_EQ(second["version"].toString(), "TALVEX1.2");
-    EXPECT_EQ(second["values"]["channel"].toInt(), 5);
-    EXPECT_EQ(second["written"]["channel"].toInt(), 21);
-    EXPECT_EQ(second["readBack"]["serial"].toString(), "9600-N");
-    EXPECT_EQ(second["readBack"]["id"].toString(), "123456");
-    EXPECT_EQ(second["readAt"].toString(), "2026-12-01T10:00:00+01:00");
+    EXPECT_EQ(second["model"].toString(), "TALVEX1.2");
+    EXPECT_EQ(second["values"]["channel"].toInt(), 5) << "as read back";
+    EXPECT_EQ(second["before"]["channel"].toInt(), 5);
+    EXPECT_EQ(second["requested"]["channel"].toInt(), 21);
+    EXPECT_EQ(second["read-back"]["serial"].toString(), "9600-N");
+    EXPECT_EQ(second["read-back"]["air-rate-bps"].toInt(), 9600);
+    EXPECT_EQ(second["read-back"]["id"].toString(), "123456");
+    EXPECT_EQ(second["read-at"].toString(), "2026-12-01T10:00:00+01:00");
+    // JSON Lines: a result a line, each a document of its own.
+    const std::string lines = resultsJson("apply", "site.conf", results, ExitCode::Mismatch, true);
+    ASSERT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines;
+    const QJsonObject third = QJsonDocument::fromJson(
+        QByteArray::fromStdString(lines.substr(lines.rfind('\n', lines.size() - 2) + 1)))
+                                  .object();
+    EXPECT_EQ(third["format"].toInt(), 1);
+    EXPECT_EQ(third["command"].toString(), "apply");
+    EXPECT_EQ(third["file"].toString(), "site.conf");
+    EXPECT_EQ(third["port"].toString(), "COM3");
 }
 
 // A radio that took part of a write shows what it holds as far as known: the values it took, the
@@ -180,12 +210,16 @@ TEST(CliOutput, aPartlyWrittenRadioShowsWhatItTook)
     const std::string table = resultsTable({partly}, kEnglish);
     EXPECT_EQ(table.substr(table.find('\n') + 1),
         "/dev/tty\\xff          partly written  TALVEX1.2  ?        3         9600-N  654321\n");
-    const QJsonObject result
-        = QJsonDocument::fromJson(QByteArray::fromStdString(resultsJson("write", "", {partly})))
-              .object()["results"][0]
-              .toObject();
-    EXPECT_EQ(result["took"].toArray(), (QJsonArray {"airRate", "id"}));
+    const QJsonObject result = QJsonDocument::fromJson(
+        QByteArray::fromStdString(resultsJson("write", "", {partly}, ExitCode::PortError, false)))
+                                   .object()["results"][0]
+                                   .toObject();
+    EXPECT_EQ(result["took"].toArray(), (QJsonArray {"air-rate", "id"}));
     EXPECT_EQ(result["unconfirmed"].toArray(), (QJsonArray {"channel"}));
+    // What the radio holds: the values it took, the unconfirmed one null, never the one tried.
+    EXPECT_EQ(result["values"].toObject(),
+        (QJsonObject {{"air-rate", 3}, {"air-rate-bps", 2400}, {"id", "654321"},
+            {"channel", QJsonValue()}, {"serial", "9600-N"}}));
 }
 
 TEST(CliOutput, exitStatusIsTheFirstFailuresInPortOrder)
@@ -208,24 +242,31 @@ TEST(CliOutput, exitStatusIsTheFirstFailuresInPortOrder)
     EXPECT_EQ(code({Outcome::NoRadio, Outcome::PortError}), ExitCode::PortError);
 }
 
-TEST(CliOutput, chineseUnderAChineseLocale)
+TEST(CliOutput, chineseUnderAChineseLocaleOrLanguage)
 {
-    const std::vector<std::tuple<const char*, const char*, const char*, bool>> rows = {
-        {nullptr, nullptr, nullptr, true},
-        {nullptr, nullptr, "zh_CN.UTF-8", false},
-        {nullptr, "zh_CN.UTF-8", "en_US.UTF-8", false},
-        {"C", "zh_CN.UTF-8", "zh_CN.UTF-8", true},
-        {"zh_CN.GB18030", nullptr, "en_GB.UTF-8", false},
+    // LC_ALL, LC_MESSAGES, LANG, LANGUAGE, and whether the texts are English.
+    using Row = std::tuple<const char*, const char*, const char*, const char*, bool>;
+    const std::vector<Row> rows = {
+        {nullptr, nullptr, nullptr, nullptr, true},
+        {nullptr, nullptr, "zh_CN.UTF-8", nullptr, false},
+        {nullptr, "zh_CN.UTF-8", "en_US.UTF-8", nullptr, false},
+        {"C", "zh_CN.UTF-8", "zh_CN.UTF-8", nullptr, true},
+        {"zh_CN.GB18030", nullptr, "en_GB.UTF-8", nullptr, false},
+        {nullptr, nullptr, "en_US.UTF-8", "zh_TW:en", false},
+        {nullptr, nullptr, "zh_CN.UTF-8", "de:en_GB:zh", true},
+        {nullptr, nullptr, "zh_CN.UTF-8", "fr", false},
+        {"C", nullptr, nullptr, "zh_CN", true},
     };
-    for (const auto& [all, messages, lang, english] : rows) {
-        for (const auto& [name, value] :
-            {std::pair {"LC_ALL", all}, {"LC_MESSAGES", messages}, {"LANG", lang}}) {
+    for (const auto& [all, messages, lang, languages, english] : rows) {
+        for (const auto& [name, value] : {std::pair {"LC_ALL", all}, {"LC_MESSAGES", messages},
+                 {"LANG", lang}, {"LANGUAGE", languages}}) {
             if (value)
                 setenv(name, value, 1);
             else
                 unsetenv(name);
         }
-        EXPECT_EQ(languageFromLocale().isEnglish(), english) << (lang ? lang : "-");
+        EXPECT_EQ(languageFromLocale().isEnglish(), english)
+            << (lang ? lang : "-") << " " << (languages ? languages : "-");
     }
 }
 

@@ -93,8 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(isUtf8(parsed.error));
         FUZZ_CHECK(!hasControl(parsed.error));
     }
-    if (named) {
-        FUZZ_CHECK(parsed.request);
+    // A port name that is no port is refused.
+    if (named)
+        FUZZ_CHECK(parsed.request.has_value() == !cli::portNameError(port));
+    if (named && parsed.request) {
         FUZZ_CHECK(parsed.request->file == file);
         FUZZ_CHECK(parsed.request->ports == std::vector<std::string> {port});
     }

@@ -67,7 +67,9 @@ TEST(SettingsFile, badFilesAreRefusedNamingTheLineOrKeyAndTheReason)
     const std::vector<Row> rows = {
         {"channel = 3\n", "format: the format version is missing", "缺少格式版本"},
         {"format = 2\n", "Line 1, format: \"2\": this program reads format 1", "本程序读取格式 1"},
-        {"format = 1\nchanel = 3\n", "Line 2, chanel: unknown key", "第 2 行 chanel:未知的键"},
+        {"format = 1\nchanel = 3\n", "Line 2, chanel: unknown key; did you mean channel?",
+            "第 2 行 chanel:未知的键;您是不是要输入 channel?"},
+        {"format = 1\nbaud = 3\n", "Line 2, baud: unknown key\n", "第 2 行 baud:未知的键\n"},
         {"format = 1\nchannel = 3\nchannel = 4\n", "Line 3, channel: the key appears twice",
             "键重复出现"},
         {"format = 1\n\nchannel 3\n", "Line 3: a line must read key = value", "每行应为"},
@@ -102,8 +104,10 @@ TEST(SettingsFile, badFilesAreRefusedNamingTheLineOrKeyAndTheReason)
         const auto parsed = parseSettings(row.text);
         const auto* error = std::get_if<SettingsError>(&parsed);
         ASSERT_TRUE(error) << row.english;
-        EXPECT_EQ(settingsErrorText(*error, kEnglish).substr(0, row.english.size()), row.english);
-        EXPECT_NE(settingsErrorText(*error, kChinese).find(row.chinese), std::string::npos)
+        // A row that ends in a line break is the whole text.
+        EXPECT_EQ((settingsErrorText(*error, kEnglish) + "\n").substr(0, row.english.size()),
+            row.english);
+        EXPECT_NE((settingsErrorText(*error, kChinese) + "\n").find(row.chinese), std::string::npos)
             << settingsErrorText(*error, kChinese);
     }
 }

@@ -44,7 +44,7 @@ std::vector<std::string> onlyPorts(const std::vector<std::string>& devices)
 }
 
 CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
-    const std::string& stdoutPath)
+    const std::string& stdoutPath, const std::string& stdinPath)
     : m_outPath(stdoutPath.empty() ? m_dir.path("out") : stdoutPath)
 {
     std::vector<std::string> argv {RADIOMODEM_CLI_PATH};
@@ -62,6 +62,8 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::vector<s
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!stdinPath.empty())
+        posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(
         &actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(

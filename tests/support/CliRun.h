@@ -19,12 +19,14 @@ struct CliRun
 // radiomodem-cli started with the arguments, in this process's environment without its pins of
 // COM1 to COM8 and with the extra variables ("RADIOMODEM_COM1=/dev/pts/3"); XDG_CACHE_HOME is a
 // new folder of its own unless the variables set it. Its standard output
-// goes to stdoutPath when given (e.g. /dev/full), else to a file that wait() reads.
+// goes to stdoutPath when given (e.g. /dev/full), else to a file that wait() reads; its standard
+// input comes from stdinPath when given.
 class CliProcess
 {
 public:
     explicit CliProcess(const std::vector<std::string>& args,
-        const std::vector<std::string>& env = {}, const std::string& stdoutPath = {});
+        const std::vector<std::string>& env = {}, const std::string& stdoutPath = {},
+        const std::string& stdinPath = {});
     // Kills it when it was not waited for.
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;

@@ -150,6 +150,17 @@ platform::PortEntry FakeSerialPorts::entry(int number) const
     return {it->second->device, !it->second->vanished, false};
 }
 
+std::vector<platform::SerialDevice> FakeSerialPorts::devices() const
+{
+    std::vector<platform::SerialDevice> present;
+    for (const auto& [name, port] : m_ports) {
+        if (!port->vanished)
+            present.push_back(port->device);
+    }
+    present.insert(present.end(), others.begin(), others.end());
+    return present;
+}
+
 bool FakeSerialPorts::refresh()
 {
     ++refreshes;

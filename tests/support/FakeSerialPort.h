@@ -74,10 +74,12 @@ public:
     std::shared_ptr<PortState> add(const std::string& name);
     platform::OpenResult open(const std::string& name) override;
     platform::PortEntry entry(int number) const override;
+    std::vector<platform::SerialDevice> devices() const override;
     platform::OpenFailure lastFailure(int number) const override;
     bool refresh() override;
 
     std::vector<std::string> attempts; // every name asked for, in order
+    std::vector<platform::SerialDevice> others; // devices present beyond COM1 to COM8
     int refreshes = 0;
 
 private:
