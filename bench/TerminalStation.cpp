@@ -2,7 +2,7 @@
 // terminals: its windows in English, COM1 open at 19200 8N1 and the receive display set as the
 // arguments say ("hex": hex display, "keep": auto clear off). Port and dialogs are the real ones;
 // point COM1 at the feeder with RADIOMODEM_COM1.
-#include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/QtDialogs.h"
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"

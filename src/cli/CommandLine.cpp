@@ -2,7 +2,7 @@
 
 #include "Output.h"
 #include "core/Suggestion.h"
-#include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,6 +2,7 @@
 
 #include "core/PrintableText.h"
 #include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 #include "serial/PortTexts.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "Commands.h"
 #include "Interrupt.h"
 #include "Output.h"
-#include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/UdevPortEnumerator.h"
 
 #include <cerrno>

@@ -1,21 +1,15 @@
 #include "PosixSerialPort.h"
+#include "DeviceHolder.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
-#include <sstream>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -76,24 +70,6 @@ unsigned speedFromBaud(std::uint32_t baud)
     return B0;
 }
 
-int portNumberOfName(const std::string& name)
-{
-    if (name.size() != 4 || name.compare(0, 3, "COM") != 0 || name[3] < '1' || name[3] > '8')
-        return 0;
-    return name[3] - '0';
-}
-
-PortAssignment::Pins pinsFromEnvironment()
-{
-    PortAssignment::Pins pins;
-    for (int n = 1; n <= kPortCount; ++n) {
-        const std::string variable = "RADIOMODEM_COM" + std::to_string(n);
-        if (const char* pinned = std::getenv(variable.c_str()))
-            pins[static_cast<std::size_t>(n - 1)] = pinned;
-    }
-    return pins;
-}
-
 OpenError openErrorForErrno(int error)
 {
     switch (error) {
@@ -113,94 +89,6 @@ OpenError openErrorForErrno(int error)
     default:
         return OpenError::Other;
     }
-}
-
-namespace {
-
-// The processes that hold a lock (flock or fcntl) on the file, from /proc/locks.
-std::vector<int> lockingProcesses(const struct stat& target)
-{
-    char file[64];
-    std::snprintf(file, sizeof file, "%02x:%02x:%lu", ::major(target.st_dev),
-        ::minor(target.st_dev), static_cast<unsigned long>(target.st_ino));
-    std::vector<int> pids;
-    std::ifstream locks("/proc/locks");
-    for (std::string line; std::getline(locks, line);) {
-        std::istringstream fields(line);
-        std::string number, kind, mode, access, pid, where;
-        fields >> number >> kind >> mode >> access >> pid >> where;
-        if (where == file)
-            pids.push_back(std::atoi(pid.c_str()));
-    }
-    return pids;
-}
-
-// Whether the process whose fd folder this is has the device open; hidden is set when the
-// folder cannot be read for lack of permission (another user's process seen without root).
-bool hasOpen(const std::string& fdDir, const struct stat& target, bool& hidden)
-{
-    DIR* fds = ::opendir(fdDir.c_str());
-    if (!fds) {
-        hidden = hidden || errno == EACCES || errno == EPERM;
-        return false; // another user's process, or gone
-    }
-    bool found = false;
-    while (const dirent* fd = ::readdir(fds)) {
-        struct stat opened
-        { };
-        if (fd->d_name[0] != '.' && ::stat((fdDir + "/" + fd->d_name).c_str(), &opened) == 0
-            && S_ISCHR(opened.st_mode) && opened.st_rdev == target.st_rdev) {
-            found = true;
-            break;
-        }
-    }
-    ::closedir(fds);
-    return found;
-}
-
-} // namespace
-
-DeviceHolder findDeviceHolder(const std::string& path)
-{
-    struct stat target
-    { };
-    if (::stat(path.c_str(), &target) != 0)
-        return {};
-    DIR* proc = ::opendir("/proc");
-    if (!proc)
-        return {};
-    // A lock names the program that took the port; it counts only while that process still
-    // has the device open (a lock taken before a fork lives on in the child).
-    const std::vector<int> lockers = lockingProcesses(target);
-    DeviceHolder holder;
-    const int self = static_cast<int>(::getpid());
-    while (const dirent* process = ::readdir(proc)) {
-        const int pid = std::atoi(process->d_name);
-        if (pid <= 0 || pid == self
-            || !hasOpen("/proc/" + std::to_string(pid) + "/fd", target, holder.othersHidden))
-            continue;
-        const bool locker = std::find(lockers.begin(), lockers.end(), pid) != lockers.end();
-        if (holder.pid == 0 || locker) {
-            holder.pid = pid;
-            holder.name.clear();
-            std::ifstream("/proc/" + std::to_string(pid) + "/comm") >> holder.name;
-        }
-        if (locker)
-            break;
-    }
-    ::closedir(proc);
-    return holder;
-}
-
-std::string groupOf(const std::string& path)
-{
-    struct stat info
-    { };
-    if (::stat(path.c_str(), &info) != 0)
-        return {};
-    if (const group* entry = ::getgrgid(info.st_gid))
-        return entry->gr_name;
-    return std::to_string(info.st_gid);
 }
 
 std::unique_ptr<PosixSerialPort> PosixSerialPort::openDevice(
@@ -516,65 +404,6 @@ bool PosixSerialPort::outputQueued(std::uint32_t& bytes)
         return false;
     bytes = queuedBytes();
     return true;
-}
-
-PosixSerialPorts::PosixSerialPorts(PortEnumerator& enumerator) : m_enumerator(enumerator)
-{
-    refresh();
-}
-
-OpenResult PosixSerialPorts::open(const std::string& name)
-{
-    OpenResult result;
-    m_assignment.update(m_devices, pinsFromEnvironment());
-    const int number = portNumberOfName(name);
-    const PortEntry port = m_assignment.entry(number);
-    if (!port.device || !port.present) {
-        result.error = OpenError::NoDevice;
-        if (port.device)
-            result.device = port.device->path;
-    } else {
-        result.port = PosixSerialPort::openDevice(port.device->path, &result);
-    }
-    if (number != 0)
-        m_failures[static_cast<std::size_t>(number - 1)] = result;
-    return result;
-}
-
-OpenFailure PosixSerialPorts::lastFailure(int number) const
-{
-    if (number < 1 || number > kPortCount)
-        return {};
-    return m_failures[static_cast<std::size_t>(number - 1)];
-}
-
-PortEntry PosixSerialPorts::entry(int number) const
-{
-    return m_assignment.entry(number);
-}
-
-std::vector<SerialDevice> PosixSerialPorts::devices() const
-{
-    std::vector<SerialDevice> present;
-    std::copy_if(m_devices.begin(), m_devices.end(), std::back_inserter(present), isSerialPort);
-    std::sort(present.begin(), present.end(), [](const SerialDevice& a, const SerialDevice& b) {
-        return kernelOrderLess(a.kernelName, b.kernelName);
-    });
-    return present;
-}
-
-bool PosixSerialPorts::refresh()
-{
-    m_enumerator.drainNotices();
-    m_devices = m_enumerator.devices();
-    const PortAssignment before = m_assignment;
-    m_assignment.update(m_devices, pinsFromEnvironment());
-    return !(m_assignment == before);
-}
-
-int PosixSerialPorts::hotplugFd() const
-{
-    return m_enumerator.monitorFd();
 }
 
 } // namespace platform

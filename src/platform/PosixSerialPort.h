@@ -1,39 +1,17 @@
 #pragma once
 
-#include "PortAssignment.h"
-#include "PortEnumerator.h"
 #include "SerialPort.h"
 
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace platform {
-
-// n of "COMn" for n = 1 to 8; 0 for any other name.
-int portNumberOfName(const std::string& name);
-
-// The pins RADIOMODEM_COM1 to RADIOMODEM_COM8 of the environment.
-PortAssignment::Pins pinsFromEnvironment();
 
 // The reason an open failed with the system's error number.
 OpenError openErrorForErrno(int error);
 
-// Another process that has the device open: its name and id, when /proc shows it; of several,
-// the one holding a lock on it. Pid 0 when none is seen. Without root the open files of other
-// users' processes are hidden: othersHidden says that some could not be looked at.
-struct DeviceHolder
-{
-    std::string name;
-    int pid = 0;
-    bool othersHidden = false;
-};
-DeviceHolder findDeviceHolder(const std::string& path);
-
 // User data keeps at most this much wire time queued ahead of the line (writeSome).
 constexpr std::int64_t kQueuedWireUs = 100'000;
-
-// The name of the group the file belongs to (its number when the system has no name for it).
-std::string groupOf(const std::string& path);
 
 // A port over a termios device, opened exclusively (TIOCEXCL and a non-blocking flock, so a
 // second opener is refused even as root), put into raw binary mode and, where the driver offers
@@ -84,27 +62,6 @@ private:
     int m_lastOverrun = 0;
     int m_lastBufOverrun = 0;
     int m_lastBreak = 0;
-};
-
-// COM1 to COM8 on the devices the enumerator finds, named by PortAssignment, with the pins
-// of the environment.
-class PosixSerialPorts final : public SerialPortProvider
-{
-public:
-    explicit PosixSerialPorts(PortEnumerator& enumerator);
-
-    OpenResult open(const std::string& name) override;
-    PortEntry entry(int number) const override;
-    std::vector<SerialDevice> devices() const override;
-    OpenFailure lastFailure(int number) const override;
-    bool refresh() override;
-    int hotplugFd() const override;
-
-private:
-    PortEnumerator& m_enumerator;
-    std::vector<SerialDevice> m_devices;
-    PortAssignment m_assignment;
-    std::array<OpenFailure, kPortCount> m_failures;
 };
 
 // Bit/s of a termios speed constant and back; 0 / B0 for speeds the table does not know.

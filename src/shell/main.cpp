@@ -1,6 +1,6 @@
 #include "Application.h"
 #include "Program.h"
-#include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/QtDialogs.h"
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"

@@ -3,7 +3,7 @@
 // One technician's PC for end-to-end tests: the real program with its windows, the real serial
 // layer and real sleeps, its message boxes recorded.
 #include "FakeDialogs.h"
-#include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"
 #include "platform/Widgets.h"

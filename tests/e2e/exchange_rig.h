@@ -4,7 +4,7 @@
 #include "FakePortEnumerator.h"
 #include "FakeUi.h"
 #include "SimProcess.h"
-#include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
 #include "radio/ParameterExchange.h"
 

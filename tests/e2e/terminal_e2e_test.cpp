@@ -5,6 +5,7 @@
 #include "SimProcess.h"
 #include "TempDir.h"
 #include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
 #include "regtest/RegisterConsole.h"
 #include "terminal/Terminal.h"

@@ -3,6 +3,8 @@
 #include "OtherUser.h"
 #include "Pty.h"
 #include "TempDir.h"
+#include "platform/DeviceHolder.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/UdevPortEnumerator.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "FakeDialogs.h"
 #include "SimProcess.h"
-#include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"
 #include "serial/SerialForm.h"

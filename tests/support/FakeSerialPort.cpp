@@ -1,5 +1,5 @@
 #include "FakeSerialPort.h"
-#include "platform/PosixSerialPort.h"
+#include "platform/PosixSerialPorts.h"
 
 #include <algorithm>
 
