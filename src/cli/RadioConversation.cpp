@@ -248,9 +248,7 @@ void failed(const RunEnd& end, const Conversation& talk, serial::SerialLink& lin
         return;
     }
     case RadioSession::Outcome::FollowRefused:
-        failWith(Outcome::PortError, "port-mode-refused",
-            {"The radio took the write, but the port did not take its new serial mode.",
-                "电台已接受写入,但通讯端口未能切换到新的串口设置。"});
+        failWith(Outcome::PortError, "port-mode-refused", radio::followRefusedText());
         return;
     case RadioSession::Outcome::Mismatch:
         result.readBack = talk.session().readBack();

@@ -136,4 +136,11 @@ core::Bilingual readBackFailedText()
         "参数设置失败:电台已确认写入,但回读时无应答。"};
 }
 
+core::Bilingual followRefusedText()
+{
+    return {"The radio took the write, but the port did not take its new serial mode, so the "
+            "values were not read back.",
+        "电台已接受写入,但通讯端口未能切换到新的串口设置,未回读校验。"};
+}
+
 } // namespace radio

@@ -53,4 +53,8 @@ core::Bilingual mismatchText(const WriteValues& written, const WriteValues& read
 // The radio acknowledged the write but no longer answers a read.
 core::Bilingual readBackFailedText();
 
+// The radio took the write, and the port then refused the new serial mode (and closed), so
+// nothing was read back.
+core::Bilingual followRefusedText();
+
 } // namespace radio

@@ -371,15 +371,14 @@ void ParameterExchange::writeDone(RadioSession::Outcome outcome)
         report(text.english, text.chinese, caption);
         return;
     }
-    case Outcome::FollowRefused:
+    case Outcome::FollowRefused: {
         // The refusal closed the port, which forgot the radio: what is on the port when it
         // opens again is read first.
         finishOperation();
-        report(english
-                + "\nThe port did not take the new serial mode, so the values were not "
-                  "read back.",
-            chinese + "\n通讯端口未能切换到新的串口设置,未回读校验。", caption);
+        const core::Bilingual text = followRefusedText();
+        report(english + "\n" + text.english, chinese + "\n" + text.chinese, caption);
         return;
+    }
     default: {
         // Every value was acknowledged, so as far as is known the radio holds them.
         keepWritten();
