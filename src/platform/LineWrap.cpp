@@ -42,7 +42,6 @@ LineWrap::LineWrap(const QFont& font, const QTextOption& option, qreal width)
     }
     // The pairs must break as they are laid out. A stamp wider than the line is laid out, in the
     // sample as in any text.
-    m_sums = true;
     const auto [pairs, stamped] = samples();
     std::vector<int> summed;
     m_sums = summedStarts(pairs, summed) && summed == laidOutStarts(pairs)
@@ -71,10 +70,6 @@ std::vector<int> LineWrap::laidOutStarts(const QString& line) const
     return starts;
 }
 
-// The layout's rule for text that breaks only after spaces: a word joins the line while the
-// line's width up to the word's end, its last glyph's ink included, fits; spaces after a line's
-// last word hang past the width. A word that fits no line on its own is broken anywhere, which
-// is left to the layout, as is any character not summed.
 int LineWrap::advance(const QString& line, qsizetype at) const
 {
     const char16_t c = line[at].unicode();
@@ -85,6 +80,10 @@ int LineWrap::advance(const QString& line, qsizetype at) const
     return next < m_slot.size() && m_slot[next] >= 0 ? m_advance[slot][m_slot[next]] : -1;
 }
 
+// The layout's rule for text that breaks only after spaces: a word joins the line while the
+// line's width up to the word's end, its last glyph's ink included, fits; spaces after a line's
+// last word hang past the width. A word that fits no line on its own is broken anywhere, which
+// is left to the layout, as is any character not summed.
 bool LineWrap::summedStarts(const QString& line, std::vector<int>& starts) const
 {
     starts.assign(1, 0);

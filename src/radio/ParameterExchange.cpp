@@ -50,8 +50,7 @@ ParameterExchange::ParameterExchange(serial::SerialLink& link, platform::SerialP
 
 void ParameterExchange::startRead()
 {
-    // A register command has the port.
-    if (m_portController.leased() && !m_lease)
+    if (portLeasedElsewhere())
         return;
     if (isRunning() && (state().writeMode || state().verifying))
         return;
@@ -62,7 +61,7 @@ void ParameterExchange::startWrite()
 {
     // A running read is refilling the boxes that a write would take its values from, and a
     // running write already sends what was chosen when it started; either goes on undisturbed.
-    if (isRunning() || (m_portController.leased() && !m_lease))
+    if (isRunning() || portLeasedElsewhere())
         return;
     startCommand(true);
 }
@@ -468,6 +467,12 @@ void ParameterExchange::endMissingValue(WriteValue missing)
     finishOperation();
     const ValueTexts& text = kMissingValueTexts[static_cast<std::size_t>(missing)];
     report(text.english, text.chinese, "写参数");
+}
+
+// A register command holds the port.
+bool ParameterExchange::portLeasedElsewhere() const
+{
+    return m_portController.leased() && !m_lease;
 }
 
 bool ParameterExchange::isRunning() const

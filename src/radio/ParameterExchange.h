@@ -110,6 +110,7 @@ private:
     void endFailedSteps();
 
     bool isRunning() const;
+    bool portLeasedElsewhere() const;
     Operation operation() const;
     void startCommandTimers();
     void showProgress(const std::string& caption, const std::string& label, int maximum);

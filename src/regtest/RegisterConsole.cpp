@@ -114,9 +114,15 @@ void RegisterConsole::finish()
     m_lease = {};
 }
 
+// A command of its own runs, or a Read or Write holds the port.
+bool RegisterConsole::portTaken() const
+{
+    return busy() || m_portController.leased();
+}
+
 void RegisterConsole::runSingle(radio::CommandFrame frame)
 {
-    if (busy() || m_portController.leased())
+    if (portTaken())
         return;
     m_view.showAnswer(" ", m_answerColor);
     if (!send(std::move(frame), singleWaitMs(m_link.settings.speedIndex), kMaxAnswer)) {
@@ -172,7 +178,7 @@ void RegisterConsole::stopTransmitTest()
 
 void RegisterConsole::dumpRegisters()
 {
-    if (busy() || m_portController.leased())
+    if (portTaken())
         return;
     m_view.showDump(" ");
     m_register = 0;

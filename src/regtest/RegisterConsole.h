@@ -56,6 +56,7 @@ private:
     void singleDone(radio::RequestEngine::Status status);
     void registerDone(radio::RequestEngine::Status status);
     void finish();
+    bool portTaken() const;
 
     serial::SerialLink& m_link;
     serial::PortController& m_portController;

@@ -261,14 +261,18 @@ PortController::Lease PortController::lease()
 PortController::Lease& PortController::Lease::operator=(Lease&& other) noexcept
 {
     if (this != &other) {
-        if (m_controller)
-            m_controller->m_leased = false;
+        release();
         m_controller = std::exchange(other.m_controller, nullptr);
     }
     return *this;
 }
 
 PortController::Lease::~Lease()
+{
+    release();
+}
+
+void PortController::Lease::release()
 {
     if (m_controller)
         m_controller->m_leased = false;

@@ -72,6 +72,7 @@ public:
     private:
         friend class PortController;
         explicit Lease(PortController* controller) : m_controller(controller) { }
+        void release();
 
         PortController* m_controller = nullptr;
     };
