@@ -102,12 +102,6 @@ public:
     virtual void setProgressMaximum(Ctl ctl, int maximum) = 0;
     virtual void setProgressValue(Ctl ctl, int value) = 0;
 
-    // Status bar panels of the main window, counted from 0.
-    virtual std::string statusText(int panel) const = 0;
-    virtual void setStatusText(int panel, const std::string& text) = 0;
-    virtual std::string statusToolTip(int panel) const = 0;
-    virtual void setStatusToolTip(int panel, const std::string& text) = 0;
-
     virtual bool isTimerActive(TimerId timer) const = 0;
     virtual void setTimerActive(TimerId timer, bool active) = 0;
 

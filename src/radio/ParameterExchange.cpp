@@ -35,12 +35,13 @@ constexpr std::array<ValueTexts, 4> kMissingValueTexts = {{
 } // namespace
 
 ParameterExchange::ParameterExchange(serial::SerialLink& link, platform::SerialPortProvider& ports,
-    serial::PortController& portController, core::Ui& ui, platform::Dialogs& dialogs,
-    const platform::System& clock, const core::Language& language)
+    serial::PortController& portController, core::Ui& ui, core::StatusBar& status,
+    platform::Dialogs& dialogs, const platform::System& clock, const core::Language& language)
     : m_link(link),
       m_ports(ports),
       m_portController(portController),
       m_ui(ui),
+      m_status(status),
       m_dialogs(dialogs),
       m_language(language),
       m_session(link, clock, *this),
@@ -84,7 +85,7 @@ void ParameterExchange::stopCommand()
     if (probing)
         restoreProbeStart();
     if (m_link.handle.isValid())
-        m_ui.setStatusText(3, m_language.pick("Stopped", "已停止"));
+        m_status.setText(core::StatusPanel::Connection, m_language.pick("Stopped", "已停止"));
 }
 
 // The terminal goes on at the speed and parity the user had, not at the probe's last guess.
@@ -183,8 +184,8 @@ void ParameterExchange::showProbeSettings()
     m_ui.setCurrentIndex(Ctl::ComboBaudRate, settings.speedIndex);
     m_ui.setCurrentIndex(Ctl::ComboParity, settings.parityIndex);
     m_portController.showPortInStatus();
-    m_ui.setStatusText(2, m_speedLabel + "-" + m_parityLabel + "-1");
-    m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
+    m_status.setText(core::StatusPanel::SerialMode, m_speedLabel + "-" + m_parityLabel + "-1");
+    m_status.setText(core::StatusPanel::Connection, m_language.pick("Connect...", "连接中..."));
 }
 
 void ParameterExchange::probePolled()
@@ -194,7 +195,7 @@ void ParameterExchange::probePolled()
 
 void ParameterExchange::connected()
 {
-    m_ui.setStatusText(0, modelVersionText(m_session.radio().version));
+    m_status.setText(core::StatusPanel::ModelVersion, modelVersionText(m_session.radio().version));
 }
 
 void ParameterExchange::stepsStarted(bool writeMode)
@@ -224,7 +225,7 @@ void ParameterExchange::stepsStarted(bool writeMode)
 void ParameterExchange::stepAnswered(int step)
 {
     if (!state().writeMode && step == 0)
-        ShowModel(m_session.radio(), m_ui);
+        ShowModel(m_session.radio(), m_ui, m_status);
     if (step < RadioSession::kSteps - 1)
         m_ui.setProgressValue(Ctl::ProgressBar1, step + 1);
 }

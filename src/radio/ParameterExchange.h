@@ -4,6 +4,7 @@
 #include "RadioParameters.h"
 #include "RadioSession.h"
 #include "core/Language.h"
+#include "core/StatusBar.h"
 #include "core/Ui.h"
 #include "platform/Dialogs.h"
 #include "platform/SerialPort.h"
@@ -47,8 +48,8 @@ public:
     // Registers itself with the port controller, so that closing the port ends a running
     // operation.
     ParameterExchange(serial::SerialLink& link, platform::SerialPortProvider& ports,
-        serial::PortController& portController, core::Ui& ui, platform::Dialogs& dialogs,
-        const platform::System& clock, const core::Language& language);
+        serial::PortController& portController, core::Ui& ui, core::StatusBar& status,
+        platform::Dialogs& dialogs, const platform::System& clock, const core::Language& language);
     ParameterExchange(const ParameterExchange&) = delete;
     ParameterExchange& operator=(const ParameterExchange&) = delete;
 
@@ -124,6 +125,7 @@ private:
     platform::SerialPortProvider& m_ports;
     serial::PortController& m_portController;
     core::Ui& m_ui;
+    core::StatusBar& m_status;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     RadioSession m_session;

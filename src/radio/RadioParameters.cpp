@@ -76,9 +76,9 @@ bool CheckConnectResponse(const std::vector<std::uint8_t>& answer, RadioParamete
     return radio.model <= kHighestModel;
 }
 
-void ShowModel(const RadioParameters& radio, core::Ui& ui)
+void ShowModel(const RadioParameters& radio, core::Ui& ui, const core::StatusBar& status)
 {
-    ui.setText(Ctl::EditModelVer, ui.statusText(0));
+    ui.setText(Ctl::EditModelVer, status.text(core::StatusPanel::ModelVersion));
     // Model 10 has no settable air rate: the box keeps its state.
     if (radio.model != 10)
         ui.setEnabled(Ctl::ComboAirBaud, true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CommandFrame.h"
+#include "core/StatusBar.h"
 #include "core/Ui.h"
 #include "serial/SerialLink.h"
 
@@ -95,7 +96,7 @@ bool ParseReadResponse(int step, const std::vector<std::uint8_t>& answer, RadioP
 
 // After read step 0: the model/version box shows what status panel 0 shows, and the air rate
 // box is enabled for the models that have a settable air rate (all but model 10).
-void ShowModel(const RadioParameters& radio, core::Ui& ui);
+void ShowModel(const RadioParameters& radio, core::Ui& ui, const core::StatusBar& status);
 
 // Shows what the read brought in the parameter controls; out-of-range channels and air rates
 // are replaced by 1 first. The serial boxes show the link settings the radio answered at.

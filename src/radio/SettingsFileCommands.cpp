@@ -14,9 +14,10 @@ const core::Bilingual kNotKnown {
 
 } // namespace
 
-SettingsFileCommands::SettingsFileCommands(core::Ui& ui, platform::Dialogs& dialogs,
-    const core::Language& language, LastRead lastRead, HeldValues held)
+SettingsFileCommands::SettingsFileCommands(core::Ui& ui, core::StatusBar& status,
+    platform::Dialogs& dialogs, const core::Language& language, LastRead lastRead, HeldValues held)
     : m_ui(ui),
+      m_status(status),
       m_dialogs(dialogs),
       m_language(language),
       m_lastRead(std::move(lastRead)),
@@ -111,8 +112,9 @@ void SettingsFileCommands::drop(const core::Bilingual& why)
     if (!m_override)
         return;
     m_override.reset();
-    m_ui.setStatusText(3, m_language.pick("File dropped", "文件参数已放弃"));
-    m_ui.setStatusToolTip(3,
+    m_status.setText(
+        core::StatusPanel::Connection, m_language.pick("File dropped", "文件参数已放弃"));
+    m_status.setTip(core::StatusPanel::Connection,
         m_language.pick("The settings file's values were dropped: ", "已放弃设置文件的参数:")
             + why.in(m_language));
 }

@@ -4,6 +4,7 @@
 #include "RadioParameters.h"
 #include "SettingsFile.h"
 #include "core/Language.h"
+#include "core/StatusBar.h"
 #include "core/Ui.h"
 #include "platform/Dialogs.h"
 
@@ -26,8 +27,8 @@ public:
     // What the radio holds as far as the program knows; nullopt when nothing is.
     using HeldValues = std::function<std::optional<WriteValues>()>;
 
-    SettingsFileCommands(core::Ui& ui, platform::Dialogs& dialogs, const core::Language& language,
-        LastRead lastRead, HeldValues held);
+    SettingsFileCommands(core::Ui& ui, core::StatusBar& status, platform::Dialogs& dialogs,
+        const core::Language& language, LastRead lastRead, HeldValues held);
 
     void saveToFile();
     void loadFromFile();
@@ -46,6 +47,7 @@ private:
     void drop(const core::Bilingual& why);
 
     core::Ui& m_ui;
+    core::StatusBar& m_status;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     LastRead m_lastRead;

@@ -10,8 +10,13 @@ namespace serial {
 using core::Ctl;
 
 PortController::PortController(SerialLink& link, platform::SerialPortProvider& ports, core::Ui& ui,
-    platform::Dialogs& dialogs, const core::Language& language)
-    : m_link(link), m_ports(ports), m_ui(ui), m_dialogs(dialogs), m_language(language)
+    core::StatusBar& status, platform::Dialogs& dialogs, const core::Language& language)
+    : m_link(link),
+      m_ports(ports),
+      m_ui(ui),
+      m_status(status),
+      m_dialogs(dialogs),
+      m_language(language)
 {
     m_link.handle.setGoneHandler([this] { portGone(); });
 }
@@ -43,7 +48,7 @@ void PortController::openFromDialog()
         return;
     }
     m_ui.setTimerActive(core::TimerId::RecData, true);
-    m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
+    m_status.setText(core::StatusPanel::Connection, m_language.pick("Connect...", "连接中..."));
     const int speed = m_ui.currentIndex(Ctl::ComboBaudRate);
     m_link.settings.speedIndex = speed < 0 ? 255 : static_cast<std::uint8_t>(speed);
     m_link.settings.parityIndex = static_cast<std::uint8_t>(m_ui.currentIndex(Ctl::ComboParity));
@@ -56,7 +61,8 @@ bool PortController::applyPortSettings()
     if (!m_link.handle.isValid())
         return false;
     showPortInStatus();
-    m_ui.setStatusText(2, settingsText(m_link.settings.speedIndex, m_link.settings.parityIndex));
+    m_status.setText(core::StatusPanel::SerialMode,
+        settingsText(m_link.settings.speedIndex, m_link.settings.parityIndex));
     if (applyLinkSettings(m_link))
         return true;
     if (m_language.isEnglish())
@@ -127,7 +133,7 @@ void PortController::closeSteps()
 {
     m_link.handle.close();
     m_link.settings.portNumber = 0;
-    m_ui.setStatusText(3, m_language.pick("Disconnect", "已断开"));
+    m_status.setText(core::StatusPanel::Connection, m_language.pick("Disconnect", "已断开"));
     m_ui.setTimerActive(core::TimerId::RecData, false);
 }
 
@@ -173,7 +179,7 @@ void PortController::reopenLostPort()
     m_link.settings.parityIndex = lost.parityIndex;
     m_ui.setCurrentIndex(Ctl::Comb_ComNo, lost.portNumber - 1);
     m_ui.setTimerActive(core::TimerId::RecData, true);
-    m_ui.setStatusText(3, m_language.pick("Connect...", "连接中..."));
+    m_status.setText(core::StatusPanel::Connection, m_language.pick("Connect...", "连接中..."));
     applyPortSettings();
 }
 
@@ -183,7 +189,7 @@ void PortController::waitForLostPort(const std::string& why)
     m_ui.setTimerActive(core::TimerId::Reopen, !why.empty());
     if (why != m_waitingFor) {
         m_waitingFor = why;
-        m_ui.setStatusToolTip(3, why);
+        m_status.setTip(core::StatusPanel::Connection, why);
     }
 }
 
@@ -213,8 +219,8 @@ void PortController::showSelectedDevice()
 void PortController::showPortInStatus()
 {
     const int number = m_link.settings.portNumber;
-    m_ui.setStatusText(1, m_ui.text(Ctl::Comb_ComNo));
-    m_ui.setStatusToolTip(1, deviceLine(m_ports.entry(number), number, m_language));
+    m_status.setText(core::StatusPanel::Port, m_ui.text(Ctl::Comb_ComNo));
+    m_status.setTip(core::StatusPanel::Port, deviceLine(m_ports.entry(number), number, m_language));
 }
 
 PortController::Subscription PortController::subscribeClosed(ClosedListener listener)

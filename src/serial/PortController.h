@@ -2,6 +2,7 @@
 
 #include "SerialLink.h"
 #include "core/Language.h"
+#include "core/StatusBar.h"
 #include "core/Ui.h"
 #include "platform/Dialogs.h"
 
@@ -19,7 +20,7 @@ class PortController
 {
 public:
     PortController(SerialLink& link, platform::SerialPortProvider& ports, core::Ui& ui,
-        platform::Dialogs& dialogs, const core::Language& language);
+        core::StatusBar& status, platform::Dialogs& dialogs, const core::Language& language);
 
     // The dialog's OK: open the chosen port and put the chosen speed and parity on it.
     void openFromDialog();
@@ -118,6 +119,7 @@ private:
     SerialLink& m_link;
     platform::SerialPortProvider& m_ports;
     core::Ui& m_ui;
+    core::StatusBar& m_status;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     std::vector<std::pair<int, ClosedListener>> m_listeners;

@@ -283,6 +283,26 @@ std::unique_ptr<QMenu> TForm1::contextMenu(QPlainTextEdit* area)
     return menu;
 }
 
+std::string TForm1::text(core::StatusPanel panel) const
+{
+    return statusPanels.at(static_cast<std::size_t>(panel))->text().toStdString();
+}
+
+void TForm1::setText(core::StatusPanel panel, const std::string& text)
+{
+    statusPanels.at(static_cast<std::size_t>(panel))->setText(QString::fromStdString(text));
+}
+
+std::string TForm1::tip(core::StatusPanel panel) const
+{
+    return statusPanels.at(static_cast<std::size_t>(panel))->toolTip().toStdString();
+}
+
+void TForm1::setTip(core::StatusPanel panel, const std::string& text)
+{
+    statusPanels.at(static_cast<std::size_t>(panel))->setToolTip(QString::fromStdString(text));
+}
+
 void TForm1::buildStatusBar(QWidget* client)
 {
     StatusBar1 = named(place(new QFrame(client), 0, 459, 617, 26), "StatusBar1");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/StatusBar.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -27,11 +29,16 @@ class TextArea;
 
 // The main window: toolbar, menu, the model, parameter and data transfer groups, the status bar
 // and the hidden error-rate test strip. It only lays out its controls; the program wires them.
-class TForm1 : public QMainWindow
+class TForm1 : public QMainWindow, public core::StatusBar
 {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+
+    std::string text(core::StatusPanel panel) const override;
+    void setText(core::StatusPanel panel, const std::string& text) override;
+    std::string tip(core::StatusPanel panel) const override;
+    void setTip(core::StatusPanel panel, const std::string& text) override;
 
     // Writes the English texts over the built Chinese ones.
     void applyEnglish();

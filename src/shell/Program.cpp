@@ -56,17 +56,17 @@ Program::Program(
 
     ui = std::make_unique<QtUi>(*Form1, *Serial_Form, *Form_Progress);
     portController
-        = std::make_unique<serial::PortController>(link, ports, *ui, dialogs, UiLanguage);
+        = std::make_unique<serial::PortController>(link, ports, *ui, *Form1, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(
-        link, ports, *portController, *ui, dialogs, system, UiLanguage);
+        link, ports, *portController, *ui, *Form1, dialogs, system, UiLanguage);
     settingsFiles = std::make_unique<radio::SettingsFileCommands>(
-        *ui, dialogs, UiLanguage, [this] { return lastReadSettings(); },
+        *ui, *Form1, dialogs, UiLanguage, [this] { return lastReadSettings(); },
         [this] { return exchange->heldValues(); });
     exchange->setWriteShaper(
         [this](radio::WriteValues& values) { return settingsFiles->shapeWrite(values); },
         [this](radio::ParameterExchange::HeldChange why) { settingsFiles->heldChanged(why); });
     terminal = std::make_unique<terminal::Terminal>(
-        link, *portController, *ui, dialogs, system, UiLanguage, terminalState);
+        link, *portController, *ui, *Form1, dialogs, system, UiLanguage, terminalState);
     gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
     registerConsole = std::make_unique<regtest::RegisterConsole>(
         link, *portController, *registerWindow, registerWindow->poll, dialogs, system, UiLanguage);

@@ -291,26 +291,6 @@ void QtUi::setProgressValue(Ctl, int value)
     m_progress.ProgressBar1->setValue(std::clamp(value, 0, m_progress.ProgressBar1->maximum()));
 }
 
-std::string QtUi::statusText(int panel) const
-{
-    return m_form1.statusPanels.at(static_cast<std::size_t>(panel))->text().toStdString();
-}
-
-void QtUi::setStatusText(int panel, const std::string& text)
-{
-    m_form1.statusPanels.at(static_cast<std::size_t>(panel))->setText(toQt(text));
-}
-
-std::string QtUi::statusToolTip(int panel) const
-{
-    return m_form1.statusPanels.at(static_cast<std::size_t>(panel))->toolTip().toStdString();
-}
-
-void QtUi::setStatusToolTip(int panel, const std::string& text)
-{
-    m_form1.statusPanels.at(static_cast<std::size_t>(panel))->setToolTip(toQt(text));
-}
-
 bool QtUi::isTimerActive(core::TimerId id) const
 {
     return timer(id)->isActive();

@@ -38,10 +38,6 @@ public:
     int progressMaximum(core::Ctl ctl) const override;
     void setProgressMaximum(core::Ctl ctl, int maximum) override;
     void setProgressValue(core::Ctl ctl, int value) override;
-    std::string statusText(int panel) const override;
-    void setStatusText(int panel, const std::string& text) override;
-    std::string statusToolTip(int panel) const override;
-    void setStatusToolTip(int panel, const std::string& text) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
     int shownLineCount(core::Ctl ctl) const override;

@@ -49,10 +49,11 @@ std::string formatRate(float rate, const std::string& decimalPoint)
 }
 
 Terminal::Terminal(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
-    platform::Dialogs& dialogs, const platform::System& system, const core::Language& language,
-    TerminalState& state)
+    core::StatusBar& status, platform::Dialogs& dialogs, const platform::System& system,
+    const core::Language& language, TerminalState& state)
     : m_link(link),
       m_ui(ui),
+      m_status(status),
       m_dialogs(dialogs),
       m_system(system),
       m_language(language),
@@ -142,7 +143,7 @@ void Terminal::pushOut(bool fresh)
     m_unsent.erase(0, written);
     if (m_unsentCounted && (written > 0 || fresh)) {
         addCount(m_state.TxCount, written);
-        m_ui.setStatusText(4, "TX : " + std::to_string(m_state.TxCount));
+        m_status.setText(core::StatusPanel::Sent, "TX : " + std::to_string(m_state.TxCount));
     }
     // Last, as the report of a failed log write runs the event loop.
     logBytes(true, {reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size()});
@@ -316,7 +317,7 @@ void Terminal::refreshDisplay(bool lineQuiet)
     }
     const int limit = m_ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
     // The count is never held back with the text.
-    m_ui.setStatusText(5, "RX : " + std::to_string(m_state.RxCount));
+    m_status.setText(core::StatusPanel::Received, "RX : " + std::to_string(m_state.RxCount));
     if (!m_pendingShow.empty()
         && !m_ui.appendReceived(Ctl::Memo_Rec, m_pendingShow, limit, !lineQuiet))
         return;
@@ -349,9 +350,9 @@ void Terminal::clearReceiveArea()
 void Terminal::resetCounters()
 {
     m_state.RxCount = 0;
-    m_ui.setStatusText(5, "RX : 0");
+    m_status.setText(core::StatusPanel::Received, "RX : 0");
     m_state.TxCount = 0;
-    m_ui.setStatusText(4, "TX : 0");
+    m_status.setText(core::StatusPanel::Sent, "TX : 0");
 }
 
 // What was received is kept apart from the receive area, which shows decoded text and is
@@ -395,8 +396,8 @@ void Terminal::toggleSessionLog()
     // The item names the file, and the RX panel's tooltip says where the log goes.
     const std::string name = core::printable(path->substr(path->find_last_of('/') + 1));
     m_ui.setText(Ctl::LogToFile, m_language.pick("Log to file...", "记录到文件...") + "\t" + name);
-    m_ui.setStatusToolTip(
-        5, m_language.pick("Logging to ", "正在记录到 ") + core::printable(*path));
+    m_status.setTip(core::StatusPanel::Received,
+        m_language.pick("Logging to ", "正在记录到 ") + core::printable(*path));
 }
 
 void Terminal::stopLog()
@@ -404,7 +405,7 @@ void Terminal::stopLog()
     m_log.close();
     m_ui.setChecked(Ctl::LogToFile, false);
     m_ui.setText(Ctl::LogToFile, m_language.pick("Log to file...", "记录到文件..."));
-    m_ui.setStatusToolTip(5, "");
+    m_status.setTip(core::StatusPanel::Received, "");
 }
 
 // Every chunk that went over the line, either way, is one line in the log, written through at

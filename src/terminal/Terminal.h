@@ -5,6 +5,7 @@
 #include "SessionLog.h"
 #include "TerminalState.h"
 #include "core/Language.h"
+#include "core/StatusBar.h"
 #include "core/Ui.h"
 #include "platform/Dialogs.h"
 #include "platform/System.h"
@@ -44,8 +45,8 @@ public:
     // Registers with the port controller: a device that is gone stops auto send and a running
     // echo test, and any close drops what the line had not taken yet.
     Terminal(serial::SerialLink& link, serial::PortController& portController, core::Ui& ui,
-        platform::Dialogs& dialogs, const platform::System& system, const core::Language& language,
-        TerminalState& state);
+        core::StatusBar& status, platform::Dialogs& dialogs, const platform::System& system,
+        const core::Language& language, TerminalState& state);
     Terminal(const Terminal&) = delete;
     Terminal& operator=(const Terminal&) = delete;
 
@@ -90,6 +91,7 @@ private:
 
     serial::SerialLink& m_link;
     core::Ui& m_ui;
+    core::StatusBar& m_status;
     platform::Dialogs& m_dialogs;
     const platform::System& m_system;
     const core::Language& m_language;

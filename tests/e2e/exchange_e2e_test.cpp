@@ -98,7 +98,7 @@ TEST(ExchangeEndToEnd, readFindsTheRadioAtEachCombinationAtItsPlaceInTheProbeOrd
         EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboRadioSerBaud), radio.speedIndex);
         EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboRadioParity), radio.parityIndex);
         EXPECT_EQ(rig.ui.text(Ctl::EditID), "123456");
-        EXPECT_EQ(rig.ui.statusText(2), radio.label() + "-1");
+        EXPECT_EQ(rig.status.text(core::StatusPanel::SerialMode), radio.label() + "-1");
 
         std::vector<std::string> expected;
         for (int earlier = 0; earlier < k; ++earlier)
@@ -135,7 +135,7 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     // A pty keeps INPCK and PARODD but not PARENB; the simulator's log below shows "2400-O".
     EXPECT_TRUE(line.parityCheck);
     EXPECT_EQ(rig.link.settings.timeoutBase, 11);
-    EXPECT_EQ(rig.ui.statusText(2), "2400-O-1");
+    EXPECT_EQ(rig.status.text(core::StatusPanel::SerialMode), "2400-O-1");
 
     // The radio took the new mode too: the next read finds it with its first probe.
     rig.exchange.startRead();
@@ -284,7 +284,7 @@ TEST(ExchangeEndToEnd, aVanishingDeviceEndsTheProbeAndClosesThePort)
         "Connect error!\nCOM1: the port's device is gone (unplugged?); the port has been closed.");
     EXPECT_FALSE(rig.link.handle.isValid());
     EXPECT_EQ(rig.link.settings.portNumber, 0);
-    EXPECT_EQ(rig.ui.statusText(3), "Disconnect");
+    EXPECT_EQ(rig.status.text(core::StatusPanel::Connection), "Disconnect");
     EXPECT_FALSE(rig.ui.isTimerActive(core::TimerId::RecData));
 }
 
@@ -348,7 +348,7 @@ TEST(ExchangeEndToEnd, aStoppedProbeLeavesThePortAsTheUserOpenedIt)
     // A pty keeps INPCK but drops PARENB: parity checking on is what shows odd parity here.
     EXPECT_TRUE(line.parityCheck);
     EXPECT_EQ(rig.link.settings.parityIndex, 1);
-    EXPECT_EQ(rig.ui.statusText(2), "2400-O-1");
+    EXPECT_EQ(rig.status.text(core::StatusPanel::SerialMode), "2400-O-1");
 }
 
 } // namespace

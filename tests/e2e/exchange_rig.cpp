@@ -9,8 +9,8 @@ ExchangeRig::ExchangeRig(std::vector<std::string> simArgs)
     : sim(std::move(simArgs)),
       devices({fakes::usbAdapter(sim.ptyPath(1), "radio")}),
       ports(devices),
-      controller(link, ports, ui, dialogs, language),
-      exchange(link, ports, controller, ui, dialogs, system, language)
+      controller(link, ports, ui, status, dialogs, language),
+      exchange(link, ports, controller, ui, status, dialogs, system, language)
 { }
 
 void ExchangeRig::tick()

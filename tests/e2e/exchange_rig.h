@@ -4,6 +4,7 @@
 #include "FakePortEnumerator.h"
 #include "FakeUi.h"
 #include "SimProcess.h"
+#include "StatusRecorder.h"
 #include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
 #include "radio/ParameterExchange.h"
@@ -28,6 +29,7 @@ struct ExchangeRig
 
     simtest::SimProcess sim;
     fakes::FakeUi ui;
+    fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     platform::RealSystem system;
     core::Language language;

@@ -3,6 +3,7 @@
 #include "FakeUi.h"
 #include "RegisterCommand.h"
 #include "SimProcess.h"
+#include "StatusRecorder.h"
 #include "TempDir.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/PosixSerialPorts.h"
@@ -51,15 +52,18 @@ struct Station
     }
 
     fakes::FakeUi ui;
+
+    fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     serial::SerialLink link;
     core::Language language;
     terminal::TerminalState state;
     fakes::FakePortEnumerator devices; // the station's port is opened directly, not by name
     platform::PosixSerialPorts ports {devices};
-    serial::PortController portController {link, ports, ui, dialogs, language};
+    serial::PortController portController {link, ports, ui, status, dialogs, language};
     platform::RealSystem system;
-    terminal::Terminal terminal {link, portController, ui, dialogs, system, language, state};
+    terminal::Terminal terminal {
+        link, portController, ui, status, dialogs, system, language, state};
 };
 
 // Runs the stations' timers in real time (auto send every 10 ms while on, receive poll every
@@ -125,7 +129,7 @@ TEST(TerminalEndToEnd, textCrossesTheAirByteForByteBothWays)
     EXPECT_EQ(there, b.ui.text(Ctl::Memo_Rec));
     EXPECT_EQ(static_cast<int>(there.size()), a.state.TxCount);
     EXPECT_EQ(a.state.TxCount, b.state.RxCount);
-    EXPECT_EQ("RX : " + std::to_string(there.size()), b.ui.statusText(5));
+    EXPECT_EQ("RX : " + std::to_string(there.size()), b.status.text(core::StatusPanel::Received));
 
     b.ui.setText(Ctl::Memo_Trtt, back);
     b.terminal.sendOnce();

@@ -8,6 +8,7 @@
 #include "FakeUi.h"
 #include "FuzzCheck.h"
 #include "RadioModel.h"
+#include "StatusRecorder.h"
 #include "radio/ParameterExchange.h"
 #include "serial/PortController.h"
 
@@ -209,13 +210,15 @@ private:
 
 public:
     fakes::FakeUi ui;
+    fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     fakes::FakeSystem clock;
     fakes::FakeSerialPorts ports;
     core::Language language;
     serial::SerialLink link;
-    serial::PortController controller {link, ports, ui, dialogs, language};
-    radio::ParameterExchange exchange {link, ports, controller, ui, dialogs, clock, language};
+    serial::PortController controller {link, ports, ui, status, dialogs, language};
+    radio::ParameterExchange exchange {
+        link, ports, controller, ui, status, dialogs, clock, language};
 
 private:
     FuzzedDataProvider& m_input;

@@ -4,6 +4,7 @@
 #include "FakeUi.h"
 #include "FuzzCheck.h"
 #include "RadioModel.h"
+#include "StatusRecorder.h"
 #include "radio/CommandFrame.h"
 #include "radio/RadioParameters.h"
 #include "serial/SerialLink.h"
@@ -70,7 +71,9 @@ void checkAnswers(const Bytes& buffer, std::uint8_t speedIndex, std::uint8_t par
 {
     const bool valid = radio::ValidateFrame(buffer);
     fakes::FakeUi ui;
-    ui.setStatusText(0, radio::modelVersionText(buffer.size() > 5 ? buffer[5] : 0));
+    fakes::StatusRecorder status;
+    status.setText(core::StatusPanel::ModelVersion,
+        radio::modelVersionText(buffer.size() > 5 ? buffer[5] : 0));
     radio::RadioParameters radio;
     const bool connected = radio::CheckConnectResponse(buffer, radio);
     if (connected)
@@ -83,14 +86,14 @@ void checkAnswers(const Bytes& buffer, std::uint8_t speedIndex, std::uint8_t par
         const bool taken = radio::ParseReadResponse(step, buffer, radio);
         FUZZ_CHECK(!taken || valid);
         if (taken && step == 0)
-            radio::ShowModel(radio, ui);
+            radio::ShowModel(radio, ui, status);
         allRead = allRead && taken;
     }
     if (!allRead)
         return;
     for (std::size_t i = 0; i < 3; ++i)
         FUZZ_CHECK(radio.id[i] == (buffer[4 + i] > 0x99 ? 0 : buffer[4 + i]));
-    FUZZ_CHECK(ui.text(Ctl::EditModelVer) == ui.statusText(0));
+    FUZZ_CHECK(ui.text(Ctl::EditModelVer) == status.text(core::StatusPanel::ModelVersion));
 
     serial::LinkSettings link;
     link.speedIndex = speedIndex;
@@ -112,6 +115,7 @@ void checkAnswers(const Bytes& buffer, std::uint8_t speedIndex, std::uint8_t par
 void checkWriteFrames(FuzzedDataProvider& input)
 {
     fakes::FakeUi ui;
+    fakes::StatusRecorder status;
     const int channel = input.ConsumeIntegralInRange(-1, 40);
     const int speed = input.ConsumeIntegralInRange(-1, 7);
     const int parity = input.ConsumeIntegralInRange(-1, 3);

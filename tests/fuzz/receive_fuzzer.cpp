@@ -6,6 +6,7 @@
 #include "FakeSerialPort.h"
 #include "FakeUi.h"
 #include "FuzzCheck.h"
+#include "StatusRecorder.h"
 #include "serial/PortController.h"
 #include "terminal/HexText.h"
 #include "terminal/Terminal.h"
@@ -40,15 +41,17 @@ struct Station
     std::string shown() const { return ui.text(Ctl::Memo_Rec); }
 
     fakes::FakeUi ui;
+
+    fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     fakes::FakeSystem system;
     core::Language language;
     serial::SerialLink link;
     fakes::FakeSerialPorts ports;
-    serial::PortController controller {link, ports, ui, dialogs, language};
+    serial::PortController controller {link, ports, ui, status, dialogs, language};
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
     terminal::TerminalState state;
-    terminal::Terminal terminal {link, controller, ui, dialogs, system, language, state};
+    terminal::Terminal terminal {link, controller, ui, status, dialogs, system, language, state};
 };
 
 // Line breaks in the area are always CR LF, and its text is whole UTF-8 characters.
@@ -107,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 FUZZ_CHECK(all.state.RxCount == before); // dropped or not shown: not counted
             } else {
                 FUZZ_CHECK(all.state.RxCount == before + static_cast<std::int32_t>(chunk.size()));
-                FUZZ_CHECK(all.ui.statusText(5) == "RX : " + std::to_string(all.state.RxCount));
+                FUZZ_CHECK(all.status.text(core::StatusPanel::Received)
+                    == "RX : " + std::to_string(all.state.RxCount));
                 const std::string text = all.shown();
                 const std::string piece = terminal::BytesToHexText(chunk);
                 // Shown at the end; or emptied by auto clear; or, while a refresh would show the
@@ -155,7 +159,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 3:
             for (Station* s : {&all, &whole, &pieces}) {
                 s->terminal.resetCounters();
-                FUZZ_CHECK(s->state.RxCount == 0 && s->ui.statusText(5) == "RX : 0");
+                FUZZ_CHECK(s->state.RxCount == 0
+                    && s->status.text(core::StatusPanel::Received) == "RX : 0");
             }
             break;
         case 4:

@@ -3,6 +3,7 @@
 #include "FakeSerialPort.h"
 #include "FakeUi.h"
 #include "ScriptedRadio.h"
+#include "StatusRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,8 @@ protected:
     }
 
     fakes::FakeUi ui;
+
+    fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     fakes::FakeSystem clock;
     fakes::FakeSerialPorts ports;
@@ -104,8 +107,9 @@ protected:
     serial::SerialLink link;
     std::shared_ptr<fakes::PortState> port = ports.add("COM1");
     radiotest::ScriptedRadio modem {port};
-    serial::PortController controller {link, ports, ui, dialogs, language};
-    radio::ParameterExchange exchange {link, ports, controller, ui, dialogs, clock, language};
+    serial::PortController controller {link, ports, ui, status, dialogs, language};
+    radio::ParameterExchange exchange {
+        link, ports, controller, ui, status, dialogs, clock, language};
 };
 
 TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
@@ -132,9 +136,9 @@ TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
     EXPECT_EQ(ui.text(Ctl::ComboAirBaud), "9600");
     EXPECT_EQ(ui.text(Ctl::EditID), "123456");
     EXPECT_EQ(ui.text(Ctl::EditModelVer), "TALVEX1.2");
-    EXPECT_EQ(ui.statusText(0), "TALVEX1.2");
-    EXPECT_EQ(ui.statusText(1), "COM1");
-    EXPECT_EQ(ui.statusText(2), "4800-E-1");
+    EXPECT_EQ(status.text(core::StatusPanel::ModelVersion), "TALVEX1.2");
+    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
+    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "4800-E-1");
     EXPECT_EQ(ui.text(Ctl::ComboBaudRate), "4800");
     EXPECT_EQ(link.settings.timeoutBase, 10);
 
@@ -157,7 +161,7 @@ TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
     EXPECT_EQ(ui.text(Ctl::Progress_Label1), "正在连接电台,请稍候...");
     EXPECT_EQ(ui.progressMaximum(Ctl::ProgressBar1), 19);
     EXPECT_TRUE(ui.isVisible(Ctl::Form_Progress));
-    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
 
     // Each probe waits base + 76 ticks: base 6 until the first speed change, then speed
     // index + 8.
@@ -165,7 +169,7 @@ TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
     EXPECT_EQ(runToEnd(), expectedTicks);
     EXPECT_EQ(port->writes.size(), 19u);
     EXPECT_EQ(port->settings, lineAt(9600, Parity::None));
-    EXPECT_EQ(ui.statusText(2), "9600-N-1");
+    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
 
     std::vector<int> shown;
     for (const int value : ui.progressValues) {
@@ -332,7 +336,7 @@ TEST_F(WriteTest, changedSerialModeMovesThePortAfterTheMessage)
     EXPECT_EQ(link.settings.speedIndex, 3);
     EXPECT_EQ(link.settings.parityIndex, 1);
     EXPECT_EQ(link.settings.timeoutBase, 11);
-    EXPECT_EQ(ui.statusText(2), "2400-O-1");
+    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "2400-O-1");
     EXPECT_EQ(ui.currentIndex(Ctl::ComboBaudRate), 3);
     EXPECT_EQ(ui.currentIndex(Ctl::ComboParity), 1);
 
@@ -426,7 +430,7 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(lastMessage().text, "无空闲端口!\nCOM1 /dev/ttyFAKE1: 被占用");
     EXPECT_EQ(lastMessage().caption, "CommError");
-    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
     EXPECT_FALSE(running());
     EXPECT_FALSE(ui.isVisible(Ctl::Form_Progress));
 
@@ -492,7 +496,7 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
     EXPECT_EQ(lastMessage().text, c.message);
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_EQ(link.settings.portNumber, 0);
-    EXPECT_EQ(ui.statusText(3), "Disconnect");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "Disconnect");
     EXPECT_FALSE(exchange.state().connectMode);
     expectIdle();
     EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
@@ -843,7 +847,7 @@ TEST_F(ExchangeTest, escapeStopsAProbeOrAReadWithinATick)
         EXPECT_EQ(exchange.state().connectMode, inProbe);
         const auto sent = port->writes.size();
         exchange.stopCommand();
-        EXPECT_EQ(ui.statusText(3), "已停止");
+        EXPECT_EQ(status.text(core::StatusPanel::Connection), "已停止");
         for (int t = 0; t < 200; ++t)
             tick();
         EXPECT_EQ(port->writes.size(), sent);
@@ -985,8 +989,8 @@ TEST_F(ExchangeTest, aStoppedProbePutsThePortBackAsItWas)
     exchange.stopCommand();
     EXPECT_EQ(port->settings, lineAt(9600, Parity::None));
     EXPECT_EQ(ui.currentIndex(Ctl::ComboParity), 0);
-    EXPECT_EQ(ui.statusText(2), "9600-N-1");
-    EXPECT_EQ(ui.statusText(3), "已停止");
+    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "已停止");
     expectIdle();
 }
 

@@ -1,5 +1,6 @@
 #include "radio/RadioParameters.h"
 #include "FakeUi.h"
+#include "StatusRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -83,12 +84,13 @@ TEST(ParseReadResponse, modelStepTakesOnlyKnownModels)
         {Case {1, true, true}, Case {2, true, true}, Case {3, true, true}, Case {16, true, true},
             Case {10, true, false}, Case {0, false, false}, Case {4, false, false}}) {
         fakes::FakeUi ui;
+        fakes::StatusRecorder status;
         radio::RadioParameters radio;
-        ui.setStatusText(0, "TALVEX2.1");
+        status.setText(core::StatusPanel::ModelVersion, "TALVEX2.1");
         EXPECT_EQ(radio::ParseReadResponse(0, answer(0x27, {c.model, 0x21}), radio), c.valid)
             << int(c.model);
         if (c.valid)
-            radio::ShowModel(radio, ui);
+            radio::ShowModel(radio, ui, status);
         EXPECT_EQ(ui.text(Ctl::EditModelVer), c.valid ? "TALVEX2.1" : "") << int(c.model);
         EXPECT_EQ(ui.isEnabled(Ctl::ComboAirBaud), c.enablesAirRate) << int(c.model);
     }
@@ -125,6 +127,7 @@ TEST(FillParameterControls, replacesOutOfRangeValuesAndLeavesUnlistedOnesEmpty)
     };
     for (const auto& c : cases) {
         fakes::FakeUi ui;
+        fakes::StatusRecorder status;
         radio::RadioParameters radio;
         radio.channel = c.channel;
         radio.airRate = c.airRate;
@@ -161,6 +164,8 @@ protected:
     }
 
     fakes::FakeUi ui;
+
+    fakes::StatusRecorder status;
     std::optional<radio::ReportedBytes> lastRead = radio::ReportedBytes {2, {0x12, 0x34, 0x56}};
 };
 

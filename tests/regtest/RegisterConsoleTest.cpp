@@ -4,6 +4,7 @@
 #include "FakeTimer.h"
 #include "FakeUi.h"
 #include "RegisterRecorder.h"
+#include "StatusRecorder.h"
 #include "terminal/HexText.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,8 @@ public:
     }
 
     fakes::FakeUi ui;
+
+    fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
@@ -72,7 +75,7 @@ public:
     core::Language language;
     std::function<Bytes(const Bytes&)> radio;
     fakes::FakeSerialPorts ports;
-    serial::PortController portController {link, ports, ui, dialogs, language};
+    serial::PortController portController {link, ports, ui, status, dialogs, language};
     fakes::RegisterRecorder view;
     fakes::FakeTimer pollTimer;
     regtest::RegisterConsole console {
@@ -403,7 +406,7 @@ TEST_F(RegisterConsoleTest, aVanishedDeviceClosesThePortWithOneMessage)
         EXPECT_EQ("COM1: the port's device is gone (unplugged?); the port has been closed.",
             dialogs.shown[0].text);
         EXPECT_FALSE(link.handle.isValid());
-        EXPECT_EQ("Disconnect", ui.statusText(3));
+        EXPECT_EQ("Disconnect", status.text(core::StatusPanel::Connection));
         EXPECT_EQ(" ", view.*row.display);
     }
 }

@@ -2,6 +2,7 @@
 #include "FakeDialogs.h"
 #include "FakeSerialPort.h"
 #include "FakeUi.h"
+#include "StatusRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -32,9 +33,10 @@ protected:
     serial::SerialLink link;
     fakes::FakeSerialPorts ports;
     fakes::FakeUi ui;
+    fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     core::Language language;
-    serial::PortController controller {link, ports, ui, dialogs, language};
+    serial::PortController controller {link, ports, ui, status, dialogs, language};
     std::shared_ptr<fakes::PortState> com1;
     std::shared_ptr<fakes::PortState> com2;
 };
@@ -52,9 +54,9 @@ TEST_F(PortControllerTest, untouchedSpeedListRunsAt9600WithBase7)
     EXPECT_EQ(com1->applied[0].baudRate, 9600u);
     EXPECT_EQ(com1->applied[0].parity, Parity::None);
     EXPECT_FALSE(com1->applied[0].parityCheck);
-    EXPECT_EQ(ui.statusText(1), "COM1");
-    EXPECT_EQ(ui.statusText(2), "9600-N-1");
-    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
+    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
     EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
     EXPECT_FALSE(ui.isVisible(Ctl::Serial_Form));
     EXPECT_TRUE(dialogs.shown.empty());
@@ -85,8 +87,8 @@ TEST_F(PortControllerTest, chosenSpeedAndParityGoOnThePortWithOneStopBit)
         EXPECT_EQ(line.parityCheck, c.expected != Parity::None);
         EXPECT_EQ(line.byteSize, 8);
         EXPECT_EQ(line.stopBits, 1);
-        EXPECT_EQ(ui.statusText(2), c.text);
-        EXPECT_EQ(ui.statusText(1), "COM2");
+        EXPECT_EQ(status.text(core::StatusPanel::SerialMode), c.text);
+        EXPECT_EQ(status.text(core::StatusPanel::Port), "COM2");
         EXPECT_EQ(link.settings.timeoutBase, c.base);
     }
 }
@@ -116,8 +118,8 @@ TEST_F(PortControllerTest, failedOpenReportsClosesTheOldPortAndKeepsTheDialog)
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(com1->open) << "the port open before is closed first";
     EXPECT_EQ(link.settings.portNumber, 2) << "the chosen number is recorded all the same";
-    EXPECT_EQ(ui.statusText(1), "COM1");
-    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
     EXPECT_TRUE(ui.isVisible(Ctl::Serial_Form));
     EXPECT_EQ(closedCalls, 1);
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -147,8 +149,8 @@ TEST_F(PortControllerTest, refusedSettingsReportThenCloseThePortWhileTheDialogCl
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(ui.isVisible(Ctl::Serial_Form));
     EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
-    EXPECT_EQ(ui.statusText(3), "连接中...");
-    EXPECT_EQ(ui.statusText(2), "9600-N-1");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
+    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "通讯端口设置错误!");
     EXPECT_EQ(dialogs.shown[0].caption, "Set_Error");
@@ -169,13 +171,13 @@ TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(com1->open);
     EXPECT_EQ(link.settings.portNumber, 0);
-    EXPECT_EQ(ui.statusText(3), "已断开");
-    EXPECT_EQ(ui.statusText(1), "COM1");
-    EXPECT_EQ(ui.statusText(2), "2400-N-1");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "已断开");
+    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
+    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "2400-N-1");
     EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
-    ui.setStatusText(3, "unchanged");
+    status.setText(core::StatusPanel::Connection, "unchanged");
     controller.closePort();
-    EXPECT_EQ(ui.statusText(3), "unchanged");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "unchanged");
     EXPECT_EQ(closedCalls, 1);
 }
 
@@ -235,8 +237,8 @@ TEST_F(PortControllerTest, statusPanelOneKeepsTheNameAndShowsTheDeviceInItsToolt
 {
     language.value = 1;
     open(1);
-    EXPECT_EQ(ui.statusText(1), "COM2");
-    EXPECT_EQ(ui.statusToolTip(1), "/dev/ttyFAKE2 — on-board serial port");
+    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM2");
+    EXPECT_EQ(status.tip(core::StatusPanel::Port), "/dev/ttyFAKE2 — on-board serial port");
 }
 
 namespace {
@@ -274,9 +276,9 @@ TEST_F(LostAdapterTest, theSameDeviceComingBackIsOpenedAgainAtTheOldSettings)
     EXPECT_EQ(com2->applied[0].parity, Parity::Odd);
     EXPECT_EQ(link.settings.portNumber, 2);
     EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
-    EXPECT_EQ(ui.statusText(1), "COM2");
-    EXPECT_EQ(ui.statusText(2), "4800-O-1");
-    EXPECT_EQ(ui.statusText(3), "连接中...");
+    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM2");
+    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "4800-O-1");
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
     EXPECT_EQ(dialogs.shown.size(), 1u) << "only the message that the device went";
 
     // Once back, later notices leave the open port alone.
@@ -302,8 +304,8 @@ TEST_F(LostAdapterTest, aDeviceBackButHeldIsTriedEverySecondSayingWhyInTheStatus
     controller.devicesChanged();
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_TRUE(ui.isTimerActive(TimerId::Reopen));
-    EXPECT_EQ(ui.statusText(3), "已断开");
-    EXPECT_EQ(ui.statusToolTip(3),
+    EXPECT_EQ(status.text(core::StatusPanel::Connection), "已断开");
+    EXPECT_EQ(status.tip(core::StatusPanel::Connection),
         "COM2 已插回但无法打开,每秒重试。\n/dev/ttyFAKE2 正被其他程序占用:socat(进程 4242)。");
     controller.retryReopen();
     controller.retryReopen();
@@ -314,17 +316,18 @@ TEST_F(LostAdapterTest, aDeviceBackButHeldIsTriedEverySecondSayingWhyInTheStatus
     com2->vanished = true;
     controller.devicesChanged();
     EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
-    EXPECT_EQ(ui.statusToolTip(3), "");
+    EXPECT_EQ(status.tip(core::StatusPanel::Connection), "");
 
     com2->vanished = false;
     com2->refuseOpen = platform::OpenError::PermissionDenied;
     controller.devicesChanged();
-    EXPECT_NE(ui.statusToolTip(3).find("dialout"), std::string::npos) << ui.statusToolTip(3);
+    EXPECT_NE(status.tip(core::StatusPanel::Connection).find("dialout"), std::string::npos)
+        << status.tip(core::StatusPanel::Connection);
     com2->refuseOpen = platform::OpenError::None;
     controller.retryReopen();
     EXPECT_TRUE(link.handle.isValid());
     EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
-    EXPECT_EQ(ui.statusToolTip(3), "");
+    EXPECT_EQ(status.tip(core::StatusPanel::Connection), "");
 }
 
 TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
@@ -335,7 +338,7 @@ TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
     ASSERT_TRUE(ui.isTimerActive(TimerId::Reopen));
     controller.closePort();
     EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
-    EXPECT_EQ(ui.statusToolTip(3), "");
+    EXPECT_EQ(status.tip(core::StatusPanel::Connection), "");
     com2->refuseOpen = platform::OpenError::None;
     controller.retryReopen();
     controller.devicesChanged();

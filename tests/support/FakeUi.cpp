@@ -59,7 +59,6 @@ FakeUi::FakeUi()
     for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::Form_Progress, Ctl::Serial_Form,
              Ctl::ComboAirBaud, Ctl::EditID})
         m_visible[ctl] = false;
-    m_status = {"", "COMX", "XXXX-X-1", "断开的", "TX :0", "RX:0"};
 }
 
 std::string FakeUi::text(Ctl ctl) const
@@ -175,26 +174,6 @@ void FakeUi::setProgressValue(Ctl ctl, int value)
 {
     m_progress[ctl] = value;
     progressValues.push_back(value);
-}
-
-std::string FakeUi::statusText(int panel) const
-{
-    return m_status.at(static_cast<std::size_t>(panel));
-}
-
-void FakeUi::setStatusText(int panel, const std::string& text)
-{
-    m_status.at(static_cast<std::size_t>(panel)) = text;
-}
-
-std::string FakeUi::statusToolTip(int panel) const
-{
-    return m_statusToolTips.at(static_cast<std::size_t>(panel));
-}
-
-void FakeUi::setStatusToolTip(int panel, const std::string& text)
-{
-    m_statusToolTips.at(static_cast<std::size_t>(panel)) = text;
 }
 
 bool FakeUi::isTimerActive(core::TimerId timer) const

@@ -36,10 +36,6 @@ public:
     int progressMaximum(core::Ctl ctl) const override;
     void setProgressMaximum(core::Ctl ctl, int maximum) override;
     void setProgressValue(core::Ctl ctl, int value) override;
-    std::string statusText(int panel) const override;
-    void setStatusText(int panel, const std::string& text) override;
-    std::string statusToolTip(int panel) const override;
-    void setStatusToolTip(int panel, const std::string& text) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
     std::vector<std::string> shownLines(core::Ctl ctl) const; // the lines shownLineCount counts
@@ -80,8 +76,6 @@ private:
     std::map<core::Ctl, int> m_progress;
     std::map<core::Ctl, int> m_maximum;
     std::map<std::pair<core::Ctl, int>, std::string> m_itemToolTips;
-    std::array<std::string, 6> m_status;
-    std::array<std::string, 6> m_statusToolTips;
     std::map<core::TimerId, bool> m_timers;
 };
 

@@ -6,7 +6,7 @@ TEST_F(TerminalTest, pollWithoutAPortDoesNothing)
 {
     poll(10);
     EXPECT_EQ(0, state.IdlePolls);
-    EXPECT_EQ("RX:0", ui.statusText(5));
+    EXPECT_EQ("", status.text(core::StatusPanel::Received));
 }
 
 TEST_F(TerminalTest, upTo1024WaitingBytesAreShownAndMoreAreDiscarded)
@@ -16,7 +16,7 @@ TEST_F(TerminalTest, upTo1024WaitingBytesAreShownAndMoreAreDiscarded)
     poll();
     EXPECT_EQ(std::string(1024, 'a'), received());
     EXPECT_EQ(1024, state.RxCount);
-    EXPECT_EQ("RX : 1024", ui.statusText(5));
+    EXPECT_EQ("RX : 1024", status.text(core::StatusPanel::Received));
 
     feed(std::string(1025, 'b'));
     state.IdlePolls = 3;
@@ -179,11 +179,11 @@ TEST_F(TerminalTest, counterResetZeroesBothCounters)
     terminal.resetCounters();
     EXPECT_EQ(0, state.TxCount);
     EXPECT_EQ(0, state.RxCount);
-    EXPECT_EQ("TX : 0", ui.statusText(4));
-    EXPECT_EQ("RX : 0", ui.statusText(5));
+    EXPECT_EQ("TX : 0", status.text(core::StatusPanel::Sent));
+    EXPECT_EQ("RX : 0", status.text(core::StatusPanel::Received));
     setSendText("z");
     terminal.sendOnce();
-    EXPECT_EQ("TX : 1", ui.statusText(4));
+    EXPECT_EQ("TX : 1", status.text(core::StatusPanel::Sent));
 }
 
 TEST_F(TerminalTest, idlePollsCountEmptyPollsInARow)

@@ -15,7 +15,7 @@ TEST_F(TerminalTest, manualTextSendWritesCrLfBetweenLinesAndCounts)
     ASSERT_EQ(1u, port->writes.size());
     EXPECT_EQ((fakes::Bytes {0x41, 0x42, 0x0D, 0x0A, 0x43}), port->writes[0]);
     EXPECT_EQ(5, state.TxCount);
-    EXPECT_EQ("TX : 5", ui.statusText(4));
+    EXPECT_EQ("TX : 5", status.text(core::StatusPanel::Sent));
 }
 
 TEST_F(TerminalTest, manualTextSendGoesOutAsUtf8)
@@ -85,11 +85,11 @@ TEST_F(TerminalTest, spacesAreTextButNoHexBytes)
     terminal.sendOnce();
     EXPECT_EQ("  ", lastWrite());
     ui.setChecked(Ctl::Check_TrttHex, true);
-    ui.setStatusText(4, "stale");
+    status.setText(core::StatusPanel::Sent, "stale");
     terminal.sendOnce();
     ASSERT_EQ(2u, port->writes.size());
     EXPECT_TRUE(port->writes[1].empty());
-    EXPECT_EQ("TX : 2", ui.statusText(4));
+    EXPECT_EQ("TX : 2", status.text(core::StatusPanel::Sent));
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -136,7 +136,7 @@ TEST_F(TerminalTest, refusedSendsInBothLanguagesSendNothing)
         EXPECT_EQ(row.caption, dialogs.shown[0].caption);
         EXPECT_TRUE(port->writes.empty());
         EXPECT_EQ(0, state.TxCount);
-        EXPECT_EQ("TX :0", ui.statusText(4));
+        EXPECT_EQ("", status.text(core::StatusPanel::Sent));
         EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
         EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
         EXPECT_EQ(0, ui.timerStarts[TimerId::TrttData]);
@@ -211,7 +211,7 @@ TEST_F(TerminalTest, autoSendReadsThePeriodAndTheSendAreaAtEveryTick)
     ticks(60);
     ASSERT_EQ(2u, port->writes.size());
     EXPECT_TRUE(port->writes[1].empty());
-    EXPECT_EQ("TX : 1", ui.statusText(4));
+    EXPECT_EQ("TX : 1", status.text(core::StatusPanel::Sent));
 }
 
 // A bad period is reported at each tick-on, and the box unticks with its report: it never says
@@ -281,7 +281,7 @@ TEST_F(TerminalTest, onlyWhatThePortTookIsCounted)
     ui.setText(Ctl::Edit_TrttPerio, "0");
     ticks(3);
     EXPECT_EQ(4, state.TxCount);
-    EXPECT_EQ("TX : 4", ui.statusText(4));
+    EXPECT_EQ("TX : 4", status.text(core::StatusPanel::Sent));
 }
 
 // A line that cannot take a block at once: the rest goes out with later ticks and polls, no new
@@ -293,7 +293,7 @@ TEST_F(TerminalTest, aBlockTheLineCannotTakeAtOnceGoesOutWholeBeforeTheNextStart
     port->acceptLimit = 4;
     terminal.sendOnce();
     EXPECT_EQ(4, state.TxCount);
-    EXPECT_EQ("TX : 4", ui.statusText(4));
+    EXPECT_EQ("TX : 4", status.text(core::StatusPanel::Sent));
 
     port->stalled = true;
     terminal.sendOnce();
@@ -309,7 +309,7 @@ TEST_F(TerminalTest, aBlockTheLineCannotTakeAtOnceGoesOutWholeBeforeTheNextStart
     port->stalled = false;
     terminal.receivePoll();
     EXPECT_EQ(6, state.TxCount);
-    EXPECT_EQ("TX : 6", ui.statusText(4));
+    EXPECT_EQ("TX : 6", status.text(core::StatusPanel::Sent));
     terminal.sendOnce();
     EXPECT_EQ(10, state.TxCount);
     std::string wire;
@@ -387,7 +387,7 @@ TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
         EXPECT_EQ("COM2: 通讯端口设备已断开(已拔出?),端口已关闭。", dialogs.shown[0].text);
         EXPECT_EQ("CommError", dialogs.shown[0].caption);
         EXPECT_FALSE(link.handle.isValid());
-        EXPECT_EQ("已断开", ui.statusText(3));
+        EXPECT_EQ("已断开", status.text(core::StatusPanel::Connection));
         EXPECT_FALSE(ui.isTimerActive(core::TimerId::RecData));
         EXPECT_FALSE(ui.isTimerActive(core::TimerId::TrttData));
         EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));

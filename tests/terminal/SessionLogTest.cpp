@@ -85,7 +85,7 @@ TEST_F(SessionLogTest, everySendAndReceivedChunkIsOneLineAddedToTheFile)
     TempDir::write(file, "earlier\n");
     startLog(file);
     EXPECT_EQ("记录到文件...\tsession.log", ui.text(Ctl::LogToFile));
-    EXPECT_EQ("正在记录到 " + file, ui.statusToolTip(5));
+    EXPECT_EQ("正在记录到 " + file, status.tip(core::StatusPanel::Received));
     setSendText("hi");
     terminal.sendOnce();
     feed("ok\r\n");
@@ -106,7 +106,7 @@ TEST_F(SessionLogTest, everySendAndReceivedChunkIsOneLineAddedToTheFile)
     EXPECT_TRUE(lines[2].ends_with(" RX 4 6F 6B 0D 0A |ok..|")) << lines[2];
     EXPECT_TRUE(lines[3].ends_with(" RX 2 00 FF |..|")) << lines[3];
     EXPECT_EQ("记录到文件...", ui.text(Ctl::LogToFile));
-    EXPECT_EQ("", ui.statusToolTip(5));
+    EXPECT_EQ("", status.tip(core::StatusPanel::Received));
     EXPECT_TRUE(dialogs.shown.size() == 1 && dialogs.shown[0].kind == ShownMessage::SaveFile);
 }
 
@@ -213,5 +213,5 @@ TEST_F(TerminalTest, receivedTextReachesTheAreaInBatches)
     system.nowMs += 50;
     terminal.receivePoll();
     EXPECT_EQ(sent, received());
-    EXPECT_EQ("RX : 12", ui.statusText(5));
+    EXPECT_EQ("RX : 12", status.text(core::StatusPanel::Received));
 }

@@ -3,6 +3,7 @@
 #include "FakeDialogs.h"
 #include "FakeSerialPort.h"
 #include "FakeUi.h"
+#include "StatusRecorder.h"
 #include "terminal/Terminal.h"
 
 #include <gtest/gtest.h>
@@ -52,6 +53,8 @@ protected:
     }
 
     fakes::FakeUi ui;
+
+    fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
@@ -59,6 +62,7 @@ protected:
     core::Language language;
     terminal::TerminalState state;
     fakes::FakeSerialPorts ports;
-    serial::PortController portController {link, ports, ui, dialogs, language};
-    terminal::Terminal terminal {link, portController, ui, dialogs, system, language, state};
+    serial::PortController portController {link, ports, ui, status, dialogs, language};
+    terminal::Terminal terminal {
+        link, portController, ui, status, dialogs, system, language, state};
 };
