@@ -1,0 +1,89 @@
+#pragma once
+
+#include "PacketCodec.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace linktest {
+
+// What became of one packet. Late: intact, but after its time-out had counted it lost.
+enum class Outcome { Pending, Good, Lost, Corrupted, Late };
+
+struct Packet
+{
+    std::uint32_t sequence = 0;
+    std::int64_t sentAtMs = 0;
+    Outcome outcome = Outcome::Pending;
+    std::optional<std::int64_t> roundTripMs; // for Good and Late
+};
+
+// Round trips of intact replies within the time-out.
+struct RoundTrip
+{
+    std::int64_t minMs = 0;
+    std::int64_t medianMs = 0;
+    std::int64_t maxMs = 0;
+};
+
+struct Totals
+{
+    int sent = 0;
+    int good = 0;
+    int lost = 0;
+    int corrupted = 0;
+    int late = 0;
+    int duplicates = 0; // replies to packets already answered
+    int strays = 0; // damaged replies that belong to no packet still waiting
+    std::optional<RoundTrip> roundTrip;
+
+    int judged() const { return good + lost + corrupted + late; }
+    // Lost and corrupted packets among those judged, in percent; late ones count as arrived.
+    double errorPercent() const;
+};
+
+// One interval of the run, by the time its packets were sent.
+struct Interval
+{
+    std::int64_t startMs = 0;
+    Totals totals;
+};
+
+// The measuring side of an echo test over the air: numbers the packets it is asked to send,
+// matches what comes back to them, even when replies are lost, late, repeated or damaged, and
+// counts. Times are milliseconds on one steady clock, given by the caller.
+class LinkTestRun
+{
+public:
+    LinkTestRun(int size, std::int64_t timeoutMs);
+
+    int size() const { return m_size; }
+    // The next packet to send, sent now.
+    std::string send(std::int64_t nowMs);
+    void received(std::string_view bytes, std::int64_t nowMs);
+    // Counts packets lost whose time-out has passed.
+    void advance(std::int64_t nowMs);
+
+    const std::vector<Packet>& packets() const { return m_packets; }
+    Totals totals() const;
+    // The run cut into intervals of the given length from the first send; the last may be
+    // unfinished.
+    std::vector<Interval> intervals(std::int64_t lengthMs) const;
+
+private:
+    Packet* owner(const Echo& echo);
+    void judge(Packet& packet, const Echo& echo, std::int64_t nowMs);
+
+    int m_size;
+    std::int64_t m_timeoutMs;
+    EchoParser m_parser;
+    std::vector<Packet> m_packets;
+    std::size_t m_oldestPending = 0;
+    int m_duplicates = 0;
+    int m_strays = 0;
+};
+
+} // namespace linktest

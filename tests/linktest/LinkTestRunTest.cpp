@@ -1,0 +1,91 @@
+#include "linktest/LinkTestRun.h"
+
+#include <gtest/gtest.h>
+
+using linktest::Outcome;
+
+TEST(PacketCodec, everySizeRoundTripsAndNoSingleFlippedBitPassesAsIntact)
+{
+    for (const int size : {8, 9, 64, 240}) {
+        for (const std::uint32_t sequence : {0u, 31u, 32767u, 32768u, 100000u}) {
+            const std::string packet = linktest::encodePacket(sequence, size);
+            ASSERT_EQ(packet.size(), static_cast<std::size_t>(size));
+            EXPECT_EQ(packet.find('~', 1), std::string::npos);
+            const auto echoes = linktest::EchoParser(size).feed(packet);
+            ASSERT_EQ(echoes.size(), 1u);
+            EXPECT_TRUE(echoes[0].intact);
+            EXPECT_EQ(echoes[0].sequence, sequence & linktest::kSequenceMask);
+            for (std::size_t at = 0; at < packet.size(); ++at) {
+                for (int bit = 0; bit < 8; ++bit) {
+                    std::string hit = packet;
+                    hit[at] = static_cast<char>(hit[at] ^ (1 << bit));
+                    for (const auto& echo : linktest::EchoParser(size).feed(hit))
+                        EXPECT_FALSE(echo.intact) << size << " " << at << " " << bit;
+                }
+            }
+        }
+    }
+}
+
+TEST(EchoParser, findsPacketsAcrossChunksAfterNoiseAndCutsShortOnes)
+{
+    const std::string a = linktest::encodePacket(1, 16), b = linktest::encodePacket(2, 16);
+    const std::string stream = "noise" + a.substr(0, 9) + b + a;
+    linktest::EchoParser parser(16);
+    std::vector<linktest::Echo> echoes;
+    for (std::size_t at = 0; at < stream.size(); at += 5)
+        for (const auto& echo : parser.feed(std::string_view(stream).substr(at, 5)))
+            echoes.push_back(echo);
+    ASSERT_EQ(echoes.size(), 3u);
+    EXPECT_FALSE(echoes[0].intact);
+    EXPECT_EQ(echoes[0].sequence, 1u);
+    EXPECT_TRUE(echoes[1].intact && echoes[2].intact);
+    EXPECT_EQ(echoes[1].sequence, 2u);
+}
+
+TEST(LinkTestRun, judgesLostLateRepeatedAndDamagedRepliesAndCountsByInterval)
+{
+    linktest::LinkTestRun run(12, 500);
+    std::vector<std::string> sent;
+    for (int i = 0; i < 6; ++i)
+        sent.push_back(run.send(i * 100));
+    std::string damaged = sent[2];
+    damaged[5] ^= 1;
+    run.received(sent[0], 150); // good, 150 ms
+    run.received(damaged + sent[3].substr(0, 7), 320); // #1 never comes; #2 damaged
+    run.received(sent[3].substr(7) + sent[3], 340); // good, then a duplicate
+    run.received(sent[4].substr(0, 6) + sent[5], 560); // #4 cut short, then #5
+    run.advance(700);
+    run.received(sent[1], 800); // after its time-out: late
+    run.received(damaged, 900); // #2 is judged and nothing waits: a stray
+    std::vector<Outcome> outcomes;
+    for (const auto& p : run.packets())
+        outcomes.push_back(p.outcome);
+    EXPECT_EQ(outcomes,
+        (std::vector {Outcome::Good, Outcome::Late, Outcome::Corrupted, Outcome::Good,
+            Outcome::Corrupted, Outcome::Good}));
+    const auto totals = run.totals();
+    EXPECT_EQ(totals.duplicates, 1);
+    EXPECT_EQ(totals.strays, 1);
+    ASSERT_TRUE(totals.roundTrip);
+    EXPECT_EQ(totals.roundTrip->minMs, 40);
+    EXPECT_EQ(totals.roundTrip->medianMs, 60);
+    EXPECT_EQ(totals.roundTrip->maxMs, 150);
+    EXPECT_DOUBLE_EQ(totals.errorPercent(), 2 * 100.0 / 6);
+    const auto intervals = run.intervals(250);
+    ASSERT_EQ(intervals.size(), 3u);
+    EXPECT_EQ(intervals[0].totals.sent, 3);
+    EXPECT_EQ(intervals[1].totals.corrupted, 1);
+    EXPECT_EQ(intervals[2].startMs, 500);
+}
+
+TEST(LinkTestRun, aReplyAfterTheSequenceWrapsFindsTheLatestPacket)
+{
+    linktest::LinkTestRun run(8, 1000);
+    std::string last;
+    for (int i = 0; i <= 40000; ++i)
+        last = run.send(i);
+    run.received(last, 40010);
+    EXPECT_EQ(run.packets().back().outcome, Outcome::Good);
+    EXPECT_EQ(run.packets()[40000 - 32768].outcome, Outcome::Pending);
+}
