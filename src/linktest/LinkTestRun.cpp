@@ -144,3 +144,77 @@ std::vector<Interval> LinkTestRun::intervals(std::int64_t lengthMs) const
 }
 
 } // namespace linktest
+
+namespace linktest {
+
+std::int64_t Plan::timeout() const
+{
+    return timeoutMs > 0 ? timeoutMs : std::max<std::int64_t>(2000, 2 * intervalMs);
+}
+
+LinkTest::LinkTest(const Plan& plan, std::int64_t startMs)
+    : m_plan(plan), m_startMs(startMs), m_run(plan.size, plan.timeout()), m_nextSendMs(startMs)
+{ }
+
+std::optional<std::string> LinkTest::due(std::int64_t nowMs)
+{
+    m_run.advance(nowMs);
+    if (m_plan.durationMs > 0 && nowMs >= m_startMs + m_plan.durationMs && !m_stoppedAtMs)
+        m_stoppedAtMs = m_startMs + m_plan.durationMs;
+    if (m_stoppedAtMs || nowMs < m_nextSendMs)
+        return std::nullopt;
+    // A late tick sends once and keeps the schedule: no burst to catch up.
+    while (m_nextSendMs <= nowMs)
+        m_nextSendMs += std::max<std::int64_t>(1, m_plan.intervalMs);
+    return m_run.send(nowMs);
+}
+
+std::int64_t LinkTest::nextEventMs() const
+{
+    const auto& packets = m_run.packets();
+    std::int64_t next = m_stoppedAtMs ? *m_stoppedAtMs + m_plan.timeout() : m_nextSendMs;
+    for (const Packet& p : packets) {
+        if (p.outcome == Outcome::Pending) {
+            next = std::min(next, p.sentAtMs + m_plan.timeout() + 1);
+            break;
+        }
+    }
+    return next;
+}
+
+void LinkTest::stop(std::int64_t nowMs)
+{
+    if (!m_stoppedAtMs)
+        m_stoppedAtMs = nowMs;
+}
+
+bool LinkTest::finished(std::int64_t nowMs) const
+{
+    if (!m_stoppedAtMs && !(m_plan.durationMs > 0 && nowMs >= m_startMs + m_plan.durationMs))
+        return false;
+    return std::none_of(m_run.packets().begin(), m_run.packets().end(),
+        [](const Packet& p) { return p.outcome == Outcome::Pending; });
+}
+
+std::vector<Interval> LinkTest::takeCompleted(std::int64_t nowMs)
+{
+    m_run.advance(nowMs);
+    auto intervals = m_run.intervals(m_plan.reportMs);
+    // An interval is complete when no packet of it waits and nothing more will be sent in it.
+    std::size_t complete = m_reported;
+    while (complete < intervals.size()) {
+        const Interval& interval = intervals[complete];
+        const bool closed = interval.startMs + m_plan.reportMs <= nowMs
+            || (m_stoppedAtMs && complete + 1 == intervals.size());
+        const bool judged = interval.totals.judged() == interval.totals.sent;
+        if (!closed || !judged)
+            break;
+        ++complete;
+    }
+    std::vector<Interval> taken(intervals.begin() + static_cast<std::ptrdiff_t>(m_reported),
+        intervals.begin() + static_cast<std::ptrdiff_t>(complete));
+    m_reported = complete;
+    return taken;
+}
+
+} // namespace linktest

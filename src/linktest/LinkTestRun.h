@@ -86,4 +86,48 @@ private:
     int m_strays = 0;
 };
 
+// What a link test does: packets of one size at one interval, for a duration (0: until
+// stopped). A packet not answered within the time-out counts lost; the echo station of the data
+// terminal answers only after 350 ms of quiet, so the default leaves room for that.
+struct Plan
+{
+    int size = 32;
+    std::int64_t intervalMs = 1000;
+    std::int64_t durationMs = 0;
+    std::int64_t timeoutMs = 0; // 0: twice the interval, at least two seconds
+    std::int64_t reportMs = 1000; // the length of an interval of the chart and the report
+
+    std::int64_t timeout() const;
+};
+
+// A run on a schedule: says when to send, which intervals are complete, when it is over.
+class LinkTest
+{
+public:
+    LinkTest(const Plan& plan, std::int64_t startMs);
+
+    const Plan& plan() const { return m_plan; }
+    const LinkTestRun& run() const { return m_run; }
+    void received(std::string_view bytes, std::int64_t nowMs) { m_run.received(bytes, nowMs); }
+
+    // The packet to send now, if one is due.
+    std::optional<std::string> due(std::int64_t nowMs);
+    // When something is next due: a send, a time-out or the end.
+    std::int64_t nextEventMs() const;
+    // Stops sending; the packets on their way are still waited for.
+    void stop(std::int64_t nowMs);
+    bool sending() const { return !m_stoppedAtMs; }
+    bool finished(std::int64_t nowMs) const;
+    // Intervals whose packets are all judged and that were not taken before.
+    std::vector<Interval> takeCompleted(std::int64_t nowMs);
+
+private:
+    Plan m_plan;
+    std::int64_t m_startMs;
+    LinkTestRun m_run;
+    std::int64_t m_nextSendMs;
+    std::optional<std::int64_t> m_stoppedAtMs;
+    std::size_t m_reported = 0;
+};
+
 } // namespace linktest

@@ -89,3 +89,37 @@ TEST(LinkTestRun, aReplyAfterTheSequenceWrapsFindsTheLatestPacket)
     EXPECT_EQ(run.packets().back().outcome, Outcome::Good);
     EXPECT_EQ(run.packets()[40000 - 32768].outcome, Outcome::Pending);
 }
+
+TEST(LinkTest, sendsOnScheduleWithoutCatchingUpAndReportsEachIntervalOnce)
+{
+    linktest::Plan plan;
+    plan.size = 16;
+    plan.intervalMs = 100;
+    plan.durationMs = 1000;
+    plan.timeoutMs = 200;
+    plan.reportMs = 250;
+    linktest::LinkTest test(plan, 0);
+    std::vector<std::pair<std::int64_t, std::string>> air;
+    std::vector<linktest::Interval> reported;
+    for (std::int64_t now = 0;; now += now == 300 ? 250 : 10) {
+        ASSERT_LT(now, 5000);
+        if (auto packet = test.due(now); packet && test.run().packets().size() % 5 != 0)
+            air.emplace_back(now + 30, *packet); // every fifth is lost
+        while (!air.empty() && air.front().first <= now) {
+            test.received(air.front().second, now);
+            air.erase(air.begin());
+        }
+        for (const auto& interval : test.takeCompleted(now))
+            reported.push_back(interval);
+        if (test.finished(now))
+            break;
+    }
+    const auto totals = test.run().totals();
+    EXPECT_EQ(totals.sent, 9); // a 250 ms stall costs two sends and brings one, not a burst
+    EXPECT_EQ(totals.lost, 1);
+    ASSERT_EQ(reported.size(), 4u);
+    int sent = 0;
+    for (const auto& interval : reported)
+        sent += interval.totals.sent;
+    EXPECT_EQ(sent, totals.sent);
+}
