@@ -1,36 +1,17 @@
 #include "SessionLog.h"
 
 #include "HexText.h"
+#include "core/LocalTime.h"
 #include "platform/RegularFile.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace terminal {
 
 namespace {
-
-std::tm localTime(std::int64_t wallMs)
-{
-    const std::time_t seconds = static_cast<std::time_t>(wallMs / 1000);
-    std::tm local {};
-    localtime_r(&seconds, &local);
-    return local;
-}
-
-std::string formatted(const char* format, std::int64_t wallMs)
-{
-    const std::tm local = localTime(wallMs);
-    char text[48];
-    const std::size_t length = std::strftime(text, sizeof text, format, &local);
-    char millis[8];
-    std::snprintf(millis, sizeof millis, ".%03d", static_cast<int>(wallMs % 1000));
-    return std::string(text, length) + millis;
-}
 
 // The text column: the bytes decoded, each byte that does not decode a dot, and every control
 // character (C0, DEL, C1) a dot, so the line stays one line of plain text.
@@ -65,13 +46,13 @@ std::string textColumn(std::span<const std::uint8_t> bytes, TextEncoding encodin
 
 std::string localTimeText(std::int64_t wallMs)
 {
-    return formatted("%H:%M:%S", wallMs);
+    return core::localTime("%H:%M:%S", wallMs);
 }
 
 std::string sessionLogLine(
     std::int64_t wallMs, bool sent, std::span<const std::uint8_t> bytes, TextEncoding encoding)
 {
-    std::string line = formatted("%Y-%m-%d %H:%M:%S", wallMs);
+    std::string line = core::localTime("%Y-%m-%d %H:%M:%S", wallMs);
     line += sent ? " TX " : " RX ";
     line += std::to_string(bytes.size());
     line += ' ';
