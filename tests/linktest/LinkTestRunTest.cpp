@@ -1,4 +1,4 @@
-#include "linktest/LinkTestRun.h"
+#include "linktest/LinkTestReport.h"
 
 #include <gtest/gtest.h>
 
@@ -122,4 +122,35 @@ TEST(LinkTest, sendsOnScheduleWithoutCatchingUpAndReportsEachIntervalOnce)
     for (const auto& interval : reported)
         sent += interval.totals.sent;
     EXPECT_EQ(sent, totals.sent);
+}
+
+TEST(LinkTestReport, theCsvHoldsEveryPacketAndTotalsEqualToTheRun)
+{
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    linktest::Plan plan;
+    plan.size = 10;
+    plan.intervalMs = 100;
+    plan.timeoutMs = 150;
+    linktest::LinkTest test(plan, 5000);
+    const linktest::RunClock clock {5000, 1714555800000}; // 2024-05-01 09:30:00 UTC
+    std::string replies;
+    for (std::int64_t now = 5000; now < 5300; now += 100)
+        replies += *test.due(now);
+    replies.erase(10, 10); // the second is lost
+    replies[15] ^= 2; // the third damaged
+    test.received(replies, 5350);
+    test.stop(5350);
+    test.due(5500);
+    EXPECT_EQ(linktest::reportFileName(clock, "/dev/serial/by-id/usb-FT:1", "csv"),
+        "linktest-20240501-093000-usb-FT_1.csv");
+    const std::string csv = linktest::reportCsv(test, clock, "COM1");
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n\r\n")),
+        "time,sequence,size,outcome,round_trip_ms\r\n"
+        "2024-05-01 09:30:00.000,0,10,late,350\r\n"
+        "2024-05-01 09:30:00.100,1,10,lost,\r\n"
+        "2024-05-01 09:30:00.200,2,10,corrupted,");
+    for (const char* row : {"sent,3\r\n", "good,0\r\n", "lost,1\r\n", "corrupted,1\r\n",
+             "late,1\r\n", "error_percent,66.67\r\n", "throughput_bytes_per_s,33.3\r\n"})
+        EXPECT_NE(csv.find(row), std::string::npos) << row;
 }
