@@ -126,12 +126,13 @@ Totals LinkTestRun::totals() const
     return totals;
 }
 
-std::vector<Interval> LinkTestRun::intervals(std::int64_t lengthMs) const
+std::vector<Interval> LinkTestRun::intervals(
+    std::int64_t lengthMs, std::optional<std::int64_t> originMs) const
 {
     std::vector<Interval> intervals;
     if (m_packets.empty() || lengthMs <= 0)
         return intervals;
-    const std::int64_t origin = m_packets.front().sentAtMs;
+    const std::int64_t origin = originMs.value_or(m_packets.front().sentAtMs);
     auto first = m_packets.begin();
     while (first != m_packets.end()) {
         const std::int64_t start = origin + (first->sentAtMs - origin) / lengthMs * lengthMs;
@@ -199,7 +200,7 @@ bool LinkTest::finished(std::int64_t nowMs) const
 std::vector<Interval> LinkTest::takeCompleted(std::int64_t nowMs)
 {
     m_run.advance(nowMs);
-    auto intervals = m_run.intervals(m_plan.reportMs);
+    auto intervals = m_run.intervals(m_plan.reportMs, m_startMs);
     // An interval is complete when no packet of it waits and nothing more will be sent in it.
     std::size_t complete = m_reported;
     while (complete < intervals.size()) {

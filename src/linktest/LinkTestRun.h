@@ -69,9 +69,11 @@ public:
 
     const std::vector<Packet>& packets() const { return m_packets; }
     Totals totals() const;
-    // The run cut into intervals of the given length from the first send; the last may be
-    // unfinished.
-    std::vector<Interval> intervals(std::int64_t lengthMs) const;
+    // The run cut into intervals of the given length from originMs (the first send when
+    // absent), by the time each packet was sent; intervals without a packet are left out, the
+    // last may be unfinished.
+    std::vector<Interval> intervals(
+        std::int64_t lengthMs, std::optional<std::int64_t> originMs = std::nullopt) const;
 
 private:
     Packet* owner(const Echo& echo);

@@ -22,8 +22,11 @@ public:
         = 0;
     // The toolkit's standard report of an error that reached the event loop.
     virtual void showError(const std::string& text) = 0;
-    // The toolkit's dialog for the name of a file to save to; nothing when the user cancels.
-    virtual std::optional<std::string> saveFileName(const std::string& caption) = 0;
+    // The toolkit's dialog for the name of a file to save to, proposing suggestedName in the
+    // current folder when given; nothing when the user cancels.
+    virtual std::optional<std::string> saveFileName(
+        const std::string& caption, const std::string& suggestedName = {})
+        = 0;
     // The toolkit's dialog for an existing file to open; nothing when the user cancels.
     virtual std::optional<std::string> openFileName(const std::string& caption) = 0;
     // The same dialog for a file that is added to: an existing file is no question.

@@ -73,10 +73,11 @@ int run(QMessageBox& box)
     return box.exec();
 }
 
-std::optional<std::string> fileName(const std::string& caption, QFileDialog::Options options)
+std::optional<std::string> fileName(
+    const std::string& caption, QFileDialog::Options options, const std::string& suggested = {})
 {
     const QString name = QFileDialog::getSaveFileName(
-        QApplication::activeWindow(), toQt(caption), QString(), QString(), nullptr, options);
+        QApplication::activeWindow(), toQt(caption), toQt(suggested), QString(), nullptr, options);
     if (name.isEmpty())
         return std::nullopt;
     return QFile::encodeName(name).toStdString();
@@ -121,10 +122,11 @@ void QtDialogs::showError(const std::string& text)
     run(box);
 }
 
-std::optional<std::string> QtDialogs::saveFileName(const std::string& caption)
+std::optional<std::string> QtDialogs::saveFileName(
+    const std::string& caption, const std::string& suggestedName)
 {
     // The dialog asks itself before it replaces an existing file.
-    return fileName(caption, {});
+    return fileName(caption, {}, suggestedName);
 }
 
 std::optional<std::string> QtDialogs::appendFileName(const std::string& caption)

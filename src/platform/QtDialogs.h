@@ -17,7 +17,8 @@ public:
     MessageResult messageBox(
         const std::string& text, const std::string& caption, MessageButtons buttons) override;
     void showError(const std::string& text) override;
-    std::optional<std::string> saveFileName(const std::string& caption) override;
+    std::optional<std::string> saveFileName(
+        const std::string& caption, const std::string& suggestedName = {}) override;
     std::optional<std::string> openFileName(const std::string& caption) override;
     std::optional<std::string> appendFileName(const std::string& caption) override;
 

@@ -31,8 +31,10 @@ void FakeDialogs::showError(const std::string& text)
         onShow(shown.back());
 }
 
-std::optional<std::string> FakeDialogs::saveFileName(const std::string& caption)
+std::optional<std::string> FakeDialogs::saveFileName(
+    const std::string& caption, const std::string& suggestedName)
 {
+    suggestedNames.push_back(suggestedName);
     return fileName(ShownMessage::SaveFile, caption);
 }
 

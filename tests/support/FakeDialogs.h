@@ -30,13 +30,15 @@ public:
     platform::MessageResult messageBox(const std::string& text, const std::string& caption,
         platform::MessageButtons buttons) override;
     void showError(const std::string& text) override;
-    std::optional<std::string> saveFileName(const std::string& caption) override;
+    std::optional<std::string> saveFileName(
+        const std::string& caption, const std::string& suggestedName = {}) override;
     std::optional<std::string> openFileName(const std::string& caption) override;
     std::optional<std::string> appendFileName(const std::string& caption) override;
 
     std::vector<ShownMessage> shown;
     std::deque<platform::MessageResult> answers;
     std::deque<std::string> fileNames;
+    std::vector<std::string> suggestedNames; // what each save dialog proposed
     std::function<void(const ShownMessage&)> onShow;
 
 private:
