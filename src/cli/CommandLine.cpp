@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "Output.h"
+#include "TextWrap.h"
 #include "core/Suggestion.h"
 #include "platform/PosixSerialPorts.h"
 
@@ -199,33 +200,36 @@ std::vector<std::string> commandNames()
     return names;
 }
 
-// A help entry: the left column padded to kHelpColumn, the text wrapped at word spaces to stay
-// within kHelpWidth columns, its further lines indented to the column.
+// Help stays within kHelpWidth columns; the text of an entry starts at kHelpColumn.
 constexpr std::size_t kHelpColumn = 26;
 constexpr std::size_t kHelpWidth = 79;
 
+// Wrapped lines, each but the first indented.
+std::string indented(const std::vector<std::string>& lines, std::size_t indent)
+{
+    std::string text = lines.front() + "\n";
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        text += std::string(indent, ' ') + lines[i] + "\n";
+    return text;
+}
+
+// A help entry: the left column padded to kHelpColumn, the text wrapped beside it.
 std::string helpEntry(std::string left, const std::string& text)
 {
     left.resize(std::max(left.size() + 2, kHelpColumn), ' ');
-    std::string entry;
-    std::string line = left;
-    std::size_t width = left.size();
+    return left + indented(wrapText(text, left.size(), kHelpColumn, kHelpWidth), kHelpColumn);
+}
+
+// Each line of the text wrapped as a paragraph of its own.
+std::string paragraphs(const std::string& text)
+{
+    std::string wrapped;
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find(' ', at), text.size());
-        const std::string word = text.substr(at, end - at);
-        if (line.size() > left.size() && width + 1 + displayWidth(word) > kHelpWidth) {
-            entry += line + "\n";
-            line = std::string(kHelpColumn, ' ');
-            width = kHelpColumn;
-        } else if (line.size() > left.size()) {
-            line += ' ';
-            ++width;
-        }
-        line += word;
-        width += displayWidth(word);
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        wrapped += indented(wrapText(text.substr(at, end - at), 0, 0, kHelpWidth), 0);
         at = end + 1;
     }
-    return entry + line + "\n";
+    return wrapped;
 }
 
 std::string optionLine(const Option& option, const core::Language& language)
@@ -238,54 +242,63 @@ std::string optionLine(const Option& option, const core::Language& language)
 
 std::string commandHelp(const CommandInfo& info, const core::Language& language)
 {
-    std::string text = language.pick("Usage: ", "用法:") + "radiomodem-cli " + info.name + " "
-        + info.arguments + "\n\n" + info.summary.in(language) + "\n\n"
-        + language.pick("Options:\n", "选项:\n");
+    const std::string usage
+        = language.pick("Usage: ", "用法:") + "radiomodem-cli " + info.name + " ";
+    const std::size_t column = displayWidth(usage);
+    std::string text = usage
+        + indented(wrapText(info.arguments, column, column, kHelpWidth), column) + "\n"
+        + paragraphs(info.summary.in(language)) + "\n" + language.pick("Options:\n", "选项:\n");
     for (const Option& option : options()) {
         if (allowed(info.command, option.name) && std::string_view(option.name) != "version")
             text += optionLine(option, language);
     }
     text += language.pick("\nExamples:\n", "\n示例:\n");
-    for (const char* example : info.examples)
-        text += std::string("  radiomodem-cli ") + example + "\n";
+    // A long example goes on in the next line, as a shell reads it.
+    for (const char* example : info.examples) {
+        const auto lines = wrapText(std::string("radiomodem-cli ") + example, 2, 6, kHelpWidth - 2);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            text
+                += std::string(i ? 6 : 2, ' ') + lines[i] + (i + 1 < lines.size() ? " \\\n" : "\n");
+    }
     return text;
 }
 
+// Paragraphs, one a line, wrapped when shown.
 const Bilingual kAbout {
-    "Reads and writes data-transmission radio modems on serial ports, for scripts and benches:\n"
+    "Reads and writes data-transmission radio modems on serial ports, for scripts and benches: "
     "the companion of radiomodem.",
     "读写串口上的数传电台,用于脚本和生产工位:radiomodem 的命令行版本。"};
 
 const Bilingual kDetails {
-    "P is COMn, a device path or a /dev/serial/by-id name, and -p may be repeated; without -p\n"
-    "the ports that have a device are tried in order. FILE - is standard input (apply, check,\n"
-    "bench) or output (save). The probe tries first --from, else the file's serial mode, else\n"
-    "the mode at which the device last answered. radiomodem-cli help COMMAND shows a command's\n"
+    "P is COMn, a device path or a /dev/serial/by-id name, and -p may be repeated; without -p "
+    "the ports that have a device are tried in order. FILE - is standard input (apply, check, "
+    "bench) or output (save). The probe tries first --from, else the file's serial mode, else "
+    "the mode at which the device last answered. radiomodem-cli help COMMAND shows a command's "
     "options and examples.\n"
     "\n"
-    "Exit status: 0 success, 2 usage error, 3 no radio found, 4 port error, 5 write failed or\n"
-    "refused, 6 verification mismatch or the radio differs from the file, 7 settings file error,\n"
-    "8 interrupted by a signal, 9 the output could not be written, 10 the time limit ran out.\n",
-    "P 为 COMn、设备路径或 /dev/serial/by-id 名称,-p 可重复给出;不给 -p 时依次尝试连接了设备的\n"
-    "端口。FILE 为 - 时表示标准输入(apply、check、bench)或标准输出(save)。探测时首先尝试\n"
-    "--from,其次是文件中的串口模式,再次是该设备上次应答时的模式。radiomodem-cli help 命令\n"
+    "Exit status: 0 success, 2 usage error, 3 no radio found, 4 port error, 5 write failed or "
+    "refused, 6 verification mismatch or the radio differs from the file, 7 settings file error, "
+    "8 interrupted by a signal, 9 the output could not be written, 10 the time limit ran out.",
+    "P 为 COMn、设备路径或 /dev/serial/by-id 名称,-p 可重复给出;不给 -p 时依次尝试连接了设备的"
+    "端口。FILE 为 - 时表示标准输入(apply、check、bench)或标准输出(save)。探测时首先尝试 "
+    "--from,其次是文件中的串口模式,再次是该设备上次应答时的模式。radiomodem-cli help 命令 "
     "显示该命令的选项和示例。\n"
     "\n"
-    "退出状态:0 成功,2 用法错误,3 未找到电台,4 端口错误,5 写入失败或被拒绝,6 校验不符或电台\n"
-    "与文件不一致,7 参数文件错误,8 被信号中断,9 无法写入输出,10 已到时限。\n"};
+    "退出状态:0 成功,2 用法错误,3 未找到电台,4 端口错误,5 写入失败或被拒绝,6 校验不符或电台"
+    "与文件不一致,7 参数文件错误,8 被信号中断,9 无法写入输出,10 已到时限。"};
 
 std::string generalHelp(const core::Language& language)
 {
     std::string text = language.pick("Usage: ", "用法:")
         + "radiomodem-cli [OPTIONS] COMMAND [FILE]\n       radiomodem-cli help COMMAND\n\n"
-        + kAbout.in(language) + "\n\n" + language.pick("Commands:\n", "命令:\n");
+        + paragraphs(kAbout.in(language)) + "\n" + language.pick("Commands:\n", "命令:\n");
     for (const CommandInfo& info : commands()) {
         text += helpEntry(std::string("  ") + info.name, info.summary.in(language));
     }
     text += language.pick("\nOptions:\n", "\n选项:\n");
     for (const Option& option : options())
         text += optionLine(option, language);
-    return text + "\n" + kDetails.in(language);
+    return text + "\n" + paragraphs(kDetails.in(language));
 }
 
 // The arguments sorted into options with their values and positional arguments.

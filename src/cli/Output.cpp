@@ -1,6 +1,7 @@
 #include "Output.h"
 
 #include "PortTargets.h"
+#include "TextWrap.h"
 #include "radio/SettingsFile.h"
 #include "serial/PortTexts.h"
 
@@ -142,14 +143,6 @@ QJsonObject document(const std::string& command, QJsonObject object)
 }
 
 } // namespace
-
-std::size_t displayWidth(const std::string& text)
-{
-    std::size_t width = 0;
-    for (const char32_t c : qt(text).toUcs4())
-        width += c >= 0x1100 && (c <= 0x115F || (c >= 0x2E80 && c <= 0xFFDC)) ? 2 : 1;
-    return width;
-}
 
 QJsonObject valuesJson(const radio::WriteValues& values)
 {

@@ -36,9 +36,6 @@ std::array<std::string, radio::RadioSession::kSteps> valueTexts(const radio::Wri
 // write that the radio took; "?" for one it did not confirm), in the order of the write steps.
 std::array<std::string, radio::RadioSession::kSteps> heldTexts(const PortResult& result);
 
-// Columns a text takes on a terminal: wide (CJK) characters count two.
-std::size_t displayWidth(const std::string& text);
-
 // A multi-line message of the window as one line for stderr.
 std::string oneLine(const std::string& text);
 

@@ -1,6 +1,11 @@
 #include "cli/CommandLine.h"
 
+#include <QList>
+#include <QString>
+
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include <tuple>
 
@@ -92,6 +97,52 @@ TEST(CommandLine, helpForTheProgramAndEachCommand)
     EXPECT_EQ(save.find("--channel"), std::string::npos);
     EXPECT_NE(save.find("Examples:\n  radiomodem-cli save "), std::string::npos);
     EXPECT_NE(parse({"--help"}).output.find("6 verification mismatch"), std::string::npos);
+}
+
+// Columns on a terminal: CJK characters and full-width punctuation take two.
+std::size_t columns(const std::string& line)
+{
+    std::size_t width = 0;
+    for (const char32_t c : QString::fromStdString(line).toUcs4()) {
+        const bool wide = (c >= 0x3000 && c <= 0x303F) || (c >= 0x4E00 && c <= 0x9FFF)
+            || (c >= 0xFF00 && c <= 0xFF60);
+        width += wide ? 2 : 1;
+    }
+    return width;
+}
+
+std::string withoutSpaces(std::string text)
+{
+    std::erase_if(text, [](char c) { return c == ' ' || c == '\n'; });
+    return text;
+}
+
+// Every help text, in both languages, fits a terminal of 80 columns, and the wrapping loses
+// nothing.
+TEST(CommandLine, helpFitsEightyColumns)
+{
+    for (const core::Language language : {kEnglish, core::Language {0}}) {
+        for (const char* command :
+            {"", "ports", "read", "write", "save", "apply", "check", "bench"}) {
+            Arguments arguments {"radiomodem-cli", "help"};
+            if (*command)
+                arguments.push_back(command);
+            const std::string help = parseCommandLine(arguments, language).output;
+            std::istringstream lines(help);
+            for (std::string line; std::getline(lines, line);)
+                EXPECT_LE(columns(line), 80u) << line;
+        }
+    }
+    const std::string general
+        = withoutSpaces(parseCommandLine({"radiomodem-cli", "help"}, core::Language {0}).output);
+    for (const char* text : {"在各端口上逐台写入参数文件:等待电台、写入、校验、记录,再等待取下电台",
+             "退出状态:0成功,2用法错误,3未找到电台,4端口错误,5写入失败或被拒绝,"
+             "6校验不符或电台与文件不一致,"})
+        EXPECT_NE(general.find(text), std::string::npos) << text;
+    EXPECT_NE(withoutSpaces(parse({"help", "write"}).output)
+                  .find("Usage:radiomodem-cliwrite[-pP][--channelN][--serial9600-N][--air-rateR]["
+                        "--id123456][--no-verify]"),
+        std::string::npos);
 }
 
 TEST(CommandLine, usageErrorsSayWhatIsWrong)

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <termios.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -321,6 +322,29 @@ TEST(SimOnPty, fullErrorRateCorruptsEveryByte)
     ASSERT_EQ(got.size(), data.size());
     for (std::size_t i = 0; i < got.size(); ++i)
         EXPECT_EQ(std::popcount(static_cast<unsigned>(got[i] ^ data[i])), 1) << "byte " << i;
+}
+
+// The air's latency is real time on the ptys, and a lost packet never comes.
+TEST(SimOnPty, airLatencyAndLossShowOnThePty)
+{
+    for (const auto& [args, soonestMs, arrives] :
+        std::vector<std::tuple<std::vector<std::string>, int, bool>> {
+            {{"--latency-ms", "300"}, 300, true}, {{"--loss", "100"}, 0, false}}) {
+        std::vector<std::string> all = {"--link", "--no-pace", "--seed", "3"};
+        all.insert(all.end(), args.begin(), args.end());
+        simtest::SimProcess sim(all);
+        auto one = openAt(sim.ptyPath(1), 9600, Parity::None);
+        auto two = openAt(sim.ptyPath(2), 9600, Parity::None);
+        ASSERT_TRUE(one && two);
+        const Bytes data {'p', 'i', 'n', 'g'};
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(exchange(*one, data, 0, 0ms).empty());
+        const Bytes got = receive(*two, data.size(), 1000ms);
+        EXPECT_EQ(got, arrives ? data : Bytes {}) << args[0];
+        if (arrives) {
+            EXPECT_GE(std::chrono::steady_clock::now() - start, soonestMs * 1ms) << args[0];
+        }
+    }
 }
 
 TEST(SimOnPty, vanishedDeviceMakesEveryPortCallFail)

@@ -62,6 +62,22 @@ TEST(SimOptions, fullCommandLine)
     EXPECT_EQ(options.symlink2, "/tmp/b");
 }
 
+TEST(SimOptions, airImpairmentsInPercentMillisecondsAndSeconds)
+{
+    const AirImpairments air
+        = parsed({"--link", "--loss", "5", "--corrupt", "0.5", "--latency-ms", "30", "--jitter-ms",
+                     "10", "--fade-period", "2.5", "--fade-depth", "60"})
+              .air;
+    EXPECT_DOUBLE_EQ(air.loss, 0.05);
+    EXPECT_DOUBLE_EQ(air.corrupt, 0.005);
+    EXPECT_EQ(air.latencyUs, 30'000);
+    EXPECT_EQ(air.jitterUs, 10'000);
+    EXPECT_EQ(air.fadePeriodUs, 2'500'000);
+    EXPECT_DOUBLE_EQ(air.fadeDepth, 0.6);
+    EXPECT_DOUBLE_EQ(parsed({"--link", "--fade-period", "1"}).air.fadeDepth, 1.0);
+    EXPECT_FALSE(parsed({"--link"}).air.any());
+}
+
 TEST(SimOptions, idTakesDecimalDigitsOrRawHexBytes)
 {
     const std::vector<std::pair<std::string, std::array<std::uint8_t, 3>>> rows = {
@@ -104,6 +120,13 @@ TEST(SimOptions, badCommandLinesAreRefused)
         {"--adapter-latency-ms", "256"},
         {"--speed"},
         {"--speed2", "300"},
+        {"--loss", "5"},
+        {"--link", "--loss", "100.5"},
+        {"--link", "--corrupt", "-1"},
+        {"--link", "--latency-ms", "1.5"},
+        {"--link", "--jitter-ms", "60001"},
+        {"--link", "--fade-period", "0"},
+        {"--link", "--fade-depth", "50"},
         {"--bogus"},
     };
     for (const auto& args : rows) {

@@ -113,15 +113,25 @@ std::optional<IgnoredWrite> parseIgnoredWrite(const std::string& text)
     return found->second;
 }
 
-std::optional<double> parseProbability(const std::string& text)
+// A decimal number from 0 to max; nothing else may follow.
+std::optional<double> parseDecimal(const std::string& text, double max)
 {
     try {
         std::size_t used = 0;
         const double value = std::stod(text, &used);
-        if (used == text.size() && value >= 0.0 && value <= 1.0)
+        if (used == text.size() && value >= 0.0 && value <= max)
             return value;
     } catch (const std::exception&) { }
     return std::nullopt;
+}
+
+// A number of percent, 0 to 100, as a chance 0 to 1.
+std::optional<double> parsePercent(const std::string& text)
+{
+    const auto percent = parseDecimal(text, 100.0);
+    if (!percent)
+        return std::nullopt;
+    return *percent / 100;
 }
 
 // Assigns an option's parsed value, or reports that it did not parse.
@@ -140,8 +150,15 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     SimOptions options;
     std::optional<std::uint32_t> speed2;
     std::optional<platform::Parity> parity2;
+    std::optional<double> fadeDepth;
     RadioConfig& radio = options.radio;
     Misbehaviour& mis = radio.misbehaviour;
+    const auto assignMs = [](const std::string& v, std::int64_t& targetUs) {
+        const auto ms = parseNumber(v, 60'000);
+        if (ms)
+            targetUs = static_cast<std::int64_t>(*ms) * 1000;
+        return ms.has_value();
+    };
 
     using Flag = std::function<void()>;
     const std::map<std::string, Flag> flags = {
@@ -203,13 +220,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             [&](const auto& v) {
                 return assign(parseNumber(v, UINT32_MAX), options.stallAfterBytes);
             }},
-        {"--turnaround-ms",
-            [&](const auto& v) {
-                const auto ms = parseNumber(v, 60'000);
-                if (ms)
-                    options.turnaroundUs = static_cast<std::int64_t>(*ms) * 1000;
-                return ms.has_value();
-            }},
+        {"--turnaround-ms", [&](const auto& v) { return assignMs(v, options.turnaroundUs); }},
         {"--adapter-latency-ms",
             [&](const auto& v) {
                 // An FTDI chip's latency timer takes 1 to 255 ms.
@@ -221,7 +232,18 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         {"--air-delay-us",
             [&](const auto& v) { return assign(parseNumber(v, 60'000'000), options.airDelayUs); }},
         {"--error-rate",
-            [&](const auto& v) { return assign(parseProbability(v), options.errorRate); }},
+            [&](const auto& v) { return assign(parseDecimal(v, 1.0), options.errorRate); }},
+        {"--loss", [&](const auto& v) { return assign(parsePercent(v), options.air.loss); }},
+        {"--corrupt", [&](const auto& v) { return assign(parsePercent(v), options.air.corrupt); }},
+        {"--latency-ms", [&](const auto& v) { return assignMs(v, options.air.latencyUs); }},
+        {"--jitter-ms", [&](const auto& v) { return assignMs(v, options.air.jitterUs); }},
+        {"--fade-period",
+            [&](const auto& v) {
+                const auto seconds = parseDecimal(v, 86'400.0);
+                options.air.fadePeriodUs = static_cast<std::int64_t>(seconds.value_or(0) * 1e6);
+                return options.air.fadePeriodUs > 0;
+            }},
+        {"--fade-depth", [&](const auto& v) { return assign(parsePercent(v), fadeDepth); }},
         {"--seed", [&](const auto& v) { return assign(parseNumber(v, UINT32_MAX), options.seed); }},
         {"--symlink", text(options.symlink1)},
         {"--symlink2", text(options.symlink2)},
@@ -257,6 +279,15 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         parsed.error = "--speed2, --parity2 and --symlink2 need --link";
         return parsed;
     }
+    if (!options.link && options.air.any()) {
+        parsed.error = "--loss, --corrupt, --latency-ms, --jitter-ms and --fade-period need --link";
+        return parsed;
+    }
+    if (fadeDepth && !options.air.fadePeriodUs) {
+        parsed.error = "--fade-depth needs --fade-period";
+        return parsed;
+    }
+    options.air.fadeDepth = fadeDepth.value_or(options.air.fadeDepth);
     options.serial2 = {speed2.value_or(radio.serial.baud), parity2.value_or(radio.serial.parity)};
     parsed.options = std::move(options);
     return parsed;
@@ -307,6 +338,19 @@ Two stations:
   --symlink2 PATH                         symlink to the second pty
   --air-delay-us N                        air time of each byte (default: its wire time)
   --error-rate P                          chance 0..1 that a byte has one bit flipped in the air
+  --loss PERCENT                          chance that a packet is lost in the air
+  --corrupt PERCENT                       chance that a packet arrives with one bit flipped
+  --latency-ms MS                         time added to each packet's way through the air
+  --jitter-ms MS                          plus a random 0..MS ms a packet, uniform; packets
+                                          keep their order (one never overtakes the one
+                                          before it)
+  --fade-period S                         the loss rises from --loss to --fade-depth and falls
+                                          back in every S seconds (a raised cosine)
+  --fade-depth PERCENT                    the loss at the depth of a fade (default 100)
+  A packet is the user data a radio gathers from its serial input until the input has been
+  quiet for 3 byte times, or 128 bytes have come; with any of --loss to --fade-period, user
+  data crosses the air in such packets, each lost, corrupted or delayed whole, in both
+  directions.
   --seed S                                seed of the random choices
 Misbehaviour:
   --no-answer                             never answer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AirPackets.h"
 #include "RadioModel.h"
 
 #include <optional>
@@ -20,6 +21,7 @@ struct SimOptions
     std::int64_t turnaroundUs = kDefaultTurnaroundUs;
     std::optional<std::int64_t> airDelayUs;
     double errorRate = 0.0;
+    AirImpairments air; // its fade counts from the simulator's start
     std::optional<std::uint32_t> seed;
     std::optional<std::size_t> vanishAfter;
     std::optional<std::size_t> stallAfterBytes; // then the radio reads nothing more

@@ -226,7 +226,8 @@ private:
         if (!link.empty())
             endpoint->symlink = std::make_unique<Symlink>(link, endpoint->pty.path());
         StationConfig config {number, radio, m_options.pace, m_options.turnaroundUs,
-            m_options.airDelayUs, m_options.errorRate, seed};
+            m_options.airDelayUs, m_options.errorRate, seed, m_options.air};
+        config.air.fadeStartUs = m_startUs;
         endpoint->station = std::make_unique<Station>(config, [this](const std::string& line) {
             if (m_log.is_open())
                 m_log << line << std::endl;
@@ -348,6 +349,7 @@ private:
     }
 
     const SimOptions& m_options;
+    const std::int64_t m_startUs = nowUs();
     std::ofstream m_log;
     std::vector<std::unique_ptr<Endpoint>> m_endpoints;
     std::optional<std::int64_t> m_vanishStartUs; // when the last answer was out

@@ -27,6 +27,10 @@ const char* kindName(LogKind kind)
         return "data";
     case LogKind::Dropped:
         return "dropped";
+    case LogKind::Lost:
+        return "lost";
+    case LogKind::Corrupted:
+        return "corrupted";
     }
     return "?";
 }
@@ -68,7 +72,8 @@ Station::Station(StationConfig config, LogSink log)
     : m_config(std::move(config)),
       m_log(std::move(log)),
       m_radio(m_config.radio, m_config.seed),
-      m_rng(m_config.seed + 1)
+      m_rng(m_config.seed + 1),
+      m_packets(m_config.air, m_config.seed + 2)
 { }
 
 void Station::receive(const Bytes& bytes, const SerialSettings& line, std::int64_t nowUs)
@@ -119,6 +124,7 @@ Bytes Station::advance(const SerialSettings& line, std::int64_t nowUs)
         }
     }
     flushData();
+    sendPackets(nowUs);
     if (!dropped.empty())
         log(line, LogKind::Dropped, dropped);
     return out;
@@ -135,6 +141,8 @@ std::optional<std::int64_t> Station::nextEventUs() const
         consider(m_output.front().dueUs);
     if (!m_line.empty())
         consider(m_line.front().atUs);
+    if (const auto packetUs = m_packets.nextEventUs())
+        consider(*packetUs);
     return next;
 }
 
@@ -205,7 +213,8 @@ void Station::handleFrame(const Bytes& frame, std::int64_t atUs)
         queueAnswer(reply, atUs);
 }
 
-// User data goes over the air byte by byte, each once the radio has it and the air is free.
+// User data goes over the air byte by byte, each once the radio has it and the air is free;
+// with impairments, in packets once each is complete.
 void Station::flushData()
 {
     if (m_data.empty())
@@ -219,16 +228,34 @@ void Station::flushData()
         return;
     }
     log(m_heard, LogKind::Data, bytes);
-    const std::int64_t delay = m_config.airDelayUs.value_or(byteTime(m_radio.serial()));
-    std::bernoulli_distribution corrupt(m_config.errorRate);
-    std::uniform_int_distribution<int> bit(0, 7);
-    for (DataByte d : m_data) {
-        if (corrupt(m_rng))
-            d.byte ^= static_cast<std::uint8_t>(1u << bit(m_rng));
-        m_airFreeUs = std::max(d.atUs, m_airFreeUs) + delay;
-        m_peer->queueFromAir(d.byte, m_airFreeUs);
+    for (const DataByte& d : m_data) {
+        if (m_config.air.any())
+            m_packets.add(d.byte, d.atUs, byteTime(m_radio.serial()));
+        else
+            sendOnAir(d.byte, d.atUs);
     }
     m_data.clear();
+}
+
+void Station::sendPackets(std::int64_t nowUs)
+{
+    for (const AirPackets::Packet& packet : m_packets.due(nowUs)) {
+        if (packet.lost || packet.corrupted)
+            log(m_radio.serial(), packet.lost ? LogKind::Lost : LogKind::Corrupted, packet.bytes);
+        if (packet.lost)
+            continue;
+        for (const std::uint8_t byte : packet.bytes)
+            sendOnAir(byte, packet.sendUs);
+    }
+}
+
+void Station::sendOnAir(std::uint8_t byte, std::int64_t atUs)
+{
+    if (std::bernoulli_distribution(m_config.errorRate)(m_rng))
+        byte ^= static_cast<std::uint8_t>(1u << std::uniform_int_distribution<int>(0, 7)(m_rng));
+    m_airFreeUs
+        = std::max(atUs, m_airFreeUs) + m_config.airDelayUs.value_or(byteTime(m_radio.serial()));
+    m_peer->queueFromAir(byte, m_airFreeUs);
 }
 
 void Station::queueAnswer(const Reply& reply, std::int64_t frameEndUs)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AirPackets.h"
 #include "RadioModel.h"
 
 #include <deque>
@@ -24,8 +25,11 @@ namespace radiosim {
 //     data      user data sent over the air to the other station
 //     dropped   user data lost: sent at other settings, received at other settings, or sent
 //               with no second station
+//     lost      a packet of user data lost in the air (--loss, --fade-period)
+//     corrupted a packet of user data that crossed the air with a bit flipped (--corrupt), as
+//               it arrives
 // Other tests parse these lines; keep the format stable.
-enum class LogKind { Answered, Ignored, Silent, Invalid, Data, Dropped };
+enum class LogKind { Answered, Ignored, Silent, Invalid, Data, Dropped, Lost, Corrupted };
 using LogSink = std::function<void(const std::string& line)>;
 std::string logLine(int station, const SerialSettings& line, LogKind kind, const Bytes& bytes);
 
@@ -43,6 +47,8 @@ struct StationConfig
     std::optional<std::int64_t> airDelayUs; // unset: the byte time of the sending radio
     double errorRate = 0.0; // chance that a byte sent over the air has one bit flipped
     std::uint32_t seed = 1;
+    // With any of these, user data crosses the air in packets (see AirPackets.h).
+    AirImpairments air;
 };
 
 // One radio on one pty, driven with the time passed in. The bytes the program writes go in
@@ -97,6 +103,8 @@ private:
     void take(const LineByte& in);
     std::size_t assemble(std::int64_t atUs);
     void flushData();
+    void sendPackets(std::int64_t nowUs);
+    void sendOnAir(std::uint8_t byte, std::int64_t atUs);
     void handleFrame(const Bytes& frame, std::int64_t atUs);
     void queueAnswer(const Reply& reply, std::int64_t frameEndUs);
     void queueFromAir(std::uint8_t byte, std::int64_t arrivalUs);
@@ -109,6 +117,7 @@ private:
     Radio m_radio;
     Station* m_peer = nullptr;
     std::mt19937 m_rng;
+    AirPackets m_packets;
 
     std::deque<LineByte> m_line; // written by the program, still crossing, in order
     std::int64_t m_lineFreeUs = 0; // when the last of them has crossed
