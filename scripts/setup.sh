@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
     libbenchmark-dev fonts-wqy-microhei libudev-dev
-    qt6-translations-l10n qt6-svg-dev desktop-file-utils appstream dpkg-dev file
+    qt6-translations-l10n qt6-svg-dev qt6-charts-dev desktop-file-utils appstream dpkg-dev file
     clang libclang-rt-14-dev zsh)
 missing=()
 for p in "${packages[@]}"; do
