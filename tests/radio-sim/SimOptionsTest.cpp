@@ -120,6 +120,7 @@ TEST(SimOptions, badCommandLinesAreRefused)
         {"--adapter-latency-ms", "256"},
         {"--speed"},
         {"--speed2", "300"},
+        {"--echo2"},
         {"--loss", "5"},
         {"--link", "--loss", "100.5"},
         {"--link", "--corrupt", "-1"},

@@ -163,6 +163,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     using Flag = std::function<void()>;
     const std::map<std::string, Flag> flags = {
         {"--link", [&] { options.link = true; }},
+        {"--echo2", [&] { options.echo2 = true; }},
         {"--no-pace", [&] { options.pace = false; }},
         {"--no-answer", [&] { mis.noAnswer = true; }},
         {"--bad-checksum", [&] { mis.badChecksum = true; }},
@@ -275,8 +276,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             return parsed;
         }
     }
-    if (!options.link && (speed2 || parity2 || !options.symlink2.empty())) {
-        parsed.error = "--speed2, --parity2 and --symlink2 need --link";
+    if (!options.link && (speed2 || parity2 || !options.symlink2.empty() || options.echo2)) {
+        parsed.error = "--speed2, --parity2, --symlink2 and --echo2 need --link";
         return parsed;
     }
     if (!options.link && options.air.any()) {
@@ -336,6 +337,8 @@ Two stations:
   --link                                  a second radio on a second pty, linked over the air
   --speed2 S, --parity2 P                 serial settings of the second radio
   --symlink2 PATH                         symlink to the second pty
+  --echo2                                 loop the second radio's serial side back: what it
+                                          receives goes back over the air at once
   --air-delay-us N                        air time of each byte (default: its wire time)
   --error-rate P                          chance 0..1 that a byte has one bit flipped in the air
   --loss PERCENT                          chance that a packet is lost in the air

@@ -14,6 +14,9 @@ struct SimOptions
     RadioConfig radio; // station 1, and station 2 unless its serial settings are overridden
     SerialSettings serial2;
     bool link = false;
+    // The second radio's serial side is looped back: what reaches it goes back over the air at
+    // once, as a far radio with a loopback plug would return it.
+    bool echo2 = false;
     std::string symlink1;
     std::string symlink2;
     std::string logPath;

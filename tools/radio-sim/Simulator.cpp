@@ -239,6 +239,14 @@ private:
 
     void serviceOutput(Endpoint& endpoint, std::int64_t now)
     {
+        if (m_options.echo2 && &endpoint == m_endpoints.back().get() && m_endpoints.size() == 2) {
+            // The loopback plug: each byte the radio puts out comes straight back in.
+            const SerialSettings& own = endpoint.station->radio().serial();
+            const Bytes back = endpoint.station->advance(own, now);
+            if (!back.empty())
+                endpoint.station->receive(back, own, now);
+            return;
+        }
         Bytes due = endpoint.station->advance(endpoint.pty.programSide(), now);
         if (endpoint.adapter)
             due = endpoint.adapter->pass(due, now);
