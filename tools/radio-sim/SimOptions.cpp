@@ -337,7 +337,7 @@ Two stations:
   --link                                  a second radio on a second pty, linked over the air
   --speed2 S, --parity2 P                 serial settings of the second radio
   --symlink2 PATH                         symlink to the second pty
-  --echo2                                 loop the second radio's serial side back: what it
+  --echo2                                 the second radio loops the air back: what it
                                           receives goes back over the air at once
   --air-delay-us N                        air time of each byte (default: its wire time)
   --error-rate P                          chance 0..1 that a byte has one bit flipped in the air

@@ -14,8 +14,8 @@ struct SimOptions
     RadioConfig radio; // station 1, and station 2 unless its serial settings are overridden
     SerialSettings serial2;
     bool link = false;
-    // The second radio's serial side is looped back: what reaches it goes back over the air at
-    // once, as a far radio with a loopback plug would return it.
+    // The second radio loops the air back: what reaches it goes back over the air at once, as
+    // from a far radio in loopback test mode; its serial side sees none of it.
     bool echo2 = false;
     std::string symlink1;
     std::string symlink2;

@@ -226,7 +226,8 @@ private:
         if (!link.empty())
             endpoint->symlink = std::make_unique<Symlink>(link, endpoint->pty.path());
         StationConfig config {number, radio, m_options.pace, m_options.turnaroundUs,
-            m_options.airDelayUs, m_options.errorRate, seed, m_options.air};
+            m_options.airDelayUs, m_options.errorRate, seed, m_options.air,
+            number == 2 && m_options.echo2};
         config.air.fadeStartUs = m_startUs;
         endpoint->station = std::make_unique<Station>(config, [this](const std::string& line) {
             if (m_log.is_open())
@@ -239,14 +240,6 @@ private:
 
     void serviceOutput(Endpoint& endpoint, std::int64_t now)
     {
-        if (m_options.echo2 && &endpoint == m_endpoints.back().get() && m_endpoints.size() == 2) {
-            // The loopback plug: each byte the radio puts out comes straight back in.
-            const SerialSettings& own = endpoint.station->radio().serial();
-            const Bytes back = endpoint.station->advance(own, now);
-            if (!back.empty())
-                endpoint.station->receive(back, own, now);
-            return;
-        }
         Bytes due = endpoint.station->advance(endpoint.pty.programSide(), now);
         if (endpoint.adapter)
             due = endpoint.adapter->pass(due, now);

@@ -280,6 +280,13 @@ void Station::queueAnswer(const Reply& reply, std::int64_t frameEndUs)
 // already on their way.
 void Station::queueFromAir(std::uint8_t byte, std::int64_t arrivalUs)
 {
+    if (m_config.airLoopback) {
+        if (m_config.air.any())
+            m_packets.add(byte, arrivalUs, byteTime(m_radio.serial()));
+        else
+            sendOnAir(byte, arrivalUs);
+        return;
+    }
     m_output.push_back(
         {Output::Kind::Air, outputFreeUs(arrivalUs) + byteTime(m_radio.serial()), byte});
 }

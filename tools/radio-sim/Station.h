@@ -49,6 +49,9 @@ struct StationConfig
     std::uint32_t seed = 1;
     // With any of these, user data crosses the air in packets (see AirPackets.h).
     AirImpairments air;
+    // What comes over the air goes straight back into it, as from a radio in loopback test
+    // mode: the serial side sees none of it.
+    bool airLoopback = false;
 };
 
 // One radio on one pty, driven with the time passed in. The bytes the program writes go in
