@@ -1,5 +1,6 @@
 #include "LinkTestController.h"
 
+#include "PortStep.h"
 #include "core/PrintableText.h"
 #include "platform/AtomicFile.h"
 
@@ -9,7 +10,6 @@ namespace linktest {
 namespace {
 
 constexpr std::int64_t kTotalsEveryMs = 250; // the totals change at most four times a second
-constexpr std::uint32_t kMaxRead = 4096;
 
 std::string fixed(double value, int decimals)
 {
@@ -77,29 +77,8 @@ void LinkTestController::tick()
     if (!m_link.handle.isValid())
         return finish(
             m_language.pick("The port was closed: the test ended.", "串口已关闭,测试结束。"));
-    platform::SerialPort& port = m_link.handle.port();
     const std::int64_t now = m_system.steadyMs();
-    platform::CommStatus status;
-    if (port.clearErrors(status) && status.bytesWaiting > 0) {
-        std::string bytes(std::min(status.bytesWaiting, kMaxRead), '\0');
-        std::uint32_t got = 0;
-        if (port.read(reinterpret_cast<std::uint8_t*>(bytes.data()),
-                static_cast<std::uint32_t>(bytes.size()), got))
-            m_test->received(std::string_view(bytes).substr(0, got), now);
-    }
-    // A packet is due only once the driver took the last one whole: a line slower than the
-    // plan sends fewer packets rather than a growing queue that would count as round trip.
-    if (m_outgoing.empty()) {
-        if (auto packet = m_test->due(now))
-            m_outgoing = std::move(*packet);
-    }
-    if (!m_outgoing.empty()) {
-        std::uint32_t written = 0;
-        if (port.writeSome(reinterpret_cast<const std::uint8_t*>(m_outgoing.data()),
-                static_cast<std::uint32_t>(m_outgoing.size()), written))
-            m_outgoing.erase(0, written);
-    }
-    if (port.isGone())
+    if (!stepOnPort(*m_test, m_outgoing, m_link.handle.port(), now))
         return finish(m_language.pick(
             "The port's device is gone: the test ended.", "串口设备已移除,测试结束。"));
     for (const Interval& interval : m_test->takeCompleted(now)) {

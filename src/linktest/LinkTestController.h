@@ -53,7 +53,7 @@ private:
     std::optional<LinkTest> m_test;
     RunClock m_clock;
     std::string m_port;
-    std::string m_outgoing; // the packet the driver has not yet taken whole
+    std::string m_outgoing; // what the driver has not yet taken of the packet sent last
     std::int64_t m_shownAtMs = 0;
     serial::PortController::Lease m_lease;
     serial::PortController::Subscription m_closed;
