@@ -12,20 +12,21 @@ _radiomodem_cli_options()
         apply) echo "$common $probe --all --same-id" ;;
         check) echo "$common $probe --all" ;;
         bench) echo "$common $probe --same-id --record --id-from" ;;
+        linktest) echo "$common --port --timeout --serial --size --interval --duration --max-loss" ;;
         *) echo "$common $probe --all --record --no-id --same-id --id-from --channel --serial" \
-            "--air-rate --id --no-verify --version" ;;
+            "--air-rate --id --no-verify --size --interval --duration --max-loss --version" ;;
     esac
 }
 
 _radiomodem_cli()
 {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="ports read write save apply check bench help"
+    local commands="ports read write save apply check bench linktest help"
     local command="" word i
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in
-            ports | read | write | save | apply | check | bench | help)
+            ports | read | write | save | apply | check | bench | linktest | help)
                 command=$word
                 break
                 ;;
@@ -62,7 +63,7 @@ _radiomodem_cli()
             COMPREPLY=($(compgen -f -- "$cur"))
             return
             ;;
-        --timeout | --id | --id-from)
+        --timeout | --id | --id-from | --size | --interval | --duration | --max-loss)
             return
             ;;
     esac

@@ -98,6 +98,16 @@ Scanned scan(const std::vector<std::string>& arguments)
     return scanned;
 }
 
+// A whole number within the bounds, as typed.
+std::optional<int> wholeNumber(const std::string& text, int low, int high)
+{
+    if (text.empty() || text.size() > 9
+        || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int value = std::stoi(text);
+    return value >= low && value <= high ? std::optional(value) : std::nullopt;
+}
+
 std::optional<double> seconds(const std::string& text)
 {
     std::size_t end = 0;
@@ -106,6 +116,51 @@ std::optional<double> seconds(const std::string& text)
         if (end == text.size() && value > 0 && value <= 7 * 24 * 3600)
             return value;
     } catch (const std::logic_error&) { }
+    return std::nullopt;
+}
+
+// The link test's plan from its options, on the one port named.
+std::optional<Bilingual> linkTestOf(const Scanned& scanned, Request& request)
+{
+    if (request.ports.size() != 1)
+        return Bilingual {"linktest needs one --port: the radio of the measuring station",
+            "linktest 需要一个 --port:测量站的电台"};
+    LinkTestRequest test;
+    const auto bad = [&](const char* option, const char* english, const char* chinese) {
+        const std::string value = scanned.value(option);
+        return Bilingual {std::string("--") + option + ": \"" + value + "\": " + english,
+            std::string("--") + option + ":\"" + value + "\":" + chinese};
+    };
+    if (scanned.isSet("size")) {
+        const auto size = wholeNumber(scanned.value("size"), 8, 240);
+        if (!size)
+            return bad("size", "give the bytes a packet, 8 to 240", "请给出每包字节数,8 至 240");
+        test.size = *size;
+    }
+    if (scanned.isSet("interval")) {
+        const auto interval = wholeNumber(scanned.value("interval"), 1, 3'600'000);
+        if (!interval)
+            return bad("interval", "give the milliseconds between packets, 1 or more",
+                "请给出发包间隔毫秒数,至少为 1");
+        test.intervalMs = *interval;
+    }
+    if (scanned.isSet("duration")) {
+        const auto duration = seconds(scanned.value("duration"));
+        if (!duration)
+            return bad("duration", "give the seconds, a number above 0", "请给出秒数,大于 0");
+        test.durationS = *duration;
+    }
+    if (scanned.isSet("max-loss")) {
+        const auto percent = seconds(scanned.value("max-loss"));
+        if (!percent || *percent > 100)
+            return bad("max-loss", "give a percentage above 0, at most 100",
+                "请给出百分比,大于 0 且不超过 100");
+        test.maxLossPercent = *percent;
+    }
+    if (request.change.serial)
+        test.serial = *request.change.serial;
+    request.change = {};
+    request.linkTest = test;
     return std::nullopt;
 }
 
@@ -174,8 +229,9 @@ ParsedCommandLine parseCommandLine(
         return parsed;
     }
     if (positional.empty())
-        return usage("name a command: ports, read, write, save, apply, check or bench (see --help)",
-            "请指定命令:ports、read、write、save、apply、check 或 bench(见 --help)");
+        return usage("name a command: ports, read, write, save, apply, check, bench or linktest "
+                     "(see --help)",
+            "请指定命令:ports、read、write、save、apply、check、bench 或 linktest(见 --help)");
     const CommandInfo* command = findCommand(positional.front());
     if (!command)
         return unknownCommand(positional.front());
@@ -250,7 +306,10 @@ ParsedCommandLine parseCommandLine(
         if (const auto error = radio::setSettingsValue(request.change, key, scanned.value(key)))
             return fail("--" + radio::settingsErrorText(*error, language));
     }
-    if (request.command == Command::Write && !named)
+    if (request.command == Command::LinkTest) {
+        if (const auto error = linkTestOf(scanned, request))
+            return fail(error->in(language));
+    } else if (request.command == Command::Write && !named)
         return usage("name a value to write: --channel, --serial, --air-rate or --id",
             "请指定要写入的参数:--channel、--serial、--air-rate 或 --id");
     parsed.request = std::move(request);

@@ -9,7 +9,18 @@
 
 namespace cli {
 
-enum class Command { Ports, Read, Write, Save, Apply, Check, Bench };
+enum class Command { Ports, Read, Write, Save, Apply, Check, Bench, LinkTest };
+
+// linktest: packets of size bytes every intervalMs for durationS seconds, on a port opened at
+// the radio's serial mode; the run passes while its error rate stays below maxLossPercent.
+struct LinkTestRequest
+{
+    int size = 32;
+    int intervalMs = 1000;
+    double durationS = 60;
+    double maxLossPercent = 100;
+    radio::SerialMode serial {1, 0}; // 9600-N, as radios leave the factory
+};
 
 struct Request
 {
@@ -30,6 +41,7 @@ struct Request
     bool sameId = false; // apply and bench: one file's ID for several radios, on purpose
     std::string record; // read and bench: the record file to append to, "-" for stdout
     std::optional<std::uint32_t> idFrom; // bench: the first unit's ID, as six decimal digits
+    std::optional<LinkTestRequest> linkTest;
 };
 
 struct ParsedCommandLine

@@ -44,6 +44,14 @@ const std::vector<Option>& options()
         {"id", 0, "ID",
             {"six digits, or 0x and six hex digits", "六位数字,或 0x 加六位十六进制数字"}},
         {"no-verify", 0, nullptr, {"do not read back", "写入后不回读"}},
+        {"size", 0, "N",
+            {"link test: bytes a packet, 8 to 240 (32)", "链路测试:每包字节数,8 至 240(32)"}},
+        {"interval", 0, "MS",
+            {"link test: milliseconds between packets (1000)", "链路测试:发包间隔毫秒数(1000)"}},
+        {"duration", 0, "S", {"link test: seconds to send (60)", "链路测试:发送的秒数(60)"}},
+        {"max-loss", 0, "PERCENT",
+            {"link test: the error rate at which it fails (100)",
+                "链路测试:误包率达到该值即为失败(100)"}},
         {"help", 'h', nullptr,
             {"show the help, of a command when one is named",
                 "显示帮助;给出命令时显示该命令的帮助"}},
@@ -89,6 +97,14 @@ const std::vector<CommandInfo>& commands()
             {"bench site.conf -p COM1 --record units.csv",
                 "bench site.conf -p COM1 -p COM2 --id-from 000100 --record units.csv",
                 "bench site.conf -p COM1 --json-lines --record - | tee units.jsonl"}},
+        {"linktest", Command::LinkTest,
+            "-p P [--serial 9600-N] [--size N] [--interval MS] [--duration S] [--max-loss PERCENT]",
+            {"send numbered packets to an echo station over the radio and report, each second, "
+             "packets lost and corrupted and the round trip",
+                "经电台向回送站发送编号数据包,每秒报告丢包、错包和往返时间"},
+            {"linktest -p COM1 --interval 1000 --duration 120",
+                "linktest -p COM2 --serial 19200-N --size 64 --max-loss 2",
+                "linktest -p COM1 --duration 600 --json-lines > link.jsonl"}},
     };
     return kCommands;
 }
@@ -125,6 +141,9 @@ bool allowed(Command command, const std::string& option)
     if (option == "json" || option == "json-lines" || option == "quiet" || option == "help"
         || option == "version")
         return true;
+    if (command == Command::LinkTest)
+        return option == "port" || option == "timeout" || option == "serial" || option == "size"
+            || option == "interval" || option == "duration" || option == "max-loss";
     if (option == "port" || option == "from" || option == "timeout")
         return command != Command::Ports;
     if (option == "all")
@@ -138,6 +157,8 @@ bool allowed(Command command, const std::string& option)
         return command == Command::Read || command == Command::Bench;
     if (option == "id-from")
         return command == Command::Bench;
+    if (option == "size" || option == "interval" || option == "duration" || option == "max-loss")
+        return false;
     return command == Command::Write;
 }
 

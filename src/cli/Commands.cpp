@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include "Bench.h"
+#include "LinkTestCommand.h"
 #include "Output.h"
 #include "PortTargets.h"
 #include "ProbeCache.h"
@@ -34,6 +35,8 @@ const char* commandName(Command command)
         return "check";
     case Command::Bench:
         return "bench";
+    case Command::LinkTest:
+        return "linktest";
     }
     return "";
 }
@@ -225,6 +228,8 @@ ExitCode runCommand(const Request& request, platform::SerialPortProvider& ports,
             out << errorJson(command, request.file, code, reasonCode, reason, request.jsonLines);
         return code;
     };
+    if (request.command == Command::LinkTest)
+        return runLinkTest(request, ports, language, out, err);
     if (request.command == Command::Ports) {
         out << (request.json ? portsJson(ports, language, request.jsonLines)
                              : portsTable(ports, language));

@@ -76,8 +76,10 @@ int main(int argc, char** argv)
     }
     // Held until the output is out: a signal then changes nothing.
     const cli::InterruptSignals signals;
-    // A bench prints each unit as it is done; the other commands print once, at the end.
-    const bool streaming = parsed.request->command == cli::Command::Bench;
+    // A bench prints each unit and a link test each interval as it is done; the other commands
+    // print once, at the end.
+    const bool streaming = parsed.request->command == cli::Command::Bench
+        || parsed.request->command == cli::Command::LinkTest;
     std::ostringstream buffered;
     std::ostream& out = streaming ? std::cout : buffered;
     cli::ExitCode code = cli::ExitCode::PortError;

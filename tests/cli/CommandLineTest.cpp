@@ -71,6 +71,15 @@ TEST(CommandLine, eachCommandWithItsOptions)
     EXPECT_EQ(lines.request->file, "-");
     EXPECT_TRUE(lines.request->all);
     EXPECT_TRUE(lines.request->json && lines.request->jsonLines);
+    const auto link = parse({"linktest", "-p", "COM1", "--serial", "19200-E", "--size", "240",
+        "--interval", "20", "--duration", "1.5", "--max-loss", "2.5"});
+    ASSERT_TRUE(link.request && link.request->linkTest) << link.error;
+    EXPECT_EQ(link.request->linkTest->size, 240);
+    EXPECT_EQ(link.request->linkTest->intervalMs, 20);
+    EXPECT_EQ(link.request->linkTest->durationS, 1.5);
+    EXPECT_EQ(link.request->linkTest->maxLossPercent, 2.5);
+    EXPECT_EQ(link.request->linkTest->serial, (radio::SerialMode {0, 2}));
+    EXPECT_FALSE(link.request->change.serial);
 }
 
 TEST(CommandLine, helpForTheProgramAndEachCommand)
@@ -123,7 +132,7 @@ TEST(CommandLine, helpFitsEightyColumns)
 {
     for (const core::Language language : {kEnglish, core::Language {0}}) {
         for (const char* command :
-            {"", "ports", "read", "write", "save", "apply", "check", "bench"}) {
+            {"", "ports", "read", "write", "save", "apply", "check", "bench", "linktest"}) {
             Arguments arguments {"radiomodem-cli", "help"};
             if (*command)
                 arguments.push_back(command);
@@ -151,6 +160,15 @@ TEST(CommandLine, usageErrorsSayWhatIsWrong)
         {{}, "name a command"},
         {{"erase"}, "unknown command erase (see --help)"},
         {{"raed"}, "unknown command raed; did you mean read?"},
+        {{"linktest"}, "linktest needs one --port: the radio of the measuring station"},
+        {{"linktest", "-p", "COM1", "--size", "7"},
+            "--size: \"7\": give the bytes a packet, 8 to 240"},
+        {{"linktest", "-p", "COM1", "--interval", "0"},
+            "--interval: \"0\": give the milliseconds between packets, 1 or more"},
+        {{"linktest", "-p", "COM1", "--max-loss", "101"},
+            "--max-loss: \"101\": give a percentage above 0, at most 100"},
+        {{"linktest", "-p", "COM1", "--all"}, "--all does not go with linktest"},
+        {{"read", "--size", "9"}, "--size does not go with read"},
         {{"Apply", "f"}, "unknown command Apply; did you mean apply?"},
         {{"help", "chek"}, "unknown command chek; did you mean check?"},
         {{"read", "--jsno"}, "unknown option --jsno; did you mean --json?"},

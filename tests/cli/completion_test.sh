@@ -12,7 +12,7 @@ complete_words() {
     printf '%s\n' "${COMPREPLY[@]}" | sort
 }
 failed=0
-for command in "" ports read write save apply check bench; do
+for command in "" ports read write save apply check bench linktest; do
     listed=$("$cli" help $command | grep -oE '^  (-[a-z], |    )--[a-z-]+' |
         grep -oE -- '--[a-z-]+' | sort)
     offered=$(complete_words radiomodem-cli $command --)
@@ -22,7 +22,7 @@ for command in "" ports read write save apply check bench; do
     fi
 done
 commands=$(complete_words radiomodem-cli -q "")
-expected=$(printf '%s\n' apply bench check help ports read save write)
+expected=$(printf '%s\n' apply bench check help linktest ports read save write)
 if [ "$commands" != "$expected" ]; then
     echo "commands offered:" $commands
     failed=1

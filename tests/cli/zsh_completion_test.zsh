@@ -55,7 +55,7 @@ check() {
 listed() {
     $cli help $1 | grep -oE '^  (-[a-z], |    )--[a-z-]+' | grep -oE -- '--[a-z-]+' | sort
 }
-subcommands=(ports read write save apply check bench)
+subcommands=(ports read write save apply check bench linktest)
 for command in $subcommands; do
     check "radiomodem-cli $command --" "$(listed $command)"
 done
