@@ -222,36 +222,34 @@ TEST_F(ExchangeTest, aWaitingProbeAnswerWinsOverTheTimeout)
     EXPECT_EQ(lastMessage().text, "参数读取成功");
 }
 
-TEST_F(ExchangeTest, aStepAnswerIsTakenUpToBasePlus70Ticks)
+// A step's answer counts up to base + 70 ticks after its request, and up to 100 waiting bytes;
+// more are discarded with the answer.
+TEST_F(ExchangeTest, aStepAnswerCountsWithinItsDeadlineAndItsSize)
 {
+    const struct
+    {
+        int delay;
+        std::size_t size;
+        bool succeeds;
+    } rows[] = {{76, 0, true}, {77, 0, false}, {1, 100, true}, {1, 101, false}};
     language.value = 1;
-    for (const auto& [delay, succeeds] : {std::pair {76, true}, std::pair {77, false}}) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.delay << " ticks, " << row.size << " bytes");
         dialogs.shown.clear();
-        modem.tamper = [this, delay](const Bytes& request, Bytes answer) {
-            modem.answerDelay = request[3] == radio::cmd::QueryAirRate ? delay : 1;
+        modem.tamper = [this, row](const Bytes& request, Bytes answer) {
+            modem.answerDelay = request[3] == radio::cmd::QueryAirRate ? row.delay : 1;
+            if (request[3] == radio::cmd::QueryChannel && row.size)
+                answer.resize(row.size, 0x55);
             return std::optional<Bytes>(answer);
         };
         read();
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Message);
-        EXPECT_EQ(headline(), succeeds ? "Read correct!" : "Read error!") << delay;
+        EXPECT_EQ(headline(), row.succeeds ? "Read correct!" : "Read error!");
+        if (row.size) {
+            EXPECT_TRUE(port->rx.empty()) << "the bytes over 100 are discarded";
+        }
         expectIdle();
-    }
-}
-
-TEST_F(ExchangeTest, upTo100WaitingBytesAreReadAndMoreAreDiscarded)
-{
-    language.value = 1;
-    for (const auto& [total, succeeds] : {std::pair {100u, true}, std::pair {101u, false}}) {
-        dialogs.shown.clear();
-        modem.tamper = [total](const Bytes& request, Bytes answer) {
-            if (request[3] == radio::cmd::QueryChannel)
-                answer.resize(total, 0x55);
-            return std::optional<Bytes>(answer);
-        };
-        read();
-        EXPECT_EQ(headline(), succeeds ? "Read correct!" : "Read error!") << total;
-        EXPECT_TRUE(port->rx.empty());
     }
 }
 
@@ -555,11 +553,7 @@ TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
 TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenValues)
 {
     // The boxes can show values, but the radio's own air rate and ID are not known.
-    view.channel = 3;
-    view.airRate = 1;
-    view.id = "123456";
-    view.speed = 1;
-    view.parity = 0;
+    view.enter(3, 1, 0);
     exchange.startWrite();
     EXPECT_EQ(lastMessage().text, "参数未写入:电台的空中速率和ID码未知,请先读电台!");
     EXPECT_EQ(lastMessage().caption, "写参数");
@@ -583,14 +577,10 @@ TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenVal
 
 TEST_F(WriteTest, theValuesAreTakenAtTheClickSoBoxesChangedDuringTheWriteDoNotSplitIt)
 {
-    view.channel = 6;
-    view.speed = 3;
-    view.parity = 1;
+    view.enter(6, 3, 1);
     modem.tamper = [this](const Bytes& request, Bytes answer) {
         if (request[3] == radio::cmd::WriteId) {
-            view.channel = 20;
-            view.speed = 0;
-            view.parity = -1;
+            view.enter(20, 0, -1);
         }
         return std::optional<Bytes>(answer);
     };
@@ -893,9 +883,7 @@ TEST_F(WriteTest, verificationReadsTheRadioBackAndNamesWhatItDidNotTake)
         controller.applyPortSettings();
         port->writes.clear();
         dialogs.shown.clear();
-        view.channel = 20;
-        view.speed = 3;
-        view.parity = 1;
+        view.enter(20, 3, 1);
         write();
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(lastMessage().text, row.message);
@@ -971,9 +959,7 @@ TEST_F(WriteTest, afterEveryWriteTheKnownValuesAreWhatTheRadioHolds)
         ASSERT_EQ(exchange.heldValues(), before);
         changes.clear();
         view.verify = row.verify;
-        view.channel = 20;
-        view.speed = 3;
-        view.parity = 1;
+        view.enter(20, 3, 1);
         row.arrange();
         write();
         EXPECT_EQ(exchange.heldValues(), row.held);
