@@ -72,10 +72,10 @@ void write(benchmark::State& state)
     openAtRadioSettings(rig, speedIndex);
     rig.exchange.startRead();
     e2e::runAll({&rig}, kTimerPeriod);
-    rig.ui.setChecked(core::Ctl::VerifyWrite, state.range(1) != 0);
+    rig.view.verify = state.range(1) != 0;
     int channel = 0;
     for (auto _ : state) {
-        rig.ui.setCurrentIndex(core::Ctl::ComboChnn, channel++ % 32);
+        rig.view.channel = channel++ % 32;
         rig.dialogs.shown.clear();
         rig.exchange.startWrite();
         e2e::runAll({&rig}, kTimerPeriod);

@@ -160,9 +160,7 @@ void fail(PortResult& result, Outcome outcome, const char* code, const core::Bil
 RadioReading readingOf(const radio::RadioSession& session, const serial::SerialLink& link)
 {
     const radio::RadioParameters& radio = session.radio();
-    return {radio.model, radio.version,
-        {radio.reported.airRate, radio.reported.id, radio.channel, link.settings.speedIndex,
-            link.settings.parityIndex}};
+    return {radio.model, radio.version, radio::heldValues(radio, link.settings)};
 }
 
 core::Bilingual interruptedText(int signal, bool written, bool writeCommand)

@@ -10,15 +10,7 @@ namespace core {
 // whose name recurs in several windows carry the window's name in front.
 enum class Ctl {
     // main window: parameters
-    EditModelVer,
-    EditID,
-    ComboChnn,
     ComboAirBaud,
-    ComboRadioSerBaud,
-    ComboRadioParity,
-    VerifyWrite, // menu item: a write reads the radio back and compares
-    Speed_W,
-    FileWrite,
     // main window: terminal
     Memo_Rec,
     Memo_Trtt,
@@ -46,14 +38,10 @@ enum class Ctl {
     Label_Device, // the device of the entry selected in Comb_ComNo
     ComboBaudRate,
     ComboParity,
-    // progress dialog
-    Form_Progress,
-    Progress_Label1,
-    ProgressBar1,
 };
 
 // Reopen: the one-second retry of a lost port whose device is back but does not open yet.
-enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, Reopen };
+enum class TimerId { TrttData, RecData, Timer1, Reopen };
 
 // Received text as one poll brought it; newLine: it starts a line of its own (a time stamp),
 // after a line break when the area's last line holds text.
@@ -88,19 +76,13 @@ public:
     virtual bool isEnabled(Ctl ctl) const = 0;
     virtual void setEnabled(Ctl ctl, bool enabled) = 0;
 
-    // Showing or hiding a control, a menu item or a window (Form_Progress).
+    // Showing or hiding a control, a menu item or a window.
     virtual bool isVisible(Ctl ctl) const = 0;
     virtual void setVisible(Ctl ctl, bool visible) = 0;
 
     // The inner bevel of a panel used as a button: lowered or raised.
     virtual bool isLowered(Ctl ctl) const = 0;
     virtual void setLowered(Ctl ctl, bool lowered) = 0;
-
-    // Progress bar; a value below zero shows an empty bar.
-    virtual int progressValue(Ctl ctl) const = 0;
-    virtual int progressMaximum(Ctl ctl) const = 0;
-    virtual void setProgressMaximum(Ctl ctl, int maximum) = 0;
-    virtual void setProgressValue(Ctl ctl, int value) = 0;
 
     virtual bool isTimerActive(TimerId timer) const = 0;
     virtual void setTimerActive(TimerId timer, bool active) = 0;

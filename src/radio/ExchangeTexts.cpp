@@ -16,6 +16,15 @@ constexpr std::array<OperationTexts, 3> kOperationTexts = {{
     {"Write error!", "参数设置失败", "写参数"},
 }};
 
+// By WriteValue.
+constexpr std::array<std::array<const char*, 2>, 4> kMissingValueTexts = {{
+    {"Nothing written: the radio's air rate and ID are not known. Read the radio first!",
+        "参数未写入:电台的空中速率和ID码未知,请先读电台!"},
+    {"Nothing written: no channel selected!", "参数未写入:未选择信道号!"},
+    {"Nothing written: no serial speed selected!", "参数未写入:未选择串口速率!"},
+    {"Nothing written: no serial parity selected!", "参数未写入:未选择串口校验!"},
+}};
+
 // What each write step puts into the radio, by step.
 constexpr std::array<std::array<const char*, 2>, RadioSession::kSteps> kWriteStepNames = {{
     {"air rate", "空中速率"},
@@ -128,6 +137,12 @@ core::Bilingual mismatchText(const WriteValues& written, const WriteValues& read
             + change.after.chinese;
     }
     return text;
+}
+
+core::Bilingual missingValueText(WriteValue missing)
+{
+    const auto& text = kMissingValueTexts[static_cast<std::size_t>(missing)];
+    return {text[0], text[1]};
 }
 
 core::Bilingual readBackFailedText()

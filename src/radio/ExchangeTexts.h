@@ -46,6 +46,9 @@ WriteProgress writeProgress(const RadioSession::State& state);
 core::Bilingual partialWriteText(const RadioSession::State& state);
 core::Bilingual partialWriteText(WriteProgress progress);
 
+// A write that lacks a value sends nothing and says which.
+core::Bilingual missingValueText(WriteValue missing);
+
 // The radio acknowledged the write but reads back other values: one line per value, as written
 // and as read back.
 core::Bilingual mismatchText(const WriteValues& written, const WriteValues& readBack);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "ExchangeTexts.h"
+#include "ParameterView.h"
 #include "RadioParameters.h"
 #include "RadioSession.h"
 #include "core/Language.h"
 #include "core/StatusBar.h"
-#include "core/Ui.h"
+#include "core/Timer.h"
 #include "platform/Dialogs.h"
-#include "platform/SerialPort.h"
 #include "platform/System.h"
 #include "serial/PortController.h"
 #include "serial/SerialLink.h"
@@ -20,19 +20,19 @@ namespace radio {
 
 // The Read and Write commands of the main window: the radio conversation (RadioSession) shown
 // in the parameter boxes, the status bar, the progress window and message boxes. Two 10 ms
-// timers of the window drive the conversation.
+// timers, the send and the receive timer, drive the conversation; the receive timer runs
+// exactly while a command does.
 class ParameterExchange : private RadioSession::Observer
 {
 public:
     using State = RadioSession::State;
 
-    // What the last successful read found: the radio's values and the serial mode it answered
-    // at, and when.
+    // What the last successful read found: the radio's version, the values it holds (with the
+    // serial mode it answered at), and when.
     struct LastRead
     {
-        RadioParameters radio;
-        std::uint8_t speedIndex = 0;
-        std::uint8_t parityIndex = 0;
+        std::uint8_t version = 0;
+        WriteValues held;
         std::string readAt; // local time, ISO 8601
     };
 
@@ -47,8 +47,13 @@ public:
 
     // Registers itself with the port controller, so that closing the port ends a running
     // operation.
-    ParameterExchange(serial::SerialLink& link, platform::SerialPortProvider& ports,
-        serial::PortController& portController, core::Ui& ui, core::StatusBar& status,
+    struct Timers
+    {
+        core::Timer& send;
+        core::Timer& receive;
+    };
+    ParameterExchange(serial::SerialLink& link, serial::PortController& portController,
+        ParameterView& view, ProgressView& progress, Timers timers, core::StatusBar& status,
         platform::Dialogs& dialogs, const platform::System& clock, const core::Language& language);
     ParameterExchange(const ParameterExchange&) = delete;
     ParameterExchange& operator=(const ParameterExchange&) = delete;
@@ -70,7 +75,7 @@ public:
     // and parity it had before. A write that has begun to change the radio goes on to its end,
     // and the progress window says so.
     void stopCommand();
-    // Timer_SdCmd and Timer_RecCmd.
+    // The ticks of the send and the receive timer.
     void sendTick() { m_session.sendTick(); }
     void receiveTick() { m_session.receiveTick(); }
     // The port was closed under a running operation: end it (and say so, unless its device
@@ -78,7 +83,6 @@ public:
     void portClosed(serial::PortController::CloseReason reason);
 
     const State& state() const { return m_session.state(); }
-    const RadioParameters& radioParameters() const { return m_radio; }
     // What the radio holds as far as the program knows: the last read, updated by each write
     // the radio acknowledged. Forgotten when a read starts, when the port closes and after a
     // write that did not end well, since the radio's state is then unknown.
@@ -98,7 +102,6 @@ private:
 
     void startCommand(bool writeMode);
     std::optional<WriteValues> takeWriteValues();
-    bool findPort();
     void showProbeSettings();
     void keepRead();
     void keepWritten();
@@ -107,14 +110,14 @@ private:
     void restoreProbeStart();
     void readDone();
     void writeDone(RadioSession::Outcome outcome);
-    void OnExchangeFailure();
+    void onExchangeFailure();
     void endFailedSteps();
 
-    bool isRunning() const;
+    bool isRunning() const { return m_timers.receive.isActive(); }
     bool portLeasedElsewhere() const;
     Operation operation() const;
     void startCommandTimers();
-    void showProgress(const std::string& caption, const std::string& label, int maximum);
+    void setCommandTimers(bool active);
     void finishOperation();
     void endClosedPort(Operation running, const core::Bilingual& partialWrite);
     void reportConnectError();
@@ -122,14 +125,14 @@ private:
     void report(const std::string& english, const std::string& chinese, const std::string& caption);
 
     serial::SerialLink& m_link;
-    platform::SerialPortProvider& m_ports;
     serial::PortController& m_portController;
-    core::Ui& m_ui;
+    ParameterView& m_view;
+    ProgressView& m_progress;
+    Timers m_timers;
     core::StatusBar& m_status;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     RadioSession m_session;
-    RadioParameters m_radio; // as shown: out-of-range values replaced
     std::optional<LastRead> m_lastRead;
     WriteShaper m_shaper;
     HeldChanged m_heldChanged;

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
+
 using platform::place;
 
 TForm_Progress::TForm_Progress(QWidget* parent)
@@ -28,10 +30,30 @@ TForm_Progress::TForm_Progress(QWidget* parent)
     ProgressBar1->setTextVisible(false);
 }
 
-void TForm_Progress::showCentredOn(const QWidget* owner)
+void TForm_Progress::showProgress(const std::string& caption, const std::string& label, int maximum)
 {
+    setWindowTitle(QString::fromStdString(caption));
+    showLabel(label);
+    ProgressBar1->setMaximum(maximum);
+    showStep(0);
     platform::centreOn(*this, owner);
     show();
+}
+
+void TForm_Progress::showLabel(const std::string& label)
+{
+    Label1->setText(QString::fromStdString(label));
+}
+
+void TForm_Progress::showStep(int step)
+{
+    // The bar takes no value outside its range; below zero it is shown empty.
+    ProgressBar1->setValue(std::clamp(step, 0, ProgressBar1->maximum()));
+}
+
+void TForm_Progress::hideProgress()
+{
+    hide();
 }
 
 void TForm_Progress::reject()

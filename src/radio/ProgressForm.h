@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ParameterView.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -8,18 +10,22 @@ class QLabel;
 class QProgressBar;
 
 // The small progress window of a connect, read or write. Escape and the close box ask the
-// running operation to stop (onStop); only the operation closes the window.
-class TForm_Progress : public QDialog
+// running operation to stop (onStop); only the operation closes the window. Shown, it is
+// centred on owner without blocking it.
+class TForm_Progress : public QDialog, public radio::ProgressView
 {
     Q_OBJECT
 public:
     explicit TForm_Progress(QWidget* parent = nullptr);
 
-    // Shows the window centred on the given one without blocking it.
-    void showCentredOn(const QWidget* owner);
+    void showProgress(const std::string& caption, const std::string& label, int maximum) override;
+    void showLabel(const std::string& label) override;
+    void showStep(int step) override;
+    void hideProgress() override;
     void reject() override;
 
     std::function<void()> onStop;
+    const QWidget* owner = nullptr;
     QLabel* Label1;
     QProgressBar* ProgressBar1;
 

@@ -4,8 +4,6 @@
 
 namespace radio {
 
-using core::Ctl;
-
 namespace {
 
 constexpr std::uint8_t kModelOffset = 4;
@@ -76,12 +74,16 @@ bool CheckConnectResponse(const std::vector<std::uint8_t>& answer, RadioParamete
     return radio.model <= kHighestModel;
 }
 
-void ShowModel(const RadioParameters& radio, core::Ui& ui, const core::StatusBar& status)
+WriteValues heldValues(const RadioParameters& radio, const serial::LinkSettings& link)
 {
-    ui.setText(Ctl::EditModelVer, status.text(core::StatusPanel::ModelVersion));
+    return {radio.reported.airRate, radio.reported.id, radio.channel, link.speedIndex,
+        link.parityIndex};
+}
+
+void ShowModel(const RadioParameters& radio, ParameterView& view, const core::StatusBar& status)
+{
     // Model 10 has no settable air rate: the box keeps its state.
-    if (radio.model != 10)
-        ui.setEnabled(Ctl::ComboAirBaud, true);
+    view.showModel(status.text(core::StatusPanel::ModelVersion), radio.model != 10);
 }
 
 bool ParseReadResponse(int step, const std::vector<std::uint8_t>& answer, RadioParameters& radio)
@@ -121,39 +123,36 @@ bool ParseReadResponse(int step, const std::vector<std::uint8_t>& answer, RadioP
     }
 }
 
-void FillParameterControls(RadioParameters& radio, const serial::LinkSettings& link, core::Ui& ui)
+void FillParameterControls(
+    RadioParameters& radio, const serial::LinkSettings& link, ParameterView& view)
 {
     if (radio.channel > kHighestChannel)
         radio.channel = 1;
-    ui.setCurrentIndex(Ctl::ComboChnn, radio.channel - 1);
+    view.showChannel(radio.channel - 1);
     if (radio.airRate > kHighestAirRate)
         radio.airRate = 1;
-    ui.setCurrentIndex(Ctl::ComboAirBaud, radio.airRate);
-    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, link.speedIndex);
-    ui.setCurrentIndex(Ctl::ComboRadioParity, link.parityIndex);
-    ui.setText(Ctl::EditID, idBytesToText(radio.id));
+    view.showAirRate(radio.airRate);
+    view.showSerialMode(link.speedIndex, link.parityIndex);
+    view.showId(idBytesToText(radio.id));
 }
 
 std::variant<WriteValues, WriteValue> takeWriteValues(
-    const core::Ui& ui, const std::optional<ReportedBytes>& lastRead)
+    const EnteredValues& entered, const std::optional<WriteValues>& held)
 {
-    if (!lastRead)
+    if (!held)
         return WriteValue::AirRateAndId;
-    const int channel = ui.currentIndex(Ctl::ComboChnn);
-    if (channel < 0)
+    if (entered.channelIndex < 0)
         return WriteValue::Channel;
-    const int speed = ui.currentIndex(Ctl::ComboRadioSerBaud);
-    if (speed < 0)
+    if (entered.speedIndex < 0)
         return WriteValue::SerialSpeed;
-    const int parity = ui.currentIndex(Ctl::ComboRadioParity);
-    if (parity < 0)
+    if (entered.parityIndex < 0)
         return WriteValue::SerialParity;
-    WriteValues values;
-    values.airRate = lastRead->airRate;
-    values.id = lastRead->id;
-    values.channel = static_cast<std::uint8_t>(channel > kHighestChannel ? 1 : channel + 1);
-    values.speedIndex = static_cast<std::uint8_t>(speed > kHighestSpeedIndex ? 1 : speed);
-    values.parityIndex = static_cast<std::uint8_t>(parity);
+    WriteValues values = *held;
+    values.channel = static_cast<std::uint8_t>(
+        entered.channelIndex > kHighestChannel ? 1 : entered.channelIndex + 1);
+    values.speedIndex = static_cast<std::uint8_t>(
+        entered.speedIndex > kHighestSpeedIndex ? 1 : entered.speedIndex);
+    values.parityIndex = static_cast<std::uint8_t>(entered.parityIndex);
     return values;
 }
 

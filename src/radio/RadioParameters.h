@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CommandFrame.h"
+#include "ParameterView.h"
 #include "core/StatusBar.h"
-#include "core/Ui.h"
 #include "serial/SerialLink.h"
 
 #include <array>
@@ -94,20 +94,26 @@ bool CheckConnectResponse(const std::vector<std::uint8_t>& answer, RadioParamete
 // rate), 2 (channel) or 3 (ID).
 bool ParseReadResponse(int step, const std::vector<std::uint8_t>& answer, RadioParameters& radio);
 
+// What the radio holds: the air rate and ID its answers carried, its channel, and the serial mode
+// it answered at. The one source of the values a write starts from, in the window and the
+// command line alike.
+WriteValues heldValues(const RadioParameters& radio, const serial::LinkSettings& link);
+
 // After read step 0: the model/version box shows what status panel 0 shows, and the air rate
 // box is enabled for the models that have a settable air rate (all but model 10).
-void ShowModel(const RadioParameters& radio, core::Ui& ui, const core::StatusBar& status);
+void ShowModel(const RadioParameters& radio, ParameterView& view, const core::StatusBar& status);
 
-// Shows what the read brought in the parameter controls; out-of-range channels and air rates
+// Shows what the read brought in the parameter boxes; out-of-range channels and air rates
 // are replaced by 1 first. The serial boxes show the link settings the radio answered at.
-void FillParameterControls(RadioParameters& radio, const serial::LinkSettings& link, core::Ui& ui);
+void FillParameterControls(
+    RadioParameters& radio, const serial::LinkSettings& link, ParameterView& view);
 
-// The values of a write: the air rate and ID as the radio's last successful read returned them
-// (nullopt when no read has succeeded), the channel, speed and parity as their boxes show them.
-// When one is missing (no read yet, or a box without a selection), the first such value in
-// write order instead, so that no made-up value reaches the radio.
+// The values of a write: the air rate and ID the radio holds (nullopt when no read has
+// succeeded), the channel, speed and parity as entered. When one is missing (no read yet, or a
+// box without a selection), the first such value in write order instead, so that no made-up
+// value reaches the radio.
 std::variant<WriteValues, WriteValue> takeWriteValues(
-    const core::Ui& ui, const std::optional<ReportedBytes>& lastRead);
+    const EnteredValues& entered, const std::optional<WriteValues>& held);
 
 // Puts the parameter bytes of write step 0 to 3 into the step's prefix (the three data bytes
 // after the channel are zeros) and closes the frame with the sum.

@@ -254,13 +254,7 @@ void RadioSession::writeDone()
 
 WriteValues RadioSession::readBack() const
 {
-    WriteValues values;
-    values.airRate = m_radio.reported.airRate;
-    values.id = m_radio.reported.id;
-    values.channel = m_radio.channel;
-    values.speedIndex = m_link.settings.speedIndex;
-    values.parityIndex = m_link.settings.parityIndex;
-    return values;
+    return heldValues(m_radio, m_link.settings);
 }
 
 void RadioSession::finish(Outcome outcome)

@@ -182,19 +182,13 @@ std::string serialModeText(const SerialMode& mode)
         + serial::parityLetterForIndex(mode.parityIndex);
 }
 
-WriteValues heldValues(
-    const RadioParameters& radio, const ReportedBytes& lastRead, const serial::LinkSettings& link)
+RadioSettings settingsFromRead(std::uint8_t version, const WriteValues& held,
+    std::uint8_t portNumber, const std::string& device, const std::string& readAt)
 {
-    return {lastRead.airRate, lastRead.id, radio.channel, link.speedIndex, link.parityIndex};
-}
-
-RadioSettings settingsFromRead(const RadioParameters& radio, const ReportedBytes& lastRead,
-    const serial::LinkSettings& link, const std::string& device, const std::string& readAt)
-{
-    RadioSettings settings = settingsOf(heldValues(radio, lastRead, link));
-    settings.model = modelVersionText(radio.version);
+    RadioSettings settings = settingsOf(held);
+    settings.model = modelVersionText(version);
     settings.port
-        = serial::portNameForListIndex(link.portNumber - 1) + (device.empty() ? "" : " " + device);
+        = serial::portNameForListIndex(portNumber - 1) + (device.empty() ? "" : " " + device);
     settings.readAt = readAt;
     return settings;
 }

@@ -76,18 +76,13 @@ std::string idText(const IdBytes& id);
 // "9600-N".
 std::string serialModeText(const SerialMode& mode);
 
-// What the radio holds after a successful read: the air rate and ID it reported, its channel,
-// and the serial mode it answered at.
-WriteValues heldValues(
-    const RadioParameters& radio, const ReportedBytes& lastRead, const serial::LinkSettings& link);
-
 // Settings holding each of the radio's values that a file can carry; a channel or air rate
 // outside the window's lists is left out, so the file loads again.
 RadioSettings settingsOf(const WriteValues& held);
 // settingsOf the held values, with the model/version text, the port ("COM1 /dev/ttyUSB0", the
 // device left out when empty) and the time of the read for information.
-RadioSettings settingsFromRead(const RadioParameters& radio, const ReportedBytes& lastRead,
-    const serial::LinkSettings& link, const std::string& device, const std::string& readAt);
+RadioSettings settingsFromRead(std::uint8_t version, const WriteValues& held,
+    std::uint8_t portNumber, const std::string& device, const std::string& readAt);
 // The values a write sends when the file's values take the place of the radio's own.
 WriteValues applySettings(WriteValues held, const RadioSettings& settings);
 

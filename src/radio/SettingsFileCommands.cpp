@@ -5,8 +5,6 @@
 
 namespace radio {
 
-using core::Ctl;
-
 namespace {
 
 const core::Bilingual kNotKnown {
@@ -14,9 +12,9 @@ const core::Bilingual kNotKnown {
 
 } // namespace
 
-SettingsFileCommands::SettingsFileCommands(core::Ui& ui, core::StatusBar& status,
+SettingsFileCommands::SettingsFileCommands(ParameterView& view, core::StatusBar& status,
     platform::Dialogs& dialogs, const core::Language& language, LastRead lastRead, HeldValues held)
-    : m_ui(ui),
+    : m_view(view),
       m_status(status),
       m_dialogs(dialogs),
       m_language(language),
@@ -62,11 +60,9 @@ void SettingsFileCommands::loadFromFile()
     }
     const auto& settings = std::get<RadioSettings>(loaded);
     if (settings.channel)
-        m_ui.setCurrentIndex(Ctl::ComboChnn, *settings.channel - 1);
-    if (settings.serial) {
-        m_ui.setCurrentIndex(Ctl::ComboRadioSerBaud, settings.serial->speedIndex);
-        m_ui.setCurrentIndex(Ctl::ComboRadioParity, settings.serial->parityIndex);
-    }
+        m_view.showChannel(*settings.channel - 1);
+    if (settings.serial)
+        m_view.showSerialMode(settings.serial->speedIndex, settings.serial->parityIndex);
     m_override = WriteOverride {settings.airRate, settings.id};
     m_dialogs.showMessage(m_language.pick("Loaded ", "已载入 ") + core::printable(*path) + "\n\n"
         + changePreviewText(changedValues(*held, applySettings(*held, settings)), m_language)

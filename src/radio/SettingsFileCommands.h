@@ -1,11 +1,11 @@
 #pragma once
 
 #include "ParameterExchange.h"
+#include "ParameterView.h"
 #include "RadioParameters.h"
 #include "SettingsFile.h"
 #include "core/Language.h"
 #include "core/StatusBar.h"
-#include "core/Ui.h"
 #include "platform/Dialogs.h"
 
 #include <functional>
@@ -27,7 +27,7 @@ public:
     // What the radio holds as far as the program knows; nullopt when nothing is.
     using HeldValues = std::function<std::optional<WriteValues>()>;
 
-    SettingsFileCommands(core::Ui& ui, core::StatusBar& status, platform::Dialogs& dialogs,
+    SettingsFileCommands(ParameterView& view, core::StatusBar& status, platform::Dialogs& dialogs,
         const core::Language& language, LastRead lastRead, HeldValues held);
 
     void saveToFile();
@@ -46,7 +46,7 @@ public:
 private:
     void drop(const core::Bilingual& why);
 
-    core::Ui& m_ui;
+    ParameterView& m_view;
     core::StatusBar& m_status;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;

@@ -75,6 +75,47 @@ bool PortController::applyPortSettings()
     return false;
 }
 
+bool PortController::changeSerialMode(std::uint8_t speedIndex, std::uint8_t parityIndex)
+{
+    m_link.settings.speedIndex = speedIndex;
+    m_link.settings.parityIndex = parityIndex;
+    m_ui.setCurrentIndex(Ctl::ComboBaudRate, speedIndex);
+    m_ui.setCurrentIndex(Ctl::ComboParity, parityIndex);
+    return applyPortSettings();
+}
+
+bool PortController::findRadioPort()
+{
+    auto& settings = m_link.settings;
+    if (settings.portNumber == 0 || settings.portNumber > 8) {
+        m_ports.refresh();
+        for (std::uint8_t number = 1; number <= platform::kPortCount; ++number) {
+            if (!m_ports.entry(number).present)
+                continue;
+            if (auto opened = m_ports.open("COM" + std::to_string(number)); opened.port) {
+                m_link.handle.assign(std::move(opened.port));
+                settings.portNumber = number;
+                settings.speedIndex = 1;
+                settings.parityIndex = 0;
+                break;
+            }
+        }
+    }
+    if (m_link.handle.isValid())
+        return true;
+    m_dialogs.messageBox(
+        noIdlePortText(m_ports, m_language), "CommError", platform::MessageButtons::Ok);
+    return false;
+}
+
+void PortController::showLinkSettings()
+{
+    m_ui.setCurrentIndex(Ctl::Comb_ComNo, m_link.settings.portNumber - 1);
+    m_ui.setCurrentIndex(Ctl::ComboBaudRate, m_link.settings.speedIndex);
+    m_ui.setCurrentIndex(Ctl::ComboParity, m_link.settings.parityIndex);
+    showPortInStatus();
+}
+
 void PortController::closePort()
 {
     forgetLostPort();

@@ -27,6 +27,15 @@ public:
     // Puts the speed and parity of the link settings on the open port; false when refused
     // (the port is then closed).
     bool applyPortSettings();
+    // Puts a new speed and parity into the link settings, the port dialog and the open port;
+    // false when the port refused them (it is then closed).
+    bool changeSerialMode(std::uint8_t speedIndex, std::uint8_t parityIndex);
+    // The port for a Read or Write. With none chosen yet, the first name with a device behind it
+    // that opens is taken, at 9600 bit/s without parity. False, after saying so, when no port
+    // is open.
+    bool findRadioPort();
+    // The port dialog and status panel 1 show the link's port, speed and parity.
+    void showLinkSettings();
     // Closes the open port; with no open port nothing at all happens.
     void closePort();
     // A close listener told of a vanished device puts the failure of what it ran first in the

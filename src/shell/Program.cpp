@@ -5,6 +5,7 @@
 #include "LanguageForm.h"
 #include "MainForm.h"
 #include "ManualForm.h"
+#include "ParameterPanel.h"
 #include "QtTranslation.h"
 #include "QtUi.h"
 #include "platform/System.h"
@@ -54,13 +55,17 @@ Program::Program(
     ManualForm = std::make_unique<TManualForm>();
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
-    ui = std::make_unique<QtUi>(*Form1, *Serial_Form, *Form_Progress);
+    ui = std::make_unique<QtUi>(*Form1, *Serial_Form);
+    parameterPanel = std::make_unique<ParameterPanel>(*Form1);
+    Form_Progress->owner = Form1.get();
     portController
         = std::make_unique<serial::PortController>(link, ports, *ui, *Form1, dialogs, UiLanguage);
-    exchange = std::make_unique<radio::ParameterExchange>(
-        link, ports, *portController, *ui, *Form1, dialogs, system, UiLanguage);
+    exchange = std::make_unique<radio::ParameterExchange>(link, *portController, *parameterPanel,
+        *Form_Progress,
+        radio::ParameterExchange::Timers {parameterPanel->sendTimer, parameterPanel->receiveTimer},
+        *Form1, dialogs, system, UiLanguage);
     settingsFiles = std::make_unique<radio::SettingsFileCommands>(
-        *ui, *Form1, dialogs, UiLanguage, [this] { return lastReadSettings(); },
+        *parameterPanel, *Form1, dialogs, UiLanguage, [this] { return lastReadSettings(); },
         [this] { return exchange->heldValues(); });
     exchange->setWriteShaper(
         [this](radio::WriteValues& values) { return settingsFiles->shapeWrite(values); },
@@ -148,25 +153,15 @@ void Program::wire()
     onClick(r.Button5, [this] { registerConsole->stopTransmitTest(); });
 }
 
-// The serial mode is the link's: a successful read leaves the port at the settings the radio
-// answered at. The exchange does not record when it read, so the file leaves the time out.
+// The radio's values as last known, with the serial mode it answered at, on the link's port.
 std::optional<radio::RadioSettings> Program::lastReadSettings() const
 {
     const auto& lastRead = exchange->lastRead();
     if (!lastRead)
         return std::nullopt;
     const platform::PortEntry entry = m_ports.entry(link.settings.portNumber);
-    return radio::settingsFromRead(lastRead->radio, lastRead->radio.reported, readLink(),
+    return radio::settingsFromRead(lastRead->version, lastRead->held, link.settings.portNumber,
         entry.device ? entry.device->path : std::string(), lastRead->readAt);
-}
-
-// The link as it stood at the last successful read: the serial mode the radio answered at.
-serial::LinkSettings Program::readLink() const
-{
-    serial::LinkSettings read = link.settings;
-    read.speedIndex = exchange->lastRead()->speedIndex;
-    read.parityIndex = exchange->lastRead()->parityIndex;
-    return read;
 }
 
 void Program::start()

@@ -17,6 +17,7 @@ class TForm2;
 class TForm_Progress;
 class RegisterWindow;
 class TManualForm;
+class ParameterPanel;
 class TSerial_Form;
 class QTranslator;
 class QtUi;
@@ -77,6 +78,7 @@ public:
     terminal::TerminalState terminalState;
 
     std::unique_ptr<QtUi> ui;
+    std::unique_ptr<ParameterPanel> parameterPanel;
     std::unique_ptr<serial::PortController> portController;
     std::unique_ptr<radio::ParameterExchange> exchange;
     std::unique_ptr<radio::SettingsFileCommands> settingsFiles;
@@ -89,7 +91,6 @@ private:
     std::unique_ptr<W> create();
     void wire();
     std::optional<radio::RadioSettings> lastReadSettings() const;
-    serial::LinkSettings readLink() const;
 
     platform::SerialPortProvider& m_ports;
     platform::System& m_system;

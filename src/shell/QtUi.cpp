@@ -2,7 +2,6 @@
 
 #include "MainForm.h"
 #include "platform/Widgets.h"
-#include "radio/ProgressForm.h"
 #include "serial/SerialForm.h"
 
 #include <QAbstractButton>
@@ -12,14 +11,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
-
-#include <algorithm>
 
 using core::Ctl;
 
@@ -44,17 +40,10 @@ std::string toCrLf(const QString& text)
 
 } // namespace
 
-QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress)
-    : m_form1(form1), m_progress(progress)
+QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm) : m_form1(form1)
 {
     m_widgets = {
-        {Ctl::EditModelVer, form1.EditModelVer},
-        {Ctl::EditID, form1.EditID},
-        {Ctl::ComboChnn, form1.ComboChnn},
         {Ctl::ComboAirBaud, form1.ComboAirBaud},
-        {Ctl::ComboRadioSerBaud, form1.ComboRadioSerBaud},
-        {Ctl::ComboRadioParity, form1.ComboRadioParity},
-        {Ctl::Speed_W, form1.Speed_W},
         {Ctl::Memo_Rec, form1.Memo_Rec},
         {Ctl::Memo_Trtt, form1.Memo_Trtt},
         {Ctl::Check_RecHex, form1.Check_RecHex},
@@ -75,12 +64,8 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress)
         {Ctl::Label_Device, serialForm.Label_Device},
         {Ctl::ComboBaudRate, serialForm.ComboBaudRate},
         {Ctl::ComboParity, serialForm.ComboParity},
-        {Ctl::Form_Progress, &progress},
-        {Ctl::Progress_Label1, progress.Label1},
-        {Ctl::ProgressBar1, progress.ProgressBar1},
     };
-    m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime},
-        {Ctl::VerifyWrite, form1.Seri_V_M}};
+    m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime}};
 }
 
 QWidget* QtUi::widget(Ctl ctl) const
@@ -103,10 +88,6 @@ QAction* QtUi::action(Ctl ctl) const
 QTimer* QtUi::timer(core::TimerId id) const
 {
     switch (id) {
-    case core::TimerId::SdCmd:
-        return m_form1.Timer_SdCmd;
-    case core::TimerId::RecCmd:
-        return m_form1.Timer_RecCmd;
     case core::TimerId::TrttData:
         return m_form1.Timer_TrttData;
     case core::TimerId::RecData:
@@ -124,9 +105,7 @@ std::string QtUi::text(Ctl ctl) const
     if (const QAction* item = action(ctl))
         return item->text().toStdString();
     QWidget* w = widget(ctl);
-    if (ctl == Ctl::EditID)
-        return m_form1.EditID->displayText().toStdString();
-    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+    if (ctl == Ctl::Serial_Form)
         return w->windowTitle().toStdString();
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return edit->text().toStdString();
@@ -152,7 +131,7 @@ void QtUi::setText(Ctl ctl, const std::string& text)
     QWidget* w = widget(ctl);
     if (QAction* item = action(ctl))
         item->setText(toQt(text));
-    else if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+    else if (ctl == Ctl::Serial_Form)
         w->setWindowTitle(toQt(text));
     else if (auto* edit = qobject_cast<QLineEdit*>(w))
         edit->setText(toQt(text));
@@ -217,8 +196,6 @@ void QtUi::setChecked(Ctl ctl, bool checked)
 
 bool QtUi::isEnabled(Ctl ctl) const
 {
-    if (ctl == Ctl::FileWrite)
-        return m_form1.FileWrite->isEnabled();
     if (ctl == Ctl::Test_M)
         return m_form1.Test_M->isEnabled();
     return widget(ctl)->isEnabled();
@@ -226,9 +203,7 @@ bool QtUi::isEnabled(Ctl ctl) const
 
 void QtUi::setEnabled(Ctl ctl, bool enabled)
 {
-    if (ctl == Ctl::FileWrite)
-        m_form1.FileWrite->setEnabled(enabled);
-    else if (ctl == Ctl::Test_M)
+    if (ctl == Ctl::Test_M)
         m_form1.Test_M->setEnabled(enabled);
     else
         widget(ctl)->setEnabled(enabled);
@@ -238,9 +213,7 @@ bool QtUi::isVisible(Ctl ctl) const
 {
     if (ctl == Ctl::Test_M)
         return m_form1.Test_M->isVisible();
-    if (ctl == Ctl::FileWrite)
-        return m_form1.FileWrite->isVisible();
-    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+    if (ctl == Ctl::Serial_Form)
         return widget(ctl)->isVisible();
     return !widget(ctl)->isHidden();
 }
@@ -249,10 +222,6 @@ void QtUi::setVisible(Ctl ctl, bool visible)
 {
     if (ctl == Ctl::Test_M)
         m_form1.Test_M->setVisible(visible);
-    else if (ctl == Ctl::FileWrite)
-        m_form1.FileWrite->setVisible(visible);
-    else if (ctl == Ctl::Form_Progress && visible)
-        m_progress.showCentredOn(&m_form1);
     else
         widget(ctl)->setVisible(visible);
 }
@@ -267,28 +236,6 @@ void QtUi::setLowered(Ctl ctl, bool lowered)
 {
     if (auto* panel = qobject_cast<platform::ClickPanel*>(widget(ctl)))
         panel->setLowered(lowered);
-}
-
-int QtUi::progressValue(Ctl) const
-{
-    return m_progressValue;
-}
-
-int QtUi::progressMaximum(Ctl) const
-{
-    return m_progress.ProgressBar1->maximum();
-}
-
-void QtUi::setProgressMaximum(Ctl, int maximum)
-{
-    m_progress.ProgressBar1->setMaximum(maximum);
-}
-
-void QtUi::setProgressValue(Ctl, int value)
-{
-    // The bar takes no value outside its range; below zero it is shown empty.
-    m_progressValue = value;
-    m_progress.ProgressBar1->setValue(std::clamp(value, 0, m_progress.ProgressBar1->maximum()));
 }
 
 bool QtUi::isTimerActive(core::TimerId id) const

@@ -12,13 +12,12 @@ class QTimer;
 class QWidget;
 class TForm1;
 class TSerial_Form;
-class TForm_Progress;
 
 // The logic's view of the real windows: every control by its name.
 class QtUi final : public QObject, public core::Ui
 {
 public:
-    QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress);
+    QtUi(TForm1& form1, TSerial_Form& serialForm);
 
     std::string text(core::Ctl ctl) const override;
     void setText(core::Ctl ctl, const std::string& text) override;
@@ -34,10 +33,6 @@ public:
     void setVisible(core::Ctl ctl, bool visible) override;
     bool isLowered(core::Ctl ctl) const override;
     void setLowered(core::Ctl ctl, bool lowered) override;
-    int progressValue(core::Ctl ctl) const override;
-    int progressMaximum(core::Ctl ctl) const override;
-    void setProgressMaximum(core::Ctl ctl, int maximum) override;
-    void setProgressValue(core::Ctl ctl, int value) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
     int shownLineCount(core::Ctl ctl) const override;
@@ -54,8 +49,6 @@ private:
     QTimer* timer(core::TimerId id) const;
 
     TForm1& m_form1;
-    TForm_Progress& m_progress;
     std::map<core::Ctl, QWidget*> m_widgets;
     std::map<core::Ctl, QAction*> m_actions; // checkable menu items with texts of their own
-    int m_progressValue = 0;
 };

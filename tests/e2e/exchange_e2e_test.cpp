@@ -95,9 +95,9 @@ TEST(ExchangeEndToEnd, readFindsTheRadioAtEachCombinationAtItsPlaceInTheProbeOrd
         SCOPED_TRACE(radio.label());
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
         EXPECT_EQ(rig.dialogs.shown[0].text, "参数读取成功");
-        EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboRadioSerBaud), radio.speedIndex);
-        EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboRadioParity), radio.parityIndex);
-        EXPECT_EQ(rig.ui.text(Ctl::EditID), "123456");
+        EXPECT_EQ(rig.view.speed, radio.speedIndex);
+        EXPECT_EQ(rig.view.parity, radio.parityIndex);
+        EXPECT_EQ(rig.view.id, "123456");
         EXPECT_EQ(rig.status.text(core::StatusPanel::SerialMode), radio.label() + "-1");
 
         std::vector<std::string> expected;
@@ -115,11 +115,11 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     rig.exchange.startRead();
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    ASSERT_TRUE(rig.ui.isEnabled(Ctl::Speed_W));
+    ASSERT_TRUE(rig.view.writeEnabled);
 
-    rig.ui.setCurrentIndex(Ctl::ComboChnn, 6);
-    rig.ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
-    rig.ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+    rig.view.channel = 6;
+    rig.view.speed = 3;
+    rig.view.parity = 1;
     rig.exchange.startWrite();
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 2u);
@@ -143,7 +143,7 @@ TEST(ExchangeEndToEnd, writeSendsTheFourFramesAndThePortFollowsTheNewSerialMode)
     const auto frames = rig.frames();
     ASSERT_EQ(frames.size(), expected.size() + 5);
     EXPECT_EQ(frames[expected.size()], frame({3, 1}, "answered", kProbeHex));
-    EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.7");
+    EXPECT_EQ(rig.view.channel, 6);
 }
 
 // Behind a USB adapter's 16 ms latency timer at 19200 bit/s: a Read, then a Write read back;
@@ -165,10 +165,10 @@ TEST(ExchangeEndToEnd, behindAUsbAdapterAVerifiedWriteAndALyingRadiosMismatch)
         e2e::runAll({&rig}, kTick);
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
         EXPECT_EQ(rig.dialogs.shown[0].text, "Read correct!");
-        EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.3");
+        EXPECT_EQ(rig.view.channel, 2);
 
-        rig.ui.setChecked(Ctl::VerifyWrite, true);
-        rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
+        rig.view.verify = true;
+        rig.view.channel = 20;
         rig.exchange.startWrite();
         e2e::runAll({&rig}, kTick);
         ASSERT_EQ(rig.dialogs.shown.size(), 2u);
@@ -187,11 +187,10 @@ TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndI
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
     ASSERT_EQ(rig.dialogs.shown[0].text, "参数读取成功");
-    EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboAirBaud), -1);
-    EXPECT_EQ(rig.ui.text(Ctl::EditID), "000000");
+    EXPECT_EQ(rig.view.airRate, -1);
+    EXPECT_EQ(rig.view.id, "000000");
 
-    rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
-    ASSERT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.21");
+    rig.view.channel = 20;
     rig.exchange.startWrite();
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 2u);
@@ -209,8 +208,8 @@ TEST(ExchangeEndToEnd, writeOfANewChannelGivesAnErasedRadioBackItsOwnAirRateAndI
     e2e::runAll({&rig}, kTick);
     ASSERT_EQ(rig.dialogs.shown.size(), 3u);
     EXPECT_EQ(rig.dialogs.shown[2].text, "参数读取成功");
-    EXPECT_EQ(rig.ui.text(Ctl::ComboChnn), "NO.21");
-    EXPECT_EQ(rig.ui.currentIndex(Ctl::ComboAirBaud), -1);
+    EXPECT_EQ(rig.view.channel, 20);
+    EXPECT_EQ(rig.view.airRate, -1);
 }
 
 TEST(ExchangeEndToEnd, withoutARadioTheProbeGivesUpAfter19AttemptsWhereItStarted)
@@ -266,7 +265,7 @@ TEST(ExchangeEndToEnd, retryAfterAReadErrorRestartsAtStepZeroWithoutANewProbe)
     for (int sent = 0; sent < 3; ++sent) // probe, step 0, step 0 again
         expected.push_back(frame(radio, "answered", kProbeHex));
     EXPECT_EQ(rig.frames(), expected);
-    EXPECT_EQ(rig.ui.progressMaximum(Ctl::ProgressBar1), 4);
+    EXPECT_EQ(rig.progress.maximum, 4);
     EXPECT_TRUE(rig.ui.isTimerActive(core::TimerId::RecData));
 }
 
@@ -316,8 +315,8 @@ TEST(ExchangeEndToEnd, afterEachWritePathTheKnownValuesAreWhatTheRadioHolds)
         rig.exchange.startRead();
         e2e::runAll({&rig}, kTick);
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-        rig.ui.setChecked(Ctl::VerifyWrite, true);
-        rig.ui.setCurrentIndex(Ctl::ComboChnn, 20);
+        rig.view.verify = true;
+        rig.view.channel = 20;
         rig.exchange.startWrite();
         e2e::runAll({&rig}, kTick);
         EXPECT_EQ(rig.exchange.heldValues(), row.held);

@@ -10,14 +10,15 @@ ExchangeRig::ExchangeRig(std::vector<std::string> simArgs)
       devices({fakes::usbAdapter(sim.ptyPath(1), "radio")}),
       ports(devices),
       controller(link, ports, ui, status, dialogs, language),
-      exchange(link, ports, controller, ui, status, dialogs, system, language)
+      exchange(link, controller, view, progress, {sendTimer, receiveTimer}, status, dialogs, system,
+          language)
 { }
 
 void ExchangeRig::tick()
 {
-    if (ui.isTimerActive(core::TimerId::SdCmd))
+    if (sendTimer.isActive())
         exchange.sendTick();
-    if (ui.isTimerActive(core::TimerId::RecCmd))
+    if (receiveTimer.isActive())
         exchange.receiveTick();
     ui.runDeferred();
 }

@@ -2,7 +2,9 @@
 
 #include "FakeDialogs.h"
 #include "FakePortEnumerator.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
+#include "ParameterRecorder.h"
 #include "SimProcess.h"
 #include "StatusRecorder.h"
 #include "platform/PosixSerialPorts.h"
@@ -21,7 +23,7 @@ struct ExchangeRig
 {
     explicit ExchangeRig(std::vector<std::string> simArgs);
 
-    bool running() const { return ui.isTimerActive(core::TimerId::RecCmd); }
+    bool running() const { return receiveTimer.isActive(); }
     // Delivers one tick of each running command timer, send timer first.
     void tick();
     // The frames the simulator received as "<settings> <kind> <hex>", station number dropped.
@@ -29,6 +31,10 @@ struct ExchangeRig
 
     simtest::SimProcess sim;
     fakes::FakeUi ui;
+    fakes::ParameterRecorder view;
+    fakes::ProgressRecorder progress;
+    fakes::FakeTimer sendTimer;
+    fakes::FakeTimer receiveTimer;
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     platform::RealSystem system;

@@ -5,8 +5,10 @@
 // terminal's timers agree with each other all along.
 #include "FakeDialogs.h"
 #include "FakeSerialPort.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
 #include "FuzzCheck.h"
+#include "ParameterRecorder.h"
 #include "RadioModel.h"
 #include "StatusRecorder.h"
 #include "radio/ParameterExchange.h"
@@ -42,8 +44,8 @@ public:
         }
         dialogs.onShow = [this](const fakes::ShownMessage&) {
             // No box may wait while the exchange's own timers tick.
-            FUZZ_CHECK(!ui.isTimerActive(TimerId::SdCmd));
-            FUZZ_CHECK(!ui.isTimerActive(TimerId::RecCmd));
+            FUZZ_CHECK(!sendTimer.isActive());
+            FUZZ_CHECK(!receiveTimer.isActive());
         };
     }
 
@@ -138,7 +140,7 @@ private:
         return radiosim::Radio(config, flags);
     }
 
-    bool running() const { return ui.isTimerActive(TimerId::RecCmd); }
+    bool running() const { return receiveTimer.isActive(); }
     bool openPortVanished() const
     {
         return std::any_of(m_ports.begin(), m_ports.end(),
@@ -170,9 +172,9 @@ private:
     {
         const bool deviceGone = running() && openPortVanished();
         clock.nowMs += 10;
-        if (ui.isTimerActive(TimerId::SdCmd))
+        if (sendTimer.isActive())
             exchange.sendTick();
-        if (ui.isTimerActive(TimerId::RecCmd))
+        if (receiveTimer.isActive())
             exchange.receiveTick();
         ui.runDeferred();
         // A device that has gone ends the operation within the tick (the event loop's turn
@@ -186,11 +188,11 @@ private:
     {
         const auto& state = exchange.state();
         const bool isRunning = running();
-        FUZZ_CHECK(ui.isTimerActive(TimerId::SdCmd) == isRunning);
-        FUZZ_CHECK(ui.isVisible(Ctl::Form_Progress) == isRunning);
+        FUZZ_CHECK(sendTimer.isActive() == isRunning);
+        FUZZ_CHECK(progress.visible == isRunning);
         FUZZ_CHECK(state.step >= 0 && state.step <= 3);
         FUZZ_CHECK(state.attemptsLeft <= radio::RadioSession::kProbeAttempts);
-        FUZZ_CHECK(ui.progressValue(Ctl::ProgressBar1) <= ui.progressMaximum(Ctl::ProgressBar1));
+        FUZZ_CHECK(progress.step() <= progress.maximum);
         if (isRunning) {
             // The terminal keeps off the port while the exchange talks to the radio.
             FUZZ_CHECK(link.handle.isValid());
@@ -217,8 +219,12 @@ public:
     core::Language language;
     serial::SerialLink link;
     serial::PortController controller {link, ports, ui, status, dialogs, language};
-    radio::ParameterExchange exchange {
-        link, ports, controller, ui, status, dialogs, clock, language};
+    fakes::ParameterRecorder view;
+    fakes::ProgressRecorder progress;
+    fakes::FakeTimer sendTimer;
+    fakes::FakeTimer receiveTimer;
+    radio::ParameterExchange exchange {link, controller, view, progress, {sendTimer, receiveTimer},
+        status, dialogs, clock, language};
 
 private:
     FuzzedDataProvider& m_input;

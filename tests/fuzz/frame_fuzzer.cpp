@@ -1,8 +1,8 @@
 // Received frames, the write acknowledgement, the parameter answers and the write frames.
 // The whole input is taken as a received buffer; its bytes also choose the parameter boxes and
 // the ID text of the write frames.
-#include "FakeUi.h"
 #include "FuzzCheck.h"
+#include "ParameterRecorder.h"
 #include "RadioModel.h"
 #include "StatusRecorder.h"
 #include "radio/CommandFrame.h"
@@ -18,7 +18,6 @@
 
 namespace {
 
-using core::Ctl;
 using Bytes = std::vector<std::uint8_t>;
 
 void checkValidation(const Bytes& buffer)
@@ -70,7 +69,7 @@ void checkValidation(const Bytes& buffer)
 void checkAnswers(const Bytes& buffer, std::uint8_t speedIndex, std::uint8_t parityIndex)
 {
     const bool valid = radio::ValidateFrame(buffer);
-    fakes::FakeUi ui;
+    fakes::ParameterRecorder view;
     fakes::StatusRecorder status;
     status.setText(core::StatusPanel::ModelVersion,
         radio::modelVersionText(buffer.size() > 5 ? buffer[5] : 0));
@@ -86,54 +85,52 @@ void checkAnswers(const Bytes& buffer, std::uint8_t speedIndex, std::uint8_t par
         const bool taken = radio::ParseReadResponse(step, buffer, radio);
         FUZZ_CHECK(!taken || valid);
         if (taken && step == 0)
-            radio::ShowModel(radio, ui, status);
+            radio::ShowModel(radio, view, status);
         allRead = allRead && taken;
     }
     if (!allRead)
         return;
     for (std::size_t i = 0; i < 3; ++i)
         FUZZ_CHECK(radio.id[i] == (buffer[4 + i] > 0x99 ? 0 : buffer[4 + i]));
-    FUZZ_CHECK(ui.text(Ctl::EditModelVer) == status.text(core::StatusPanel::ModelVersion));
+    FUZZ_CHECK(view.model == status.text(core::StatusPanel::ModelVersion));
 
     serial::LinkSettings link;
     link.speedIndex = speedIndex;
     link.parityIndex = parityIndex;
-    radio::FillParameterControls(radio, link, ui);
+    radio::FillParameterControls(radio, link, view);
     FUZZ_CHECK(radio.channel <= 128 && radio.airRate <= 5);
-    FUZZ_CHECK(ui.currentIndex(Ctl::ComboChnn)
-        == (radio.channel >= 1 && radio.channel <= 32 ? radio.channel - 1 : -1));
-    FUZZ_CHECK(ui.currentIndex(Ctl::ComboAirBaud) == (radio.airRate < 5 ? radio.airRate : -1));
-    FUZZ_CHECK(ui.text(Ctl::EditID) == radio::idBytesToText(radio.id));
+    FUZZ_CHECK(
+        view.channel == (radio.channel >= 1 && radio.channel <= 32 ? radio.channel - 1 : -1));
+    FUZZ_CHECK(view.airRate == (radio.airRate < 5 ? radio.airRate : -1));
+    FUZZ_CHECK(view.id == radio::idBytesToText(radio.id));
     const bool decimal = std::all_of(radio.id.begin(), radio.id.end(),
         [](std::uint8_t b) { return (b >> 4) <= 9 && (b & 0x0F) <= 9; });
     if (decimal)
-        FUZZ_CHECK(radio::idTextToBytes(ui.text(Ctl::EditID)) == radio.id);
+        FUZZ_CHECK(radio::idTextToBytes(view.id) == radio.id);
 }
 
 // The write frames of the four steps for the chosen boxes and the last read's bytes, checked
 // against the simulated radio's own reading of them.
 void checkWriteFrames(FuzzedDataProvider& input)
 {
-    fakes::FakeUi ui;
-    fakes::StatusRecorder status;
+    fakes::ParameterRecorder view;
     const int channel = input.ConsumeIntegralInRange(-1, 40);
     const int speed = input.ConsumeIntegralInRange(-1, 7);
     const int parity = input.ConsumeIntegralInRange(-1, 3);
-    std::optional<radio::ReportedBytes> lastRead;
+    std::optional<radio::WriteValues> lastRead;
     if (input.ConsumeBool()) {
         lastRead.emplace();
         lastRead->airRate = input.ConsumeIntegral<std::uint8_t>();
         for (auto& b : lastRead->id)
             b = input.ConsumeIntegral<std::uint8_t>();
     }
-    ui.setCurrentIndex(Ctl::ComboChnn, channel);
-    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, speed);
-    ui.setCurrentIndex(Ctl::ComboRadioParity, parity);
+    view.showChannel(channel);
+    view.showSerialMode(speed, parity);
 
-    const auto taken = radio::takeWriteValues(ui, lastRead);
-    const int shownChannel = ui.currentIndex(Ctl::ComboChnn);
-    const int shownSpeed = ui.currentIndex(Ctl::ComboRadioSerBaud);
-    const int shownParity = ui.currentIndex(Ctl::ComboRadioParity);
+    const auto taken = radio::takeWriteValues(view.enteredValues(), lastRead);
+    const int shownChannel = view.channel;
+    const int shownSpeed = view.speed;
+    const int shownParity = view.parity;
     if (const auto* missing = std::get_if<radio::WriteValue>(&taken)) {
         // Nothing is made up: a write without a read or with an empty box does not happen.
         FUZZ_CHECK(!lastRead || shownChannel < 0 || shownSpeed < 0 || shownParity < 0);

@@ -1,7 +1,9 @@
 #include "radio/ParameterExchange.h"
 #include "FakeDialogs.h"
 #include "FakeSerialPort.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
+#include "ParameterRecorder.h"
 #include "ScriptedRadio.h"
 #include "StatusRecorder.h"
 
@@ -32,8 +34,8 @@ protected:
     {
         // No box of the exchange may wait while its own timers still tick.
         dialogs.onShow = [this](const fakes::ShownMessage& message) {
-            EXPECT_FALSE(ui.isTimerActive(TimerId::SdCmd)) << message.text;
-            EXPECT_FALSE(ui.isTimerActive(TimerId::RecCmd)) << message.text;
+            EXPECT_FALSE(sendTimer.isActive()) << message.text;
+            EXPECT_FALSE(receiveTimer.isActive()) << message.text;
         };
     }
 
@@ -42,14 +44,14 @@ protected:
     void tick()
     {
         clock.nowMs += 10;
-        if (ui.isTimerActive(TimerId::SdCmd))
+        if (sendTimer.isActive())
             exchange.sendTick();
         modem.tick();
-        if (ui.isTimerActive(TimerId::RecCmd))
+        if (receiveTimer.isActive())
             exchange.receiveTick();
         ui.runDeferred();
     }
-    bool running() const { return ui.isTimerActive(TimerId::RecCmd); }
+    bool running() const { return receiveTimer.isActive(); }
     int runToEnd()
     {
         int ticks = 0;
@@ -90,9 +92,9 @@ protected:
     }
     void expectIdle()
     {
-        EXPECT_FALSE(ui.isTimerActive(TimerId::SdCmd));
-        EXPECT_FALSE(ui.isTimerActive(TimerId::RecCmd));
-        EXPECT_FALSE(ui.isVisible(Ctl::Form_Progress));
+        EXPECT_FALSE(sendTimer.isActive());
+        EXPECT_FALSE(receiveTimer.isActive());
+        EXPECT_FALSE(progress.visible);
         EXPECT_EQ(ui.isTimerActive(TimerId::RecData), link.handle.isValid());
         EXPECT_EQ(ui.isTimerActive(TimerId::TrttData), ui.isChecked(Ctl::Check_AutoTrtt));
     }
@@ -108,8 +110,12 @@ protected:
     std::shared_ptr<fakes::PortState> port = ports.add("COM1");
     radiotest::ScriptedRadio modem {port};
     serial::PortController controller {link, ports, ui, status, dialogs, language};
-    radio::ParameterExchange exchange {
-        link, ports, controller, ui, status, dialogs, clock, language};
+    fakes::ParameterRecorder view;
+    fakes::ProgressRecorder progress;
+    fakes::FakeTimer sendTimer;
+    fakes::FakeTimer receiveTimer;
+    radio::ParameterExchange exchange {link, controller, view, progress, {sendTimer, receiveTimer},
+        status, dialogs, clock, language};
 };
 
 TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
@@ -117,7 +123,7 @@ TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
     modem.line = lineAt(4800, Parity::Even);
     ui.setChecked(Ctl::Check_AutoTrtt, true);
     bool writeEnabledDuringMessage = true;
-    dialogs.onShow = [&](const auto&) { writeEnabledDuringMessage = ui.isEnabled(Ctl::Speed_W); };
+    dialogs.onShow = [&](const auto&) { writeEnabledDuringMessage = view.writeEnabled; };
     read();
 
     EXPECT_EQ(sentCommands(),
@@ -130,12 +136,12 @@ TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
     EXPECT_EQ(port->applied, probeOrder);
     EXPECT_EQ(ports.attempts, std::vector<std::string> {"COM1"});
 
-    EXPECT_EQ(ui.text(Ctl::ComboRadioSerBaud), "4800");
-    EXPECT_EQ(ui.text(Ctl::ComboRadioParity), "偶检验");
-    EXPECT_EQ(ui.text(Ctl::ComboChnn), "NO.5");
-    EXPECT_EQ(ui.text(Ctl::ComboAirBaud), "9600");
-    EXPECT_EQ(ui.text(Ctl::EditID), "123456");
-    EXPECT_EQ(ui.text(Ctl::EditModelVer), "TALVEX1.2");
+    EXPECT_EQ(view.speed, 2);
+    EXPECT_EQ(view.parity, 2);
+    EXPECT_EQ(view.channel, 4);
+    EXPECT_EQ(view.airRate, 1);
+    EXPECT_EQ(view.id, "123456");
+    EXPECT_EQ(view.model, "TALVEX1.2");
     EXPECT_EQ(status.text(core::StatusPanel::ModelVersion), "TALVEX1.2");
     EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
     EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "4800-E-1");
@@ -146,10 +152,10 @@ TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
     EXPECT_EQ(lastMessage().text, "参数读取成功");
     EXPECT_EQ(lastMessage().caption, "读参数");
     EXPECT_FALSE(writeEnabledDuringMessage);
-    EXPECT_TRUE(ui.isEnabled(Ctl::Speed_W));
-    EXPECT_TRUE(ui.isEnabled(Ctl::FileWrite));
-    EXPECT_EQ(ui.progressMaximum(Ctl::ProgressBar1), 4);
-    EXPECT_EQ(ui.progressValue(Ctl::ProgressBar1), 3);
+    EXPECT_TRUE(view.writeEnabled);
+    EXPECT_TRUE(view.writeEnabled);
+    EXPECT_EQ(progress.maximum, 4);
+    EXPECT_EQ(progress.step(), 3);
     expectIdle();
 }
 
@@ -157,10 +163,10 @@ TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
 {
     modem.line = lineAt(57600, Parity::None);
     exchange.startRead();
-    EXPECT_EQ(ui.text(Ctl::Form_Progress), "连接电台");
-    EXPECT_EQ(ui.text(Ctl::Progress_Label1), "正在连接电台,请稍候...");
-    EXPECT_EQ(ui.progressMaximum(Ctl::ProgressBar1), 19);
-    EXPECT_TRUE(ui.isVisible(Ctl::Form_Progress));
+    EXPECT_EQ(progress.caption, "连接电台");
+    EXPECT_EQ(progress.label, "正在连接电台,请稍候...");
+    EXPECT_EQ(progress.maximum, 19);
+    EXPECT_TRUE(progress.visible);
     EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
 
     // Each probe waits base + 76 ticks: base 6 until the first speed change, then speed
@@ -172,7 +178,7 @@ TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
     EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
 
     std::vector<int> shown;
-    for (const int value : ui.progressValues) {
+    for (const int value : progress.steps) {
         if (shown.empty() || shown.back() != value)
             shown.push_back(value);
     }
@@ -216,36 +222,34 @@ TEST_F(ExchangeTest, aWaitingProbeAnswerWinsOverTheTimeout)
     EXPECT_EQ(lastMessage().text, "参数读取成功");
 }
 
-TEST_F(ExchangeTest, aStepAnswerIsTakenUpToBasePlus70Ticks)
+// A step's answer counts up to base + 70 ticks after its request, and up to 100 waiting bytes;
+// more are discarded with the answer.
+TEST_F(ExchangeTest, aStepAnswerCountsWithinItsDeadlineAndItsSize)
 {
+    const struct
+    {
+        int delay;
+        std::size_t size;
+        bool succeeds;
+    } rows[] = {{76, 0, true}, {77, 0, false}, {1, 100, true}, {1, 101, false}};
     language.value = 1;
-    for (const auto& [delay, succeeds] : {std::pair {76, true}, std::pair {77, false}}) {
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.delay << " ticks, " << row.size << " bytes");
         dialogs.shown.clear();
-        modem.tamper = [this, delay](const Bytes& request, Bytes answer) {
-            modem.answerDelay = request[3] == radio::cmd::QueryAirRate ? delay : 1;
+        modem.tamper = [this, row](const Bytes& request, Bytes answer) {
+            modem.answerDelay = request[3] == radio::cmd::QueryAirRate ? row.delay : 1;
+            if (request[3] == radio::cmd::QueryChannel && row.size)
+                answer.resize(row.size, 0x55);
             return std::optional<Bytes>(answer);
         };
         read();
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Message);
-        EXPECT_EQ(headline(), succeeds ? "Read correct!" : "Read error!") << delay;
+        EXPECT_EQ(headline(), row.succeeds ? "Read correct!" : "Read error!");
+        if (row.size) {
+            EXPECT_TRUE(port->rx.empty()) << "the bytes over 100 are discarded";
+        }
         expectIdle();
-    }
-}
-
-TEST_F(ExchangeTest, upTo100WaitingBytesAreReadAndMoreAreDiscarded)
-{
-    language.value = 1;
-    for (const auto& [total, succeeds] : {std::pair {100u, true}, std::pair {101u, false}}) {
-        dialogs.shown.clear();
-        modem.tamper = [total](const Bytes& request, Bytes answer) {
-            if (request[3] == radio::cmd::QueryChannel)
-                answer.resize(total, 0x55);
-            return std::optional<Bytes>(answer);
-        };
-        read();
-        EXPECT_EQ(headline(), succeeds ? "Read correct!" : "Read error!") << total;
-        EXPECT_TRUE(port->rx.empty());
     }
 }
 
@@ -274,7 +278,7 @@ TEST_F(ExchangeTest, parityErrorAloneInvalidatesAProbeAnswer)
     modem.line = lineAt(9600, Parity::Odd);
     tick();
     EXPECT_FALSE(exchange.state().connectMode);
-    EXPECT_EQ(ui.text(Ctl::Form_Progress), "读参数");
+    EXPECT_EQ(progress.caption, "读参数");
 }
 
 class WriteTest : public ExchangeTest
@@ -296,12 +300,12 @@ protected:
 
 TEST_F(WriteTest, writeSendsTheFourFramesAndLeavesAnUnchangedPortAlone)
 {
-    ui.setCurrentIndex(Ctl::ComboChnn, 31);
+    view.channel = 31;
     const auto appliedBefore = port->applied.size();
     exchange.startWrite();
     tick(); // the probe finds the radio
-    EXPECT_EQ(ui.text(Ctl::Form_Progress), "写参数");
-    EXPECT_EQ(ui.text(Ctl::Progress_Label1), "正在写参数,请稍候......");
+    EXPECT_EQ(progress.caption, "写参数");
+    EXPECT_EQ(progress.label, "正在写参数,请稍候......");
     runToEnd();
 
     const std::vector<Bytes> expected = {
@@ -314,8 +318,8 @@ TEST_F(WriteTest, writeSendsTheFourFramesAndLeavesAnUnchangedPortAlone)
     EXPECT_EQ(port->writes, expected);
     EXPECT_EQ(lastMessage().text, "参数设置成功");
     EXPECT_EQ(lastMessage().caption, "写参数");
-    EXPECT_EQ(ui.progressMaximum(Ctl::ProgressBar1), 5);
-    EXPECT_EQ(ui.progressValue(Ctl::ProgressBar1), 3);
+    EXPECT_EQ(progress.maximum, 5);
+    EXPECT_EQ(progress.step(), 3);
     EXPECT_EQ(port->applied.size(), appliedBefore + 1); // the probe's only
     EXPECT_EQ(link.settings.timeoutBase, 6);
     expectIdle();
@@ -323,8 +327,8 @@ TEST_F(WriteTest, writeSendsTheFourFramesAndLeavesAnUnchangedPortAlone)
 
 TEST_F(WriteTest, changedSerialModeMovesThePortAfterTheMessage)
 {
-    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
-    ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+    view.speed = 3;
+    view.parity = 1;
     std::uint32_t baudDuringMessage = 0;
     dialogs.onShow = [&](const auto&) { baudDuringMessage = port->settings.baudRate; };
     write();
@@ -344,7 +348,7 @@ TEST_F(WriteTest, changedSerialModeMovesThePortAfterTheMessage)
     port->writes.clear();
     read();
     EXPECT_EQ(port->writes.size(), 5u);
-    EXPECT_EQ(ui.text(Ctl::ComboRadioSerBaud), "2400");
+    EXPECT_EQ(view.speed, 3);
 }
 
 TEST_F(WriteTest, acknowledgementNeedsSixBytesEndingIn22)
@@ -384,7 +388,7 @@ TEST_F(ExchangeTest, retryRestartsTheReadAtStepZeroWithoutANewProbe)
     EXPECT_EQ(sentCommands(),
         (std::vector<std::uint8_t> {kProbe, kProbe, 0x23, 0x24, kProbe, 0x23, 0x24, 0x26}));
     EXPECT_EQ(port->applied.size(), 1u);
-    EXPECT_EQ(ui.progressValues, (std::vector<int> {0, 0, 1, 2, 0, 1, 2, 3}));
+    EXPECT_EQ(progress.steps, (std::vector<int> {0, 0, 1, 2, 0, 1, 2, 3}));
     // The terminal's timers stayed off through the retry, and came back once.
     EXPECT_EQ(ui.timerStarts[TimerId::RecData], 0 + 1);
     expectIdle();
@@ -399,7 +403,7 @@ TEST_F(ExchangeTest, cancelAfterAReadErrorRestoresTheTerminal)
     read();
     EXPECT_EQ(headline(), "参数读取失败");
     EXPECT_EQ(sentCommands().size(), 5u);
-    EXPECT_FALSE(ui.isEnabled(Ctl::Speed_W));
+    EXPECT_FALSE(view.writeEnabled);
     expectIdle();
 }
 
@@ -418,7 +422,7 @@ TEST_F(ExchangeTest, readAndWriteWaitForThePortsLease)
     exchange.startRead();
     EXPECT_FALSE(controller.lease());
     runToEnd();
-    EXPECT_EQ(ui.text(Ctl::EditID), "123456");
+    EXPECT_EQ(view.id, "123456");
     EXPECT_TRUE(controller.lease());
 }
 
@@ -432,7 +436,7 @@ TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
     EXPECT_EQ(lastMessage().caption, "CommError");
     EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
     EXPECT_FALSE(running());
-    EXPECT_FALSE(ui.isVisible(Ctl::Form_Progress));
+    EXPECT_FALSE(progress.visible);
 
     language.value = 1;
     exchange.startRead();
@@ -528,7 +532,7 @@ INSTANTIATE_TEST_SUITE_P(Stages, LostPortTest,
 
 TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
 {
-    ui.setCurrentIndex(Ctl::ComboChnn, -1);
+    view.channel = -1;
     exchange.startWrite();
     EXPECT_TRUE(port->writes.empty());
     EXPECT_FALSE(running());
@@ -537,8 +541,8 @@ TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
     EXPECT_EQ(lastMessage().caption, "写参数");
 
     language.value = 1;
-    ui.setCurrentIndex(Ctl::ComboChnn, 3);
-    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, -1);
+    view.channel = 3;
+    view.speed = -1;
     exchange.startWrite();
     EXPECT_TRUE(port->writes.empty());
     EXPECT_EQ(lastMessage().text, "Nothing written: no serial speed selected!");
@@ -549,11 +553,7 @@ TEST_F(WriteTest, writeWithAnEmptyBoxSendsNothingAndNamesTheValue)
 TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenValues)
 {
     // The boxes can show values, but the radio's own air rate and ID are not known.
-    ui.setCurrentIndex(Ctl::ComboChnn, 3);
-    ui.setCurrentIndex(Ctl::ComboAirBaud, 1);
-    ui.setText(Ctl::EditID, "123456");
-    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 1);
-    ui.setCurrentIndex(Ctl::ComboRadioParity, 0);
+    view.enter(3, 1, 0);
     exchange.startWrite();
     EXPECT_EQ(lastMessage().text, "参数未写入:电台的空中速率和ID码未知,请先读电台!");
     EXPECT_EQ(lastMessage().caption, "写参数");
@@ -564,8 +564,8 @@ TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenVal
     };
     read();
     EXPECT_EQ(headline(), "参数读取失败");
-    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 1);
-    ui.setCurrentIndex(Ctl::ComboRadioParity, 0);
+    view.speed = 1;
+    view.parity = 0;
     port->writes.clear();
     language.value = 1;
     exchange.startWrite();
@@ -577,14 +577,10 @@ TEST_F(ExchangeTest, writeBeforeAnyReadSucceededSendsNothingAndNamesTheHiddenVal
 
 TEST_F(WriteTest, theValuesAreTakenAtTheClickSoBoxesChangedDuringTheWriteDoNotSplitIt)
 {
-    ui.setCurrentIndex(Ctl::ComboChnn, 6);
-    ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
-    ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+    view.enter(6, 3, 1);
     modem.tamper = [this](const Bytes& request, Bytes answer) {
         if (request[3] == radio::cmd::WriteId) {
-            ui.setCurrentIndex(Ctl::ComboChnn, 20);
-            ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 0);
-            ui.setCurrentIndex(Ctl::ComboRadioParity, -1);
+            view.enter(20, 0, -1);
         }
         return std::optional<Bytes>(answer);
     };
@@ -641,9 +637,9 @@ TEST_P(ReportedValuesTest, writeChangesOnlyWhatTheTechnicianChose)
     modem.id = c.id;
     read();
     ASSERT_EQ(lastMessage().text, "参数读取成功");
-    EXPECT_EQ(ui.currentIndex(Ctl::ComboAirBaud), c.airRateBox);
-    EXPECT_EQ(ui.text(Ctl::EditID), c.idText);
-    EXPECT_EQ(ui.currentIndex(Ctl::ComboChnn), c.channelBox);
+    EXPECT_EQ(view.airRate, c.airRateBox);
+    EXPECT_EQ(view.id, c.idText);
+    EXPECT_EQ(view.channel, c.channelBox);
 
     // Nothing chosen: an empty channel box refuses; otherwise the channel it shows goes out.
     write();
@@ -657,7 +653,7 @@ TEST_P(ReportedValuesTest, writeChangesOnlyWhatTheTechnicianChose)
     }
     EXPECT_EQ(modem.heard.size(), c.channelBox < 0 ? 5u : 10u);
 
-    ui.setCurrentIndex(Ctl::ComboChnn, 20);
+    view.channel = 20;
     write();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(lastMessage().text, "参数设置成功");
@@ -755,10 +751,10 @@ TEST_F(WriteTest, retryAfterAPartialWriteSendsAllFourAgain)
 // turn it into another.
 TEST_F(WriteTest, retrySendsTheSameValuesWhateverTheBoxesShowMeanwhile)
 {
-    ui.setCurrentIndex(Ctl::ComboChnn, 6);
+    view.channel = 6;
     withholdFirst(radio::cmd::WriteId);
     dialogs.answers = {platform::MessageResult::Retry};
-    dialogs.onShow = [this](const fakes::ShownMessage&) { ui.setCurrentIndex(Ctl::ComboChnn, -1); };
+    dialogs.onShow = [this](const fakes::ShownMessage&) { view.channel = -1; };
     write();
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(lastMessage().text, "参数设置成功");
@@ -778,14 +774,14 @@ TEST_F(WriteTest, writeClickedWhileAReadRunsLeavesTheReadAlone)
         exchange.startRead();
         for (int t = 0; t < ticksBeforeWrite; ++t)
             tick();
-        const std::string caption = ui.text(Ctl::Form_Progress);
+        const std::string caption = progress.caption;
         exchange.startWrite();
         EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_TRUE(running());
-        EXPECT_TRUE(ui.isTimerActive(TimerId::SdCmd));
+        EXPECT_TRUE(sendTimer.isActive());
         EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
-        EXPECT_TRUE(ui.isVisible(Ctl::Form_Progress));
-        EXPECT_EQ(ui.text(Ctl::Form_Progress), caption);
+        EXPECT_TRUE(progress.visible);
+        EXPECT_EQ(progress.caption, caption);
         EXPECT_FALSE(exchange.state().writeMode);
         runToEnd();
         ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -813,11 +809,11 @@ TEST_F(WriteTest, nothingAbandonsARunningWrite)
         SCOPED_TRACE(row.name);
         port->writes.clear();
         dialogs.shown.clear();
-        ui.setCurrentIndex(Ctl::ComboChnn, 4);
+        view.channel = 4;
         exchange.startWrite();
         tick();
         tick();
-        ui.setCurrentIndex(Ctl::ComboChnn, 9);
+        view.channel = 9;
         row.click();
         EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_TRUE(exchange.state().writeMode);
@@ -827,8 +823,7 @@ TEST_F(WriteTest, nothingAbandonsARunningWrite)
         EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x28}));
         EXPECT_EQ(port->writes[3][4], 0x05) << "the channel chosen at the click";
     }
-    EXPECT_EQ(ui.text(Ctl::Progress_Label1),
-        "Writing. A write cannot be stopped halfway; please wait...");
+    EXPECT_EQ(progress.label, "Writing. A write cannot be stopped halfway; please wait...");
 }
 
 // Escape or the close box stops a probe or a read at once: no frame goes out after it, the port
@@ -877,7 +872,7 @@ TEST_F(WriteTest, verificationReadsTheRadioBackAndNamesWhatItDidNotTake)
             "Serial mode: written 2400-O, read back 9600-N"},
     };
     language.value = 1;
-    ui.setChecked(Ctl::VerifyWrite, true);
+    view.verify = true;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         modem.line = lineAt(9600, Parity::None);
@@ -888,9 +883,7 @@ TEST_F(WriteTest, verificationReadsTheRadioBackAndNamesWhatItDidNotTake)
         controller.applyPortSettings();
         port->writes.clear();
         dialogs.shown.clear();
-        ui.setCurrentIndex(Ctl::ComboChnn, 20);
-        ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
-        ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+        view.enter(20, 3, 1);
         write();
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(lastMessage().text, row.message);
@@ -965,10 +958,8 @@ TEST_F(WriteTest, afterEveryWriteTheKnownValuesAreWhatTheRadioHolds)
         read();
         ASSERT_EQ(exchange.heldValues(), before);
         changes.clear();
-        ui.setChecked(Ctl::VerifyWrite, row.verify);
-        ui.setCurrentIndex(Ctl::ComboChnn, 20);
-        ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 3);
-        ui.setCurrentIndex(Ctl::ComboRadioParity, 1);
+        view.verify = row.verify;
+        view.enter(20, 3, 1);
         row.arrange();
         write();
         EXPECT_EQ(exchange.heldValues(), row.held);

@@ -1,12 +1,11 @@
 #include "radio/RadioParameters.h"
-#include "FakeUi.h"
+#include "ParameterRecorder.h"
 #include "StatusRecorder.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using core::Ctl;
 using radio::IdBytes;
 
 std::vector<std::uint8_t> answer(std::uint8_t command, std::vector<std::uint8_t> data)
@@ -83,16 +82,16 @@ TEST(ParseReadResponse, modelStepTakesOnlyKnownModels)
     for (const Case c :
         {Case {1, true, true}, Case {2, true, true}, Case {3, true, true}, Case {16, true, true},
             Case {10, true, false}, Case {0, false, false}, Case {4, false, false}}) {
-        fakes::FakeUi ui;
+        fakes::ParameterRecorder view;
         fakes::StatusRecorder status;
         radio::RadioParameters radio;
         status.setText(core::StatusPanel::ModelVersion, "TALVEX2.1");
         EXPECT_EQ(radio::ParseReadResponse(0, answer(0x27, {c.model, 0x21}), radio), c.valid)
             << int(c.model);
         if (c.valid)
-            radio::ShowModel(radio, ui, status);
-        EXPECT_EQ(ui.text(Ctl::EditModelVer), c.valid ? "TALVEX2.1" : "") << int(c.model);
-        EXPECT_EQ(ui.isEnabled(Ctl::ComboAirBaud), c.enablesAirRate) << int(c.model);
+            radio::ShowModel(radio, view, status);
+        EXPECT_EQ(view.model, c.valid ? "TALVEX2.1" : "") << int(c.model);
+        EXPECT_EQ(view.airRateEnabled, c.enablesAirRate) << int(c.model);
     }
 }
 
@@ -126,8 +125,7 @@ TEST(FillParameterControls, replacesOutOfRangeValuesAndLeavesUnlistedOnesEmpty)
         {128, 6, 128, 1, -1, 1},
     };
     for (const auto& c : cases) {
-        fakes::FakeUi ui;
-        fakes::StatusRecorder status;
+        fakes::ParameterRecorder view;
         radio::RadioParameters radio;
         radio.channel = c.channel;
         radio.airRate = c.airRate;
@@ -135,38 +133,28 @@ TEST(FillParameterControls, replacesOutOfRangeValuesAndLeavesUnlistedOnesEmpty)
         serial::LinkSettings link;
         link.speedIndex = 2;
         link.parityIndex = 2;
-        radio::FillParameterControls(radio, link, ui);
+        radio::FillParameterControls(radio, link, view);
         EXPECT_EQ(radio.channel, c.storedChannel) << int(c.channel);
         EXPECT_EQ(radio.airRate, c.storedAirRate) << int(c.airRate);
-        EXPECT_EQ(ui.currentIndex(Ctl::ComboChnn), c.channelIndex) << int(c.channel);
-        EXPECT_EQ(ui.currentIndex(Ctl::ComboAirBaud), c.airRateIndex) << int(c.airRate);
-        EXPECT_EQ(ui.text(Ctl::ComboRadioSerBaud), "4800");
-        EXPECT_EQ(ui.text(Ctl::ComboRadioParity), "偶检验");
-        EXPECT_EQ(ui.text(Ctl::EditID), "123456");
+        EXPECT_EQ(view.channel, c.channelIndex) << int(c.channel);
+        EXPECT_EQ(view.airRate, c.airRateIndex) << int(c.airRate);
+        EXPECT_EQ(view.speed, 2);
+        EXPECT_EQ(view.parity, 2);
+        EXPECT_EQ(view.id, "123456");
     }
 }
 
+// The radio holds channel 5 at 9600-N; NO.32 at 4800 even is entered.
 class WriteValuesTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ui.setCurrentIndex(Ctl::ComboAirBaud, 2);
-        ui.setText(Ctl::EditID, "123456");
-        ui.setCurrentIndex(Ctl::ComboChnn, 31);
-        ui.setCurrentIndex(Ctl::ComboRadioSerBaud, 2);
-        ui.setCurrentIndex(Ctl::ComboRadioParity, 2);
-    }
-
     std::variant<radio::WriteValues, radio::WriteValue> taken() const
     {
-        return radio::takeWriteValues(ui, lastRead);
+        return radio::takeWriteValues(entered, held);
     }
 
-    fakes::FakeUi ui;
-
-    fakes::StatusRecorder status;
-    std::optional<radio::ReportedBytes> lastRead = radio::ReportedBytes {2, {0x12, 0x34, 0x56}};
+    radio::EnteredValues entered {31, 2, 2};
+    std::optional<radio::WriteValues> held = radio::WriteValues {2, {0x12, 0x34, 0x56}, 5, 1, 0};
 };
 
 TEST_F(WriteValuesTest, encodesTheFourWriteRequests)
@@ -188,47 +176,25 @@ TEST_F(WriteValuesTest, encodesTheFourWriteRequests)
         (radio::CommandFrame {0x55, 0xAA, 0x03, 0x28, 0x32, 0x00, 0x5D}));
 }
 
-TEST_F(WriteValuesTest, hiddenAirRateAndIdAreTheRadiosOwnBytesWhateverTheirControlsHold)
-{
-    struct Case
-    {
-        int airRateIndex;
-        const char* idText;
-        radio::ReportedBytes read;
-    };
-    for (const Case c :
-        {Case {-1, "", {5, {0xFF, 0xFF, 0xFF}}}, Case {1, "000000", {7, {0x12, 0x9A, 0x56}}},
-            Case {4, "12 456", {0, {0x00, 0x00, 0x01}}}}) {
-        ui.setCurrentIndex(Ctl::ComboAirBaud, c.airRateIndex);
-        ui.setText(Ctl::EditID, c.idText);
-        lastRead = c.read;
-        const auto values = std::get<radio::WriteValues>(taken());
-        EXPECT_EQ(values.airRate, c.read.airRate) << int(c.read.airRate);
-        EXPECT_EQ(values.id, c.read.id) << c.idText;
-    }
-}
-
 TEST_F(WriteValuesTest, theFirstMissingValueInWriteOrderIsNamed)
 {
     using radio::WriteValue;
     struct Case
     {
         bool read;
-        std::vector<Ctl> emptied;
+        radio::EnteredValues entered;
         WriteValue missing;
     };
     const std::vector<Case> cases = {
-        {false, {}, WriteValue::AirRateAndId},
-        {false, {Ctl::ComboChnn}, WriteValue::AirRateAndId},
-        {true, {Ctl::ComboChnn, Ctl::ComboRadioParity}, WriteValue::Channel},
-        {true, {Ctl::ComboRadioSerBaud, Ctl::ComboRadioParity}, WriteValue::SerialSpeed},
-        {true, {Ctl::ComboRadioParity}, WriteValue::SerialParity},
+        {false, {1, 1, 1}, WriteValue::AirRateAndId},
+        {false, {-1, 1, 1}, WriteValue::AirRateAndId},
+        {true, {-1, 1, -1}, WriteValue::Channel},
+        {true, {1, -1, -1}, WriteValue::SerialSpeed},
+        {true, {1, 1, -1}, WriteValue::SerialParity},
     };
     for (const auto& c : cases) {
-        SetUp();
-        lastRead = c.read ? std::optional(radio::ReportedBytes {}) : std::nullopt;
-        for (const Ctl box : c.emptied)
-            ui.setCurrentIndex(box, -1);
+        held = c.read ? std::optional(radio::WriteValues {}) : std::nullopt;
+        entered = c.entered;
         const auto result = taken();
         ASSERT_TRUE(std::holds_alternative<WriteValue>(result)) << int(c.missing);
         EXPECT_EQ(std::get<WriteValue>(result), c.missing);

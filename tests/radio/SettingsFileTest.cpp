@@ -148,13 +148,14 @@ TEST(SettingsFile, valuesOfAReadAndTheirUseInAWrite)
     RadioParameters radio;
     radio.version = 0x25;
     radio.channel = 7;
-    const ReportedBytes read {9, {0xFF, 0xFF, 0xFF}};
+    radio.airRate = 1; // as shown; the write sends what the radio reported
+    radio.reported = {9, {0xFF, 0xFF, 0xFF}};
     serial::LinkSettings link;
-    link.portNumber = 3;
     link.speedIndex = 4;
     link.parityIndex = 1;
+    const WriteValues held = heldValues(radio, link);
     const RadioSettings settings
-        = settingsFromRead(radio, read, link, "/dev/ttyUSB2", "2026-12-01T10:00:00Z");
+        = settingsFromRead(radio.version, held, 3, "/dev/ttyUSB2", "2026-12-01T10:00:00Z");
     EXPECT_EQ(settings.channel, 7);
     EXPECT_FALSE(settings.airRate) << "an air rate outside the list is left out";
     EXPECT_EQ(settings.serial, (SerialMode {4, 1}));
@@ -162,12 +163,12 @@ TEST(SettingsFile, valuesOfAReadAndTheirUseInAWrite)
     EXPECT_EQ(settings.model, "TALVEX2.5");
     EXPECT_EQ(settings.port, "COM3 /dev/ttyUSB2");
 
-    const WriteValues held = heldValues(radio, read, link);
     RadioSettings file;
     file.channel = 21;
     const WriteValues sent = applySettings(held, file);
     EXPECT_EQ(sent, (WriteValues {9, {0xFF, 0xFF, 0xFF}, 21, 4, 1}));
-    EXPECT_EQ(applyOverride(held, {2, std::nullopt}), (WriteValues {2, read.id, 7, 4, 1}));
+    EXPECT_EQ(
+        applyOverride(held, {2, std::nullopt}), (WriteValues {2, radio.reported.id, 7, 4, 1}));
 }
 
 TEST(ChangePreview, listsEveryChangedValueOldAndNewInBothLanguages)

@@ -1,5 +1,6 @@
 #include "ProgramFixture.h"
 
+#include "shell/ParameterPanel.h"
 #include "shell/QtUi.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -133,19 +134,19 @@ TEST_F(ProgramTest, copyOfTheReceiveAreaGivesTheReceivedTextExactly)
 TEST_F(ProgramTest, progressBarShowsNegativePositionsEmptyAndDialogCannotBeDismissed)
 {
     chooseLanguage(false);
-    QtUi& ui = *program.ui;
-    ui.setProgressMaximum(Ctl::ProgressBar1, 19);
-    ui.setProgressValue(Ctl::ProgressBar1, -3);
-    EXPECT_EQ(ui.progressValue(Ctl::ProgressBar1), -3);
-    EXPECT_EQ(program.Form_Progress->ProgressBar1->value(), 0);
-    ui.setVisible(Ctl::Form_Progress, true);
-    EXPECT_TRUE(program.Form_Progress->isVisible());
-    EXPECT_EQ(program.Form_Progress->size(), QSize(322, 151));
-    program.Form_Progress->reject();
-    program.Form_Progress->close();
-    EXPECT_TRUE(program.Form_Progress->isVisible());
-    ui.setVisible(Ctl::Form_Progress, false);
-    EXPECT_FALSE(program.Form_Progress->isVisible());
+    TForm_Progress& progress = *program.Form_Progress;
+    progress.showProgress("连接电台", "正在连接电台,请稍候...", 19);
+    progress.showStep(-3);
+    EXPECT_EQ(progress.ProgressBar1->value(), 0);
+    progress.showStep(25);
+    EXPECT_EQ(progress.ProgressBar1->value(), 19);
+    EXPECT_TRUE(progress.isVisible());
+    EXPECT_EQ(progress.size(), QSize(322, 151));
+    progress.reject();
+    progress.close();
+    EXPECT_TRUE(progress.isVisible());
+    progress.hideProgress();
+    EXPECT_FALSE(progress.isVisible());
 }
 
 TEST_F(ProgramTest, checkingAutoSendThroughTheUiRunsItsHandler)
@@ -162,9 +163,9 @@ TEST_F(ProgramTest, verifyAfterWriteIsAnEditMenuItemTickedByDefault)
 {
     chooseLanguage(true);
     EXPECT_EQ(program.Form1->Seri_V_M->text(), "Verify after write(&V)");
-    EXPECT_TRUE(program.ui->isChecked(Ctl::VerifyWrite));
+    EXPECT_TRUE(program.parameterPanel->verifyAfterWrite());
     program.Form1->Seri_V_M->trigger();
-    EXPECT_FALSE(program.ui->isChecked(Ctl::VerifyWrite));
+    EXPECT_FALSE(program.parameterPanel->verifyAfterWrite());
 }
 
 TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)

@@ -41,10 +41,7 @@ void wrapInto(const std::string& line, std::size_t columns, std::vector<std::str
 
 FakeUi::FakeUi()
 {
-    items[Ctl::ComboChnn] = numbered("NO.", 32);
     items[Ctl::ComboAirBaud] = {"19200", "9600", "4800", "2400", "1200"};
-    items[Ctl::ComboRadioSerBaud] = {"19200", "9600", "4800", "2400", "1200", "300"};
-    items[Ctl::ComboRadioParity] = {"无检验", "奇检验", "偶检验"};
     items[Ctl::Comb_ComNo] = numbered("COM", 8);
     items[Ctl::ComboBaudRate] = {"19200", "9600", "4800", "2400", "1200", "300"};
     items[Ctl::ComboParity] = {"无", "奇", "偶"};
@@ -54,10 +51,8 @@ FakeUi::FakeUi()
     m_text[Ctl::Edit_TrttPerio] = "1000";
     m_text[Ctl::Button1] = "停止显示";
     m_checked[Ctl::Check_AutoClr] = true;
-    for (Ctl ctl : {Ctl::Speed_W, Ctl::FileWrite, Ctl::ComboAirBaud, Ctl::EditModelVer})
-        m_enabled[ctl] = false;
-    for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::Form_Progress, Ctl::Serial_Form,
-             Ctl::ComboAirBaud, Ctl::EditID})
+    m_enabled[Ctl::ComboAirBaud] = false;
+    for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::Serial_Form, Ctl::ComboAirBaud})
         m_visible[ctl] = false;
 }
 
@@ -151,29 +146,6 @@ bool FakeUi::isLowered(Ctl ctl) const
 void FakeUi::setLowered(Ctl ctl, bool lowered)
 {
     m_lowered[ctl] = lowered;
-}
-
-int FakeUi::progressValue(Ctl ctl) const
-{
-    const auto it = m_progress.find(ctl);
-    return it == m_progress.end() ? 0 : it->second;
-}
-
-int FakeUi::progressMaximum(Ctl ctl) const
-{
-    const auto it = m_maximum.find(ctl);
-    return it == m_maximum.end() ? 100 : it->second;
-}
-
-void FakeUi::setProgressMaximum(Ctl ctl, int maximum)
-{
-    m_maximum[ctl] = maximum;
-}
-
-void FakeUi::setProgressValue(Ctl ctl, int value)
-{
-    m_progress[ctl] = value;
-    progressValues.push_back(value);
 }
 
 bool FakeUi::isTimerActive(core::TimerId timer) const

@@ -32,10 +32,6 @@ public:
     void setVisible(core::Ctl ctl, bool visible) override;
     bool isLowered(core::Ctl ctl) const override;
     void setLowered(core::Ctl ctl, bool lowered) override;
-    int progressValue(core::Ctl ctl) const override;
-    int progressMaximum(core::Ctl ctl) const override;
-    void setProgressMaximum(core::Ctl ctl, int maximum) override;
-    void setProgressValue(core::Ctl ctl, int value) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
     std::vector<std::string> shownLines(core::Ctl ctl) const; // the lines shownLineCount counts
@@ -63,7 +59,6 @@ public:
     std::map<core::Ctl, std::vector<std::string>> items; // combo box entries
     std::map<core::Ctl, int> scrolls;
     std::map<core::TimerId, int> timerStarts; // how often each timer was switched on
-    std::vector<int> progressValues; // every value given to ProgressBar1
     int fits = 0;
 
 private:
@@ -73,8 +68,6 @@ private:
     std::map<core::Ctl, bool> m_enabled;
     std::map<core::Ctl, bool> m_visible;
     std::map<core::Ctl, bool> m_lowered;
-    std::map<core::Ctl, int> m_progress;
-    std::map<core::Ctl, int> m_maximum;
     std::map<std::pair<core::Ctl, int>, std::string> m_itemToolTips;
     std::map<core::TimerId, bool> m_timers;
 };
