@@ -95,8 +95,7 @@ void ParameterExchange::restoreProbeStart()
     settings.speedIndex = m_beforeProbe.speedIndex;
     settings.parityIndex = m_beforeProbe.parityIndex;
     settings.timeoutBase = m_beforeProbe.timeoutBase;
-    m_ui.setCurrentIndex(Ctl::ComboBaudRate, settings.speedIndex);
-    m_ui.setCurrentIndex(Ctl::ComboParity, settings.parityIndex);
+    m_portController.showModeInDialog();
     m_portController.applyPortSettings();
 }
 
@@ -180,9 +179,8 @@ void ParameterExchange::showProbeSettings()
     if (settings.speedIndex < serial::kSpeedCount)
         m_speedLabel = serial::speedTextForIndex(settings.speedIndex);
     m_parityLabel = std::string(1, serial::parityLetterForIndex(settings.parityIndex));
-    m_ui.setCurrentIndex(Ctl::Comb_ComNo, settings.portNumber - 1);
-    m_ui.setCurrentIndex(Ctl::ComboBaudRate, settings.speedIndex);
-    m_ui.setCurrentIndex(Ctl::ComboParity, settings.parityIndex);
+    m_portController.showPortInDialog();
+    m_portController.showModeInDialog();
     m_portController.showPortInStatus();
     m_status.setText(core::StatusPanel::SerialMode, m_speedLabel + "-" + m_parityLabel + "-1");
     m_status.setText(core::StatusPanel::Connection, m_language.pick("Connect...", "连接中..."));
@@ -240,8 +238,7 @@ bool ParameterExchange::followSerialMode()
         return true;
     settings.speedIndex = written.speedIndex;
     settings.parityIndex = written.parityIndex;
-    m_ui.setCurrentIndex(Ctl::ComboBaudRate, written.speedIndex);
-    m_ui.setCurrentIndex(Ctl::ComboParity, written.parityIndex);
+    m_portController.showModeInDialog();
     // The port's close ends nothing here: the write's own message says what happened. A refusal
     // shows a box, and no tick of the conversation may run under it.
     const bool running = isRunning();

@@ -7,6 +7,8 @@
 #include "ManualForm.h"
 #include "QtTranslation.h"
 #include "QtUi.h"
+#include "platform/QtEventLoop.h"
+#include "platform/QtTimer.h"
 #include "platform/System.h"
 #include "platform/Widgets.h"
 #include "platform/WindowFrame.h"
@@ -54,9 +56,11 @@ Program::Program(
     ManualForm = std::make_unique<TManualForm>();
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
-    ui = std::make_unique<QtUi>(*Form1, *Serial_Form, *Form_Progress);
-    portController
-        = std::make_unique<serial::PortController>(link, ports, *ui, *Form1, dialogs, UiLanguage);
+    ui = std::make_unique<QtUi>(*Form1, *Form_Progress);
+    eventLoop = std::make_unique<platform::QtEventLoop>();
+    reopenTimer = std::make_unique<platform::QtTimer>(*Form1->Timer_Reopen);
+    portController = std::make_unique<serial::PortController>(
+        link, ports, *Serial_Form, *reopenTimer, *eventLoop, *ui, *Form1, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(
         link, ports, *portController, *ui, *Form1, dialogs, system, UiLanguage);
     settingsFiles = std::make_unique<radio::SettingsFileCommands>(

@@ -3,7 +3,6 @@
 #include "MainForm.h"
 #include "platform/Widgets.h"
 #include "radio/ProgressForm.h"
-#include "serial/SerialForm.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -44,8 +43,7 @@ std::string toCrLf(const QString& text)
 
 } // namespace
 
-QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress)
-    : m_form1(form1), m_progress(progress)
+QtUi::QtUi(TForm1& form1, TForm_Progress& progress) : m_form1(form1), m_progress(progress)
 {
     m_widgets = {
         {Ctl::EditModelVer, form1.EditModelVer},
@@ -70,11 +68,6 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress)
         {Ctl::Edit2, form1.Edit2},
         {Ctl::Edit3, form1.Edit3},
         {Ctl::Edit4, form1.Edit4},
-        {Ctl::Serial_Form, &serialForm},
-        {Ctl::Comb_ComNo, serialForm.Comb_ComNo},
-        {Ctl::Label_Device, serialForm.Label_Device},
-        {Ctl::ComboBaudRate, serialForm.ComboBaudRate},
-        {Ctl::ComboParity, serialForm.ComboParity},
         {Ctl::Form_Progress, &progress},
         {Ctl::Progress_Label1, progress.Label1},
         {Ctl::ProgressBar1, progress.ProgressBar1},
@@ -111,8 +104,6 @@ QTimer* QtUi::timer(core::TimerId id) const
         return m_form1.Timer_TrttData;
     case core::TimerId::RecData:
         return m_form1.Timer_RecData;
-    case core::TimerId::Reopen:
-        return m_form1.Timer_Reopen;
     case core::TimerId::Timer1:
         break;
     }
@@ -126,7 +117,7 @@ std::string QtUi::text(Ctl ctl) const
     QWidget* w = widget(ctl);
     if (ctl == Ctl::EditID)
         return m_form1.EditID->displayText().toStdString();
-    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+    if (ctl == Ctl::Form_Progress)
         return w->windowTitle().toStdString();
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return edit->text().toStdString();
@@ -152,7 +143,7 @@ void QtUi::setText(Ctl ctl, const std::string& text)
     QWidget* w = widget(ctl);
     if (QAction* item = action(ctl))
         item->setText(toQt(text));
-    else if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+    else if (ctl == Ctl::Form_Progress)
         w->setWindowTitle(toQt(text));
     else if (auto* edit = qobject_cast<QLineEdit*>(w))
         edit->setText(toQt(text));
@@ -180,18 +171,6 @@ void QtUi::setCurrentIndex(Ctl ctl, int index)
 {
     if (auto* combo = qobject_cast<QComboBox*>(widget(ctl)))
         combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
-}
-
-std::string QtUi::itemToolTip(Ctl ctl, int index) const
-{
-    const auto* combo = qobject_cast<QComboBox*>(widget(ctl));
-    return combo ? combo->itemData(index, Qt::ToolTipRole).toString().toStdString() : std::string();
-}
-
-void QtUi::setItemToolTip(Ctl ctl, int index, const std::string& text)
-{
-    if (auto* combo = qobject_cast<QComboBox*>(widget(ctl)))
-        combo->setItemData(index, toQt(text), Qt::ToolTipRole);
 }
 
 bool QtUi::isChecked(Ctl ctl) const
@@ -240,7 +219,7 @@ bool QtUi::isVisible(Ctl ctl) const
         return m_form1.Test_M->isVisible();
     if (ctl == Ctl::FileWrite)
         return m_form1.FileWrite->isVisible();
-    if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
+    if (ctl == Ctl::Form_Progress)
         return widget(ctl)->isVisible();
     return !widget(ctl)->isHidden();
 }
@@ -331,9 +310,4 @@ void QtUi::scrollToEnd(Ctl ctl)
 void QtUi::fitMainWindow()
 {
     m_form1.fitToContents();
-}
-
-void QtUi::defer(std::function<void()> task)
-{
-    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }

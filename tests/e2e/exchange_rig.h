@@ -1,8 +1,11 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakePortEnumerator.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
+#include "PortRecorder.h"
 #include "SimProcess.h"
 #include "StatusRecorder.h"
 #include "platform/PosixSerialPorts.h"
@@ -36,6 +39,9 @@ struct ExchangeRig
     serial::SerialLink link;
     fakes::FakePortEnumerator devices; // the simulator's pty is the one device, COM1
     platform::PosixSerialPorts ports;
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
     serial::PortController controller;
     radio::ParameterExchange exchange;
 };

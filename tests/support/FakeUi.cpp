@@ -45,19 +45,12 @@ FakeUi::FakeUi()
     items[Ctl::ComboAirBaud] = {"19200", "9600", "4800", "2400", "1200"};
     items[Ctl::ComboRadioSerBaud] = {"19200", "9600", "4800", "2400", "1200", "300"};
     items[Ctl::ComboRadioParity] = {"无检验", "奇检验", "偶检验"};
-    items[Ctl::Comb_ComNo] = numbered("COM", 8);
-    items[Ctl::ComboBaudRate] = {"19200", "9600", "4800", "2400", "1200", "300"};
-    items[Ctl::ComboParity] = {"无", "奇", "偶"};
-    m_index[Ctl::Comb_ComNo] = 0;
-    m_index[Ctl::ComboParity] = 0;
-    m_text[Ctl::ComboBaudRate] = "9600";
     m_text[Ctl::Edit_TrttPerio] = "1000";
     m_text[Ctl::Button1] = "停止显示";
     m_checked[Ctl::Check_AutoClr] = true;
     for (Ctl ctl : {Ctl::Speed_W, Ctl::FileWrite, Ctl::ComboAirBaud, Ctl::EditModelVer})
         m_enabled[ctl] = false;
-    for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::Form_Progress, Ctl::Serial_Form,
-             Ctl::ComboAirBaud, Ctl::EditID})
+    for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::Form_Progress, Ctl::ComboAirBaud, Ctl::EditID})
         m_visible[ctl] = false;
 }
 
@@ -92,17 +85,6 @@ void FakeUi::setCurrentIndex(Ctl ctl, int index)
     m_index[ctl] = index >= 0 && index < size ? index : -1;
     if (m_index[ctl] < 0)
         m_text[ctl].clear();
-}
-
-std::string FakeUi::itemToolTip(Ctl ctl, int index) const
-{
-    const auto it = m_itemToolTips.find({ctl, index});
-    return it == m_itemToolTips.end() ? std::string() : it->second;
-}
-
-void FakeUi::setItemToolTip(Ctl ctl, int index, const std::string& text)
-{
-    m_itemToolTips[{ctl, index}] = text;
 }
 
 bool FakeUi::isChecked(Ctl ctl) const
