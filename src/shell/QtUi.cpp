@@ -129,8 +129,6 @@ std::string QtUi::text(Ctl ctl) const
         return combo->currentText().toStdString();
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         return button->text().toStdString();
-    if (auto* label = qobject_cast<platform::ElidedLabel*>(w))
-        return label->fullText().toStdString();
     if (auto* label = qobject_cast<QLabel*>(w))
         return label->text().toStdString();
     if (auto* panel = qobject_cast<platform::ClickPanel*>(w))
@@ -153,8 +151,6 @@ void QtUi::setText(Ctl ctl, const std::string& text)
         combo->setEditText(toQt(text));
     else if (auto* button = qobject_cast<QAbstractButton*>(w))
         button->setText(toQt(text));
-    else if (auto* elided = qobject_cast<platform::ElidedLabel*>(w))
-        elided->setFullText(toQt(text));
     else if (auto* label = qobject_cast<QLabel*>(w))
         label->setText(toQt(text));
     else if (auto* panel = qobject_cast<platform::ClickPanel*>(w))
