@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,16 +31,9 @@ enum class Ctl {
     Edit2,
     Edit3,
     Edit4,
-    // port settings dialog
-    Serial_Form,
-    Comb_ComNo,
-    Label_Device, // the device of the entry selected in Comb_ComNo
-    ComboBaudRate,
-    ComboParity,
 };
 
-// Reopen: the one-second retry of a lost port whose device is back but does not open yet.
-enum class TimerId { TrttData, RecData, Timer1, Reopen };
+enum class TimerId { TrttData, RecData, Timer1 };
 
 // Received text as one poll brought it; newLine: it starts a line of its own (a time stamp),
 // after a line break when the area's last line holds text.
@@ -65,9 +57,6 @@ public:
     // Selected entry of a combo box, -1 for none; an index outside the list selects none.
     virtual int currentIndex(Ctl ctl) const = 0;
     virtual void setCurrentIndex(Ctl ctl, int index) = 0;
-    // The tooltip of one entry of a combo box.
-    virtual std::string itemToolTip(Ctl ctl, int index) const = 0;
-    virtual void setItemToolTip(Ctl ctl, int index, const std::string& text) = 0;
 
     // Changing a check box runs its change handler, as a click would.
     virtual bool isChecked(Ctl ctl) const = 0;
@@ -102,9 +91,6 @@ public:
 
     // The main window fits itself to its visible contents again.
     virtual void fitMainWindow() = 0;
-
-    // Runs a task from the event loop once the handler running now has returned.
-    virtual void defer(std::function<void()> task) = 0;
 };
 
 } // namespace core

@@ -9,10 +9,14 @@ namespace serial {
 
 using core::Ctl;
 
-PortController::PortController(SerialLink& link, platform::SerialPortProvider& ports, core::Ui& ui,
+PortController::PortController(SerialLink& link, platform::SerialPortProvider& ports,
+    PortView& view, core::Timer& reopenTimer, core::EventLoop& eventLoop, core::Ui& ui,
     core::StatusBar& status, platform::Dialogs& dialogs, const core::Language& language)
     : m_link(link),
       m_ports(ports),
+      m_view(view),
+      m_reopenTimer(reopenTimer),
+      m_eventLoop(eventLoop),
       m_ui(ui),
       m_status(status),
       m_dialogs(dialogs),
@@ -23,7 +27,7 @@ PortController::PortController(SerialLink& link, platform::SerialPortProvider& p
 
 void PortController::openFromDialog()
 {
-    const std::string name = portNameForListIndex(m_ui.currentIndex(Ctl::Comb_ComNo));
+    const std::string name = portNameForListIndex(m_view.chosenPort());
     // A device that went since the port was opened: what ran on it ends as with a pulled
     // adapter; whether the chosen port opens now is what the user learns next.
     if (m_link.handle.isValid() && m_link.handle.port().isGone()) {
@@ -49,11 +53,11 @@ void PortController::openFromDialog()
     }
     m_ui.setTimerActive(core::TimerId::RecData, true);
     m_status.setText(core::StatusPanel::Connection, m_language.pick("Connect...", "连接中..."));
-    const int speed = m_ui.currentIndex(Ctl::ComboBaudRate);
+    const int speed = m_view.chosenSpeed();
     m_link.settings.speedIndex = speed < 0 ? 255 : static_cast<std::uint8_t>(speed);
-    m_link.settings.parityIndex = static_cast<std::uint8_t>(m_ui.currentIndex(Ctl::ComboParity));
+    m_link.settings.parityIndex = static_cast<std::uint8_t>(m_view.chosenParity());
     applyPortSettings();
-    m_ui.setVisible(Ctl::Serial_Form, false);
+    m_view.closeDialog();
 }
 
 bool PortController::applyPortSettings()
@@ -79,8 +83,7 @@ bool PortController::changeSerialMode(std::uint8_t speedIndex, std::uint8_t pari
 {
     m_link.settings.speedIndex = speedIndex;
     m_link.settings.parityIndex = parityIndex;
-    m_ui.setCurrentIndex(Ctl::ComboBaudRate, speedIndex);
-    m_ui.setCurrentIndex(Ctl::ComboParity, parityIndex);
+    showModeInDialog();
     return applyPortSettings();
 }
 
@@ -110,9 +113,8 @@ bool PortController::findRadioPort()
 
 void PortController::showLinkSettings()
 {
-    m_ui.setCurrentIndex(Ctl::Comb_ComNo, m_link.settings.portNumber - 1);
-    m_ui.setCurrentIndex(Ctl::ComboBaudRate, m_link.settings.speedIndex);
-    m_ui.setCurrentIndex(Ctl::ComboParity, m_link.settings.parityIndex);
+    showPortInDialog();
+    showModeInDialog();
     showPortInStatus();
 }
 
@@ -128,7 +130,7 @@ void PortController::closePort()
 void PortController::portGone()
 {
     const std::uint64_t generation = m_link.handle.generation();
-    m_ui.defer([this, generation] { closeGonePort(generation); });
+    m_eventLoop.post([this, generation] { closeGonePort(generation); });
 }
 
 void PortController::setGoneFirstLine(const std::string& english, const std::string& chinese)
@@ -218,7 +220,7 @@ void PortController::reopenLostPort()
     m_link.settings.portNumber = lost.portNumber;
     m_link.settings.speedIndex = lost.speedIndex;
     m_link.settings.parityIndex = lost.parityIndex;
-    m_ui.setCurrentIndex(Ctl::Comb_ComNo, lost.portNumber - 1);
+    showPortInDialog();
     m_ui.setTimerActive(core::TimerId::RecData, true);
     m_status.setText(core::StatusPanel::Connection, m_language.pick("Connect...", "连接中..."));
     applyPortSettings();
@@ -227,7 +229,10 @@ void PortController::reopenLostPort()
 // An empty reason: the device is not there, and only its return is waited for.
 void PortController::waitForLostPort(const std::string& why)
 {
-    m_ui.setTimerActive(core::TimerId::Reopen, !why.empty());
+    if (why.empty())
+        m_reopenTimer.stop();
+    else if (!m_reopenTimer.isActive())
+        m_reopenTimer.start();
     if (why != m_waitingFor) {
         m_waitingFor = why;
         m_status.setTip(core::StatusPanel::Connection, why);
@@ -245,23 +250,32 @@ void PortController::forgetLostPort()
 void PortController::showPortList()
 {
     for (int number = 1; number <= platform::kPortCount; ++number) {
-        m_ui.setItemToolTip(
-            Ctl::Comb_ComNo, number - 1, deviceToolTip(m_ports.entry(number), number, m_language));
+        m_view.showPortTip(number - 1, deviceToolTip(m_ports.entry(number), number, m_language));
     }
     showSelectedDevice();
 }
 
 void PortController::showSelectedDevice()
 {
-    const int number = m_ui.currentIndex(Ctl::Comb_ComNo) + 1;
-    m_ui.setText(Ctl::Label_Device, deviceLine(m_ports.entry(number), number, m_language));
+    const int number = m_view.chosenPort() + 1;
+    m_view.showChosenDevice(deviceLine(m_ports.entry(number), number, m_language));
 }
 
 void PortController::showPortInStatus()
 {
     const int number = m_link.settings.portNumber;
-    m_status.setText(core::StatusPanel::Port, m_ui.text(Ctl::Comb_ComNo));
+    m_status.setText(core::StatusPanel::Port, m_view.portName());
     m_status.setTip(core::StatusPanel::Port, deviceLine(m_ports.entry(number), number, m_language));
+}
+
+void PortController::showPortInDialog()
+{
+    m_view.choosePort(m_link.settings.portNumber - 1);
+}
+
+void PortController::showModeInDialog()
+{
+    m_view.chooseSpeedAndParity(m_link.settings.speedIndex, m_link.settings.parityIndex);
 }
 
 PortController::Subscription PortController::subscribeClosed(ClosedListener listener)

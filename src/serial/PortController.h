@@ -1,8 +1,11 @@
 #pragma once
 
+#include "PortView.h"
 #include "SerialLink.h"
+#include "core/EventLoop.h"
 #include "core/Language.h"
 #include "core/StatusBar.h"
+#include "core/Timer.h"
 #include "core/Ui.h"
 #include "platform/Dialogs.h"
 
@@ -15,12 +18,14 @@
 namespace serial {
 
 // Opening, configuring and closing the one serial port, from the port settings dialog and the
-// close button, with the status panels 1 to 3 that show the link.
+// close button, with the status panels 1 to 3 that show the link. The reopen timer ticks
+// retryReopen.
 class PortController
 {
 public:
-    PortController(SerialLink& link, platform::SerialPortProvider& ports, core::Ui& ui,
-        core::StatusBar& status, platform::Dialogs& dialogs, const core::Language& language);
+    PortController(SerialLink& link, platform::SerialPortProvider& ports, PortView& view,
+        core::Timer& reopenTimer, core::EventLoop& eventLoop, core::Ui& ui, core::StatusBar& status,
+        platform::Dialogs& dialogs, const core::Language& language);
 
     // The dialog's OK: open the chosen port and put the chosen speed and parity on it.
     void openFromDialog();
@@ -51,15 +56,19 @@ public:
     // A serial device came or went. A device whose port was lost when it vanished and that is
     // back (the same device, under its old name) is opened again at the old speed and parity;
     // what ran on it when it went is not resumed. While it is back but does not open (another
-    // program holds it, no permission yet), the Reopen timer tries again every second and the
+    // program holds it, no permission yet), the reopen timer tries again every second and the
     // tooltip of status panel 3 says why.
     void devicesChanged();
-    // The Reopen timer's tick.
+    // The reopen timer's tick.
     void retryReopen();
     // The line under the port list shows the device of the selected entry.
     void showSelectedDevice();
     // Status panel 1: the port's name, with its device in the tooltip.
     void showPortInStatus();
+    // The dialog shows the link's port, and its speed and parity, so that its OK opens the port
+    // as the link runs.
+    void showPortInDialog();
+    void showModeInDialog();
     // A request to the radio takes the port for a while: the terminal's receive poll and auto
     // send pause, so that neither takes the answer nor puts data between request and answer.
     void pauseTerminal();
@@ -127,6 +136,9 @@ private:
 
     SerialLink& m_link;
     platform::SerialPortProvider& m_ports;
+    PortView& m_view;
+    core::Timer& m_reopenTimer;
+    core::EventLoop& m_eventLoop;
     core::Ui& m_ui;
     core::StatusBar& m_status;
     platform::Dialogs& m_dialogs;

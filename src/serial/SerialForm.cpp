@@ -9,6 +9,15 @@
 
 using platform::place;
 
+namespace {
+
+void choose(QComboBox& list, int entry)
+{
+    list.setCurrentIndex(entry >= 0 && entry < list.count() ? entry : -1);
+}
+
+} // namespace
+
 TSerial_Form::TSerial_Form(QWidget* parent) : QDialog(parent)
 {
     setObjectName("Serial_Form");
@@ -64,4 +73,45 @@ void TSerial_Form::applyEnglish()
     ComboParity->setCurrentIndex(0);
     Button1->setText("OK");
     Button2->setText("Cancel");
+}
+
+int TSerial_Form::chosenPort() const
+{
+    return Comb_ComNo->currentIndex();
+}
+
+std::string TSerial_Form::portName() const
+{
+    return Comb_ComNo->currentText().toStdString();
+}
+
+int TSerial_Form::chosenSpeed() const
+{
+    return ComboBaudRate->currentIndex();
+}
+
+int TSerial_Form::chosenParity() const
+{
+    return ComboParity->currentIndex();
+}
+
+void TSerial_Form::choosePort(int port)
+{
+    choose(*Comb_ComNo, port);
+}
+
+void TSerial_Form::chooseSpeedAndParity(int speed, int parity)
+{
+    choose(*ComboBaudRate, speed);
+    choose(*ComboParity, parity);
+}
+
+void TSerial_Form::showChosenDevice(const std::string& line)
+{
+    Label_Device->setFullText(QString::fromStdString(line));
+}
+
+void TSerial_Form::showPortTip(int port, const std::string& tip)
+{
+    Comb_ComNo->setItemData(port, QString::fromStdString(tip), Qt::ToolTipRole);
 }

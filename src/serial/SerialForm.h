@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PortView.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -11,7 +13,7 @@ class ElidedLabel;
 }
 
 // The port settings dialog: port, speed and parity to open the link with.
-class TSerial_Form : public QDialog
+class TSerial_Form : public QDialog, public serial::PortView
 {
     Q_OBJECT
 public:
@@ -19,6 +21,16 @@ public:
 
     // Writes the English captions and parity entries over the built Chinese ones.
     void applyEnglish();
+
+    int chosenPort() const override;
+    std::string portName() const override;
+    int chosenSpeed() const override;
+    int chosenParity() const override;
+    void choosePort(int port) override;
+    void chooseSpeedAndParity(int speed, int parity) override;
+    void showChosenDevice(const std::string& line) override;
+    void showPortTip(int port, const std::string& tip) override;
+    void closeDialog() override { hide(); }
 
     QGroupBox* GroupBox1;
     QLabel* Label2;

@@ -8,6 +8,8 @@
 #include "ParameterPanel.h"
 #include "QtTranslation.h"
 #include "QtUi.h"
+#include "platform/QtEventLoop.h"
+#include "platform/QtTimer.h"
 #include "platform/System.h"
 #include "platform/Widgets.h"
 #include "platform/WindowFrame.h"
@@ -55,11 +57,13 @@ Program::Program(
     ManualForm = std::make_unique<TManualForm>();
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
-    ui = std::make_unique<QtUi>(*Form1, *Serial_Form);
+    ui = std::make_unique<QtUi>(*Form1);
     parameterPanel = std::make_unique<ParameterPanel>(*Form1);
     Form_Progress->owner = Form1.get();
-    portController
-        = std::make_unique<serial::PortController>(link, ports, *ui, *Form1, dialogs, UiLanguage);
+    eventLoop = std::make_unique<platform::QtEventLoop>();
+    reopenTimer = std::make_unique<platform::QtTimer>(*Form1->Timer_Reopen);
+    portController = std::make_unique<serial::PortController>(
+        link, ports, *Serial_Form, *reopenTimer, *eventLoop, *ui, *Form1, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(link, *portController, *parameterPanel,
         *Form_Progress,
         radio::ParameterExchange::Timers {parameterPanel->sendTimer, parameterPanel->receiveTimer},

@@ -24,6 +24,8 @@ class QtUi;
 
 namespace platform {
 class Dialogs;
+class QtEventLoop;
+class QtTimer;
 class SerialPortProvider;
 class System;
 } // namespace platform
@@ -79,6 +81,8 @@ public:
 
     std::unique_ptr<QtUi> ui;
     std::unique_ptr<ParameterPanel> parameterPanel;
+    std::unique_ptr<platform::QtEventLoop> eventLoop;
+    std::unique_ptr<platform::QtTimer> reopenTimer;
     std::unique_ptr<serial::PortController> portController;
     std::unique_ptr<radio::ParameterExchange> exchange;
     std::unique_ptr<radio::SettingsFileCommands> settingsFiles;

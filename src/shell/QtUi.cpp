@@ -2,7 +2,6 @@
 
 #include "MainForm.h"
 #include "platform/Widgets.h"
-#include "serial/SerialForm.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -40,7 +39,7 @@ std::string toCrLf(const QString& text)
 
 } // namespace
 
-QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm) : m_form1(form1)
+QtUi::QtUi(TForm1& form1) : m_form1(form1)
 {
     m_widgets = {
         {Ctl::ComboAirBaud, form1.ComboAirBaud},
@@ -59,11 +58,6 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm) : m_form1(form1)
         {Ctl::Edit2, form1.Edit2},
         {Ctl::Edit3, form1.Edit3},
         {Ctl::Edit4, form1.Edit4},
-        {Ctl::Serial_Form, &serialForm},
-        {Ctl::Comb_ComNo, serialForm.Comb_ComNo},
-        {Ctl::Label_Device, serialForm.Label_Device},
-        {Ctl::ComboBaudRate, serialForm.ComboBaudRate},
-        {Ctl::ComboParity, serialForm.ComboParity},
     };
     m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime}};
 }
@@ -92,8 +86,6 @@ QTimer* QtUi::timer(core::TimerId id) const
         return m_form1.Timer_TrttData;
     case core::TimerId::RecData:
         return m_form1.Timer_RecData;
-    case core::TimerId::Reopen:
-        return m_form1.Timer_Reopen;
     case core::TimerId::Timer1:
         break;
     }
@@ -105,8 +97,6 @@ std::string QtUi::text(Ctl ctl) const
     if (const QAction* item = action(ctl))
         return item->text().toStdString();
     QWidget* w = widget(ctl);
-    if (ctl == Ctl::Serial_Form)
-        return w->windowTitle().toStdString();
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return edit->text().toStdString();
     if (auto* area = qobject_cast<platform::TextArea*>(w))
@@ -117,8 +107,6 @@ std::string QtUi::text(Ctl ctl) const
         return combo->currentText().toStdString();
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         return button->text().toStdString();
-    if (auto* label = qobject_cast<platform::ElidedLabel*>(w))
-        return label->fullText().toStdString();
     if (auto* label = qobject_cast<QLabel*>(w))
         return label->text().toStdString();
     if (auto* panel = qobject_cast<platform::ClickPanel*>(w))
@@ -131,8 +119,6 @@ void QtUi::setText(Ctl ctl, const std::string& text)
     QWidget* w = widget(ctl);
     if (QAction* item = action(ctl))
         item->setText(toQt(text));
-    else if (ctl == Ctl::Serial_Form)
-        w->setWindowTitle(toQt(text));
     else if (auto* edit = qobject_cast<QLineEdit*>(w))
         edit->setText(toQt(text));
     else if (auto* area = qobject_cast<QPlainTextEdit*>(w))
@@ -141,8 +127,6 @@ void QtUi::setText(Ctl ctl, const std::string& text)
         combo->setEditText(toQt(text));
     else if (auto* button = qobject_cast<QAbstractButton*>(w))
         button->setText(toQt(text));
-    else if (auto* elided = qobject_cast<platform::ElidedLabel*>(w))
-        elided->setFullText(toQt(text));
     else if (auto* label = qobject_cast<QLabel*>(w))
         label->setText(toQt(text));
     else if (auto* panel = qobject_cast<platform::ClickPanel*>(w))
@@ -159,18 +143,6 @@ void QtUi::setCurrentIndex(Ctl ctl, int index)
 {
     if (auto* combo = qobject_cast<QComboBox*>(widget(ctl)))
         combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
-}
-
-std::string QtUi::itemToolTip(Ctl ctl, int index) const
-{
-    const auto* combo = qobject_cast<QComboBox*>(widget(ctl));
-    return combo ? combo->itemData(index, Qt::ToolTipRole).toString().toStdString() : std::string();
-}
-
-void QtUi::setItemToolTip(Ctl ctl, int index, const std::string& text)
-{
-    if (auto* combo = qobject_cast<QComboBox*>(widget(ctl)))
-        combo->setItemData(index, toQt(text), Qt::ToolTipRole);
 }
 
 bool QtUi::isChecked(Ctl ctl) const
@@ -213,8 +185,6 @@ bool QtUi::isVisible(Ctl ctl) const
 {
     if (ctl == Ctl::Test_M)
         return m_form1.Test_M->isVisible();
-    if (ctl == Ctl::Serial_Form)
-        return widget(ctl)->isVisible();
     return !widget(ctl)->isHidden();
 }
 
@@ -278,9 +248,4 @@ void QtUi::scrollToEnd(Ctl ctl)
 void QtUi::fitMainWindow()
 {
     m_form1.fitToContents();
-}
-
-void QtUi::defer(std::function<void()> task)
-{
-    QMetaObject::invokeMethod(this, std::move(task), Qt::QueuedConnection);
 }

@@ -2,8 +2,6 @@
 
 #include "core/Ui.h"
 
-#include <QObject>
-
 #include <map>
 
 class QAction;
@@ -11,20 +9,17 @@ class QPlainTextEdit;
 class QTimer;
 class QWidget;
 class TForm1;
-class TSerial_Form;
 
 // The logic's view of the real windows: every control by its name.
-class QtUi final : public QObject, public core::Ui
+class QtUi final : public core::Ui
 {
 public:
-    QtUi(TForm1& form1, TSerial_Form& serialForm);
+    explicit QtUi(TForm1& form1);
 
     std::string text(core::Ctl ctl) const override;
     void setText(core::Ctl ctl, const std::string& text) override;
     int currentIndex(core::Ctl ctl) const override;
     void setCurrentIndex(core::Ctl ctl, int index) override;
-    std::string itemToolTip(core::Ctl ctl, int index) const override;
-    void setItemToolTip(core::Ctl ctl, int index, const std::string& text) override;
     bool isChecked(core::Ctl ctl) const override;
     void setChecked(core::Ctl ctl, bool checked) override;
     bool isEnabled(core::Ctl ctl) const override;
@@ -40,7 +35,6 @@ public:
         bool keepOverEmpty) override;
     void scrollToEnd(core::Ctl ctl) override;
     void fitMainWindow() override;
-    void defer(std::function<void()> task) override;
 
 private:
     QWidget* widget(core::Ctl ctl) const;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "FakeEventLoop.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "RegisterRecorder.h"
 #include "regtest/RegisterConsole.h"
 
@@ -13,13 +13,14 @@ namespace e2e {
 // Starts a register command and delivers its 10 ms poll ticks, and the event loop's deferred
 // work, until the command has ended.
 template<typename Start>
-void runRegisterCommand(regtest::RegisterConsole& console, fakes::FakeUi& ui, Start start)
+void runRegisterCommand(
+    regtest::RegisterConsole& console, fakes::FakeEventLoop& eventLoop, Start start)
 {
     start();
     while (console.busy()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         console.pollAnswer();
-        ui.runDeferred();
+        eventLoop.runPending();
     }
 }
 

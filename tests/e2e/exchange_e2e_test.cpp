@@ -157,9 +157,7 @@ TEST(ExchangeEndToEnd, behindAUsbAdapterAVerifiedWriteAndALyingRadiosMismatch)
             args.insert(args.end(), {"--ignore-write", "channel"});
         ExchangeRig rig(args);
         rig.language.value = 1;
-        rig.ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
-        rig.ui.setCurrentIndex(Ctl::ComboBaudRate, 0);
-        rig.ui.setCurrentIndex(Ctl::ComboParity, 0);
+        rig.portView.speed = 0;
         rig.controller.openFromDialog();
         rig.exchange.startRead();
         e2e::runAll({&rig}, kTick);
@@ -334,9 +332,8 @@ TEST(ExchangeEndToEnd, afterEachWritePathTheKnownValuesAreWhatTheRadioHolds)
 TEST(ExchangeEndToEnd, aStoppedProbeLeavesThePortAsTheUserOpenedIt)
 {
     ExchangeRig rig(Combination {5, 2}.simArgs());
-    rig.ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
-    rig.ui.setCurrentIndex(Ctl::ComboBaudRate, 3);
-    rig.ui.setCurrentIndex(Ctl::ComboParity, 1);
+    rig.portView.speed = 3;
+    rig.portView.parity = 1;
     rig.controller.openFromDialog();
     rig.exchange.startRead();
     while (portSettings(rig).baudRate != 1200)

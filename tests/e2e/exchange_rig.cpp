@@ -9,7 +9,7 @@ ExchangeRig::ExchangeRig(std::vector<std::string> simArgs)
     : sim(std::move(simArgs)),
       devices({fakes::usbAdapter(sim.ptyPath(1), "radio")}),
       ports(devices),
-      controller(link, ports, ui, status, dialogs, language),
+      controller(link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language),
       exchange(link, controller, view, progress, {sendTimer, receiveTimer}, status, dialogs, system,
           language)
 { }
@@ -20,7 +20,7 @@ void ExchangeRig::tick()
         exchange.sendTick();
     if (receiveTimer.isActive())
         exchange.receiveTick();
-    ui.runDeferred();
+    eventLoop.runPending();
 }
 
 std::vector<std::string> ExchangeRig::frames() const

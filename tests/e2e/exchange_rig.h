@@ -1,10 +1,12 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakePortEnumerator.h"
 #include "FakeTimer.h"
 #include "FakeUi.h"
 #include "ParameterRecorder.h"
+#include "PortRecorder.h"
 #include "SimProcess.h"
 #include "StatusRecorder.h"
 #include "platform/PosixSerialPorts.h"
@@ -42,6 +44,9 @@ struct ExchangeRig
     serial::SerialLink link;
     fakes::FakePortEnumerator devices; // the simulator's pty is the one device, COM1
     platform::PosixSerialPorts ports;
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
     serial::PortController controller;
     radio::ParameterExchange exchange;
 };

@@ -88,9 +88,7 @@ protected:
     // The port opened where the radio lives, so every probe finds it at once.
     void SetUp() override
     {
-        rig.ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
-        rig.ui.setCurrentIndex(Ctl::ComboBaudRate, 0);
-        rig.ui.setCurrentIndex(Ctl::ComboParity, 0);
+        rig.portView.speed = 0;
         rig.controller.openFromDialog();
         ASSERT_TRUE(rig.link.handle.isValid());
     }
@@ -127,7 +125,7 @@ TEST_P(PurgeProof, registerCommandsLoseNoAnswer)
         const auto reg = static_cast<std::uint8_t>(run % 0x21);
         view.readAt = terminal::BytesToHexText({&reg, 1}).substr(0, 2);
         view.answer.clear();
-        e2e::runRegisterCommand(console, rig.ui, [&] { console.readRegister(); });
+        e2e::runRegisterCommand(console, rig.eventLoop, [&] { console.readRegister(); });
         // The simulated radio's register holds its address XOR 0x5A.
         const auto answer
             = radio::makeFrame(radio::cmd::ReadRegister, {static_cast<std::uint8_t>(reg ^ 0x5A)});

@@ -1,6 +1,9 @@
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakePortEnumerator.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
+#include "PortRecorder.h"
 #include "RegisterCommand.h"
 #include "SimProcess.h"
 #include "StatusRecorder.h"
@@ -60,7 +63,11 @@ struct Station
     terminal::TerminalState state;
     fakes::FakePortEnumerator devices; // the station's port is opened directly, not by name
     platform::PosixSerialPorts ports {devices};
-    serial::PortController portController {link, ports, ui, status, dialogs, language};
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
+    serial::PortController portController {
+        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
     platform::RealSystem system;
     terminal::Terminal terminal {
         link, portController, ui, status, dialogs, system, language, state};
@@ -385,14 +392,14 @@ TEST(RegisterConsoleEndToEnd, singleRegisterReadAndWriteFrom19200To300AndBehindA
         simtest::SimProcess sim(args);
         Console c(sim.ptyPath(1), row.index);
         c.view.readAt = "07";
-        e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.readRegister(); });
+        e2e::runRegisterCommand(c.console, c.station.eventLoop, [&] { c.console.readRegister(); });
         EXPECT_EQ("55 AA 03 99 3C 00 D8 ", c.view.answer);
 
         c.view.writeAt = "07";
         c.view.value = "a5";
-        e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.writeRegister(); });
+        e2e::runRegisterCommand(c.console, c.station.eventLoop, [&] { c.console.writeRegister(); });
         EXPECT_EQ("55 AA 04 88 07 A5 01 38 ", c.view.answer);
-        e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.readRegister(); });
+        e2e::runRegisterCommand(c.console, c.station.eventLoop, [&] { c.console.readRegister(); });
         EXPECT_EQ("55 AA 03 99 A5 01 41 ", c.view.answer);
         EXPECT_TRUE(c.station.dialogs.shown.empty());
     }
@@ -413,7 +420,7 @@ TEST(RegisterConsoleEndToEnd, completeDumpAt19200And300AndBehindAnAdapter)
             args.push_back("--usb-adapter");
         simtest::SimProcess sim(args);
         Console c(sim.ptyPath(1), row.index);
-        e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.dumpRegisters(); });
+        e2e::runRegisterCommand(c.console, c.station.eventLoop, [&] { c.console.dumpRegisters(); });
         ASSERT_EQ(1u, c.station.dialogs.shown.size());
         EXPECT_EQ("Read End", c.station.dialogs.shown[0].text);
         const std::string dump = c.view.dump;
@@ -428,7 +435,7 @@ TEST(RegisterConsoleEndToEnd, aSilentRegisterIsMarkedAndTheDumpKeepsTheRest)
 {
     simtest::SimProcess sim({"--silent-register", "0x05"});
     Console c(sim.ptyPath(1), 1);
-    e2e::runRegisterCommand(c.console, c.station.ui, [&] { c.console.dumpRegisters(); });
+    e2e::runRegisterCommand(c.console, c.station.eventLoop, [&] { c.console.dumpRegisters(); });
     ASSERT_EQ(1u, c.station.dialogs.shown.size());
     EXPECT_EQ("Read Error", c.station.dialogs.shown[0].text);
     const std::string dump = c.view.dump;

@@ -4,11 +4,13 @@
 // the exchange ends once the line falls silent, and its timers, the progress dialog and the
 // terminal's timers agree with each other all along.
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
 #include "FakeUi.h"
 #include "FuzzCheck.h"
 #include "ParameterRecorder.h"
+#include "PortRecorder.h"
 #include "RadioModel.h"
 #include "StatusRecorder.h"
 #include "radio/ParameterExchange.h"
@@ -93,9 +95,9 @@ public:
             anyPort().stalled = !anyPort().stalled;
             break;
         case 12:
-            ui.setCurrentIndex(Ctl::Comb_ComNo, m_input.ConsumeIntegralInRange(0, 2));
-            ui.setCurrentIndex(Ctl::ComboBaudRate, m_input.ConsumeIntegralInRange(-1, 5));
-            ui.setCurrentIndex(Ctl::ComboParity, m_input.ConsumeIntegralInRange(0, 2));
+            portView.port = m_input.ConsumeIntegralInRange(0, 2);
+            portView.speed = m_input.ConsumeIntegralInRange(-1, 5);
+            portView.parity = m_input.ConsumeIntegralInRange(0, 2);
             controller.openFromDialog();
             break;
         default:
@@ -176,7 +178,7 @@ private:
             exchange.sendTick();
         if (receiveTimer.isActive())
             exchange.receiveTick();
-        ui.runDeferred();
+        eventLoop.runPending();
         // A device that has gone ends the operation within the tick (the event loop's turn
         // after the timers included), and is let go of.
         if (deviceGone)
@@ -218,7 +220,11 @@ public:
     fakes::FakeSerialPorts ports;
     core::Language language;
     serial::SerialLink link;
-    serial::PortController controller {link, ports, ui, status, dialogs, language};
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
+    serial::PortController controller {
+        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
     fakes::ParameterRecorder view;
     fakes::ProgressRecorder progress;
     fakes::FakeTimer sendTimer;

@@ -3,9 +3,12 @@
 // and zero bytes included, and must count and bound it; two more take the same zero-free stream,
 // one in whole chunks and one cut into pieces, and must show the same.
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
 #include "FuzzCheck.h"
+#include "PortRecorder.h"
 #include "StatusRecorder.h"
 #include "serial/PortController.h"
 #include "terminal/HexText.h"
@@ -48,7 +51,11 @@ struct Station
     core::Language language;
     serial::SerialLink link;
     fakes::FakeSerialPorts ports;
-    serial::PortController controller {link, ports, ui, status, dialogs, language};
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
+    serial::PortController controller {
+        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
     terminal::TerminalState state;
     terminal::Terminal terminal {link, controller, ui, status, dialogs, system, language, state};

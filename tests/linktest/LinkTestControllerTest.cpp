@@ -1,9 +1,11 @@
 #include "linktest/LinkTestController.h"
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
 #include "FakeUi.h"
 #include "LinkTestRecorder.h"
+#include "PortRecorder.h"
 #include "StatusRecorder.h"
 #include "TempDir.h"
 
@@ -56,7 +58,11 @@ public:
     serial::SerialLink link;
     core::Language language {1};
     fakes::FakeSerialPorts ports;
-    serial::PortController portController {link, ports, ui, status, dialogs, language};
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
+    serial::PortController portController {
+        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
     fakes::LinkTestRecorder view;
     fakes::FakeTimer timer;
     linktest::LinkTestController controller {

@@ -1,9 +1,11 @@
 #include "radio/ParameterExchange.h"
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
 #include "FakeUi.h"
 #include "ParameterRecorder.h"
+#include "PortRecorder.h"
 #include "ScriptedRadio.h"
 #include "StatusRecorder.h"
 
@@ -49,7 +51,7 @@ protected:
         modem.tick();
         if (receiveTimer.isActive())
             exchange.receiveTick();
-        ui.runDeferred();
+        eventLoop.runPending();
     }
     bool running() const { return receiveTimer.isActive(); }
     int runToEnd()
@@ -109,7 +111,11 @@ protected:
     serial::SerialLink link;
     std::shared_ptr<fakes::PortState> port = ports.add("COM1");
     radiotest::ScriptedRadio modem {port};
-    serial::PortController controller {link, ports, ui, status, dialogs, language};
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
+    serial::PortController controller {
+        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
     fakes::ParameterRecorder view;
     fakes::ProgressRecorder progress;
     fakes::FakeTimer sendTimer;
@@ -145,7 +151,7 @@ TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
     EXPECT_EQ(status.text(core::StatusPanel::ModelVersion), "TALVEX1.2");
     EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
     EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "4800-E-1");
-    EXPECT_EQ(ui.text(Ctl::ComboBaudRate), "4800");
+    EXPECT_EQ(portView.speed, 2); // 4800
     EXPECT_EQ(link.settings.timeoutBase, 10);
 
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -341,8 +347,8 @@ TEST_F(WriteTest, changedSerialModeMovesThePortAfterTheMessage)
     EXPECT_EQ(link.settings.parityIndex, 1);
     EXPECT_EQ(link.settings.timeoutBase, 11);
     EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "2400-O-1");
-    EXPECT_EQ(ui.currentIndex(Ctl::ComboBaudRate), 3);
-    EXPECT_EQ(ui.currentIndex(Ctl::ComboParity), 1);
+    EXPECT_EQ(portView.speed, 3);
+    EXPECT_EQ(portView.parity, 1);
 
     // The radio now lives at 2400 odd, and the next read finds it with the first probe.
     port->writes.clear();
@@ -979,7 +985,7 @@ TEST_F(ExchangeTest, aStoppedProbePutsThePortBackAsItWas)
         tick();
     exchange.stopCommand();
     EXPECT_EQ(port->settings, lineAt(9600, Parity::None));
-    EXPECT_EQ(ui.currentIndex(Ctl::ComboParity), 0);
+    EXPECT_EQ(portView.parity, 0);
     EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
     EXPECT_EQ(status.text(core::StatusPanel::Connection), "已停止");
     expectIdle();

@@ -1,8 +1,10 @@
 #include "regtest/RegisterConsole.h"
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
 #include "FakeUi.h"
+#include "PortRecorder.h"
 #include "RegisterRecorder.h"
 #include "StatusRecorder.h"
 #include "terminal/HexText.h"
@@ -47,9 +49,9 @@ public:
             system.nowMs += 10;
             EXPECT_TRUE(pollTimer.isActive());
             console.pollAnswer();
-            ui.runDeferred();
+            eventLoop.runPending();
         }
-        ui.runDeferred();
+        eventLoop.runPending();
         EXPECT_FALSE(pollTimer.isActive());
         return system.nowMs - start;
     }
@@ -75,7 +77,11 @@ public:
     core::Language language;
     std::function<Bytes(const Bytes&)> radio;
     fakes::FakeSerialPorts ports;
-    serial::PortController portController {link, ports, ui, status, dialogs, language};
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
+    serial::PortController portController {
+        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
     fakes::RegisterRecorder view;
     fakes::FakeTimer pollTimer;
     regtest::RegisterConsole console {

@@ -1,14 +1,17 @@
 #include "serial/PortController.h"
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
+#include "PortRecorder.h"
 #include "StatusRecorder.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-using core::Ctl;
+using core::StatusPanel;
 using core::TimerId;
 using platform::Parity;
 
@@ -23,46 +26,39 @@ protected:
         com2 = ports.add("COM2");
     }
 
-    void open(int listIndex)
+    // The dialog's OK with the given port entry chosen.
+    void open(int entry)
     {
-        ui.setCurrentIndex(Ctl::Comb_ComNo, listIndex);
-        ui.setVisible(Ctl::Serial_Form, true);
+        portView.port = entry;
+        portView.open = true;
         controller.openFromDialog();
+    }
+    // A call on the open port finds its device gone; then the event loop comes round.
+    void pull(fakes::PortState& state)
+    {
+        state.vanished = true;
+        link.handle.port().isGone();
+        eventLoop.runPending();
     }
 
     serial::SerialLink link;
     fakes::FakeSerialPorts ports;
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
     fakes::FakeUi ui;
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     core::Language language;
-    serial::PortController controller {link, ports, ui, status, dialogs, language};
+    serial::PortController controller {
+        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
     std::shared_ptr<fakes::PortState> com1;
     std::shared_ptr<fakes::PortState> com2;
 };
 
 } // namespace
 
-TEST_F(PortControllerTest, untouchedSpeedListRunsAt9600WithBase7)
-{
-    open(0);
-    ASSERT_TRUE(link.handle.isValid());
-    EXPECT_EQ(link.settings.portNumber, 1);
-    EXPECT_EQ(link.settings.speedIndex, 255);
-    EXPECT_EQ(link.settings.timeoutBase, 7);
-    ASSERT_EQ(com1->applied.size(), 1u);
-    EXPECT_EQ(com1->applied[0].baudRate, 9600u);
-    EXPECT_EQ(com1->applied[0].parity, Parity::None);
-    EXPECT_FALSE(com1->applied[0].parityCheck);
-    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
-    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
-    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
-    EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
-    EXPECT_FALSE(ui.isVisible(Ctl::Serial_Form));
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(com1->purges.back(), platform::PurgeTxClear | platform::PurgeRxClear);
-}
-
+// The untouched speed list (no entry, 9600 shown) runs at 9600 with the timeout base of 7.
 TEST_F(PortControllerTest, chosenSpeedAndParityGoOnThePortWithOneStopBit)
 {
     struct Case
@@ -74,11 +70,13 @@ TEST_F(PortControllerTest, chosenSpeedAndParityGoOnThePortWithOneStopBit)
         const char* text;
         int base;
     };
-    for (const Case c : {Case {5, 0, 300, Parity::None, "300-N-1", 13},
+    for (const Case c : {Case {-1, 0, 9600, Parity::None, "9600-N-1", 7},
+             Case {5, 0, 300, Parity::None, "300-N-1", 13},
              Case {0, 1, 19200, Parity::Odd, "19200-O-1", 8},
              Case {2, 2, 4800, Parity::Even, "4800-E-1", 10}}) {
-        ui.setCurrentIndex(Ctl::ComboBaudRate, c.speed);
-        ui.setCurrentIndex(Ctl::ComboParity, c.parity);
+        SCOPED_TRACE(c.text);
+        portView.speed = c.speed;
+        portView.parity = c.parity;
         open(1);
         ASSERT_TRUE(link.handle.isValid());
         const auto& line = com2->settings;
@@ -87,56 +85,76 @@ TEST_F(PortControllerTest, chosenSpeedAndParityGoOnThePortWithOneStopBit)
         EXPECT_EQ(line.parityCheck, c.expected != Parity::None);
         EXPECT_EQ(line.byteSize, 8);
         EXPECT_EQ(line.stopBits, 1);
-        EXPECT_EQ(status.text(core::StatusPanel::SerialMode), c.text);
-        EXPECT_EQ(status.text(core::StatusPanel::Port), "COM2");
+        EXPECT_EQ(com2->purges.back(), platform::PurgeTxClear | platform::PurgeRxClear);
+        EXPECT_EQ(link.settings.portNumber, 2);
         EXPECT_EQ(link.settings.timeoutBase, c.base);
+        EXPECT_EQ(status.text(StatusPanel::SerialMode), c.text);
+        EXPECT_EQ(status.text(StatusPanel::Port), "COM2");
+        EXPECT_EQ(status.tip(StatusPanel::Port), "/dev/ttyFAKE2 — 板载串口");
+        EXPECT_EQ(status.text(StatusPanel::Connection), "连接中...");
+        EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
+        EXPECT_FALSE(portView.open);
+        EXPECT_TRUE(dialogs.shown.empty());
     }
 }
 
-TEST_F(PortControllerTest, reopeningTheOpenPortPurgesClosesAndOpensItAgain)
+// OK with a port open: the old port is purged and closed first, and what ran on it is told once,
+// whether the chosen port opens or not.
+TEST_F(PortControllerTest, theDialogClosesTheOpenPortFirst)
 {
     open(0);
     int closedCalls = 0;
     const auto subscription = controller.subscribeClosed([&](auto) { ++closedCalls; });
     open(0);
-    EXPECT_EQ(closedCalls, 1) << "work running on the old port is told it is gone";
+    EXPECT_EQ(closedCalls, 1);
     EXPECT_TRUE(link.handle.isValid());
     EXPECT_TRUE(com1->open);
     EXPECT_EQ(ports.attempts.size(), 2u);
     EXPECT_EQ(com1->purges.at(1),
         platform::PurgeTxAbort | platform::PurgeRxAbort | platform::PurgeTxClear
             | platform::PurgeRxClear);
-}
 
-TEST_F(PortControllerTest, failedOpenReportsClosesTheOldPortAndKeepsTheDialog)
-{
-    open(0);
-    int closedCalls = 0;
-    const auto subscription = controller.subscribeClosed([&](auto) { ++closedCalls; });
     com2->open = true; // held by another program
     open(1);
+    EXPECT_EQ(closedCalls, 2);
     EXPECT_FALSE(link.handle.isValid());
-    EXPECT_FALSE(com1->open) << "the port open before is closed first";
+    EXPECT_FALSE(com1->open);
     EXPECT_EQ(link.settings.portNumber, 2) << "the chosen number is recorded all the same";
-    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
-    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
-    EXPECT_TRUE(ui.isVisible(Ctl::Serial_Form));
-    EXPECT_EQ(closedCalls, 1);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Box);
-    EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!\n/dev/ttyFAKE2 正被其他程序占用。");
-    EXPECT_EQ(dialogs.shown[0].caption, "CommError");
+    EXPECT_EQ(status.text(StatusPanel::Port), "COM1");
+    EXPECT_EQ(status.text(StatusPanel::Connection), "连接中...");
+    EXPECT_TRUE(portView.open);
 }
 
-TEST_F(PortControllerTest, typedPortNameIsCom0AndFailsInEitherLanguage)
+// One box says why, under the first line in the chosen language; a typed name is COM0.
+TEST_F(PortControllerTest, aFailedOpenSaysWhy)
 {
-    language.value = 1;
-    open(-1);
-    EXPECT_EQ(ports.attempts.back(), "COM0");
-    EXPECT_EQ(link.settings.portNumber, 0);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "Port open error!\nNo device stands behind COM0.");
-    EXPECT_EQ(dialogs.shown[0].caption, "CommError");
+    using platform::OpenError;
+    struct Case
+    {
+        int entry;
+        int languageValue;
+        OpenError refusal;
+        const char* text;
+    };
+    for (const Case c :
+        {Case {-1, 1, OpenError::None, "Port open error!\nNo device stands behind COM0."},
+            Case {1, 0, OpenError::Busy, "打开通讯端口错误!\n/dev/ttyFAKE2 正被其他程序占用。"},
+            Case {1, 1, OpenError::PermissionDenied,
+                "Port open error!\nYou may not open /dev/ttyFAKE2. Your user must be in the "
+                "dialout group:\n    sudo usermod -aG dialout $USER\nthen log out and log in "
+                "again."}}) {
+        SCOPED_TRACE(c.text);
+        dialogs.shown.clear();
+        com2->refuseOpen = c.refusal;
+        language.value = c.languageValue;
+        open(c.entry);
+        EXPECT_EQ(ports.attempts.back(), c.entry < 0 ? "COM0" : "COM2");
+        EXPECT_EQ(link.settings.portNumber, c.entry + 1);
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Box);
+        EXPECT_EQ(dialogs.shown[0].text, c.text);
+        EXPECT_EQ(dialogs.shown[0].caption, "CommError");
+    }
 }
 
 TEST_F(PortControllerTest, refusedSettingsReportThenCloseThePortWhileTheDialogCloses)
@@ -147,10 +165,10 @@ TEST_F(PortControllerTest, refusedSettingsReportThenCloseThePortWhileTheDialogCl
     open(0);
     EXPECT_TRUE(openWhileBoxShown) << "the box comes before the port is closed";
     EXPECT_FALSE(link.handle.isValid());
-    EXPECT_FALSE(ui.isVisible(Ctl::Serial_Form));
+    EXPECT_FALSE(portView.open);
     EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
-    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
-    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
+    EXPECT_EQ(status.text(StatusPanel::Connection), "连接中...");
+    EXPECT_EQ(status.text(StatusPanel::SerialMode), "9600-N-1");
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "通讯端口设置错误!");
     EXPECT_EQ(dialogs.shown[0].caption, "Set_Error");
@@ -163,7 +181,7 @@ TEST_F(PortControllerTest, refusedSettingsReportThenCloseThePortWhileTheDialogCl
 
 TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
 {
-    ui.setCurrentIndex(Ctl::ComboBaudRate, 3);
+    portView.speed = 3;
     open(0);
     int closedCalls = 0;
     const auto subscription = controller.subscribeClosed([&](auto) { ++closedCalls; });
@@ -171,13 +189,13 @@ TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(com1->open);
     EXPECT_EQ(link.settings.portNumber, 0);
-    EXPECT_EQ(status.text(core::StatusPanel::Connection), "已断开");
-    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM1");
-    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "2400-N-1");
+    EXPECT_EQ(status.text(StatusPanel::Connection), "已断开");
+    EXPECT_EQ(status.text(StatusPanel::Port), "COM1");
+    EXPECT_EQ(status.text(StatusPanel::SerialMode), "2400-N-1");
     EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
-    status.setText(core::StatusPanel::Connection, "unchanged");
+    status.setText(StatusPanel::Connection, "unchanged");
     controller.closePort();
-    EXPECT_EQ(status.text(core::StatusPanel::Connection), "unchanged");
+    EXPECT_EQ(status.text(StatusPanel::Connection), "unchanged");
     EXPECT_EQ(closedCalls, 1);
 }
 
@@ -192,19 +210,6 @@ TEST(SettingsTables, speedParityAndTextForEveryIndex)
     EXPECT_EQ(serial::portNameForListIndex(-1), "COM0");
 }
 
-TEST_F(PortControllerTest, openFailureSaysWhyUnderTheFirstLine)
-{
-    com2->refuseOpen = platform::OpenError::PermissionDenied;
-    language.value = 1;
-    open(1);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text,
-        "Port open error!\nYou may not open /dev/ttyFAKE2. Your user must be in the dialout "
-        "group:\n    sudo usermod -aG dialout $USER\nthen log out and log in again.");
-    EXPECT_EQ(dialogs.shown[0].caption, "CommError");
-    EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Box);
-}
-
 TEST_F(PortControllerTest, theDialogShowsWhatStandsBehindEachName)
 {
     com1->device.description = "FT232R USB UART";
@@ -214,31 +219,22 @@ TEST_F(PortControllerTest, theDialogShowsWhatStandsBehindEachName)
     com1->device.productId = "6001";
     controller.portDialogShown();
     EXPECT_EQ(ports.refreshes, 1) << "the devices are looked at each time the dialog shows";
-    EXPECT_EQ(ui.text(Ctl::Label_Device), "/dev/ttyFAKE1 — FT232R USB UART (A50285BI)");
-    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 0),
+    EXPECT_EQ(portView.device, "/dev/ttyFAKE1 — FT232R USB UART (A50285BI)");
+    EXPECT_EQ(portView.tips[0],
         "/dev/ttyFAKE1 — FT232R USB UART (A50285BI)\n"
         "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0\nUSB 0403:6001");
-    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 1), "/dev/ttyFAKE2 — 板载串口");
-    EXPECT_EQ(ui.itemToolTip(Ctl::Comb_ComNo, 7), "无设备");
+    EXPECT_EQ(portView.tips[1], "/dev/ttyFAKE2 — 板载串口");
+    EXPECT_EQ(portView.tips[7], "无设备");
 
-    ui.setCurrentIndex(Ctl::Comb_ComNo, 2);
+    portView.port = 2;
     controller.showSelectedDevice();
-    EXPECT_EQ(ui.text(Ctl::Label_Device), "无设备");
+    EXPECT_EQ(portView.device, "无设备");
 
     // Unplugged while the dialog is shown: the line says so at once.
-    ui.setCurrentIndex(Ctl::Comb_ComNo, 0);
+    portView.port = 0;
     com1->vanished = true;
     controller.devicesChanged();
-    EXPECT_EQ(
-        ui.text(Ctl::Label_Device), "无设备(/dev/ttyFAKE1 — FT232R USB UART (A50285BI) 已拔出)");
-}
-
-TEST_F(PortControllerTest, statusPanelOneKeepsTheNameAndShowsTheDeviceInItsTooltip)
-{
-    language.value = 1;
-    open(1);
-    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM2");
-    EXPECT_EQ(status.tip(core::StatusPanel::Port), "/dev/ttyFAKE2 — on-board serial port");
+    EXPECT_EQ(portView.device, "无设备(/dev/ttyFAKE1 — FT232R USB UART (A50285BI) 已拔出)");
 }
 
 namespace {
@@ -249,17 +245,15 @@ class LostAdapterTest : public PortControllerTest
 protected:
     void SetUp() override
     {
-        ui.setCurrentIndex(Ctl::ComboBaudRate, 2);
-        ui.setCurrentIndex(Ctl::ComboParity, 1);
+        portView.speed = 2;
+        portView.parity = 1;
         open(1);
         ASSERT_TRUE(link.handle.isValid());
-        com2->vanished = true;
-        link.handle.port().isGone(); // a call on the port finds the device gone
-        ui.runDeferred();
+        pull(*com2);
         ASSERT_FALSE(link.handle.isValid());
         com2->applied.clear();
-        ui.setCurrentIndex(Ctl::Comb_ComNo, 0); // the user looked at another entry meanwhile
-        ui.setCurrentIndex(Ctl::ComboBaudRate, 0);
+        portView.port = 0; // the user looked at another entry meanwhile
+        portView.speed = 0;
     }
 };
 
@@ -276,9 +270,10 @@ TEST_F(LostAdapterTest, theSameDeviceComingBackIsOpenedAgainAtTheOldSettings)
     EXPECT_EQ(com2->applied[0].parity, Parity::Odd);
     EXPECT_EQ(link.settings.portNumber, 2);
     EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
-    EXPECT_EQ(status.text(core::StatusPanel::Port), "COM2");
-    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "4800-O-1");
-    EXPECT_EQ(status.text(core::StatusPanel::Connection), "连接中...");
+    EXPECT_EQ(portView.port, 1);
+    EXPECT_EQ(status.text(StatusPanel::Port), "COM2");
+    EXPECT_EQ(status.text(StatusPanel::SerialMode), "4800-O-1");
+    EXPECT_EQ(status.text(StatusPanel::Connection), "连接中...");
     EXPECT_EQ(dialogs.shown.size(), 1u) << "only the message that the device went";
 
     // Once back, later notices leave the open port alone.
@@ -303,9 +298,9 @@ TEST_F(LostAdapterTest, aDeviceBackButHeldIsTriedEverySecondSayingWhyInTheStatus
     com2->holderPid = 4242;
     controller.devicesChanged();
     EXPECT_FALSE(link.handle.isValid());
-    EXPECT_TRUE(ui.isTimerActive(TimerId::Reopen));
-    EXPECT_EQ(status.text(core::StatusPanel::Connection), "已断开");
-    EXPECT_EQ(status.tip(core::StatusPanel::Connection),
+    EXPECT_TRUE(reopenTimer.isActive());
+    EXPECT_EQ(status.text(StatusPanel::Connection), "已断开");
+    EXPECT_EQ(status.tip(StatusPanel::Connection),
         "COM2 已插回但无法打开,每秒重试。\n/dev/ttyFAKE2 正被其他程序占用:socat(进程 4242)。");
     controller.retryReopen();
     controller.retryReopen();
@@ -315,19 +310,19 @@ TEST_F(LostAdapterTest, aDeviceBackButHeldIsTriedEverySecondSayingWhyInTheStatus
     // Unplugged again: nothing to try until it is back.
     com2->vanished = true;
     controller.devicesChanged();
-    EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
-    EXPECT_EQ(status.tip(core::StatusPanel::Connection), "");
+    EXPECT_FALSE(reopenTimer.isActive());
+    EXPECT_EQ(status.tip(StatusPanel::Connection), "");
 
     com2->vanished = false;
     com2->refuseOpen = platform::OpenError::PermissionDenied;
     controller.devicesChanged();
-    EXPECT_NE(status.tip(core::StatusPanel::Connection).find("dialout"), std::string::npos)
-        << status.tip(core::StatusPanel::Connection);
+    EXPECT_NE(status.tip(StatusPanel::Connection).find("dialout"), std::string::npos)
+        << status.tip(StatusPanel::Connection);
     com2->refuseOpen = platform::OpenError::None;
     controller.retryReopen();
     EXPECT_TRUE(link.handle.isValid());
-    EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
-    EXPECT_EQ(status.tip(core::StatusPanel::Connection), "");
+    EXPECT_FALSE(reopenTimer.isActive());
+    EXPECT_EQ(status.tip(StatusPanel::Connection), "");
 }
 
 TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
@@ -335,36 +330,32 @@ TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
     com2->vanished = false;
     com2->refuseOpen = platform::OpenError::Busy;
     controller.devicesChanged();
-    ASSERT_TRUE(ui.isTimerActive(TimerId::Reopen));
+    ASSERT_TRUE(reopenTimer.isActive());
     controller.closePort();
-    EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen));
-    EXPECT_EQ(status.tip(core::StatusPanel::Connection), "");
+    EXPECT_FALSE(reopenTimer.isActive());
+    EXPECT_EQ(status.tip(StatusPanel::Connection), "");
     com2->refuseOpen = platform::OpenError::None;
     controller.retryReopen();
     controller.devicesChanged();
     EXPECT_FALSE(link.handle.isValid());
 
     open(0);
-    com1->vanished = true;
-    link.handle.port().isGone();
-    ui.runDeferred();
+    pull(*com1);
     com1->vanished = false;
     com1->refuseOpen = platform::OpenError::Busy;
     controller.devicesChanged();
-    ASSERT_TRUE(ui.isTimerActive(TimerId::Reopen));
+    ASSERT_TRUE(reopenTimer.isActive());
     com1->refuseOpen = platform::OpenError::None;
     open(1);
-    EXPECT_FALSE(ui.isTimerActive(TimerId::Reopen)) << "another port opened";
+    EXPECT_FALSE(reopenTimer.isActive()) << "another port opened";
     EXPECT_EQ(link.settings.portNumber, 2);
 }
 
 TEST_F(PortControllerTest, anAdapterBackBeforeTheMessageIsDismissedIsOpenedAfterIt)
 {
     open(1);
-    com2->vanished = true;
     dialogs.onShow = [this](const fakes::ShownMessage&) { com2->vanished = false; };
-    link.handle.port().isGone();
-    ui.runDeferred();
+    pull(*com2);
     EXPECT_TRUE(link.handle.isValid());
     EXPECT_TRUE(com2->open);
 }
@@ -383,12 +374,12 @@ TEST_F(PortControllerTest, aVanishedDeviceIsReportedOnceFromTheEventLoop)
               goneCalls += reason == serial::PortController::CloseReason::DeviceGone;
           });
     com2->vanished = true;
-    platform::CommStatus status;
-    EXPECT_FALSE(link.handle.port().clearErrors(status));
+    platform::CommStatus comm;
+    EXPECT_FALSE(link.handle.port().clearErrors(comm));
     EXPECT_FALSE(link.handle.port().purge(platform::PurgeRxClear));
     EXPECT_TRUE(link.handle.isValid()) << "nothing is closed inside the failing call";
     EXPECT_TRUE(dialogs.shown.empty());
-    ui.runDeferred();
+    eventLoop.runPending();
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_EQ(closedCalls, 1);
     EXPECT_EQ(dialogs.shown.size(), 1u);
@@ -401,7 +392,7 @@ TEST_F(PortControllerTest, aVanishedDeviceIsReportedOnceFromTheEventLoop)
     com2->vanished = false;
     open(1);
     subscription.reset();
-    ui.runDeferred();
+    eventLoop.runPending();
     EXPECT_TRUE(link.handle.isValid());
     EXPECT_EQ(closedCalls, 2) << "the reopen ended the work on the old port; then unsubscribed";
     EXPECT_EQ(goneCalls, 1);

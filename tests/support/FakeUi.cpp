@@ -42,17 +42,11 @@ void wrapInto(const std::string& line, std::size_t columns, std::vector<std::str
 FakeUi::FakeUi()
 {
     items[Ctl::ComboAirBaud] = {"19200", "9600", "4800", "2400", "1200"};
-    items[Ctl::Comb_ComNo] = numbered("COM", 8);
-    items[Ctl::ComboBaudRate] = {"19200", "9600", "4800", "2400", "1200", "300"};
-    items[Ctl::ComboParity] = {"无", "奇", "偶"};
-    m_index[Ctl::Comb_ComNo] = 0;
-    m_index[Ctl::ComboParity] = 0;
-    m_text[Ctl::ComboBaudRate] = "9600";
     m_text[Ctl::Edit_TrttPerio] = "1000";
     m_text[Ctl::Button1] = "停止显示";
     m_checked[Ctl::Check_AutoClr] = true;
     m_enabled[Ctl::ComboAirBaud] = false;
-    for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::Serial_Form, Ctl::ComboAirBaud})
+    for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::ComboAirBaud})
         m_visible[ctl] = false;
 }
 
@@ -87,17 +81,6 @@ void FakeUi::setCurrentIndex(Ctl ctl, int index)
     m_index[ctl] = index >= 0 && index < size ? index : -1;
     if (m_index[ctl] < 0)
         m_text[ctl].clear();
-}
-
-std::string FakeUi::itemToolTip(Ctl ctl, int index) const
-{
-    const auto it = m_itemToolTips.find({ctl, index});
-    return it == m_itemToolTips.end() ? std::string() : it->second;
-}
-
-void FakeUi::setItemToolTip(Ctl ctl, int index, const std::string& text)
-{
-    m_itemToolTips[{ctl, index}] = text;
 }
 
 bool FakeUi::isChecked(Ctl ctl) const

@@ -22,8 +22,6 @@ public:
     void setText(core::Ctl ctl, const std::string& text) override;
     int currentIndex(core::Ctl ctl) const override;
     void setCurrentIndex(core::Ctl ctl, int index) override;
-    std::string itemToolTip(core::Ctl ctl, int index) const override;
-    void setItemToolTip(core::Ctl ctl, int index, const std::string& text) override;
     bool isChecked(core::Ctl ctl) const override;
     void setChecked(core::Ctl ctl, bool checked) override;
     bool isEnabled(core::Ctl ctl) const override;
@@ -41,19 +39,6 @@ public:
         bool keepOverEmpty) override;
     void scrollToEnd(core::Ctl ctl) override { ++scrolls[ctl]; }
     void fitMainWindow() override { ++fits; }
-    void defer(std::function<void()> task) override { deferred.push_back(std::move(task)); }
-    // What the event loop would run next: the deferred tasks, including those they defer.
-    void runDeferred()
-    {
-        while (!deferred.empty()) {
-            auto task = std::move(deferred.front());
-            deferred.erase(deferred.begin());
-            task();
-        }
-    }
-
-    std::vector<std::function<void()>> deferred;
-
     std::function<void(core::Ctl)> onChecked;
     std::size_t wrapColumns = 0;
     std::map<core::Ctl, std::vector<std::string>> items; // combo box entries
@@ -68,7 +53,6 @@ private:
     std::map<core::Ctl, bool> m_enabled;
     std::map<core::Ctl, bool> m_visible;
     std::map<core::Ctl, bool> m_lowered;
-    std::map<std::pair<core::Ctl, int>, std::string> m_itemToolTips;
     std::map<core::TimerId, bool> m_timers;
 };
 

@@ -382,7 +382,7 @@ TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
 
         row.act();
         EXPECT_TRUE(dialogs.shown.empty()) << "nothing is shown inside the failing call";
-        ui.runDeferred();
+        eventLoop.runPending();
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ("COM2: 通讯端口设备已断开(已拔出?),端口已关闭。", dialogs.shown[0].text);
         EXPECT_EQ("CommError", dialogs.shown[0].caption);
@@ -396,7 +396,7 @@ TEST_F(TerminalTest, aVanishedDeviceClosesThePortStopsSendingAndSaysSoOnce)
 
         terminal.receivePoll();
         ticks(3);
-        ui.runDeferred();
+        eventLoop.runPending();
         EXPECT_EQ(1u, dialogs.shown.size()) << "said once, not per tick";
     }
 }

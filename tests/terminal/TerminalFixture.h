@@ -1,8 +1,11 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
+#include "FakeTimer.h"
 #include "FakeUi.h"
+#include "PortRecorder.h"
 #include "StatusRecorder.h"
 #include "terminal/Terminal.h"
 
@@ -62,7 +65,11 @@ protected:
     core::Language language;
     terminal::TerminalState state;
     fakes::FakeSerialPorts ports;
-    serial::PortController portController {link, ports, ui, status, dialogs, language};
+    fakes::PortRecorder portView;
+    fakes::FakeTimer reopenTimer;
+    fakes::FakeEventLoop eventLoop;
+    serial::PortController portController {
+        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
     terminal::Terminal terminal {
         link, portController, ui, status, dialogs, system, language, state};
 };

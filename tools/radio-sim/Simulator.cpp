@@ -2,7 +2,8 @@
 
 #include "Station.h"
 #include "UsbAdapter.h"
-#include "platform/PosixSerialPort.h"
+#include "platform/SerialPort.h"
+#include "platform/TermiosSpeed.h"
 
 #include <algorithm>
 #include <cerrno>
