@@ -19,27 +19,6 @@ enum class Ctl {
     VerifyWrite, // menu item: a write reads the radio back and compares
     Speed_W,
     FileWrite,
-    // main window: terminal
-    Memo_Rec,
-    Memo_Trtt,
-    Check_RecHex,
-    Check_AutoClr,
-    Button1, // stop / continue display
-    Check_TrttHex,
-    Check_AutoTrtt,
-    Edit_TrttPerio,
-    TextGb18030, // context menu of both text areas: text in GB18030, else UTF-8
-    LogToFile, // context menu of the receive area: a session log is running
-    ShowTime, // context menu of the receive area: received text is stamped with the time
-    // main window: hidden functions
-    Test_M,
-    Panel2,
-    PanelTrttTest,
-    CheckTrtt,
-    Edit1,
-    Edit2,
-    Edit3,
-    Edit4,
     // port settings dialog
     Serial_Form,
     Comb_ComNo,
@@ -53,15 +32,7 @@ enum class Ctl {
 };
 
 // Reopen: the one-second retry of a lost port whose device is back but does not open yet.
-enum class TimerId { SdCmd, RecCmd, TrttData, RecData, Timer1, Reopen };
-
-// Received text as one poll brought it; newLine: it starts a line of its own (a time stamp),
-// after a line break when the area's last line holds text.
-struct ReceivedText
-{
-    std::string text;
-    bool newLine = false;
-};
+enum class TimerId { SdCmd, RecCmd, RecData, Reopen };
 
 // What the logic needs of the windows. The real windows map each control to its widget; tests
 // use a recording fake. Texts are UTF-8; a text area's text has CR LF between its lines.
@@ -92,10 +63,6 @@ public:
     virtual bool isVisible(Ctl ctl) const = 0;
     virtual void setVisible(Ctl ctl, bool visible) = 0;
 
-    // The inner bevel of a panel used as a button: lowered or raised.
-    virtual bool isLowered(Ctl ctl) const = 0;
-    virtual void setLowered(Ctl ctl, bool lowered) = 0;
-
     // Progress bar; a value below zero shows an empty bar.
     virtual int progressValue(Ctl ctl) const = 0;
     virtual int progressMaximum(Ctl ctl) const = 0;
@@ -104,22 +71,6 @@ public:
 
     virtual bool isTimerActive(TimerId timer) const = 0;
     virtual void setTimerActive(TimerId timer, bool active) = 0;
-
-    // The receive area: the number of lines as shown (wrapped pieces count as lines of their
-    // own, an empty last line does not count), appending without rewriting, and bringing the end
-    // into view. Each poll's text is appended in turn as if shown on its own, and the area is
-    // emptied whenever it then shows more than clearAbove lines (auto clear), so it ends with
-    // what poll-by-poll display would show however many polls one refresh brings. With
-    // keepOverEmpty, polls that would end with an emptied area change nothing (false): the
-    // text shown stays until polls bring text to show.
-    virtual int shownLineCount(Ctl ctl) const = 0;
-    virtual bool appendReceived(
-        Ctl ctl, const std::vector<ReceivedText>& polls, int clearAbove, bool keepOverEmpty)
-        = 0;
-    virtual void scrollToEnd(Ctl ctl) = 0;
-
-    // The main window fits itself to its visible contents again.
-    virtual void fitMainWindow() = 0;
 
     // Runs a task from the event loop once the handler running now has returned.
     virtual void defer(std::function<void()> task) = 0;

@@ -229,6 +229,12 @@ PortController::Subscription PortController::subscribeClosed(ClosedListener list
     return Subscription(this, m_nextListenerKey);
 }
 
+PortController::Subscription PortController::subscribePaused(PauseListener listener)
+{
+    m_pauseListeners.emplace_back(++m_nextListenerKey, std::move(listener));
+    return Subscription(this, m_nextListenerKey);
+}
+
 PortController::Subscription& PortController::Subscription::operator=(Subscription&& other) noexcept
 {
     if (this != &other) {
@@ -242,8 +248,9 @@ PortController::Subscription& PortController::Subscription::operator=(Subscripti
 PortController::Subscription::~Subscription()
 {
     if (m_controller) {
-        std::erase_if(m_controller->m_listeners,
-            [key = m_key](const auto& entry) { return entry.first == key; });
+        const auto keyed = [key = m_key](const auto& entry) { return entry.first == key; };
+        std::erase_if(m_controller->m_listeners, keyed);
+        std::erase_if(m_controller->m_pauseListeners, keyed);
     }
     m_controller = nullptr;
 }
@@ -254,6 +261,13 @@ void PortController::notifyClosed(CloseReason reason)
     const auto listeners = m_listeners;
     for (const auto& [key, listener] : listeners)
         listener(reason);
+}
+
+void PortController::notifyPaused(bool paused)
+{
+    const auto listeners = m_pauseListeners;
+    for (const auto& [key, listener] : listeners)
+        listener(paused);
 }
 
 PortController::Lease PortController::lease()
@@ -287,13 +301,13 @@ void PortController::Lease::release()
 void PortController::pauseTerminal()
 {
     m_ui.setTimerActive(core::TimerId::RecData, false);
-    m_ui.setTimerActive(core::TimerId::TrttData, false);
+    notifyPaused(true);
 }
 
 void PortController::resumeTerminal()
 {
     m_ui.setTimerActive(core::TimerId::RecData, m_link.handle.isValid());
-    m_ui.setTimerActive(core::TimerId::TrttData, m_ui.isChecked(Ctl::Check_AutoTrtt));
+    notifyPaused(false);
 }
 
 } // namespace serial

@@ -102,6 +102,9 @@ public:
         int m_key = 0;
     };
     [[nodiscard]] Subscription subscribeClosed(ClosedListener listener);
+    // Called when the terminal pauses for a request to the radio (true) and resumes (false).
+    using PauseListener = std::function<void(bool paused)>;
+    [[nodiscard]] Subscription subscribePaused(PauseListener listener);
 
 private:
     // The port's device went (a pulled adapter), as the first call that met it found: from the
@@ -115,6 +118,7 @@ private:
     void forgetLostPort();
     void closeSteps();
     void notifyClosed(CloseReason reason);
+    void notifyPaused(bool paused);
 
     SerialLink& m_link;
     platform::SerialPortProvider& m_ports;
@@ -123,6 +127,7 @@ private:
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     std::vector<std::pair<int, ClosedListener>> m_listeners;
+    std::vector<std::pair<int, PauseListener>> m_pauseListeners;
     // The port whose device went, until it is back or the user opens or closes a port.
     struct LostPort
     {

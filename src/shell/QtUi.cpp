@@ -55,21 +55,6 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress)
         {Ctl::ComboRadioSerBaud, form1.ComboRadioSerBaud},
         {Ctl::ComboRadioParity, form1.ComboRadioParity},
         {Ctl::Speed_W, form1.Speed_W},
-        {Ctl::Memo_Rec, form1.Memo_Rec},
-        {Ctl::Memo_Trtt, form1.Memo_Trtt},
-        {Ctl::Check_RecHex, form1.Check_RecHex},
-        {Ctl::Check_AutoClr, form1.Check_AutoClr},
-        {Ctl::Button1, form1.Button1},
-        {Ctl::Check_TrttHex, form1.Check_TrttHex},
-        {Ctl::Check_AutoTrtt, form1.Check_AutoTrtt},
-        {Ctl::Edit_TrttPerio, form1.Edit_TrttPerio},
-        {Ctl::Panel2, form1.Panel2},
-        {Ctl::PanelTrttTest, form1.PanelTrttTest},
-        {Ctl::CheckTrtt, form1.CheckTrtt},
-        {Ctl::Edit1, form1.Edit1},
-        {Ctl::Edit2, form1.Edit2},
-        {Ctl::Edit3, form1.Edit3},
-        {Ctl::Edit4, form1.Edit4},
         {Ctl::Serial_Form, &serialForm},
         {Ctl::Comb_ComNo, serialForm.Comb_ComNo},
         {Ctl::Label_Device, serialForm.Label_Device},
@@ -79,19 +64,13 @@ QtUi::QtUi(TForm1& form1, TSerial_Form& serialForm, TForm_Progress& progress)
         {Ctl::Progress_Label1, progress.Label1},
         {Ctl::ProgressBar1, progress.ProgressBar1},
     };
-    m_actions = {{Ctl::LogToFile, form1.LogToFile}, {Ctl::ShowTime, form1.ShowTime},
-        {Ctl::VerifyWrite, form1.Seri_V_M}};
+    m_actions = {{Ctl::VerifyWrite, form1.Seri_V_M}};
 }
 
 QWidget* QtUi::widget(Ctl ctl) const
 {
     const auto it = m_widgets.find(ctl);
     return it == m_widgets.end() ? nullptr : it->second;
-}
-
-QPlainTextEdit* QtUi::memo(Ctl ctl) const
-{
-    return qobject_cast<QPlainTextEdit*>(widget(ctl));
 }
 
 QAction* QtUi::action(Ctl ctl) const
@@ -107,16 +86,12 @@ QTimer* QtUi::timer(core::TimerId id) const
         return m_form1.Timer_SdCmd;
     case core::TimerId::RecCmd:
         return m_form1.Timer_RecCmd;
-    case core::TimerId::TrttData:
-        return m_form1.Timer_TrttData;
     case core::TimerId::RecData:
         return m_form1.Timer_RecData;
     case core::TimerId::Reopen:
-        return m_form1.Timer_Reopen;
-    case core::TimerId::Timer1:
         break;
     }
-    return m_form1.Timer1;
+    return m_form1.Timer_Reopen;
 }
 
 std::string QtUi::text(Ctl ctl) const
@@ -196,8 +171,6 @@ void QtUi::setItemToolTip(Ctl ctl, int index, const std::string& text)
 
 bool QtUi::isChecked(Ctl ctl) const
 {
-    if (ctl == Ctl::TextGb18030)
-        return m_form1.TextGb18030->isChecked();
     if (const QAction* item = action(ctl))
         return item->isChecked();
     const auto* button = qobject_cast<QAbstractButton*>(widget(ctl));
@@ -206,10 +179,7 @@ bool QtUi::isChecked(Ctl ctl) const
 
 void QtUi::setChecked(Ctl ctl, bool checked)
 {
-    // One of the two encodings is always chosen.
-    if (ctl == Ctl::TextGb18030)
-        (checked ? m_form1.TextGb18030 : m_form1.TextUtf8)->setChecked(true);
-    else if (QAction* item = action(ctl))
+    if (QAction* item = action(ctl))
         item->setChecked(checked);
     else if (auto* button = qobject_cast<QAbstractButton*>(widget(ctl)))
         button->setChecked(checked);
@@ -219,8 +189,6 @@ bool QtUi::isEnabled(Ctl ctl) const
 {
     if (ctl == Ctl::FileWrite)
         return m_form1.FileWrite->isEnabled();
-    if (ctl == Ctl::Test_M)
-        return m_form1.Test_M->isEnabled();
     return widget(ctl)->isEnabled();
 }
 
@@ -228,16 +196,12 @@ void QtUi::setEnabled(Ctl ctl, bool enabled)
 {
     if (ctl == Ctl::FileWrite)
         m_form1.FileWrite->setEnabled(enabled);
-    else if (ctl == Ctl::Test_M)
-        m_form1.Test_M->setEnabled(enabled);
     else
         widget(ctl)->setEnabled(enabled);
 }
 
 bool QtUi::isVisible(Ctl ctl) const
 {
-    if (ctl == Ctl::Test_M)
-        return m_form1.Test_M->isVisible();
     if (ctl == Ctl::FileWrite)
         return m_form1.FileWrite->isVisible();
     if (ctl == Ctl::Form_Progress || ctl == Ctl::Serial_Form)
@@ -247,26 +211,12 @@ bool QtUi::isVisible(Ctl ctl) const
 
 void QtUi::setVisible(Ctl ctl, bool visible)
 {
-    if (ctl == Ctl::Test_M)
-        m_form1.Test_M->setVisible(visible);
-    else if (ctl == Ctl::FileWrite)
+    if (ctl == Ctl::FileWrite)
         m_form1.FileWrite->setVisible(visible);
     else if (ctl == Ctl::Form_Progress && visible)
         m_progress.showCentredOn(&m_form1);
     else
         widget(ctl)->setVisible(visible);
-}
-
-bool QtUi::isLowered(Ctl ctl) const
-{
-    const auto* panel = qobject_cast<platform::ClickPanel*>(widget(ctl));
-    return panel && panel->isLowered();
-}
-
-void QtUi::setLowered(Ctl ctl, bool lowered)
-{
-    if (auto* panel = qobject_cast<platform::ClickPanel*>(widget(ctl)))
-        panel->setLowered(lowered);
 }
 
 int QtUi::progressValue(Ctl) const
@@ -304,33 +254,6 @@ void QtUi::setTimerActive(core::TimerId id, bool active)
         t->stop();
     else if (!t->isActive())
         t->start();
-}
-
-int QtUi::shownLineCount(Ctl ctl) const
-{
-    return qobject_cast<platform::TextArea*>(widget(ctl))->shownLineCount();
-}
-
-bool QtUi::appendReceived(
-    Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove, bool keepOverEmpty)
-{
-    std::vector<platform::TextArea::Poll> texts;
-    texts.reserve(polls.size());
-    for (const core::ReceivedText& poll : polls)
-        texts.push_back({fromCrLf(poll.text), poll.newLine});
-    return qobject_cast<platform::TextArea*>(widget(ctl))
-        ->appendPolls(texts, clearAbove, keepOverEmpty);
-}
-
-void QtUi::scrollToEnd(Ctl ctl)
-{
-    QScrollBar* bar = memo(ctl)->verticalScrollBar();
-    bar->setValue(bar->maximum());
-}
-
-void QtUi::fitMainWindow()
-{
-    m_form1.fitToContents();
 }
 
 void QtUi::defer(std::function<void()> task)

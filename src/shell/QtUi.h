@@ -32,24 +32,16 @@ public:
     void setEnabled(core::Ctl ctl, bool enabled) override;
     bool isVisible(core::Ctl ctl) const override;
     void setVisible(core::Ctl ctl, bool visible) override;
-    bool isLowered(core::Ctl ctl) const override;
-    void setLowered(core::Ctl ctl, bool lowered) override;
     int progressValue(core::Ctl ctl) const override;
     int progressMaximum(core::Ctl ctl) const override;
     void setProgressMaximum(core::Ctl ctl, int maximum) override;
     void setProgressValue(core::Ctl ctl, int value) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
-    int shownLineCount(core::Ctl ctl) const override;
-    bool appendReceived(core::Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove,
-        bool keepOverEmpty) override;
-    void scrollToEnd(core::Ctl ctl) override;
-    void fitMainWindow() override;
     void defer(std::function<void()> task) override;
 
 private:
     QWidget* widget(core::Ctl ctl) const;
-    QPlainTextEdit* memo(core::Ctl ctl) const;
     QAction* action(core::Ctl ctl) const;
     QTimer* timer(core::TimerId id) const;
 

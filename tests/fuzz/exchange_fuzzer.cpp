@@ -77,9 +77,6 @@ public:
         case 7:
             exchange.startWrite();
             break;
-        case 8:
-            ui.setChecked(Ctl::Check_AutoTrtt, !ui.isChecked(Ctl::Check_AutoTrtt));
-            break;
         case 9:
             dialogs.answers.push_back(m_input.ConsumeBool() ? platform::MessageResult::Retry
                                                             : platform::MessageResult::Cancel);
@@ -195,12 +192,11 @@ private:
             // The terminal keeps off the port while the exchange talks to the radio.
             FUZZ_CHECK(link.handle.isValid());
             FUZZ_CHECK(!ui.isTimerActive(TimerId::RecData));
-            FUZZ_CHECK(!ui.isTimerActive(TimerId::TrttData));
+            FUZZ_CHECK(m_terminalPaused);
         } else {
             FUZZ_CHECK(!state.connectMode && !state.sendPending);
             if (mayHaveEnded && m_wasRunning) {
-                FUZZ_CHECK(
-                    ui.isTimerActive(TimerId::TrttData) == ui.isChecked(Ctl::Check_AutoTrtt));
+                FUZZ_CHECK(!m_terminalPaused);
                 if (link.handle.isValid())
                     FUZZ_CHECK(ui.isTimerActive(TimerId::RecData));
             }
@@ -228,6 +224,9 @@ private:
     fakes::PortState* m_requestPort = nullptr;
     bool m_autoAnswer = true;
     bool m_wasRunning = false;
+    bool m_terminalPaused = false;
+    serial::PortController::Subscription m_pauses
+        = controller.subscribePaused([this](bool paused) { m_terminalPaused = paused; });
 };
 
 } // namespace

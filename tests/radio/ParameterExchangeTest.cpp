@@ -94,7 +94,7 @@ protected:
         EXPECT_FALSE(ui.isTimerActive(TimerId::RecCmd));
         EXPECT_FALSE(ui.isVisible(Ctl::Form_Progress));
         EXPECT_EQ(ui.isTimerActive(TimerId::RecData), link.handle.isValid());
-        EXPECT_EQ(ui.isTimerActive(TimerId::TrttData), ui.isChecked(Ctl::Check_AutoTrtt));
+        EXPECT_FALSE(terminalPaused);
     }
 
     fakes::FakeUi ui;
@@ -108,6 +108,9 @@ protected:
     std::shared_ptr<fakes::PortState> port = ports.add("COM1");
     radiotest::ScriptedRadio modem {port};
     serial::PortController controller {link, ports, ui, status, dialogs, language};
+    bool terminalPaused = false;
+    serial::PortController::Subscription pauses
+        = controller.subscribePaused([this](bool paused) { terminalPaused = paused; });
     radio::ParameterExchange exchange {
         link, ports, controller, ui, status, dialogs, clock, language};
 };
@@ -115,7 +118,6 @@ protected:
 TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
 {
     modem.line = lineAt(4800, Parity::Even);
-    ui.setChecked(Ctl::Check_AutoTrtt, true);
     bool writeEnabledDuringMessage = true;
     dialogs.onShow = [&](const auto&) { writeEnabledDuringMessage = ui.isEnabled(Ctl::Speed_W); };
     read();
@@ -392,7 +394,6 @@ TEST_F(ExchangeTest, retryRestartsTheReadAtStepZeroWithoutANewProbe)
 
 TEST_F(ExchangeTest, cancelAfterAReadErrorRestoresTheTerminal)
 {
-    ui.setChecked(Ctl::Check_AutoTrtt, true);
     modem.tamper = [](const Bytes& request, Bytes answer) {
         return request[3] == radio::cmd::QueryId ? std::optional<Bytes>() : answer;
     };
@@ -473,7 +474,6 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
 {
     const auto& c = GetParam();
     language.value = 1;
-    ui.setChecked(Ctl::Check_AutoTrtt, true);
     bool lose = false;
     modem.tamper = [&](const Bytes& request, Bytes answer) {
         lose = request[3] == c.lostAfter;
@@ -500,7 +500,6 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
     EXPECT_FALSE(exchange.state().connectMode);
     expectIdle();
     EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
-    EXPECT_TRUE(ui.isTimerActive(TimerId::TrttData));
 
     // Nothing is left running: a later close or tick does nothing more.
     exchange.receiveTick();
@@ -835,7 +834,6 @@ TEST_F(WriteTest, nothingAbandonsARunningWrite)
 // stays open for the terminal, and panel 3 says it was stopped.
 TEST_F(ExchangeTest, escapeStopsAProbeOrAReadWithinATick)
 {
-    ui.setChecked(Ctl::Check_AutoTrtt, true);
     for (const bool inProbe : {true, false}) {
         SCOPED_TRACE(inProbe ? "probe" : "read");
         port->writes.clear();

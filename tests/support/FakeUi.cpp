@@ -14,29 +14,6 @@ std::vector<std::string> numbered(const std::string& prefix, int count)
     return list;
 }
 
-// Cuts a UTF-8 line into pieces of at most columns characters.
-void wrapInto(const std::string& line, std::size_t columns, std::vector<std::string>& out)
-{
-    if (columns == 0 || line.empty()) {
-        out.push_back(line);
-        return;
-    }
-    std::string piece;
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const bool starts = (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
-        if (starts && chars == columns) {
-            out.push_back(piece);
-            piece.clear();
-            chars = 0;
-        }
-        if (starts)
-            ++chars;
-        piece += line[i];
-    }
-    out.push_back(piece);
-}
-
 } // namespace
 
 FakeUi::FakeUi()
@@ -51,13 +28,9 @@ FakeUi::FakeUi()
     m_index[Ctl::Comb_ComNo] = 0;
     m_index[Ctl::ComboParity] = 0;
     m_text[Ctl::ComboBaudRate] = "9600";
-    m_text[Ctl::Edit_TrttPerio] = "1000";
-    m_text[Ctl::Button1] = "停止显示";
-    m_checked[Ctl::Check_AutoClr] = true;
     for (Ctl ctl : {Ctl::Speed_W, Ctl::FileWrite, Ctl::ComboAirBaud, Ctl::EditModelVer})
         m_enabled[ctl] = false;
-    for (Ctl ctl : {Ctl::Test_M, Ctl::Panel2, Ctl::Form_Progress, Ctl::Serial_Form,
-             Ctl::ComboAirBaud, Ctl::EditID})
+    for (Ctl ctl : {Ctl::Form_Progress, Ctl::Serial_Form, Ctl::ComboAirBaud, Ctl::EditID})
         m_visible[ctl] = false;
 }
 
@@ -113,11 +86,7 @@ bool FakeUi::isChecked(Ctl ctl) const
 
 void FakeUi::setChecked(Ctl ctl, bool checked)
 {
-    if (isChecked(ctl) == checked)
-        return;
     m_checked[ctl] = checked;
-    if (onChecked)
-        onChecked(ctl);
 }
 
 bool FakeUi::isEnabled(Ctl ctl) const
@@ -140,17 +109,6 @@ bool FakeUi::isVisible(Ctl ctl) const
 void FakeUi::setVisible(Ctl ctl, bool visible)
 {
     m_visible[ctl] = visible;
-}
-
-bool FakeUi::isLowered(Ctl ctl) const
-{
-    const auto it = m_lowered.find(ctl);
-    return it != m_lowered.end() && it->second;
-}
-
-void FakeUi::setLowered(Ctl ctl, bool lowered)
-{
-    m_lowered[ctl] = lowered;
 }
 
 int FakeUi::progressValue(Ctl ctl) const
@@ -187,52 +145,6 @@ void FakeUi::setTimerActive(core::TimerId timer, bool active)
     if (active && !isTimerActive(timer))
         ++timerStarts[timer];
     m_timers[timer] = active;
-}
-
-std::vector<std::string> FakeUi::shownLines(Ctl ctl) const
-{
-    std::vector<std::string> lines;
-    const std::string all = text(ctl);
-    if (all.empty())
-        return lines;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = all.find("\r\n", start);
-        wrapInto(all.substr(start, end == std::string::npos ? std::string::npos : end - start),
-            wrapColumns, lines);
-        if (end == std::string::npos)
-            break;
-        start = end + 2;
-    }
-    if (!lines.empty() && lines.back().empty())
-        lines.pop_back();
-    return lines;
-}
-
-int FakeUi::shownLineCount(Ctl ctl) const
-{
-    return static_cast<int>(shownLines(ctl).size());
-}
-
-bool FakeUi::appendReceived(
-    Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove, bool keepOverEmpty)
-{
-    const std::string before = m_text[ctl];
-    bool emptied = false;
-    for (const core::ReceivedText& poll : polls) {
-        std::string& text = m_text[ctl];
-        if (poll.newLine && !text.empty() && !text.ends_with("\r\n"))
-            text += "\r\n";
-        text += poll.text;
-        emptied = shownLineCount(ctl) > clearAbove;
-        if (emptied)
-            text.clear();
-    }
-    if (emptied && keepOverEmpty) {
-        m_text[ctl] = before;
-        return false;
-    }
-    return true;
 }
 
 } // namespace fakes

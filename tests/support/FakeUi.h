@@ -10,9 +10,7 @@
 
 namespace fakes {
 
-// Control state by name, starting as the windows start; check box changes call onChecked as
-// the toolkit would call the change handler. Text areas wrap after wrapColumns characters
-// (0: no wrapping).
+// Control state by name, starting as the windows start.
 class FakeUi final : public core::Ui
 {
 public:
@@ -30,21 +28,12 @@ public:
     void setEnabled(core::Ctl ctl, bool enabled) override;
     bool isVisible(core::Ctl ctl) const override;
     void setVisible(core::Ctl ctl, bool visible) override;
-    bool isLowered(core::Ctl ctl) const override;
-    void setLowered(core::Ctl ctl, bool lowered) override;
     int progressValue(core::Ctl ctl) const override;
     int progressMaximum(core::Ctl ctl) const override;
     void setProgressMaximum(core::Ctl ctl, int maximum) override;
     void setProgressValue(core::Ctl ctl, int value) override;
     bool isTimerActive(core::TimerId timer) const override;
     void setTimerActive(core::TimerId timer, bool active) override;
-    std::vector<std::string> shownLines(core::Ctl ctl) const; // the lines shownLineCount counts
-    int shownLineCount(core::Ctl ctl) const override;
-    // Poll by poll, as the area would show each.
-    bool appendReceived(core::Ctl ctl, const std::vector<core::ReceivedText>& polls, int clearAbove,
-        bool keepOverEmpty) override;
-    void scrollToEnd(core::Ctl ctl) override { ++scrolls[ctl]; }
-    void fitMainWindow() override { ++fits; }
     void defer(std::function<void()> task) override { deferred.push_back(std::move(task)); }
     // What the event loop would run next: the deferred tasks, including those they defer.
     void runDeferred()
@@ -58,13 +47,9 @@ public:
 
     std::vector<std::function<void()>> deferred;
 
-    std::function<void(core::Ctl)> onChecked;
-    std::size_t wrapColumns = 0;
     std::map<core::Ctl, std::vector<std::string>> items; // combo box entries
-    std::map<core::Ctl, int> scrolls;
     std::map<core::TimerId, int> timerStarts; // how often each timer was switched on
     std::vector<int> progressValues; // every value given to ProgressBar1
-    int fits = 0;
 
 private:
     std::map<core::Ctl, std::string> m_text;
@@ -72,7 +57,6 @@ private:
     std::map<core::Ctl, bool> m_checked;
     std::map<core::Ctl, bool> m_enabled;
     std::map<core::Ctl, bool> m_visible;
-    std::map<core::Ctl, bool> m_lowered;
     std::map<core::Ctl, int> m_progress;
     std::map<core::Ctl, int> m_maximum;
     std::map<std::pair<core::Ctl, int>, std::string> m_itemToolTips;
