@@ -5,26 +5,6 @@
 
 using fakes::ShownMessage;
 
-TEST_F(TerminalTest, manualTextSendWritesCrLfBetweenLinesAndCounts)
-{
-    openPort();
-    send.text = "AB\r\nC";
-    sender.sendOnce();
-    ASSERT_EQ(1u, port->writes.size());
-    EXPECT_EQ((fakes::Bytes {0x41, 0x42, 0x0D, 0x0A, 0x43}), port->writes[0]);
-    EXPECT_EQ(5, counts.sent);
-    EXPECT_EQ("TX : 5", status.text(core::StatusPanel::Sent));
-}
-
-TEST_F(TerminalTest, manualTextSendGoesOutAsUtf8)
-{
-    openPort();
-    send.text = "中文 ok";
-    sender.sendOnce();
-    EXPECT_EQ("中文 ok", lastWrite());
-    EXPECT_EQ(9, counts.sent);
-}
-
 TEST_F(TerminalTest, textSendsGoOutInTheChosenEncodingAndHexSendsDoNot)
 {
     const struct
@@ -49,6 +29,7 @@ TEST_F(TerminalTest, textSendsGoOutInTheChosenEncodingAndHexSendsDoNot)
         sender.sendOnce();
         EXPECT_EQ(row.bytes, lastWrite());
         EXPECT_EQ(static_cast<int>(row.bytes.size()), counts.sent);
+        EXPECT_EQ("TX : " + std::to_string(row.bytes.size()), status.text(core::StatusPanel::Sent));
     }
 }
 
