@@ -7,7 +7,7 @@
 #include "serial/PortController.h"
 #include "shell/MainForm.h"
 #include "shell/Program.h"
-#include "shell/QtUi.h"
+#include "shell/TerminalPanels.h"
 #include "terminal/Terminal.h"
 
 #include <QApplication>
@@ -53,15 +53,15 @@ fakes::Bytes chunkOf(std::size_t size)
 
 // Fills the area as earlier polls would have: lines of text, or for hex display one run of hex
 // groups (hex text has no line breaks; it wraps at 23 groups a line in this area).
-void showLines(QtUi& ui, int lines, bool hex)
+void showLines(Program& program, int lines, bool hex)
 {
-    ui.setText(core::Ctl::Memo_Rec, "");
+    program.receivePanel->clearReceived();
     for (int i = 0; i < lines; ++i)
-        ui.appendReceived(core::Ctl::Memo_Rec,
+        program.receivePanel->appendReceived(
             {{hex ? "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 "
                   : std::to_string(i) + " previous line of received text\r\n"}},
             INT_MAX, false);
-    ui.shownLineCount(core::Ctl::Memo_Rec);
+    program.Form1->Memo_Rec->shownLineCount();
 }
 
 void receivePoll(benchmark::State& state)
@@ -71,19 +71,18 @@ void receivePoll(benchmark::State& state)
     const int startLines = static_cast<int>(state.range(2));
     Station station;
     station.program.Form1->Check_RecHex->setChecked(hex);
-    QtUi& ui = *station.program.ui;
     const fakes::Bytes chunk = chunkOf(size);
-    showLines(ui, startLines, hex);
+    showLines(station.program, startLines, hex);
     for (auto _ : state) {
         // Keep the area near its starting size: refill it before auto clear would empty it.
-        if (ui.shownLineCount(core::Ctl::Memo_Rec) > startLines + 40) {
+        if (station.program.Form1->Memo_Rec->shownLineCount() > startLines + 40) {
             state.PauseTiming();
-            showLines(ui, startLines, hex);
+            showLines(station.program, startLines, hex);
             state.ResumeTiming();
         }
         station.port->feed(chunk);
         // After a quiet poll the chunk is shown at once: every poll measured shows its chunk.
-        station.program.terminalState.IdlePolls = 1;
+        station.program.terminal->receiver.markLineQuiet();
         station.program.terminal->receivePoll();
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));

@@ -7,17 +7,15 @@
 
 namespace serial {
 
-using core::Ctl;
-
 PortController::PortController(SerialLink& link, platform::SerialPortProvider& ports,
-    PortView& view, core::Timer& reopenTimer, core::EventLoop& eventLoop, core::Ui& ui,
+    PortView& view, core::Timer& reopenTimer, core::EventLoop& eventLoop, core::Timer& receivePoll,
     core::StatusBar& status, platform::Dialogs& dialogs, const core::Language& language)
     : m_link(link),
       m_ports(ports),
       m_view(view),
       m_reopenTimer(reopenTimer),
       m_eventLoop(eventLoop),
-      m_ui(ui),
+      m_receivePoll(receivePoll),
       m_status(status),
       m_dialogs(dialogs),
       m_language(language)
@@ -51,7 +49,7 @@ void PortController::openFromDialog()
             openFailureText(opened, name, m_language), "CommError", platform::MessageButtons::Ok);
         return;
     }
-    m_ui.setTimerActive(core::TimerId::RecData, true);
+    m_receivePoll.start();
     m_status.setText(core::StatusPanel::Connection, m_language.pick("Connect...", "连接中..."));
     const int speed = m_view.chosenSpeed();
     m_link.settings.speedIndex = speed < 0 ? 255 : static_cast<std::uint8_t>(speed);
@@ -177,7 +175,7 @@ void PortController::closeSteps()
     m_link.handle.close();
     m_link.settings.portNumber = 0;
     m_status.setText(core::StatusPanel::Connection, m_language.pick("Disconnect", "已断开"));
-    m_ui.setTimerActive(core::TimerId::RecData, false);
+    m_receivePoll.stop();
 }
 
 void PortController::portDialogShown()
@@ -221,7 +219,7 @@ void PortController::reopenLostPort()
     m_link.settings.speedIndex = lost.speedIndex;
     m_link.settings.parityIndex = lost.parityIndex;
     showPortInDialog();
-    m_ui.setTimerActive(core::TimerId::RecData, true);
+    m_receivePoll.start();
     m_status.setText(core::StatusPanel::Connection, m_language.pick("Connect...", "连接中..."));
     applyPortSettings();
 }
@@ -284,6 +282,12 @@ PortController::Subscription PortController::subscribeClosed(ClosedListener list
     return Subscription(this, m_nextListenerKey);
 }
 
+PortController::Subscription PortController::subscribePaused(PauseListener listener)
+{
+    m_pauseListeners.emplace_back(++m_nextListenerKey, std::move(listener));
+    return Subscription(this, m_nextListenerKey);
+}
+
 PortController::Subscription& PortController::Subscription::operator=(Subscription&& other) noexcept
 {
     if (this != &other) {
@@ -297,8 +301,9 @@ PortController::Subscription& PortController::Subscription::operator=(Subscripti
 PortController::Subscription::~Subscription()
 {
     if (m_controller) {
-        std::erase_if(m_controller->m_listeners,
-            [key = m_key](const auto& entry) { return entry.first == key; });
+        const auto keyed = [key = m_key](const auto& entry) { return entry.first == key; };
+        std::erase_if(m_controller->m_listeners, keyed);
+        std::erase_if(m_controller->m_pauseListeners, keyed);
     }
     m_controller = nullptr;
 }
@@ -309,6 +314,13 @@ void PortController::notifyClosed(CloseReason reason)
     const auto listeners = m_listeners;
     for (const auto& [key, listener] : listeners)
         listener(reason);
+}
+
+void PortController::notifyPaused(bool paused)
+{
+    const auto listeners = m_pauseListeners;
+    for (const auto& [key, listener] : listeners)
+        listener(paused);
 }
 
 PortController::Lease PortController::lease()
@@ -341,14 +353,17 @@ void PortController::Lease::release()
 
 void PortController::pauseTerminal()
 {
-    m_ui.setTimerActive(core::TimerId::RecData, false);
-    m_ui.setTimerActive(core::TimerId::TrttData, false);
+    m_receivePoll.stop();
+    notifyPaused(true);
 }
 
 void PortController::resumeTerminal()
 {
-    m_ui.setTimerActive(core::TimerId::RecData, m_link.handle.isValid());
-    m_ui.setTimerActive(core::TimerId::TrttData, m_ui.isChecked(Ctl::Check_AutoTrtt));
+    if (m_link.handle.isValid())
+        m_receivePoll.start();
+    else
+        m_receivePoll.stop();
+    notifyPaused(false);
 }
 
 } // namespace serial

@@ -6,7 +6,6 @@
 #include "core/Language.h"
 #include "core/StatusBar.h"
 #include "core/Timer.h"
-#include "core/Ui.h"
 #include "platform/Dialogs.h"
 
 #include <functional>
@@ -24,8 +23,8 @@ class PortController
 {
 public:
     PortController(SerialLink& link, platform::SerialPortProvider& ports, PortView& view,
-        core::Timer& reopenTimer, core::EventLoop& eventLoop, core::Ui& ui, core::StatusBar& status,
-        platform::Dialogs& dialogs, const core::Language& language);
+        core::Timer& reopenTimer, core::EventLoop& eventLoop, core::Timer& receivePoll,
+        core::StatusBar& status, platform::Dialogs& dialogs, const core::Language& language);
 
     // The dialog's OK: open the chosen port and put the chosen speed and parity on it.
     void openFromDialog();
@@ -120,6 +119,9 @@ public:
         int m_key = 0;
     };
     [[nodiscard]] Subscription subscribeClosed(ClosedListener listener);
+    // Called when the terminal pauses for a request to the radio (true) and resumes (false).
+    using PauseListener = std::function<void(bool paused)>;
+    [[nodiscard]] Subscription subscribePaused(PauseListener listener);
 
 private:
     // The port's device went (a pulled adapter), as the first call that met it found: from the
@@ -133,17 +135,19 @@ private:
     void forgetLostPort();
     void closeSteps();
     void notifyClosed(CloseReason reason);
+    void notifyPaused(bool paused);
 
     SerialLink& m_link;
     platform::SerialPortProvider& m_ports;
     PortView& m_view;
     core::Timer& m_reopenTimer;
     core::EventLoop& m_eventLoop;
-    core::Ui& m_ui;
+    core::Timer& m_receivePoll; // the terminal's receive poll, which runs while a port is open
     core::StatusBar& m_status;
     platform::Dialogs& m_dialogs;
     const core::Language& m_language;
     std::vector<std::pair<int, ClosedListener>> m_listeners;
+    std::vector<std::pair<int, PauseListener>> m_pauseListeners;
     // The port whose device went, until it is back or the user opens or closes a port.
     struct LostPort
     {

@@ -7,7 +7,7 @@
 #include "ManualForm.h"
 #include "ParameterPanel.h"
 #include "QtTranslation.h"
-#include "QtUi.h"
+#include "TerminalPanels.h"
 #include "platform/QtEventLoop.h"
 #include "platform/QtTimer.h"
 #include "platform/System.h"
@@ -57,13 +57,13 @@ Program::Program(
     ManualForm = std::make_unique<TManualForm>();
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
-    ui = std::make_unique<QtUi>(*Form1);
+    receivePoll = std::make_unique<platform::QtTimer>(*Form1->Timer_RecData);
     parameterPanel = std::make_unique<ParameterPanel>(*Form1);
     Form_Progress->owner = Form1.get();
     eventLoop = std::make_unique<platform::QtEventLoop>();
     reopenTimer = std::make_unique<platform::QtTimer>(*Form1->Timer_Reopen);
-    portController = std::make_unique<serial::PortController>(
-        link, ports, *Serial_Form, *reopenTimer, *eventLoop, *ui, *Form1, dialogs, UiLanguage);
+    portController = std::make_unique<serial::PortController>(link, ports, *Serial_Form,
+        *reopenTimer, *eventLoop, *receivePoll, *Form1, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(link, *portController, *parameterPanel,
         *Form_Progress,
         radio::ParameterExchange::Timers {parameterPanel->sendTimer, parameterPanel->receiveTimer},
@@ -74,9 +74,14 @@ Program::Program(
     exchange->setWriteShaper(
         [this](radio::WriteValues& values) { return settingsFiles->shapeWrite(values); },
         [this](radio::ParameterExchange::HeldChange why) { settingsFiles->heldChanged(why); });
-    terminal = std::make_unique<terminal::Terminal>(
-        link, *portController, *ui, *Form1, dialogs, system, UiLanguage, terminalState);
-    gesture = std::make_unique<terminal::RevealGesture>(*ui, terminalState);
+    sendPanel = std::make_unique<SendPanel>(*Form1);
+    receivePanel = std::make_unique<ReceivePanel>(*Form1);
+    errorRatePanel = std::make_unique<ErrorRatePanel>(*Form1);
+    revealPanel = std::make_unique<RevealPanel>(*Form1);
+    terminal = std::make_unique<terminal::Terminal>(link, *portController, *sendPanel,
+        sendPanel->autoSendTimer, *receivePanel, *errorRatePanel, *Form1, dialogs, system,
+        UiLanguage);
+    gesture = std::make_unique<terminal::RevealGesture>(*revealPanel, revealPanel->clock);
     registerConsole = std::make_unique<regtest::RegisterConsole>(
         link, *portController, *registerWindow, registerWindow->poll, dialogs, system, UiLanguage);
     wire();
@@ -119,21 +124,23 @@ void Program::wire()
 
     QObject::connect(f.Timer_SdCmd, &QTimer::timeout, [this] { exchange->sendTick(); });
     QObject::connect(f.Timer_RecCmd, &QTimer::timeout, [this] { exchange->receiveTick(); });
-    QObject::connect(f.Timer_TrttData, &QTimer::timeout, [this] { terminal->autoSendTick(); });
+    QObject::connect(
+        f.Timer_TrttData, &QTimer::timeout, [this] { terminal->sender.autoSendTick(); });
     QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->receivePoll(); });
     QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->gestureTick(); });
     QObject::connect(f.Timer_Reopen, &QTimer::timeout, [this] { portController->retryReopen(); });
     Form_Progress->onStop = [this] { exchange->stopCommand(); };
 
-    onClick(f.Button_ManulTrtt, [this] { terminal->sendOnce(); });
-    QObject::connect(f.Check_AutoTrtt, &QCheckBox::toggled, [this] { terminal->toggleAutoSend(); });
-    onClick(f.Button_ClrTrttMemo, [this] { terminal->clearSendArea(); });
-    onClick(f.Button1, [this] { terminal->toggleDisplayStop(); });
-    onClick(f.Button_ClrRecMemo, [this] { terminal->clearReceiveArea(); });
-    onClick(f.Button3, [this] { terminal->resetCounters(); });
-    onClick(f.SaveRecData, [this] { terminal->saveReceived(); });
-    onClick(f.LogToFile, [this] { terminal->toggleSessionLog(); });
-    onClick(f.PanelTrttTest, [this] { terminal->toggleErrorRateTest(); });
+    onClick(f.Button_ManulTrtt, [this] { terminal->sender.sendOnce(); });
+    QObject::connect(
+        f.Check_AutoTrtt, &QCheckBox::toggled, [this] { terminal->sender.toggleAutoSend(); });
+    onClick(f.Button_ClrTrttMemo, [this] { terminal->sender.clearSendArea(); });
+    onClick(f.Button1, [this] { terminal->receiver.toggleDisplayStop(); });
+    onClick(f.Button_ClrRecMemo, [this] { terminal->receiver.clearReceiveArea(); });
+    onClick(f.Button3, [this] { terminal->receiver.resetCounters(); });
+    onClick(f.SaveRecData, [this] { terminal->receiver.saveReceived(); });
+    onClick(f.LogToFile, [this] { terminal->receiver.toggleSessionLog(); });
+    onClick(f.PanelTrttTest, [this] { terminal->errorRate.toggle(); });
     onClick(f.Panel10, [this] { gesture->completeGesture(); });
     onClick(f.Panel11, [this] { gesture->armGesture(); });
 

@@ -3,7 +3,6 @@
 #include "core/Language.h"
 #include "radio/SettingsFile.h"
 #include "serial/SerialLink.h"
-#include "terminal/TerminalState.h"
 
 #include <QString>
 
@@ -20,7 +19,10 @@ class TManualForm;
 class ParameterPanel;
 class TSerial_Form;
 class QTranslator;
-class QtUi;
+class SendPanel;
+class ReceivePanel;
+class ErrorRatePanel;
+class RevealPanel;
 
 namespace platform {
 class Dialogs;
@@ -42,7 +44,7 @@ class PortController;
 }
 namespace terminal {
 class RevealGesture;
-class Terminal;
+struct Terminal;
 } // namespace terminal
 
 // The whole program: its six windows, created in start-up order and living until the process
@@ -77,15 +79,18 @@ public:
 
     core::Language UiLanguage;
     serial::SerialLink link;
-    terminal::TerminalState terminalState;
 
-    std::unique_ptr<QtUi> ui;
+    std::unique_ptr<platform::QtTimer> receivePoll;
     std::unique_ptr<ParameterPanel> parameterPanel;
     std::unique_ptr<platform::QtEventLoop> eventLoop;
     std::unique_ptr<platform::QtTimer> reopenTimer;
     std::unique_ptr<serial::PortController> portController;
     std::unique_ptr<radio::ParameterExchange> exchange;
     std::unique_ptr<radio::SettingsFileCommands> settingsFiles;
+    std::unique_ptr<SendPanel> sendPanel;
+    std::unique_ptr<ReceivePanel> receivePanel;
+    std::unique_ptr<ErrorRatePanel> errorRatePanel;
+    std::unique_ptr<RevealPanel> revealPanel;
     std::unique_ptr<terminal::Terminal> terminal;
     std::unique_ptr<terminal::RevealGesture> gesture;
     std::unique_ptr<regtest::RegisterConsole> registerConsole;

@@ -2,45 +2,37 @@
 
 namespace terminal {
 
-using core::Ctl;
-
-RevealGesture::RevealGesture(core::Ui& ui, TerminalState& state) : m_ui(ui), m_state(state) { }
+RevealGesture::RevealGesture(RevealView& view, core::Timer& clock)
+    : m_view(view), m_clock(clock) { }
 
 void RevealGesture::gestureTick()
 {
-    if (++m_state.StartupTicks >= kStartWindowTicks) {
-        m_ui.setTimerActive(core::TimerId::Timer1, false);
-        m_state.RevealOpen = false;
+    if (++m_startupTicks >= kStartWindowTicks) {
+        m_clock.stop();
+        m_open = false;
     }
-    if (++m_state.ArmTicks >= kArmWindowTicks)
-        m_state.RevealArmed = false;
+    if (++m_armTicks >= kArmWindowTicks)
+        m_armed = false;
 }
 
 void RevealGesture::armGesture()
 {
-    m_state.ArmTicks = 0;
-    m_state.RevealArmed = !m_state.RevealArmed;
+    m_armTicks = 0;
+    m_armed = !m_armed;
 }
 
 void RevealGesture::completeGesture()
 {
-    m_state.GestureToggle = !m_state.GestureToggle;
-    if (m_state.GestureToggle && m_state.RevealArmed && m_state.RevealOpen) {
-        m_ui.setEnabled(Ctl::ComboAirBaud, true);
-        showHidden();
+    m_toggle = !m_toggle;
+    if (m_toggle && m_armed && m_open) {
+        m_view.enableAirRate();
+        m_view.showHidden();
     }
 }
 
 void RevealGesture::revealHidden()
 {
-    showHidden();
-}
-
-void RevealGesture::showHidden()
-{
-    m_ui.setVisible(Ctl::Test_M, true);
-    m_ui.setVisible(Ctl::Panel2, true);
-    m_ui.fitMainWindow();
+    m_view.showHidden();
 }
 
 } // namespace terminal

@@ -8,7 +8,6 @@
 
 namespace {
 
-using core::Ctl;
 using e2e::ExchangeRig;
 
 // The simulator keeps the time of a real line both ways and the exchange counts its time-outs
@@ -264,7 +263,7 @@ TEST(ExchangeEndToEnd, retryAfterAReadErrorRestartsAtStepZeroWithoutANewProbe)
         expected.push_back(frame(radio, "answered", kProbeHex));
     EXPECT_EQ(rig.frames(), expected);
     EXPECT_EQ(rig.progress.maximum, 4);
-    EXPECT_TRUE(rig.ui.isTimerActive(core::TimerId::RecData));
+    EXPECT_TRUE(rig.receivePoll.isActive());
 }
 
 TEST(ExchangeEndToEnd, aVanishingDeviceEndsTheProbeAndClosesThePort)
@@ -282,7 +281,7 @@ TEST(ExchangeEndToEnd, aVanishingDeviceEndsTheProbeAndClosesThePort)
     EXPECT_FALSE(rig.link.handle.isValid());
     EXPECT_EQ(rig.link.settings.portNumber, 0);
     EXPECT_EQ(rig.status.text(core::StatusPanel::Connection), "Disconnect");
-    EXPECT_FALSE(rig.ui.isTimerActive(core::TimerId::RecData));
+    EXPECT_FALSE(rig.receivePoll.isActive());
 }
 
 // Against radios that tell the truth, lie, or vanish halfway, what the window keeps as the

@@ -9,7 +9,8 @@ ExchangeRig::ExchangeRig(std::vector<std::string> simArgs)
     : sim(std::move(simArgs)),
       devices({fakes::usbAdapter(sim.ptyPath(1), "radio")}),
       ports(devices),
-      controller(link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language),
+      controller(
+          link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language),
       exchange(link, controller, view, progress, {sendTimer, receiveTimer}, status, dialogs, system,
           language)
 { }

@@ -4,7 +4,6 @@
 #include "FakeEventLoop.h"
 #include "FakePortEnumerator.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "ParameterRecorder.h"
 #include "PortRecorder.h"
 #include "SimProcess.h"
@@ -32,7 +31,7 @@ struct ExchangeRig
     std::vector<std::string> frames() const;
 
     simtest::SimProcess sim;
-    fakes::FakeUi ui;
+    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
     fakes::ParameterRecorder view;
     fakes::ProgressRecorder progress;
     fakes::FakeTimer sendTimer;

@@ -4,6 +4,7 @@
 #include "platform/Widgets.h"
 #include "regtest/RegisterWindow.h"
 #include "terminal/RevealGesture.h"
+#include "terminal/Terminal.h"
 
 #include <QCheckBox>
 #include <QEventLoop>
@@ -231,5 +232,5 @@ TEST(StalledDevice, autoSendNeverHoldsTheWindowAndCountsOnlyWhatWentOut)
     EXPECT_TRUE(a.dialogs.shown.empty());
     const std::size_t wentOut = device.drain();
     EXPECT_GT(wentOut, 0u);
-    EXPECT_EQ(a.program.terminalState.TxCount, static_cast<std::int32_t>(wentOut));
+    EXPECT_EQ(a.program.terminal->counts.sent, static_cast<std::int32_t>(wentOut));
 }

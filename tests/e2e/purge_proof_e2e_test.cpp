@@ -18,8 +18,6 @@
 #include <unistd.h>
 #include <vector>
 
-using core::Ctl;
-
 namespace {
 
 // A process per core that works through memory, at the normal priority of a user's compile:

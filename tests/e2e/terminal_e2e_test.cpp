@@ -2,12 +2,12 @@
 #include "FakeEventLoop.h"
 #include "FakePortEnumerator.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "PortRecorder.h"
 #include "RegisterCommand.h"
 #include "SimProcess.h"
 #include "StatusRecorder.h"
 #include "TempDir.h"
+#include "TerminalRecorders.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
@@ -18,12 +18,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <sstream>
 #include <thread>
 
-using core::Ctl;
-using core::TimerId;
 using namespace std::chrono_literals;
 
 namespace {
@@ -48,29 +47,35 @@ struct Station
             throw std::runtime_error("cannot set up " + pty);
         link.settings.speedIndex = speedIndex;
         link.handle.assign(std::move(port));
-        ui.onChecked = [this](Ctl ctl) {
-            if (ctl == Ctl::Check_AutoTrtt)
-                terminal.toggleAutoSend();
-        };
+        send.onAutoSendChanged = [this] { sender.toggleAutoSend(); };
     }
 
-    fakes::FakeUi ui;
+    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
+    fakes::SendRecorder send;
+    fakes::ReceiveRecorder receive;
+    fakes::ErrorRateRecorder strip;
+    fakes::FakeTimer autoSendTimer;
 
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     serial::SerialLink link;
     core::Language language;
-    terminal::TerminalState state;
     fakes::FakePortEnumerator devices; // the station's port is opened directly, not by name
     platform::PosixSerialPorts ports {devices};
     fakes::PortRecorder portView;
     fakes::FakeTimer reopenTimer;
     fakes::FakeEventLoop eventLoop;
     serial::PortController portController {
-        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
+        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     platform::RealSystem system;
-    terminal::Terminal terminal {
-        link, portController, ui, status, dialogs, system, language, state};
+    terminal::Terminal terminal {link, portController, send, autoSendTimer, receive, strip, status,
+        dialogs, system, language};
+    terminal::Sender& sender = terminal.sender;
+    terminal::ReceiveDisplay& receiver = terminal.receiver;
+    terminal::TrafficCounts& counts = terminal.counts;
+
+    // A box of the echo test strip as a number.
+    int shown(terminal::EchoCount count) { return std::atoi(strip.counts[count].c_str()); }
 };
 
 // Runs the stations' timers in real time (auto send every 10 ms while on, receive poll every
@@ -83,8 +88,8 @@ bool runUntil(std::initializer_list<Station*> stations, std::function<bool()> do
     for (int step = 1; std::chrono::steady_clock::now() - start < limit; ++step) {
         std::this_thread::sleep_until(start + step * 10ms);
         for (Station* s : stations) {
-            if (s->ui.isTimerActive(TimerId::TrttData))
-                s->terminal.autoSendTick();
+            if (s->autoSendTimer.isActive())
+                s->sender.autoSendTick();
             if (step % 5 == 0)
                 s->terminal.receivePoll();
         }
@@ -130,18 +135,18 @@ TEST(TerminalEndToEnd, textCrossesTheAirByteForByteBothWays)
     Station b(sim.ptyPath(2));
     const std::string there = "Hello, radio\r\n第二行 line two";
     const std::string back = "回答：收到 ✓";
-    a.ui.setText(Ctl::Memo_Trtt, there);
-    a.terminal.sendOnce();
-    ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.state.RxCount >= a.state.TxCount; }));
-    EXPECT_EQ(there, b.ui.text(Ctl::Memo_Rec));
-    EXPECT_EQ(static_cast<int>(there.size()), a.state.TxCount);
-    EXPECT_EQ(a.state.TxCount, b.state.RxCount);
+    a.send.text = there;
+    a.sender.sendOnce();
+    ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.counts.received >= a.counts.sent; }));
+    EXPECT_EQ(there, b.receive.text);
+    EXPECT_EQ(static_cast<int>(there.size()), a.counts.sent);
+    EXPECT_EQ(a.counts.sent, b.counts.received);
     EXPECT_EQ("RX : " + std::to_string(there.size()), b.status.text(core::StatusPanel::Received));
 
-    b.ui.setText(Ctl::Memo_Trtt, back);
-    b.terminal.sendOnce();
-    ASSERT_TRUE(runUntil({&a, &b}, [&] { return a.state.RxCount >= b.state.TxCount; }));
-    EXPECT_EQ(back, a.ui.text(Ctl::Memo_Rec));
+    b.send.text = back;
+    b.sender.sendOnce();
+    ASSERT_TRUE(runUntil({&a, &b}, [&] { return a.counts.received >= b.counts.sent; }));
+    EXPECT_EQ(back, a.receive.text);
 }
 
 TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
@@ -149,21 +154,21 @@ TEST(TerminalEndToEnd, hexSendHexDisplayAndAZeroByte)
     simtest::SimProcess sim({"--link"});
     Station a(sim.ptyPath(1));
     Station b(sim.ptyPath(2));
-    a.ui.setChecked(Ctl::Check_TrttHex, true);
-    b.ui.setChecked(Ctl::Check_RecHex, true);
-    a.ui.setText(Ctl::Memo_Trtt, "01 02 fe\r\n00 41");
-    a.terminal.sendOnce();
-    ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.state.RxCount >= 5; }));
-    EXPECT_EQ("01 02 FE 00 41 ", b.ui.text(Ctl::Memo_Rec));
+    a.send.hex = true;
+    b.receive.hex = true;
+    a.send.text = "01 02 fe\r\n00 41";
+    a.sender.sendOnce();
+    ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.counts.received >= 5; }));
+    EXPECT_EQ("01 02 FE 00 41 ", b.receive.text);
 
-    b.ui.setChecked(Ctl::Check_RecHex, false);
-    b.terminal.clearReceiveArea();
-    a.ui.setText(Ctl::Memo_Trtt, "41 00 42");
-    a.terminal.sendOnce();
+    b.receive.hex = false;
+    b.receiver.clearReceiveArea();
+    a.send.text = "41 00 42";
+    a.sender.sendOnce();
     ASSERT_TRUE(waitForWaiting(b, 3));
     b.terminal.receivePoll();
-    EXPECT_EQ("A", b.ui.text(Ctl::Memo_Rec));
-    EXPECT_EQ(8, b.state.RxCount);
+    EXPECT_EQ("A", b.receive.text);
+    EXPECT_EQ(8, b.counts.received);
 }
 
 // The period box is in milliseconds by the clock: the median gap between auto sends is the
@@ -172,16 +177,16 @@ TEST(TerminalEndToEnd, autoSendKeepsThePeriodByTheClock)
 {
     simtest::SimProcess sim({});
     Station a(sim.ptyPath(1));
-    a.ui.setText(Ctl::Memo_Trtt, "tick");
-    a.ui.setChecked(Ctl::Check_AutoTrtt, true);
+    a.send.text = "tick";
+    a.send.setAutoSend(true);
     std::vector<std::int64_t> sends;
     std::int32_t counted = 0;
     runUntil(
         {&a},
         [&] {
-            if (a.state.TxCount != counted)
+            if (a.counts.sent != counted)
                 sends.push_back(a.system.steadyMs());
-            counted = a.state.TxCount;
+            counted = a.counts.sent;
             return false;
         },
         8s);
@@ -203,16 +208,16 @@ TEST(TerminalEndToEnd, sessionLogsOfTwoStationsHoldEveryChunkInOrder)
     Station b(sim.ptyPath(2));
     for (Station* s : {&a, &b}) {
         s->dialogs.fileNames.push_back(dir.path(s == &a ? "a.log" : "b.log"));
-        s->ui.setChecked(Ctl::LogToFile, true);
-        s->terminal.toggleSessionLog();
+        s->receive.logOn = true;
+        s->receiver.toggleSessionLog();
     }
     for (int round = 0; round < 3; ++round) {
-        a.ui.setText(Ctl::Memo_Trtt, "ping " + std::to_string(round));
-        a.terminal.sendOnce();
-        ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.state.RxCount >= a.state.TxCount; }));
-        b.ui.setText(Ctl::Memo_Trtt, "pong, round " + std::to_string(round));
-        b.terminal.sendOnce();
-        ASSERT_TRUE(runUntil({&a, &b}, [&] { return a.state.RxCount >= b.state.TxCount; }));
+        a.send.text = "ping " + std::to_string(round);
+        a.sender.sendOnce();
+        ASSERT_TRUE(runUntil({&a, &b}, [&] { return b.counts.received >= a.counts.sent; }));
+        b.send.text = "pong, round " + std::to_string(round);
+        b.sender.sendOnce();
+        ASSERT_TRUE(runUntil({&a, &b}, [&] { return a.counts.received >= b.counts.sent; }));
     }
     for (Station* s : {&a, &b}) {
         SCOPED_TRACE(s == &a ? "a" : "b");
@@ -229,8 +234,8 @@ TEST(TerminalEndToEnd, sessionLogsOfTwoStationsHoldEveryChunkInOrder)
             if (order.empty() || order.back() != direction[0])
                 order += direction[0];
         }
-        EXPECT_EQ(s->state.TxCount, tx);
-        EXPECT_EQ(s->state.RxCount, rx);
+        EXPECT_EQ(s->counts.sent, tx);
+        EXPECT_EQ(s->counts.received, rx);
         EXPECT_EQ(s == &a ? "TRTRTR" : "RTRTRT", order);
     }
 }
@@ -240,28 +245,28 @@ TEST(TerminalEndToEnd, upTo1024WaitingBytesAreShownAndMoreDiscarded)
     simtest::SimProcess sim({"--link"});
     Station a(sim.ptyPath(1));
     Station b(sim.ptyPath(2));
-    a.ui.setChecked(Ctl::Check_TrttHex, true);
-    a.ui.setText(Ctl::Memo_Trtt, hexOf(1024));
+    a.send.hex = true;
+    a.send.text = hexOf(1024);
     // The sender's polls hand the block over as fast as the line carries it.
     const auto sent = [&a](std::int32_t total) {
-        return runUntil({&a}, [&a, total] { return a.state.TxCount == total; });
+        return runUntil({&a}, [&a, total] { return a.counts.sent == total; });
     };
-    a.terminal.sendOnce();
+    a.sender.sendOnce();
     ASSERT_TRUE(sent(1024));
     ASSERT_TRUE(waitForWaiting(b, 1024));
     b.terminal.receivePoll();
-    EXPECT_EQ(1024, b.state.RxCount);
-    EXPECT_EQ("0123456789", b.ui.text(Ctl::Memo_Rec).substr(0, 10));
+    EXPECT_EQ(1024, b.counts.received);
+    EXPECT_EQ("0123456789", b.receive.text.substr(0, 10));
 
-    a.terminal.sendOnce();
+    a.sender.sendOnce();
     ASSERT_TRUE(sent(2048));
-    a.ui.setText(Ctl::Memo_Trtt, "35");
-    a.terminal.sendOnce();
-    EXPECT_EQ(2048 + 1, a.state.TxCount);
+    a.send.text = "35";
+    a.sender.sendOnce();
+    EXPECT_EQ(2048 + 1, a.counts.sent);
     ASSERT_TRUE(waitForWaiting(b, 1025));
     b.terminal.receivePoll();
-    EXPECT_EQ(1024, b.state.RxCount);
-    EXPECT_EQ(1024u, b.ui.text(Ctl::Memo_Rec).size());
+    EXPECT_EQ(1024, b.counts.received);
+    EXPECT_EQ(1024u, b.receive.text.size());
 }
 
 TEST(TerminalEndToEnd, echoTestOverAPerfectLinkReaches100Percent)
@@ -270,15 +275,15 @@ TEST(TerminalEndToEnd, echoTestOverAPerfectLinkReaches100Percent)
     Station measuring(sim.ptyPath(1));
     Station echo(sim.ptyPath(2));
     for (Station* s : {&measuring, &echo})
-        s->ui.setText(Ctl::Memo_Trtt, "error rate test 误码");
-    measuring.ui.setChecked(Ctl::CheckTrtt, true);
-    measuring.terminal.toggleErrorRateTest();
-    echo.terminal.toggleErrorRateTest();
+        s->send.text = "error rate test 误码";
+    measuring.strip.measuringOn = true;
+    measuring.terminal.errorRate.toggle();
+    echo.terminal.errorRate.toggle();
     ASSERT_TRUE(runUntil(
-        {&measuring, &echo}, [&] { return measuring.state.TestSent >= 4; }, 10s));
-    EXPECT_EQ("100.0000", measuring.ui.text(Ctl::Edit3));
-    EXPECT_EQ("0", measuring.ui.text(Ctl::Edit4));
-    EXPECT_EQ(0, echo.state.TxCount);
+        {&measuring, &echo}, [&] { return measuring.shown(terminal::EchoCount::Sent) >= 3; }, 10s));
+    EXPECT_EQ("100.0000", measuring.strip.counts[terminal::EchoCount::SuccessRate]);
+    EXPECT_EQ("0", measuring.strip.counts[terminal::EchoCount::Bad]);
+    EXPECT_EQ(0, echo.counts.sent);
 }
 
 TEST(TerminalEndToEnd, echoTestOverANoisyLinkFallsBelow100Percent)
@@ -287,15 +292,16 @@ TEST(TerminalEndToEnd, echoTestOverANoisyLinkFallsBelow100Percent)
     Station measuring(sim.ptyPath(1));
     Station echo(sim.ptyPath(2));
     for (Station* s : {&measuring, &echo})
-        s->ui.setText(Ctl::Memo_Trtt, "a longer line of text for the noisy link");
-    measuring.ui.setChecked(Ctl::CheckTrtt, true);
-    measuring.terminal.toggleErrorRateTest();
-    echo.terminal.toggleErrorRateTest();
+        s->send.text = "a longer line of text for the noisy link";
+    measuring.strip.measuringOn = true;
+    measuring.terminal.errorRate.toggle();
+    echo.terminal.errorRate.toggle();
     ASSERT_TRUE(runUntil(
-        {&measuring, &echo}, [&] { return measuring.state.TestSent >= 6; }, 15s));
-    EXPECT_GT(measuring.state.TestBad, 0);
-    EXPECT_LT(measuring.state.TestGood, measuring.state.TestSent - 1);
-    EXPECT_NE("100.0000", measuring.ui.text(Ctl::Edit3));
+        {&measuring, &echo}, [&] { return measuring.shown(terminal::EchoCount::Sent) >= 5; }, 15s));
+    EXPECT_GT(measuring.shown(terminal::EchoCount::Bad), 0);
+    EXPECT_LT(
+        measuring.shown(terminal::EchoCount::Good), measuring.shown(terminal::EchoCount::Sent));
+    EXPECT_NE("100.0000", measuring.strip.counts[terminal::EchoCount::SuccessRate]);
 }
 
 namespace {
@@ -325,14 +331,14 @@ TEST(TerminalEndToEnd, autoSendAt300KeepsCloseToTheWireAndEndsAtOnce)
     const auto arrived = [](Station& s) {
         platform::CommStatus status;
         s.link.handle.port().clearErrors(status);
-        return s.state.RxCount + static_cast<std::int32_t>(status.bytesWaiting);
+        return s.counts.received + static_cast<std::int32_t>(status.bytesWaiting);
     };
     const struct
     {
         const char* end;
         std::function<void(Station&)> act;
     } rows[] = {
-        {"stop", [](Station& s) { s.ui.setChecked(Ctl::Check_AutoTrtt, false); }},
+        {"stop", [](Station& s) { s.send.setAutoSend(false); }},
         {"close", [](Station& s) { s.portController.closePort(); }},
         {"exit", [](Station& s) { s.portController.closeForExit(); }},
     };
@@ -344,18 +350,18 @@ TEST(TerminalEndToEnd, autoSendAt300KeepsCloseToTheWireAndEndsAtOnce)
         std::string block;
         while (block.size() < 100)
             block += "0123456789abcdefghij"; // no 0x55: nothing the radio could take for a frame
-        a.ui.setText(Ctl::Memo_Trtt, block);
-        a.ui.setText(Ctl::Edit_TrttPerio, "100");
-        a.ui.setChecked(Ctl::Check_AutoTrtt, true);
+        a.send.text = block;
+        a.send.period = "100";
+        a.send.setAutoSend(true);
         std::int32_t ahead = 0;
         runUntil(
             {&a, &b},
             [&] {
-                ahead = std::max(ahead, a.state.TxCount - arrived(b));
+                ahead = std::max(ahead, a.counts.sent - arrived(b));
                 return false;
             },
             3s);
-        EXPECT_GT(b.state.RxCount, 60) << "the line was kept busy";
+        EXPECT_GT(b.counts.received, 60) << "the line was kept busy";
         EXPECT_LE(ahead, kAhead);
 
         const auto start = std::chrono::steady_clock::now();
@@ -365,11 +371,11 @@ TEST(TerminalEndToEnd, autoSendAt300KeepsCloseToTheWireAndEndsAtOnce)
         const std::int32_t atStop = arrived(b);
         const auto never = [] { return false; };
         runUntil({&a, &b}, never, 1s);
-        EXPECT_LE(b.state.RxCount - atStop, kAhead) << "what was queued went to the far station";
+        EXPECT_LE(b.counts.received - atStop, kAhead) << "what was queued went to the far station";
         RecordProperty(std::string(row.end) + "_ahead_bytes", ahead);
         RecordProperty(std::string(row.end) + "_us",
             static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(took).count()));
-        RecordProperty(std::string(row.end) + "_after_bytes", b.state.RxCount - atStop);
+        RecordProperty(std::string(row.end) + "_after_bytes", b.counts.received - atStop);
     }
 }
 

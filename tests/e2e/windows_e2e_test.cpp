@@ -8,7 +8,6 @@
 #include "regtest/RegisterConsole.h"
 #include "regtest/RegisterWindow.h"
 #include "serial/SerialForm.h"
-#include "shell/QtUi.h"
 #include "terminal/RevealGesture.h"
 
 #include <QCheckBox>
@@ -133,7 +132,7 @@ TEST_F(WindowsEndToEnd, savedReceivedDataEqualsWhatTheOtherStationSentAcrossAnAu
     const std::string sent = text.replace("\n", "\r\n").toStdString();
     const std::string rx = "RX : " + std::to_string(sent.size());
     ASSERT_TRUE(waitFor([&] { return b.status(5) == rx; }, 20000)) << b.status(5);
-    EXPECT_LT(b.program.ui->shownLineCount(core::Ctl::Memo_Rec), 100) << "auto clear emptied it";
+    EXPECT_LT(b.program.Form1->Memo_Rec->shownLineCount(), 100) << "auto clear emptied it";
 
     fakes::TempDir dir;
     b.dialogs.fileNames.push_back(dir.path("received.bin"));

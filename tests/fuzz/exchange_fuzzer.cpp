@@ -7,7 +7,6 @@
 #include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "FuzzCheck.h"
 #include "ParameterRecorder.h"
 #include "PortRecorder.h"
@@ -24,9 +23,6 @@
 #include <optional>
 
 namespace {
-
-using core::Ctl;
-using core::TimerId;
 
 class Rig
 {
@@ -80,9 +76,6 @@ public:
             break;
         case 7:
             exchange.startWrite();
-            break;
-        case 8:
-            ui.setChecked(Ctl::Check_AutoTrtt, !ui.isChecked(Ctl::Check_AutoTrtt));
             break;
         case 9:
             dialogs.answers.push_back(m_input.ConsumeBool() ? platform::MessageResult::Retry
@@ -198,22 +191,21 @@ private:
         if (isRunning) {
             // The terminal keeps off the port while the exchange talks to the radio.
             FUZZ_CHECK(link.handle.isValid());
-            FUZZ_CHECK(!ui.isTimerActive(TimerId::RecData));
-            FUZZ_CHECK(!ui.isTimerActive(TimerId::TrttData));
+            FUZZ_CHECK(!receivePoll.isActive());
+            FUZZ_CHECK(m_terminalPaused);
         } else {
             FUZZ_CHECK(!state.connectMode && !state.sendPending);
             if (mayHaveEnded && m_wasRunning) {
-                FUZZ_CHECK(
-                    ui.isTimerActive(TimerId::TrttData) == ui.isChecked(Ctl::Check_AutoTrtt));
+                FUZZ_CHECK(!m_terminalPaused);
                 if (link.handle.isValid())
-                    FUZZ_CHECK(ui.isTimerActive(TimerId::RecData));
+                    FUZZ_CHECK(receivePoll.isActive());
             }
         }
         m_wasRunning = isRunning;
     }
 
 public:
-    fakes::FakeUi ui;
+    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     fakes::FakeSystem clock;
@@ -224,7 +216,7 @@ public:
     fakes::FakeTimer reopenTimer;
     fakes::FakeEventLoop eventLoop;
     serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
+        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     fakes::ParameterRecorder view;
     fakes::ProgressRecorder progress;
     fakes::FakeTimer sendTimer;
@@ -240,6 +232,9 @@ private:
     fakes::PortState* m_requestPort = nullptr;
     bool m_autoAnswer = true;
     bool m_wasRunning = false;
+    bool m_terminalPaused = false;
+    serial::PortController::Subscription m_pauses
+        = controller.subscribePaused([this](bool paused) { m_terminalPaused = paused; });
 };
 
 } // namespace

@@ -6,10 +6,10 @@
 #include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "FuzzCheck.h"
 #include "PortRecorder.h"
 #include "StatusRecorder.h"
+#include "TerminalRecorders.h"
 #include "serial/PortController.h"
 #include "terminal/HexText.h"
 #include "terminal/Terminal.h"
@@ -22,7 +22,6 @@
 
 namespace {
 
-using core::Ctl;
 using fakes::Bytes;
 
 struct Station
@@ -30,20 +29,32 @@ struct Station
     Station()
     {
         link.handle.assign(std::make_unique<fakes::FakeSerialPort>(port));
-        ui.setTimerActive(core::TimerId::RecData, true);
+        send.text = "echo station";
     }
 
-    // Feeds the bytes and runs one poll.
+    // Feeds the bytes and runs one poll; keeps what an echo station has to send back.
     void poll(const Bytes& bytes)
     {
         port->feed(bytes);
-        system.nowMs += terminal::Terminal::kRefreshMs;
+        system.nowMs += terminal::ReceiveDisplay::kRefreshMs;
         terminal.receivePoll();
         FUZZ_CHECK(port->rx.empty()); // every poll takes or drops all that waits
+        idlePolls = bytes.empty() ? idlePolls + 1 : 0;
+        if (terminal.errorRate.running() && bytes.size() <= terminal::ReceiveDisplay::kMaxChunk)
+            echo.append(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
     }
-    std::string shown() const { return ui.text(Ctl::Memo_Rec); }
+    std::string shown() const { return receive.text; }
+    void setGb18030(bool on)
+    {
+        send.encoding = receive.encoding
+            = on ? terminal::TextEncoding::Gb18030 : terminal::TextEncoding::Utf8;
+    }
 
-    fakes::FakeUi ui;
+    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
+    fakes::SendRecorder send;
+    fakes::ReceiveRecorder receive;
+    fakes::ErrorRateRecorder strip;
+    fakes::FakeTimer autoSendTimer;
 
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
@@ -55,10 +66,14 @@ struct Station
     fakes::FakeTimer reopenTimer;
     fakes::FakeEventLoop eventLoop;
     serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
+        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
-    terminal::TerminalState state;
-    terminal::Terminal terminal {link, controller, ui, status, dialogs, system, language, state};
+    terminal::Terminal terminal {
+        link, controller, send, autoSendTimer, receive, strip, status, dialogs, system, language};
+    terminal::ReceiveDisplay& receiver = terminal.receiver;
+    terminal::TrafficCounts& counts = terminal.counts;
+    int idlePolls = 0; // empty polls in a row
+    std::string echo; // received in test mode, not yet sent back
 };
 
 // Line breaks in the area are always CR LF, and its text is whole UTF-8 characters.
@@ -91,14 +106,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     FuzzedDataProvider input(data, size);
     Station all;
-    all.ui.wrapColumns = input.ConsumeIntegralInRange<std::size_t>(0, 120);
+    all.receive.wrapColumns = input.ConsumeIntegralInRange<std::size_t>(0, 120);
     Station whole;
     Station pieces;
     for (Station* s : {&whole, &pieces})
-        s->ui.setChecked(Ctl::Check_AutoClr, false);
+        s->receive.autoClearOn = false;
     const bool gb18030 = input.ConsumeBool();
     for (Station* s : {&all, &whole, &pieces})
-        s->ui.setChecked(Ctl::TextGb18030, gb18030);
+        s->setGb18030(gb18030);
     std::size_t pairLineBreaks = 0;
     bool pairInStep = true;
 
@@ -109,16 +124,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 input.ConsumeIntegralInRange<std::size_t>(1, 1100));
             if (chunk.empty())
                 break; // the input ran out
-            const std::int32_t before = all.state.RxCount;
-            const bool hex = all.ui.isChecked(Ctl::Check_RecHex);
+            const std::int32_t before = all.counts.received;
+            const bool hex = all.receive.hex;
             const std::string shownBefore = all.shown();
             all.poll(chunk);
-            if (chunk.size() > terminal::Terminal::kMaxChunk || all.state.DisplayStopped) {
-                FUZZ_CHECK(all.state.RxCount == before); // dropped or not shown: not counted
+            if (chunk.size() > terminal::ReceiveDisplay::kMaxChunk
+                || all.receiver.displayStopped()) {
+                FUZZ_CHECK(all.counts.received == before); // dropped or not shown: not counted
             } else {
-                FUZZ_CHECK(all.state.RxCount == before + static_cast<std::int32_t>(chunk.size()));
+                FUZZ_CHECK(all.counts.received == before + static_cast<std::int32_t>(chunk.size()));
                 FUZZ_CHECK(all.status.text(core::StatusPanel::Received)
-                    == "RX : " + std::to_string(all.state.RxCount));
+                    == "RX : " + std::to_string(all.counts.received));
                 const std::string text = all.shown();
                 const std::string piece = terminal::BytesToHexText(chunk);
                 // Shown at the end; or emptied by auto clear; or, while a refresh would show the
@@ -126,17 +142,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (hex)
                     FUZZ_CHECK(text.empty() || text.ends_with(piece) || text == shownBefore);
             }
-            const int limit = all.ui.isChecked(Ctl::Check_AutoClr) ? 100 : 1000;
-            FUZZ_CHECK(all.ui.shownLineCount(Ctl::Memo_Rec) <= limit);
+            const int limit = all.receive.autoClearOn ? 100 : 1000;
+            FUZZ_CHECK(all.receive.shownLineCount() <= limit);
             FUZZ_CHECK(wellFormed(all.shown()));
-            FUZZ_CHECK(all.state.TestRxText.find('\0') == std::string::npos);
 
             // The same bytes without zeros (which end what a chunk shows) to the pair, whole
             // and in pieces, while neither area can have reached its clearing limit.
             Bytes stream;
             std::copy_if(chunk.begin(), chunk.end(), std::back_inserter(stream),
                 [](std::uint8_t b) { return b != 0; });
-            stream.resize(std::min<std::size_t>(stream.size(), terminal::Terminal::kMaxChunk));
+            stream.resize(
+                std::min<std::size_t>(stream.size(), terminal::ReceiveDisplay::kMaxChunk));
             pairLineBreaks += static_cast<std::size_t>(std::count_if(stream.begin(), stream.end(),
                 [](std::uint8_t b) { return b == '\r' || b == '\n'; }));
             pairInStep = pairInStep && pairLineBreaks < 900;
@@ -152,52 +168,53 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 at += piece;
             }
             FUZZ_CHECK(whole.shown() == pieces.shown());
-            FUZZ_CHECK(whole.state.RxCount == pieces.state.RxCount);
+            FUZZ_CHECK(whole.counts.received == pieces.counts.received);
             break;
         }
         case 1:
             for (Station* s : {&all, &whole, &pieces})
-                s->ui.setChecked(Ctl::Check_RecHex, !s->ui.isChecked(Ctl::Check_RecHex));
+                s->receive.hex = !s->receive.hex;
             break;
         case 2:
             for (Station* s : {&all, &whole, &pieces})
-                s->terminal.toggleDisplayStop();
+                s->receiver.toggleDisplayStop();
             break;
         case 3:
             for (Station* s : {&all, &whole, &pieces}) {
-                s->terminal.resetCounters();
-                FUZZ_CHECK(s->state.RxCount == 0
+                s->receiver.resetCounters();
+                FUZZ_CHECK(s->counts.received == 0
                     && s->status.text(core::StatusPanel::Received) == "RX : 0");
             }
             break;
         case 4:
             for (Station* s : {&all, &whole, &pieces})
-                s->terminal.clearReceiveArea();
+                s->receiver.clearReceiveArea();
             break;
         case 5:
-            all.ui.setChecked(Ctl::Check_AutoClr, !all.ui.isChecked(Ctl::Check_AutoClr));
+            all.receive.autoClearOn = !all.receive.autoClearOn;
             break;
         case 6: {
-            // The seventh quiet poll in a row of an echo station sends back what it got.
-            const std::int32_t idle = all.state.IdlePolls;
-            const std::string received = all.state.TestRxText;
-            const bool echo = all.state.TestMode && !received.empty()
-                && idle >= terminal::Terminal::kQuietPolls;
+            // The seventh quiet poll in a row of an echo station sends back what it got, up to
+            // the first zero byte of each chunk, and nothing else is sent.
+            const bool echo = all.terminal.errorRate.running() && !all.echo.empty()
+                && all.idlePolls >= terminal::ReceiveDisplay::kQuietPolls;
+            const std::size_t writes = all.port->writes.size();
             all.poll({});
+            FUZZ_CHECK(all.port->writes.size() == writes + (echo ? 1 : 0));
             if (echo) {
-                FUZZ_CHECK(all.state.IdlePolls == 0 && all.state.TestRxText.empty());
-                FUZZ_CHECK(all.port->writes.back() == Bytes(received.begin(), received.end()));
-            } else {
-                FUZZ_CHECK(all.state.IdlePolls == idle + 1);
+                FUZZ_CHECK(all.port->writes.back() == Bytes(all.echo.begin(), all.echo.end()));
+                all.echo.clear();
+                all.idlePolls = 0;
             }
             break;
         }
         case 7:
             for (Station* s : {&all, &whole, &pieces})
-                s->ui.setChecked(Ctl::TextGb18030, !s->ui.isChecked(Ctl::TextGb18030));
+                s->setGb18030(s->receive.encoding == terminal::TextEncoding::Utf8);
             break;
         default:
-            all.state.TestMode = !all.state.TestMode;
+            all.terminal.errorRate.toggle();
+            all.echo.clear();
             break;
         }
     }

@@ -3,7 +3,6 @@
 #include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "LinkTestRecorder.h"
 #include "PortRecorder.h"
 #include "StatusRecorder.h"
@@ -50,7 +49,7 @@ public:
     }
 
     int writes = 0;
-    fakes::FakeUi ui;
+    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     fakes::FakeSystem system;
@@ -62,7 +61,7 @@ public:
     fakes::FakeTimer reopenTimer;
     fakes::FakeEventLoop eventLoop;
     serial::PortController portController {
-        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
+        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     fakes::LinkTestRecorder view;
     fakes::FakeTimer timer;
     linktest::LinkTestController controller {

@@ -3,7 +3,6 @@
 #include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "ParameterRecorder.h"
 #include "PortRecorder.h"
 #include "ScriptedRadio.h"
@@ -13,8 +12,6 @@
 
 namespace {
 
-using core::Ctl;
-using core::TimerId;
 using fakes::Bytes;
 using platform::Parity;
 
@@ -97,11 +94,11 @@ protected:
         EXPECT_FALSE(sendTimer.isActive());
         EXPECT_FALSE(receiveTimer.isActive());
         EXPECT_FALSE(progress.visible);
-        EXPECT_EQ(ui.isTimerActive(TimerId::RecData), link.handle.isValid());
-        EXPECT_EQ(ui.isTimerActive(TimerId::TrttData), ui.isChecked(Ctl::Check_AutoTrtt));
+        EXPECT_EQ(receivePoll.isActive(), link.handle.isValid());
+        EXPECT_FALSE(terminalPaused);
     }
 
-    fakes::FakeUi ui;
+    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
 
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
@@ -115,7 +112,10 @@ protected:
     fakes::FakeTimer reopenTimer;
     fakes::FakeEventLoop eventLoop;
     serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
+        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
+    bool terminalPaused = false;
+    serial::PortController::Subscription pauses
+        = controller.subscribePaused([this](bool paused) { terminalPaused = paused; });
     fakes::ParameterRecorder view;
     fakes::ProgressRecorder progress;
     fakes::FakeTimer sendTimer;
@@ -127,7 +127,6 @@ protected:
 TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
 {
     modem.line = lineAt(4800, Parity::Even);
-    ui.setChecked(Ctl::Check_AutoTrtt, true);
     bool writeEnabledDuringMessage = true;
     dialogs.onShow = [&](const auto&) { writeEnabledDuringMessage = view.writeEnabled; };
     read();
@@ -396,13 +395,12 @@ TEST_F(ExchangeTest, retryRestartsTheReadAtStepZeroWithoutANewProbe)
     EXPECT_EQ(port->applied.size(), 1u);
     EXPECT_EQ(progress.steps, (std::vector<int> {0, 0, 1, 2, 0, 1, 2, 3}));
     // The terminal's timers stayed off through the retry, and came back once.
-    EXPECT_EQ(ui.timerStarts[TimerId::RecData], 0 + 1);
+    EXPECT_EQ(receivePoll.starts, 0 + 1);
     expectIdle();
 }
 
 TEST_F(ExchangeTest, cancelAfterAReadErrorRestoresTheTerminal)
 {
-    ui.setChecked(Ctl::Check_AutoTrtt, true);
     modem.tamper = [](const Bytes& request, Bytes answer) {
         return request[3] == radio::cmd::QueryId ? std::optional<Bytes>() : answer;
     };
@@ -483,7 +481,6 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
 {
     const auto& c = GetParam();
     language.value = 1;
-    ui.setChecked(Ctl::Check_AutoTrtt, true);
     bool lose = false;
     modem.tamper = [&](const Bytes& request, Bytes answer) {
         lose = request[3] == c.lostAfter;
@@ -509,8 +506,7 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
     EXPECT_EQ(status.text(core::StatusPanel::Connection), "Disconnect");
     EXPECT_FALSE(exchange.state().connectMode);
     expectIdle();
-    EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
-    EXPECT_TRUE(ui.isTimerActive(TimerId::TrttData));
+    EXPECT_FALSE(receivePoll.isActive());
 
     // Nothing is left running: a later close or tick does nothing more.
     exchange.receiveTick();
@@ -785,7 +781,7 @@ TEST_F(WriteTest, writeClickedWhileAReadRunsLeavesTheReadAlone)
         EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_TRUE(running());
         EXPECT_TRUE(sendTimer.isActive());
-        EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
+        EXPECT_FALSE(receivePoll.isActive());
         EXPECT_TRUE(progress.visible);
         EXPECT_EQ(progress.caption, caption);
         EXPECT_FALSE(exchange.state().writeMode);
@@ -836,7 +832,6 @@ TEST_F(WriteTest, nothingAbandonsARunningWrite)
 // stays open for the terminal, and panel 3 says it was stopped.
 TEST_F(ExchangeTest, escapeStopsAProbeOrAReadWithinATick)
 {
-    ui.setChecked(Ctl::Check_AutoTrtt, true);
     for (const bool inProbe : {true, false}) {
         SCOPED_TRACE(inProbe ? "probe" : "read");
         port->writes.clear();

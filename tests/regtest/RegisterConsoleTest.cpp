@@ -3,7 +3,6 @@
 #include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "PortRecorder.h"
 #include "RegisterRecorder.h"
 #include "StatusRecorder.h"
@@ -67,7 +66,7 @@ public:
         radio = [answer](const Bytes& frame) { return answer(frame.at(4)); };
     }
 
-    fakes::FakeUi ui;
+    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
 
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
@@ -81,7 +80,7 @@ public:
     fakes::FakeTimer reopenTimer;
     fakes::FakeEventLoop eventLoop;
     serial::PortController portController {
-        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
+        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     fakes::RegisterRecorder view;
     fakes::FakeTimer pollTimer;
     regtest::RegisterConsole console {

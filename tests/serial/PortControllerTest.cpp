@@ -3,7 +3,6 @@
 #include "FakeEventLoop.h"
 #include "FakeSerialPort.h"
 #include "FakeTimer.h"
-#include "FakeUi.h"
 #include "PortRecorder.h"
 #include "StatusRecorder.h"
 
@@ -12,7 +11,6 @@
 #include <optional>
 
 using core::StatusPanel;
-using core::TimerId;
 using platform::Parity;
 
 namespace {
@@ -46,12 +44,12 @@ protected:
     fakes::PortRecorder portView;
     fakes::FakeTimer reopenTimer;
     fakes::FakeEventLoop eventLoop;
-    fakes::FakeUi ui;
+    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
     fakes::StatusRecorder status;
     fakes::FakeDialogs dialogs;
     core::Language language;
     serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, ui, status, dialogs, language};
+        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     std::shared_ptr<fakes::PortState> com1;
     std::shared_ptr<fakes::PortState> com2;
 };
@@ -92,7 +90,7 @@ TEST_F(PortControllerTest, chosenSpeedAndParityGoOnThePortWithOneStopBit)
         EXPECT_EQ(status.text(StatusPanel::Port), "COM2");
         EXPECT_EQ(status.tip(StatusPanel::Port), "/dev/ttyFAKE2 — 板载串口");
         EXPECT_EQ(status.text(StatusPanel::Connection), "连接中...");
-        EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
+        EXPECT_TRUE(receivePoll.isActive());
         EXPECT_FALSE(portView.open);
         EXPECT_TRUE(dialogs.shown.empty());
     }
@@ -166,7 +164,7 @@ TEST_F(PortControllerTest, refusedSettingsReportThenCloseThePortWhileTheDialogCl
     EXPECT_TRUE(openWhileBoxShown) << "the box comes before the port is closed";
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(portView.open);
-    EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
+    EXPECT_TRUE(receivePoll.isActive());
     EXPECT_EQ(status.text(StatusPanel::Connection), "连接中...");
     EXPECT_EQ(status.text(StatusPanel::SerialMode), "9600-N-1");
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -192,7 +190,7 @@ TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
     EXPECT_EQ(status.text(StatusPanel::Connection), "已断开");
     EXPECT_EQ(status.text(StatusPanel::Port), "COM1");
     EXPECT_EQ(status.text(StatusPanel::SerialMode), "2400-N-1");
-    EXPECT_FALSE(ui.isTimerActive(TimerId::RecData));
+    EXPECT_FALSE(receivePoll.isActive());
     status.setText(StatusPanel::Connection, "unchanged");
     controller.closePort();
     EXPECT_EQ(status.text(StatusPanel::Connection), "unchanged");
@@ -269,7 +267,7 @@ TEST_F(LostAdapterTest, theSameDeviceComingBackIsOpenedAgainAtTheOldSettings)
     EXPECT_EQ(com2->applied[0].baudRate, 4800u);
     EXPECT_EQ(com2->applied[0].parity, Parity::Odd);
     EXPECT_EQ(link.settings.portNumber, 2);
-    EXPECT_TRUE(ui.isTimerActive(TimerId::RecData));
+    EXPECT_TRUE(receivePoll.isActive());
     EXPECT_EQ(portView.port, 1);
     EXPECT_EQ(status.text(StatusPanel::Port), "COM2");
     EXPECT_EQ(status.text(StatusPanel::SerialMode), "4800-O-1");

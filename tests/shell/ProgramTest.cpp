@@ -8,7 +8,6 @@
 #include "serial/SerialForm.h"
 #include "shell/AboutForm.h"
 #include "shell/ManualForm.h"
-#include "shell/QtUi.h"
 #include "terminal/RevealGesture.h"
 
 #include <QCloseEvent>
@@ -21,8 +20,6 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
-
-using core::Ctl;
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "TempDir.h"
 
 #include "serial/SerialForm.h"
-#include "shell/QtUi.h"
+#include "shell/TerminalPanels.h"
 #include "terminal/Terminal.h"
 
 #include <QComboBox>
@@ -48,14 +48,12 @@ TEST_F(ProgramTest, textAreaMenusAddOneEncodingChoiceAndSavingToTheStandardActio
     EXPECT_EQ(terminalTexts(*sendMenu),
         (std::vector<QString> {"文本编码：UTF-8", "文本编码：GB18030 (GBK)"}));
     EXPECT_TRUE(f.TextUtf8->isChecked());
-    EXPECT_FALSE(program.ui->isChecked(core::Ctl::TextGb18030));
 
     actionNamed(*sendMenu, "TextGb18030")->trigger();
     EXPECT_TRUE(actionNamed(*receiveMenu, "TextGb18030")->isChecked()) << "one choice for both";
     EXPECT_FALSE(f.TextUtf8->isChecked());
-    EXPECT_TRUE(program.ui->isChecked(core::Ctl::TextGb18030));
-    program.ui->setChecked(core::Ctl::TextGb18030, false);
-    EXPECT_TRUE(f.TextUtf8->isChecked());
+    EXPECT_EQ(program.sendPanel->textEncoding(), terminal::TextEncoding::Gb18030);
+    EXPECT_EQ(program.receivePanel->textEncoding(), terminal::TextEncoding::Gb18030);
 }
 
 TEST_F(ProgramTest, textAreaMenusInEnglish)

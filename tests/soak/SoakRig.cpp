@@ -10,6 +10,7 @@
 #include "shell/LanguageForm.h"
 #include "shell/MainForm.h"
 #include "shell/Program.h"
+#include "terminal/Terminal.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,7 +58,7 @@ struct Station
     StationFigures figures() const
     {
         const TForm1& f = *program.Form1;
-        return {program.terminalState.TxCount, program.terminalState.RxCount,
+        return {program.terminal->counts.sent, program.terminal->counts.received,
             f.statusPanels[4]->text().toStdString(), f.statusPanels[5]->text().toStdString()};
     }
 

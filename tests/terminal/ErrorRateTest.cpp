@@ -2,8 +2,7 @@
 
 #include <deque>
 
-using core::Ctl;
-using core::TimerId;
+using terminal::EchoCount;
 
 namespace {
 
@@ -15,9 +14,9 @@ protected:
     void startMeasuring(const std::string& text)
     {
         openPort();
-        setSendText(text);
-        ui.setChecked(Ctl::CheckTrtt, true);
-        terminal.toggleErrorRateTest();
+        send.text = text;
+        strip.measuringOn = true;
+        terminal.errorRate.toggle();
     }
 
     // Every write is answered with the given pieces, one per poll.
@@ -34,9 +33,9 @@ protected:
         for (int step = 0; step < ms / 10; ++step) {
             system.nowMs += 10;
             const auto nowMs = static_cast<long>(system.nowMs);
-            if (ui.isTimerActive(TimerId::TrttData)) {
+            if (autoSendTimer.isActive()) {
                 const auto before = port->writes.size();
-                terminal.autoSendTick();
+                sender.autoSendTick();
                 if (port->writes.size() != before)
                     sendTimes.push_back(nowMs);
             }
@@ -51,7 +50,7 @@ protected:
         }
     }
 
-    std::string box(Ctl ctl) const { return ui.text(ctl); }
+    std::string box(EchoCount count) { return strip.counts[count]; }
 
     std::deque<std::string> pieces;
     long lastChunkMs = 0;
@@ -78,50 +77,48 @@ TEST_F(ErrorRateTest, startWithAnEmptySendAreaOnlyZeroesTheBoxes)
     for (const auto& row : rows) {
         language.value = row.english ? 1 : 0;
         dialogs.shown.clear();
-        ui.setText(Ctl::Edit2, "7");
-        state.TestGood = 7;
-        terminal.toggleErrorRateTest();
-        for (const Ctl ctl : {Ctl::Edit1, Ctl::Edit2, Ctl::Edit3, Ctl::Edit4})
-            EXPECT_EQ("0", box(ctl));
-        EXPECT_EQ(0, state.TestGood);
+        strip.counts[EchoCount::Good] = "7";
+        terminal.errorRate.toggle();
+        for (const auto count :
+            {EchoCount::Sent, EchoCount::Good, EchoCount::SuccessRate, EchoCount::Bad})
+            EXPECT_EQ("0", box(count));
         ASSERT_EQ(1u, dialogs.shown.size());
         EXPECT_EQ(fakes::ShownMessage::Message, dialogs.shown[0].kind);
         EXPECT_EQ(row.message, dialogs.shown[0].text);
-        EXPECT_FALSE(ui.isLowered(Ctl::PanelTrttTest));
-        EXPECT_FALSE(state.TestMode);
-        EXPECT_EQ("1000", box(Ctl::Edit_TrttPerio));
-        EXPECT_TRUE(ui.isEnabled(Ctl::Check_AutoTrtt));
+        EXPECT_FALSE(strip.runningShown);
+        EXPECT_FALSE(terminal.errorRate.running());
+        EXPECT_EQ("1000", send.period);
+        EXPECT_TRUE(send.autoEnabled);
     }
 }
 
 TEST_F(ErrorRateTest, startOnAMeasuringStationRunsAutoSend)
 {
     startMeasuring("hello");
-    EXPECT_TRUE(state.TestMode);
-    EXPECT_TRUE(ui.isLowered(Ctl::PanelTrttTest));
-    EXPECT_EQ("2000", box(Ctl::Edit_TrttPerio));
-    EXPECT_TRUE(ui.isChecked(Ctl::Check_AutoTrtt));
-    EXPECT_FALSE(ui.isEnabled(Ctl::Check_AutoTrtt));
-    EXPECT_TRUE(ui.isTimerActive(TimerId::TrttData));
+    EXPECT_TRUE(terminal.errorRate.running());
+    EXPECT_TRUE(strip.runningShown);
+    EXPECT_EQ("2000", send.period);
+    EXPECT_TRUE(send.autoOn);
+    EXPECT_FALSE(send.autoEnabled);
+    EXPECT_TRUE(autoSendTimer.isActive());
 
     runMs(2000); // the first send one period after the start, with nothing received before it
     ASSERT_EQ(1u, sendTimes.size());
-    EXPECT_EQ("0", box(Ctl::Edit1));
-    EXPECT_EQ("0", box(Ctl::Edit2));
-    EXPECT_EQ("0", box(Ctl::Edit4));
-    EXPECT_EQ(1, state.TestSent);
+    EXPECT_EQ("0", box(EchoCount::Sent));
+    EXPECT_EQ("0", box(EchoCount::Good));
+    EXPECT_EQ("0", box(EchoCount::Bad));
 }
 
 TEST_F(ErrorRateTest, startWithoutAPortKeepsTheRunningLook)
 {
-    setSendText("hello");
-    ui.setChecked(Ctl::CheckTrtt, true);
-    terminal.toggleErrorRateTest();
+    send.text = "hello";
+    strip.measuringOn = true;
+    terminal.errorRate.toggle();
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ("串口未打开", dialogs.shown[0].text);
-    EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
-    EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
-    EXPECT_TRUE(ui.isLowered(Ctl::PanelTrttTest));
+    EXPECT_FALSE(send.autoOn);
+    EXPECT_FALSE(autoSendTimer.isActive());
+    EXPECT_TRUE(strip.runningShown);
 }
 
 TEST_F(ErrorRateTest, perfectEchoReads100PercentFromTheSecondEvaluation)
@@ -130,26 +127,26 @@ TEST_F(ErrorRateTest, perfectEchoReads100PercentFromTheSecondEvaluation)
     startMeasuring("hello\r\n中文");
     runMs(2000);
     ASSERT_EQ(1u, sendTimes.size());
-    EXPECT_EQ("0", box(Ctl::Edit3));
+    EXPECT_EQ("0", box(EchoCount::SuccessRate));
     runMs(2000);
     ASSERT_GE(sendTimes.size(), 3u);
-    EXPECT_EQ(std::to_string(sendTimes.size() - 1), box(Ctl::Edit2));
-    EXPECT_EQ("0", box(Ctl::Edit4));
-    EXPECT_EQ("100.0000", box(Ctl::Edit3));
+    EXPECT_EQ(std::to_string(sendTimes.size() - 1), box(EchoCount::Good));
+    EXPECT_EQ("0", box(EchoCount::Bad));
+    EXPECT_EQ("100.0000", box(EchoCount::SuccessRate));
     EXPECT_EQ(
-        static_cast<int>(sendTimes.size() * std::string("hello\r\n中文").size()), state.TxCount);
+        static_cast<int>(sendTimes.size() * std::string("hello\r\n中文").size()), counts.sent);
 }
 
 TEST_F(ErrorRateTest, echoOfGb18030TextIsJudgedByTheBytesThatWereSent)
 {
     echoWith([](const std::string& sent) { return std::vector<std::string> {sent}; });
-    ui.setChecked(Ctl::TextGb18030, true);
+    setGb18030(true);
     startMeasuring("数传电台");
     runMs(2000 + 2000);
     ASSERT_GE(sendTimes.size(), 3u);
     EXPECT_EQ("\xCA\xFD\xB4\xAB\xB5\xE7\xCC\xA8", lastWrite());
-    EXPECT_EQ("0", box(Ctl::Edit4));
-    EXPECT_EQ("100.0000", box(Ctl::Edit3));
+    EXPECT_EQ("0", box(EchoCount::Bad));
+    EXPECT_EQ("100.0000", box(EchoCount::SuccessRate));
 }
 
 TEST_F(ErrorRateTest, noEchoReadsZeroPercent)
@@ -157,10 +154,10 @@ TEST_F(ErrorRateTest, noEchoReadsZeroPercent)
     startMeasuring("hello");
     runMs(2000 * 3);
     ASSERT_EQ(3u, sendTimes.size());
-    EXPECT_EQ("2", box(Ctl::Edit1));
-    EXPECT_EQ("0", box(Ctl::Edit2));
-    EXPECT_EQ("0", box(Ctl::Edit4));
-    EXPECT_EQ("0.0000", box(Ctl::Edit3));
+    EXPECT_EQ("2", box(EchoCount::Sent));
+    EXPECT_EQ("0", box(EchoCount::Good));
+    EXPECT_EQ("0", box(EchoCount::Bad));
+    EXPECT_EQ("0.0000", box(EchoCount::SuccessRate));
 }
 
 TEST_F(ErrorRateTest, replyInSeveralChunksIsJudgedAsOneText)
@@ -172,8 +169,8 @@ TEST_F(ErrorRateTest, replyInSeveralChunksIsJudgedAsOneText)
     runMs(2000);
     runMs(490); // up to the second send, before its reply
     ASSERT_EQ(2u, sendTimes.size());
-    EXPECT_EQ("1", box(Ctl::Edit2));
-    EXPECT_EQ("0", box(Ctl::Edit4));
+    EXPECT_EQ("1", box(EchoCount::Good));
+    EXPECT_EQ("0", box(EchoCount::Bad));
     // The next send follows the quiet line, 350 ms after the last piece, not the period.
     EXPECT_GE(sendTimes[1] - lastChunkMs, 350);
     EXPECT_LE(sendTimes[1] - lastChunkMs, 360);
@@ -189,57 +186,54 @@ TEST_F(ErrorRateTest, replyDifferingInOneByteIsAnError)
     runMs(2000);
     runMs(500);
     ASSERT_EQ(2u, sendTimes.size());
-    EXPECT_EQ("0", box(Ctl::Edit2));
-    EXPECT_EQ("1", box(Ctl::Edit4));
-    EXPECT_EQ("0.0000", box(Ctl::Edit3));
+    EXPECT_EQ("0", box(EchoCount::Good));
+    EXPECT_EQ("1", box(EchoCount::Bad));
+    EXPECT_EQ("0.0000", box(EchoCount::SuccessRate));
 }
 
 TEST_F(ErrorRateTest, replyIsCollectedWhileTheDisplayIsStopped)
 {
     echoWith([](const std::string& sent) { return std::vector<std::string> {sent}; });
     startMeasuring("hello");
-    terminal.toggleDisplayStop();
+    receiver.toggleDisplayStop();
     runMs(2000);
     runMs(500);
-    EXPECT_EQ("1", box(Ctl::Edit2));
-    EXPECT_EQ("", received());
+    EXPECT_EQ("1", box(EchoCount::Good));
+    EXPECT_EQ("", receive.text);
 }
 
 TEST_F(ErrorRateTest, echoStationReturnsWhatItReceivedOnceTheLineIsQuiet)
 {
     openPort();
-    setSendText("anything");
-    terminal.toggleErrorRateTest();
-    EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
+    send.text = "anything";
+    terminal.errorRate.toggle();
+    EXPECT_FALSE(send.autoOn);
     pieces = {"ab", std::string("c\0d", 3)};
-    runMs(100);
-    EXPECT_EQ("abc", state.TestRxText);
-    runMs(300);
+    runMs(400);
     EXPECT_TRUE(port->writes.empty());
     runMs(50); // the seventh empty poll in a row
     ASSERT_EQ(1u, port->writes.size());
     EXPECT_EQ("abc", lastWrite());
-    EXPECT_EQ(0, state.TxCount);
-    EXPECT_EQ("", state.TestRxText);
-    EXPECT_EQ(0, state.IdlePolls);
+    EXPECT_EQ(0, counts.sent);
+    runMs(1000);
+    EXPECT_EQ(1u, port->writes.size()) << "what was echoed is not echoed again";
 }
 
 TEST_F(ErrorRateTest, stopEndsTheTestAndKeepsTheCounts)
 {
     startMeasuring("hello");
     runMs(2000 * 2);
-    terminal.toggleErrorRateTest();
-    EXPECT_FALSE(ui.isLowered(Ctl::PanelTrttTest));
-    EXPECT_FALSE(ui.isChecked(Ctl::Check_AutoTrtt));
-    EXPECT_TRUE(ui.isEnabled(Ctl::Check_AutoTrtt));
-    EXPECT_FALSE(ui.isTimerActive(TimerId::TrttData));
-    EXPECT_FALSE(state.TestMode);
-    EXPECT_EQ("1", box(Ctl::Edit1));
+    terminal.errorRate.toggle();
+    EXPECT_FALSE(strip.runningShown);
+    EXPECT_FALSE(send.autoOn);
+    EXPECT_TRUE(send.autoEnabled);
+    EXPECT_FALSE(autoSendTimer.isActive());
+    EXPECT_FALSE(terminal.errorRate.running());
+    EXPECT_EQ("1", box(EchoCount::Sent));
 
     // After the stop nothing is collected or echoed any more.
-    ui.setChecked(Ctl::CheckTrtt, false);
+    strip.measuringOn = false;
     feed("late");
     runMs(500);
-    EXPECT_EQ("", state.TestRxText);
     EXPECT_EQ(2u, port->writes.size());
 }

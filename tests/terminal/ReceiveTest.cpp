@@ -1,11 +1,8 @@
 #include "TerminalFixture.h"
 
-using core::Ctl;
-
 TEST_F(TerminalTest, pollWithoutAPortDoesNothing)
 {
     poll(10);
-    EXPECT_EQ(0, state.IdlePolls);
     EXPECT_EQ("", status.text(core::StatusPanel::Received));
 }
 
@@ -14,17 +11,15 @@ TEST_F(TerminalTest, upTo1024WaitingBytesAreShownAndMoreAreDiscarded)
     openPort();
     feed(std::string(1024, 'a'));
     poll();
-    EXPECT_EQ(std::string(1024, 'a'), received());
-    EXPECT_EQ(1024, state.RxCount);
+    EXPECT_EQ(std::string(1024, 'a'), receive.text);
+    EXPECT_EQ(1024, counts.received);
     EXPECT_EQ("RX : 1024", status.text(core::StatusPanel::Received));
 
     feed(std::string(1025, 'b'));
-    state.IdlePolls = 3;
     poll();
     EXPECT_TRUE(port->rx.empty());
-    EXPECT_EQ(std::string(1024, 'a'), received());
-    EXPECT_EQ(1024, state.RxCount);
-    EXPECT_EQ(0, state.IdlePolls);
+    EXPECT_EQ(std::string(1024, 'a'), receive.text);
+    EXPECT_EQ(1024, counts.received);
 }
 
 TEST_F(TerminalTest, textDisplayStopsAtAZeroByteButCountsAll)
@@ -32,21 +27,21 @@ TEST_F(TerminalTest, textDisplayStopsAtAZeroByteButCountsAll)
     openPort();
     port->feed({0x41, 0x00, 0x42});
     poll();
-    EXPECT_EQ("A", received());
-    EXPECT_EQ(3, state.RxCount);
+    EXPECT_EQ("A", receive.text);
+    EXPECT_EQ(3, counts.received);
 }
 
 TEST_F(TerminalTest, hexDisplayRunsOnAcrossChunksAndShowsZeroBytes)
 {
     openPort();
-    ui.setChecked(Ctl::Check_RecHex, true);
+    receive.hex = true;
     port->feed({0x41, 0x42});
     poll();
     port->feed({0x0D, 0x00});
     poll();
-    EXPECT_EQ("41 42 0D 00 ", received());
-    EXPECT_EQ(1, ui.shownLineCount(Ctl::Memo_Rec));
-    EXPECT_EQ(4, state.RxCount);
+    EXPECT_EQ("41 42 0D 00 ", receive.text);
+    EXPECT_EQ(1, receive.shownLineCount());
+    EXPECT_EQ(4, counts.received);
 }
 
 TEST_F(TerminalTest, hexSwitchAffectsOnlyLaterChunks)
@@ -54,10 +49,10 @@ TEST_F(TerminalTest, hexSwitchAffectsOnlyLaterChunks)
     openPort();
     feed("hi");
     poll();
-    ui.setChecked(Ctl::Check_RecHex, true);
+    receive.hex = true;
     feed("hi");
     poll();
-    EXPECT_EQ("hi68 69 ", received());
+    EXPECT_EQ("hi68 69 ", receive.text);
 }
 
 TEST_F(TerminalTest, textSplitBetweenChunksIsShownWhole)
@@ -65,69 +60,65 @@ TEST_F(TerminalTest, textSplitBetweenChunksIsShownWhole)
     openPort();
     feed("中\xE6");
     poll();
-    EXPECT_EQ("中", received());
+    EXPECT_EQ("中", receive.text);
     feed("\x96\x87\r");
     poll();
     feed("\nok");
     poll();
-    EXPECT_EQ("中文\r\nok", received());
-    EXPECT_EQ(2, ui.shownLineCount(Ctl::Memo_Rec));
-    EXPECT_EQ(10, state.RxCount);
+    EXPECT_EQ("中文\r\nok", receive.text);
+    EXPECT_EQ(2, receive.shownLineCount());
+    EXPECT_EQ(10, counts.received);
 }
 
 TEST_F(TerminalTest, gb18030TextIsShownWholeAcrossPollsAndStopsAtAZeroByte)
 {
     openPort();
-    ui.setChecked(Ctl::TextGb18030, true);
+    setGb18030(true);
     feed("\xCA\xFD\xB4");
     poll();
-    EXPECT_EQ("数", received());
+    EXPECT_EQ("数", receive.text);
     feed("\xAB\r");
     poll();
-    EXPECT_EQ("数传\r\n", received());
+    EXPECT_EQ("数传\r\n", receive.text);
     // The lead byte before the zero byte is dropped with it, not joined to the next chunk.
     feed(std::string("\xB5\0\xE7", 3));
     poll();
     feed("AB");
     poll();
-    EXPECT_EQ("数传\r\nAB", received());
-    EXPECT_EQ(10, state.RxCount);
+    EXPECT_EQ("数传\r\nAB", receive.text);
+    EXPECT_EQ(10, counts.received);
 }
 
 TEST_F(TerminalTest, appendingKeepsWhatTheUserLeftInTheArea)
 {
     openPort();
-    ui.setText(Ctl::Memo_Rec, "typed");
+    receive.text = "typed";
     feed("rx");
     poll();
-    EXPECT_EQ("typedrx", received());
-    EXPECT_EQ(1, ui.scrolls[Ctl::Memo_Rec]);
+    EXPECT_EQ("typedrx", receive.text);
+    EXPECT_EQ(1, receive.scrolls);
 }
 
 TEST_F(TerminalTest, stoppedDisplayConsumesWithoutShowingOrCounting)
 {
     openPort();
     setEnglish();
-    terminal.toggleDisplayStop();
-    EXPECT_TRUE(state.DisplayStopped);
-    EXPECT_EQ("continue", ui.text(Ctl::Button1));
+    receiver.toggleDisplayStop();
+    EXPECT_EQ("continue", receive.stopCaption);
     feed("lost");
     poll();
     EXPECT_TRUE(port->rx.empty());
-    terminal.toggleDisplayStop();
-    EXPECT_EQ("Stop Displsy", ui.text(Ctl::Button1));
+    receiver.toggleDisplayStop();
+    EXPECT_EQ("Stop Displsy", receive.stopCaption);
     feed("seen");
     poll();
-    EXPECT_EQ("seen", received());
-    EXPECT_EQ(4, state.RxCount);
-}
-
-TEST_F(TerminalTest, stopButtonCaptionsInChinese)
-{
-    terminal.toggleDisplayStop();
-    EXPECT_EQ("继续显示", ui.text(Ctl::Button1));
-    terminal.toggleDisplayStop();
-    EXPECT_EQ("停止显示", ui.text(Ctl::Button1));
+    EXPECT_EQ("seen", receive.text);
+    EXPECT_EQ(4, counts.received);
+    language.value = 0;
+    receiver.toggleDisplayStop();
+    EXPECT_EQ("继续显示", receive.stopCaption);
+    receiver.toggleDisplayStop();
+    EXPECT_EQ("停止显示", receive.stopCaption);
 }
 
 TEST_F(TerminalTest, autoClearEmptiesTheAreaAboveItsLineLimit)
@@ -140,60 +131,50 @@ TEST_F(TerminalTest, autoClearEmptiesTheAreaAboveItsLineLimit)
     openPort();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.limit);
-        ui.setChecked(Ctl::Check_AutoClr, row.autoClear);
-        ui.setText(Ctl::Memo_Rec, "");
+        receive.autoClearOn = row.autoClear;
+        receive.text = "";
         std::string lines;
         for (int i = 0; i < row.limit - 1; ++i)
             lines += "x\r\n";
-        ui.setText(Ctl::Memo_Rec, lines);
+        receive.text = lines;
         feed("y"); // line limit reached, not passed
         poll();
-        EXPECT_EQ(row.limit, ui.shownLineCount(Ctl::Memo_Rec));
+        EXPECT_EQ(row.limit, receive.shownLineCount());
         feed("\r\nz");
         poll();
         poll(); // the line goes quiet: the emptied area shows
-        EXPECT_EQ("", received());
+        EXPECT_EQ("", receive.text);
     }
 }
 
 TEST_F(TerminalTest, autoClearCountsWrappedLinesOfTheHexDisplay)
 {
     openPort();
-    ui.wrapColumns = 30; // ten hex groups per shown line
-    ui.setChecked(Ctl::Check_RecHex, true);
+    receive.wrapColumns = 30; // ten hex groups per shown line
+    receive.hex = true;
     port->feed(fakes::Bytes(1000, 0x11)); // 100 lines
     poll();
-    EXPECT_EQ(100, ui.shownLineCount(Ctl::Memo_Rec));
+    EXPECT_EQ(100, receive.shownLineCount());
     port->feed({0x22});
     poll(2);
-    EXPECT_EQ("", received());
+    EXPECT_EQ("", receive.text);
 }
 
 TEST_F(TerminalTest, counterResetZeroesBothCounters)
 {
     openPort();
-    setSendText("abc");
-    terminal.sendOnce();
+    send.text = "abc";
+    sender.sendOnce();
     feed("de");
     poll();
-    terminal.resetCounters();
-    EXPECT_EQ(0, state.TxCount);
-    EXPECT_EQ(0, state.RxCount);
+    receiver.resetCounters();
+    EXPECT_EQ(0, counts.sent);
+    EXPECT_EQ(0, counts.received);
     EXPECT_EQ("TX : 0", status.text(core::StatusPanel::Sent));
     EXPECT_EQ("RX : 0", status.text(core::StatusPanel::Received));
-    setSendText("z");
-    terminal.sendOnce();
+    send.text = "z";
+    sender.sendOnce();
     EXPECT_EQ("TX : 1", status.text(core::StatusPanel::Sent));
-}
-
-TEST_F(TerminalTest, idlePollsCountEmptyPollsInARow)
-{
-    openPort();
-    poll(4);
-    EXPECT_EQ(4, state.IdlePolls);
-    feed("a");
-    poll();
-    EXPECT_EQ(0, state.IdlePolls);
 }
 
 // Polls that one refresh brings together are auto-cleared one by one: the area shows what
@@ -214,10 +195,10 @@ TEST_F(TerminalTest, autoClearOfPollsShownTogetherKeepsWhatFollowsTheLastClear)
         system.nowMs += 50;
         terminal.receivePoll();
     }
-    EXPECT_EQ(lines('a', 60), received()) << "no refresh yet";
-    system.nowMs += terminal::Terminal::kRefreshMs;
+    EXPECT_EQ(lines('a', 60), receive.text) << "no refresh yet";
+    system.nowMs += terminal::ReceiveDisplay::kRefreshMs;
     terminal.receivePoll();
-    EXPECT_EQ(lines('c', 10), received());
+    EXPECT_EQ(lines('c', 10), receive.text);
 }
 
 // While data keeps coming, a refresh that would show the area just emptied waits for the next
@@ -226,18 +207,18 @@ TEST_F(TerminalTest, aRefreshDoesNotShowAnAreaJustEmptiedWhileDataKeepsComing)
 {
     openPort();
     const std::string sixty(60 * 3, 'x'); // no line break: wrapped by the fake at 3 columns
-    ui.wrapColumns = 3;
+    receive.wrapColumns = 3;
     feed(sixty);
     poll();
     feed(sixty); // the area goes above 100 lines: emptied
     poll();
-    EXPECT_EQ(sixty, received()) << "held over the emptied area";
+    EXPECT_EQ(sixty, receive.text) << "held over the emptied area";
     feed("yz");
     poll();
-    EXPECT_EQ("yz", received());
+    EXPECT_EQ("yz", receive.text);
     feed(std::string(101 * 3, 'w'));
     poll();
-    EXPECT_EQ("yz", received());
+    EXPECT_EQ("yz", receive.text);
     poll(); // quiet
-    EXPECT_EQ("", received());
+    EXPECT_EQ("", receive.text);
 }

@@ -1,18 +1,17 @@
 #include "terminal/RevealGesture.h"
-#include "FakeUi.h"
+#include "FakeTimer.h"
+#include "TerminalRecorders.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-using core::Ctl;
-
 namespace {
 
-// A freshly started main window with Timer1 running.
+// A freshly started main window with the gesture's clock running.
 struct Window
 {
-    Window() { ui.setTimerActive(core::TimerId::Timer1, true); }
+    Window() { clock.start(); }
 
     void ticks(int count)
     {
@@ -21,11 +20,10 @@ struct Window
     }
     void arm() { gesture.armGesture(); }
     void complete() { gesture.completeGesture(); }
-    bool revealed() const { return ui.isVisible(Ctl::Panel2); }
 
-    fakes::FakeUi ui;
-    terminal::TerminalState state;
-    terminal::RevealGesture gesture {ui, state};
+    fakes::RevealRecorder view;
+    fakes::FakeTimer clock;
+    terminal::RevealGesture gesture {view, clock};
 };
 
 } // namespace
@@ -37,11 +35,8 @@ TEST(RevealGesture, armingThenCompletingInsideBothWindowsReveals)
     w.arm();
     w.ticks(4);
     w.complete();
-    EXPECT_TRUE(w.revealed());
-    EXPECT_TRUE(w.ui.isVisible(Ctl::Test_M));
-    EXPECT_TRUE(w.ui.isEnabled(Ctl::ComboAirBaud));
-    EXPECT_FALSE(w.ui.isVisible(Ctl::ComboAirBaud));
-    EXPECT_EQ(1, w.ui.fits);
+    EXPECT_EQ(1, w.view.hiddenShown);
+    EXPECT_TRUE(w.view.airRateEnabled);
 }
 
 TEST(RevealGesture, gesturesThatDoNotReveal)
@@ -51,59 +46,34 @@ TEST(RevealGesture, gesturesThatDoNotReveal)
         const char* name;
         std::function<void(Window&)> clicks;
     } rows[] = {
-        {"wrong order",
-            [](Window& w) {
-                w.complete();
-                w.arm();
-            }},
-        {"double arming",
-            [](Window& w) {
-                w.arm();
-                w.arm();
-                w.complete();
-            }},
+        {"wrong order", [](Window& w) { w.complete(), w.arm(); }},
+        {"double arming", [](Window& w) { w.arm(), w.arm(), w.complete(); }},
         {"completing click turns the toggle off",
-            [](Window& w) {
-                w.complete();
-                w.arm();
-                w.complete();
-            }},
+            [](Window& w) { w.complete(), w.arm(), w.complete(); }},
         {"completing after the arming window",
-            [](Window& w) {
-                w.arm();
-                w.ticks(5);
-                w.complete();
-            }},
+            [](Window& w) { w.arm(), w.ticks(5), w.complete(); }},
         {"right order after the start window",
-            [](Window& w) {
-                w.ticks(200);
-                w.arm();
-                w.complete();
-            }},
+            [](Window& w) { w.ticks(200), w.arm(), w.complete(); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         Window w;
         row.clicks(w);
-        EXPECT_FALSE(w.revealed());
-        EXPECT_FALSE(w.ui.isVisible(Ctl::Test_M));
-        EXPECT_FALSE(w.ui.isEnabled(Ctl::ComboAirBaud));
-        EXPECT_EQ(0, w.ui.fits);
+        EXPECT_EQ(0, w.view.hiddenShown);
+        EXPECT_FALSE(w.view.airRateEnabled);
     }
 }
 
-TEST(RevealGesture, startWindowStopsTimer1ForGood)
+TEST(RevealGesture, startWindowStopsTheClockForGood)
 {
     Window w;
     w.ticks(199);
-    EXPECT_TRUE(w.state.RevealOpen);
-    EXPECT_TRUE(w.ui.isTimerActive(core::TimerId::Timer1));
+    EXPECT_TRUE(w.clock.isActive());
     w.arm();
     w.ticks(1);
-    EXPECT_FALSE(w.state.RevealOpen);
-    EXPECT_FALSE(w.ui.isTimerActive(core::TimerId::Timer1));
+    EXPECT_FALSE(w.clock.isActive());
     w.complete();
-    EXPECT_FALSE(w.revealed());
+    EXPECT_EQ(0, w.view.hiddenShown);
 }
 
 TEST(RevealGesture, hiddenButtonRevealsWithoutCondition)
@@ -111,7 +81,6 @@ TEST(RevealGesture, hiddenButtonRevealsWithoutCondition)
     Window w;
     w.ticks(300);
     w.gesture.revealHidden();
-    EXPECT_TRUE(w.revealed());
-    EXPECT_TRUE(w.ui.isVisible(Ctl::Test_M));
-    EXPECT_FALSE(w.ui.isEnabled(Ctl::ComboAirBaud));
+    EXPECT_EQ(1, w.view.hiddenShown);
+    EXPECT_FALSE(w.view.airRateEnabled);
 }

@@ -2,7 +2,6 @@
 #include "TerminalFixture.h"
 #include "terminal/ReceivedBytes.h"
 
-using core::Ctl;
 using fakes::ShownMessage;
 using fakes::TempDir;
 
@@ -26,7 +25,7 @@ protected:
     void saveAs(const std::string& file)
     {
         dialogs.fileNames.push_back(file);
-        terminal.saveReceived();
+        receiver.saveReceived();
     }
 
     TempDir dir;
@@ -56,28 +55,28 @@ TEST_F(SaveReceivedTest, fileHoldsTheCountedBytesAcrossAnAutoClear)
 {
     openPort();
     std::string counted;
-    auto receive = [&](const std::string& bytes) {
+    auto arrive = [&](const std::string& bytes) {
         feed(bytes);
         poll();
         counted += bytes;
     };
-    receive(std::string("A\0B\xFF", 4)); // text display stops at the zero byte; the file not
-    ui.setChecked(Ctl::Check_RecHex, true);
-    receive("\x55\xAA");
-    ui.setChecked(Ctl::Check_RecHex, false);
+    arrive(std::string("A\0B\xFF", 4)); // text display stops at the zero byte; the file not
+    receive.hex = true;
+    arrive("\x55\xAA");
+    receive.hex = false;
     std::string lines;
     for (int i = 0; i < 120; ++i)
         lines += "line " + std::to_string(i) + "\r\n";
     for (std::size_t at = 0; at < lines.size(); at += 1000)
-        receive(lines.substr(at, 1000));
-    ASSERT_LT(ui.shownLineCount(Ctl::Memo_Rec), 100) << "auto clear emptied the area";
-    terminal.resetCounters(); // a counter reset keeps the bytes
-    terminal.toggleDisplayStop(); // bytes taken while the display stops are not counted, nor kept
+        arrive(lines.substr(at, 1000));
+    ASSERT_LT(receive.shownLineCount(), 100) << "auto clear emptied the area";
+    receiver.resetCounters(); // a counter reset keeps the bytes
+    receiver.toggleDisplayStop(); // bytes taken while the display stops are not counted, nor kept
     feed("unseen");
     poll();
-    terminal.toggleDisplayStop();
-    receive("end");
-    EXPECT_EQ(3, state.RxCount);
+    receiver.toggleDisplayStop();
+    arrive("end");
+    EXPECT_EQ(3, counts.received);
 
     saveAs(dir.path("rx.bin"));
     EXPECT_EQ(counted, TempDir::read(dir.path("rx.bin")));
@@ -85,8 +84,8 @@ TEST_F(SaveReceivedTest, fileHoldsTheCountedBytesAcrossAnAutoClear)
     EXPECT_EQ(ShownMessage::SaveFile, dialogs.shown[0].kind);
     EXPECT_EQ("保存接收数据", dialogs.shown[0].caption);
 
-    terminal.clearReceiveArea();
-    receive("after");
+    receiver.clearReceiveArea();
+    arrive("after");
     saveAs(dir.path("rx.bin"));
     EXPECT_EQ("after", TempDir::read(dir.path("rx.bin")));
 }
@@ -97,7 +96,7 @@ TEST_F(SaveReceivedTest, cancellingTheFileDialogWritesNothing)
     setEnglish();
     feed("data");
     poll();
-    terminal.saveReceived();
+    receiver.saveReceived();
     ASSERT_EQ(1u, dialogs.shown.size());
     EXPECT_EQ("Save received data", dialogs.shown[0].caption);
     EXPECT_TRUE(dir.names().empty());

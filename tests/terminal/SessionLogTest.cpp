@@ -7,7 +7,6 @@
 #include <sstream>
 #include <sys/stat.h>
 
-using core::Ctl;
 using fakes::ShownMessage;
 using fakes::TempDir;
 
@@ -31,8 +30,8 @@ protected:
     void startLog(const std::string& file)
     {
         dialogs.fileNames.push_back(file);
-        ui.setChecked(Ctl::LogToFile, true);
-        terminal.toggleSessionLog();
+        receive.logOn = true;
+        receiver.toggleSessionLog();
     }
 
     TempDir dir;
@@ -84,18 +83,18 @@ TEST_F(SessionLogTest, everySendAndReceivedChunkIsOneLineAddedToTheFile)
     const std::string file = dir.path("session.log");
     TempDir::write(file, "earlier\n");
     startLog(file);
-    EXPECT_EQ("记录到文件...\tsession.log", ui.text(Ctl::LogToFile));
+    EXPECT_EQ("记录到文件...\tsession.log", receive.logCaption);
     EXPECT_EQ("正在记录到 " + file, status.tip(core::StatusPanel::Received));
-    setSendText("hi");
-    terminal.sendOnce();
+    send.text = "hi";
+    sender.sendOnce();
     feed("ok\r\n");
     poll();
-    terminal.toggleDisplayStop(); // display stopped
-    ui.setChecked(Ctl::Check_RecHex, true);
+    receiver.toggleDisplayStop(); // display stopped
+    receive.hex = true;
     port->feed({0x00, 0xFF});
     poll();
-    ui.setChecked(Ctl::LogToFile, false);
-    terminal.toggleSessionLog();
+    receive.logOn = false;
+    receiver.toggleSessionLog();
     feed("after");
     poll();
 
@@ -105,7 +104,7 @@ TEST_F(SessionLogTest, everySendAndReceivedChunkIsOneLineAddedToTheFile)
     EXPECT_TRUE(lines[1].ends_with(" TX 2 68 69 |hi|")) << lines[1];
     EXPECT_TRUE(lines[2].ends_with(" RX 4 6F 6B 0D 0A |ok..|")) << lines[2];
     EXPECT_TRUE(lines[3].ends_with(" RX 2 00 FF |..|")) << lines[3];
-    EXPECT_EQ("记录到文件...", ui.text(Ctl::LogToFile));
+    EXPECT_EQ("记录到文件...", receive.logCaption);
     EXPECT_EQ("", status.tip(core::StatusPanel::Received));
     EXPECT_TRUE(dialogs.shown.size() == 1 && dialogs.shown[0].kind == ShownMessage::SaveFile);
 }
@@ -126,28 +125,28 @@ TEST_F(SessionLogTest, aWriteErrorIsReportedOnceAndTheTerminalGoesOn)
         SCOPED_TRACE(row.message);
         language.value = row.english ? 1 : 0;
         dialogs.shown.clear();
-        ui.setText(Ctl::Memo_Rec, "");
+        receive.text = "";
         startLog(file);
-        ASSERT_TRUE(ui.isChecked(Ctl::LogToFile));
+        ASSERT_TRUE(receive.logOn);
         for (const char* chunk : {"one", "two", "three"}) {
             feed(chunk);
             poll();
         }
         ASSERT_EQ(2u, dialogs.shown.size());
         EXPECT_EQ(dialogs.shown[1].text, row.message);
-        EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
-        EXPECT_EQ(row.english ? "Log to file..." : "记录到文件...", ui.text(Ctl::LogToFile));
-        EXPECT_EQ("onetwothree", received());
+        EXPECT_FALSE(receive.logOn);
+        EXPECT_EQ(row.english ? "Log to file..." : "记录到文件...", receive.logCaption);
+        EXPECT_EQ("onetwothree", receive.text);
     }
 }
 
 TEST_F(SessionLogTest, cancelledOrUnopenableFileLeavesTheItemUnticked)
 {
-    ui.setChecked(Ctl::LogToFile, true);
-    terminal.toggleSessionLog(); // the dialog is cancelled
-    EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
+    receive.logOn = true;
+    receiver.toggleSessionLog(); // the dialog is cancelled
+    EXPECT_FALSE(receive.logOn);
     startLog(dir.path("no/such/dir.log"));
-    EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
+    EXPECT_FALSE(receive.logOn);
     ASSERT_EQ(3u, dialogs.shown.size());
     EXPECT_TRUE(dialogs.shown[2].text.starts_with("无法打开记录文件: ")) << dialogs.shown[2].text;
 
@@ -155,7 +154,7 @@ TEST_F(SessionLogTest, cancelledOrUnopenableFileLeavesTheItemUnticked)
     const std::string fifo = dir.path("pipe");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
     startLog(fifo);
-    EXPECT_FALSE(ui.isChecked(Ctl::LogToFile));
+    EXPECT_FALSE(receive.logOn);
     ASSERT_EQ(5u, dialogs.shown.size());
     EXPECT_NE(dialogs.shown[4].text.find(fifo + " 是命名管道"), std::string::npos)
         << dialogs.shown[4].text;
@@ -166,7 +165,7 @@ TEST_F(SessionLogTest, cancelledOrUnopenableFileLeavesTheItemUnticked)
 TEST_F(TerminalTest, shownTimeStampsChunksAfterAQuietLine)
 {
     openPort();
-    ui.setChecked(Ctl::ShowTime, true);
+    receive.timeShown = true;
     const std::string stamp = R"(\[\d\d:\d\d:\d\d\.\d{3}\] )";
     auto chunkAfter = [this](unsigned ms, const std::string& bytes) {
         system.nowMs += ms;
@@ -179,16 +178,16 @@ TEST_F(TerminalTest, shownTimeStampsChunksAfterAQuietLine)
     chunkAfter(20, "d");
     chunkAfter(20, "e");
     poll(); // the quiet poll shows what waits
-    EXPECT_TRUE(
-        std::regex_match(received(), std::regex(stamp + "a\r\n" + stamp + "b\r\n" + stamp + "cde")))
-        << received();
+    EXPECT_TRUE(std::regex_match(
+        receive.text, std::regex(stamp + "a\r\n" + stamp + "b\r\n" + stamp + "cde")))
+        << receive.text;
 
-    ui.setChecked(Ctl::ShowTime, false);
-    ui.setText(Ctl::Memo_Rec, "");
+    receive.timeShown = false;
+    receive.text = "";
     chunkAfter(200, "f");
     chunkAfter(200, "g");
     poll();
-    EXPECT_EQ("fg", received());
+    EXPECT_EQ("fg", receive.text);
 }
 
 // While data keeps coming the area is refreshed once per refresh interval, in one append; the
@@ -204,14 +203,14 @@ TEST_F(TerminalTest, receivedTextReachesTheAreaInBatches)
         sent += static_cast<char>('a' + i);
         feed(sent.substr(i));
         terminal.receivePoll();
-        const bool due = i * 50 % terminal::Terminal::kRefreshMs == 0;
-        EXPECT_EQ(due, received() != shown) << i;
-        EXPECT_EQ(due ? sent : shown, received()) << i;
-        shown = received();
+        const bool due = i * 50 % terminal::ReceiveDisplay::kRefreshMs == 0;
+        EXPECT_EQ(due, receive.text != shown) << i;
+        EXPECT_EQ(due ? sent : shown, receive.text) << i;
+        shown = receive.text;
     }
-    EXPECT_NE(sent, received());
+    EXPECT_NE(sent, receive.text);
     system.nowMs += 50;
     terminal.receivePoll();
-    EXPECT_EQ(sent, received());
+    EXPECT_EQ(sent, receive.text);
     EXPECT_EQ("RX : 12", status.text(core::StatusPanel::Received));
 }

@@ -1,7 +1,7 @@
 #include "ProgramFixture.h"
 
 #include "shell/ParameterPanel.h"
-#include "shell/QtUi.h"
+#include "shell/TerminalPanels.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -15,8 +15,6 @@
 #include <random>
 
 #include "radio/ProgressForm.h"
-
-using core::Ctl;
 
 namespace {
 
@@ -42,9 +40,15 @@ std::string copied(QPlainTextEdit* area)
 }
 
 // One poll's text, with no auto clear.
-void append(QtUi& ui, const std::string& text)
+void append(ReceivePanel& panel, const std::string& text)
 {
-    ui.appendReceived(Ctl::Memo_Rec, {{text}}, INT_MAX, false);
+    panel.appendReceived({{text}}, INT_MAX, false);
+}
+
+// The area's text with CR LF between its lines, as the received text has them.
+std::string shownText(const platform::TextArea* area)
+{
+    return area->text().replace('\n', "\r\n").toStdString();
 }
 
 } // namespace
@@ -54,7 +58,7 @@ void append(QtUi& ui, const std::string& text)
 TEST_F(ProgramTest, receiveAreaAutoClearsPollByPollWhenPollsComeTogether)
 {
     chooseLanguage(false);
-    QtUi& ui = *program.ui;
+    ReceivePanel& panel = *program.receivePanel;
     auto* batched = program.Form1->Memo_Rec;
     platform::TextArea single(batched->parentWidget());
     single.setGeometry(batched->geometry());
@@ -67,12 +71,12 @@ TEST_F(ProgramTest, receiveAreaAutoClearsPollByPollWhenPollsComeTogether)
     const std::vector<std::string> pieces = {"ab", "\r\n", std::string(150, 'x'), "41 42 ",
         "中文\r\nline\r\n", "", std::string(70, 'y') + "\r\n"};
     for (int round = 0; round < 200; ++round) {
-        std::vector<core::ReceivedText> polls(random() % 6);
+        std::vector<terminal::ReceivedText> polls(random() % 6);
         for (auto& poll : polls) {
             poll.text = pieces[random() % pieces.size()];
             poll.newLine = random() % 4 == 0;
         }
-        ui.appendReceived(Ctl::Memo_Rec, polls, 12, false);
+        panel.appendReceived(polls, 12, false);
         for (const auto& poll : polls) {
             if (poll.newLine && !single.document()->lastBlock().text().isEmpty())
                 single.appendText("\n");
@@ -81,26 +85,26 @@ TEST_F(ProgramTest, receiveAreaAutoClearsPollByPollWhenPollsComeTogether)
                 single.clear();
         }
         ASSERT_EQ(batched->text(), single.text()) << round;
-        ASSERT_EQ(ui.shownLineCount(Ctl::Memo_Rec), single.shownLineCount()) << round;
+        ASSERT_EQ(batched->shownLineCount(), single.shownLineCount()) << round;
     }
 }
 
 TEST_F(ProgramTest, receiveAreaLineCountFollowsAppendsAndEdits)
 {
     chooseLanguage(false);
-    QtUi& ui = *program.ui;
-    QPlainTextEdit* area = program.Form1->Memo_Rec;
-    EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 0);
+    ReceivePanel& panel = *program.receivePanel;
+    platform::TextArea* area = program.Form1->Memo_Rec;
+    EXPECT_EQ(area->shownLineCount(), 0);
     for (int i = 0; i < 40; ++i) {
-        append(ui, i % 3 ? "line " + std::to_string(i) + "\r\n" : "41 42 0D ");
-        ASSERT_EQ(ui.shownLineCount(Ctl::Memo_Rec), laidOutLines(area)) << i;
+        append(panel, i % 3 ? "line " + std::to_string(i) + "\r\n" : "41 42 0D ");
+        ASSERT_EQ(area->shownLineCount(), laidOutLines(area)) << i;
     }
-    ui.setText(Ctl::Memo_Rec, "one\r\ntwo");
-    EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 2);
+    area->setPlainText("one\ntwo");
+    EXPECT_EQ(area->shownLineCount(), 2);
     area->clear();
-    EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), 0);
-    append(ui, std::string(2000, 'x'));
-    EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), laidOutLines(area));
+    EXPECT_EQ(area->shownLineCount(), 0);
+    append(panel, std::string(2000, 'x'));
+    EXPECT_EQ(area->shownLineCount(), laidOutLines(area));
     EXPECT_GT(laidOutLines(area), 10);
 }
 
@@ -109,8 +113,8 @@ TEST_F(ProgramTest, receiveAreaLineCountFollowsAppendsAndEdits)
 TEST_F(ProgramTest, copyOfTheReceiveAreaGivesTheReceivedTextExactly)
 {
     chooseLanguage(false);
-    QtUi& ui = *program.ui;
-    QPlainTextEdit* area = program.Form1->Memo_Rec;
+    ReceivePanel& panel = *program.receivePanel;
+    platform::TextArea* area = program.Form1->Memo_Rec;
     std::string sentence = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
     sentence += sentence + sentence;
     std::string all;
@@ -121,10 +125,10 @@ TEST_F(ProgramTest, copyOfTheReceiveAreaGivesTheReceivedTextExactly)
     for (std::size_t at = 0, size = 50; at < all.size(); at += size, size += 9) {
         if (at + size < all.size() && all[at + size - 1] == '\r')
             ++size;
-        append(ui, all.substr(at, size));
+        append(panel, all.substr(at, size));
     }
     EXPECT_GT(area->document()->blockCount(), 10) << "the long lines were cut into blocks";
-    EXPECT_EQ(ui.text(Ctl::Memo_Rec), all);
+    EXPECT_EQ(shownText(area), all);
     std::string withLf = all;
     for (std::size_t at; (at = withLf.find("\r\n")) != std::string::npos;)
         withLf.erase(at, 1);
@@ -149,12 +153,12 @@ TEST_F(ProgramTest, progressBarShowsNegativePositionsEmptyAndDialogCannotBeDismi
     EXPECT_FALSE(progress.isVisible());
 }
 
-TEST_F(ProgramTest, checkingAutoSendThroughTheUiRunsItsHandler)
+TEST_F(ProgramTest, checkingAutoSendThroughItsViewRunsItsHandler)
 {
     chooseLanguage(false);
-    program.ui->setChecked(Ctl::Check_AutoTrtt, true);
+    program.sendPanel->setAutoSend(true);
     // With no port open the handler reports it and unchecks the box again.
-    EXPECT_FALSE(program.ui->isChecked(Ctl::Check_AutoTrtt));
+    EXPECT_FALSE(program.sendPanel->autoSend());
     ASSERT_FALSE(dialogs.shown.empty());
     EXPECT_EQ(dialogs.shown[0].text, "串口未打开");
 }
@@ -171,11 +175,12 @@ TEST_F(ProgramTest, verifyAfterWriteIsAnEditMenuItemTickedByDefault)
 TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
 {
     chooseLanguage(false);
-    QtUi& ui = *program.ui;
+    ReceivePanel& panel = *program.receivePanel;
+    platform::TextArea* area = program.Form1->Memo_Rec;
     std::string all;
     for (int i = 0; i < 300; ++i) {
         const std::string groups = i % 7 ? "41 42 43 " : "0D 0A FF 00 7E ";
-        append(ui, groups);
+        append(panel, groups);
         all += groups;
     }
     // The same text as a single paragraph in an area of the same width.
@@ -188,9 +193,9 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
     reference.setPlainText(QString::fromStdString(all));
     const int lines = laidOutLines(&reference);
     EXPECT_GT(lines, 20);
-    EXPECT_EQ(ui.shownLineCount(Ctl::Memo_Rec), lines);
+    EXPECT_EQ(area->shownLineCount(), lines);
     // Copied, the hex text has no line breaks at all.
-    EXPECT_EQ(ui.text(Ctl::Memo_Rec), all);
+    EXPECT_EQ(shownText(area), all);
     EXPECT_EQ(copied(program.Form1->Memo_Rec), all);
     // Appends lay out only the paragraph they extend, which stays within about one line.
     EXPECT_LT(program.Form1->Memo_Rec->document()->lastBlock().length(), 200);
@@ -199,14 +204,14 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
 TEST_F(ProgramTest, scrollingToTheEndBringsTheLastReceivedLineIntoView)
 {
     chooseLanguage(false);
-    QtUi& ui = *program.ui;
-    QPlainTextEdit* area = program.Form1->Memo_Rec;
+    ReceivePanel& panel = *program.receivePanel;
+    platform::TextArea* area = program.Form1->Memo_Rec;
     for (int i = 0; i < 60; ++i) {
-        append(ui, "received line " + std::to_string(i) + "\r\n");
-        ui.scrollToEnd(Ctl::Memo_Rec);
+        append(panel, "received line " + std::to_string(i) + "\r\n");
+        panel.scrollToEnd();
     }
-    append(ui, "the last one");
-    ui.scrollToEnd(Ctl::Memo_Rec);
+    append(panel, "the last one");
+    panel.scrollToEnd();
     const QTextCursor bottom = area->cursorForPosition(QPoint(5, area->viewport()->height() - 5));
     EXPECT_EQ(bottom.block().text(), "the last one");
     EXPECT_GT(area->verticalScrollBar()->maximum(), 0);

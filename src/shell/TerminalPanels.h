@@ -1,0 +1,80 @@
+#pragma once
+
+#include "platform/QtTimer.h"
+#include "terminal/ErrorRateView.h"
+#include "terminal/ReceiveView.h"
+#include "terminal/RevealView.h"
+#include "terminal/SendView.h"
+
+class TForm1;
+
+// The data terminal's views on the main window's widgets.
+
+class SendPanel final : public terminal::SendView
+{
+public:
+    explicit SendPanel(TForm1& form);
+
+    std::string sendText() const override;
+    void clearSendText() override;
+    bool hexSend() const override;
+    terminal::TextEncoding textEncoding() const override;
+    bool autoSend() const override;
+    void setAutoSend(bool on) override;
+    void setAutoSendEnabled(bool enabled) override;
+    std::string autoSendPeriod() const override;
+    void setAutoSendPeriod(const std::string& text) override;
+
+    platform::QtTimer autoSendTimer;
+
+private:
+    TForm1& m_form;
+};
+
+class ReceivePanel final : public terminal::ReceiveView
+{
+public:
+    explicit ReceivePanel(TForm1& form) : m_form(form) { }
+
+    bool hexDisplay() const override;
+    bool autoClear() const override;
+    bool showTime() const override;
+    terminal::TextEncoding textEncoding() const override;
+    bool appendReceived(const std::vector<terminal::ReceivedText>& polls, int clearAbove,
+        bool keepOverEmpty) override;
+    void scrollToEnd() override;
+    void clearReceived() override;
+    void showStopCaption(const std::string& caption) override;
+    bool logTicked() const override;
+    void showLog(bool ticked, const std::string& caption) override;
+
+private:
+    TForm1& m_form;
+};
+
+class ErrorRatePanel final : public terminal::ErrorRateView
+{
+public:
+    explicit ErrorRatePanel(TForm1& form) : m_form(form) { }
+
+    bool measuring() const override;
+    void showRunning(bool running) override;
+    void showCount(terminal::EchoCount count, const std::string& text) override;
+
+private:
+    TForm1& m_form;
+};
+
+class RevealPanel final : public terminal::RevealView
+{
+public:
+    explicit RevealPanel(TForm1& form);
+
+    void showHidden() override;
+    void enableAirRate() override;
+
+    platform::QtTimer clock;
+
+private:
+    TForm1& m_form;
+};
