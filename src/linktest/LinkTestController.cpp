@@ -42,6 +42,12 @@ void LinkTestController::toggleRun()
         finish({});
 }
 
+void LinkTestController::end()
+{
+    if (running())
+        finish({});
+}
+
 void LinkTestController::start()
 {
     if (!m_link.handle.isValid()) {

@@ -30,6 +30,8 @@ public:
     LinkTestController& operator=(const LinkTestController&) = delete;
 
     void toggleRun();
+    // Ends a running test at once, as closing its window does.
+    void end();
     void tick();
     void exportCsv();
     void exportChart();

@@ -145,6 +145,8 @@ void TForm1::buildMenu()
     Help_A_M = named(Help_M->addAction("关于(&A)"), "Help_A_M");
     Test_M = named(bar->addAction("测试"), "Test_M");
     Test_M->setVisible(false);
+    LinkTest_M = named(bar->addAction("链路测试"), "LinkTest_M");
+    LinkTest_M->setVisible(false);
 }
 
 void TForm1::buildModelGroup(QWidget* client)
@@ -384,6 +386,7 @@ void TForm1::applyEnglish()
     Help_U_M->setText("Manual(&M)");
     Help_A_M->setText("About(&A)");
     Test_M->setText("Test");
+    LinkTest_M->setText("Link test");
     GroupBox3->setTitle("Model");
     GroupBox1->setTitle("Para Set");
     GroupBox2->setTitle("Comunication");

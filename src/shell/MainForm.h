@@ -77,6 +77,7 @@ public:
     QAction* Help_U_M;
     QAction* Help_A_M;
     QAction* Test_M;
+    QAction* LinkTest_M; // the link test window, revealed with Test_M
     // model group
     QGroupBox* GroupBox3;
     QLabel* ParaModel;

@@ -8,6 +8,7 @@
 #include "ParameterPanel.h"
 #include "QtTranslation.h"
 #include "TerminalPanels.h"
+#include "linktest/LinkTestController.h"
 #include "platform/QtEventLoop.h"
 #include "platform/QtTimer.h"
 #include "platform/System.h"
@@ -22,6 +23,7 @@
 #include "serial/SerialForm.h"
 #include "terminal/RevealGesture.h"
 #include "terminal/Terminal.h"
+#include "windows/LinkTestWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,6 +56,7 @@ Program::Program(
     Form_Progress = create<TForm_Progress>();
     AboutBox = create<TAboutBox>();
     registerWindow = create<RegisterWindow>();
+    linkTestWindow = create<LinkTestWindow>();
     ManualForm = std::make_unique<TManualForm>();
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
@@ -84,6 +87,8 @@ Program::Program(
     gesture = std::make_unique<terminal::RevealGesture>(*revealPanel, revealPanel->clock);
     registerConsole = std::make_unique<regtest::RegisterConsole>(
         link, *portController, *registerWindow, registerWindow->poll, dialogs, system, UiLanguage);
+    linkTest = std::make_unique<linktest::LinkTestController>(
+        link, *portController, *linkTestWindow, linkTestWindow->tick, dialogs, system, UiLanguage);
     wire();
 }
 
@@ -119,7 +124,8 @@ void Program::wire()
     onClick(f.Speed_E, [this] { exitSteps(); });
     onClick(f.FileExit, [this] { exitSteps(); });
     f.onClose = [this] { exitSteps(); };
-    onClick(f.Test_M, [this] { showTest(); });
+    onClick(f.Test_M, [this] { showTestWindow(*registerWindow); });
+    onClick(f.LinkTest_M, [this] { showTestWindow(*linkTestWindow); });
     onClick(f.SpeedButton2, [this] { gesture->revealHidden(); });
 
     QObject::connect(f.Timer_SdCmd, &QTimer::timeout, [this] { exchange->sendTick(); });
@@ -162,6 +168,14 @@ void Program::wire()
     onClick(r.Button1, [this] { registerConsole->startTransmitTest(); });
     onClick(r.Button6, [this] { registerConsole->transmitFrequencyTest(); });
     onClick(r.Button5, [this] { registerConsole->stopTransmitTest(); });
+
+    LinkTestWindow& l = *linkTestWindow;
+    QObject::connect(&l.tickTimer, &QTimer::timeout, [this] { linkTest->tick(); });
+    onClick(l.startButton, [this] { linkTest->toggleRun(); });
+    onClick(l.exportButton, [this] { linkTest->exportCsv(); });
+    onClick(l.chartButton, [this] { linkTest->exportChart(); });
+    // Closing the window ends its test, so no hidden test holds the port.
+    QObject::connect(&l, &QDialog::finished, [this] { linkTest->end(); });
 }
 
 // The radio's values as last known, with the serial mode it answered at, on the link's port.
@@ -188,6 +202,7 @@ void Program::languageOk()
     if (UiLanguage.isEnglish()) {
         Form1->applyEnglish();
         Serial_Form->applyEnglish();
+        linkTestWindow->applyEnglish();
     } else {
         m_qtTranslator = shell::installQtChinese();
         Form1->setWindowTitle("数传电台演示软件");
@@ -212,13 +227,15 @@ void Program::showAbout()
     AboutBox->show();
 }
 
-void Program::showTest()
+// A test window over the main window: centred on it when it opens, brought to the front and
+// given the focus when it is open already.
+void Program::showTestWindow(QWidget& window)
 {
-    if (!registerWindow->isVisible())
-        platform::centreOn(*registerWindow, Form1.get());
-    registerWindow->show();
-    registerWindow->raise();
-    registerWindow->activateWindow();
+    if (!window.isVisible())
+        platform::centreOn(window, Form1.get());
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
 
 void Program::showPortSettings()

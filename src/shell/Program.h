@@ -15,10 +15,12 @@ class TForm1;
 class TForm2;
 class TForm_Progress;
 class RegisterWindow;
+class LinkTestWindow;
 class TManualForm;
 class ParameterPanel;
 class TSerial_Form;
 class QTranslator;
+class QWidget;
 class SendPanel;
 class ReceivePanel;
 class ErrorRatePanel;
@@ -38,6 +40,9 @@ struct WriteValues;
 } // namespace radio
 namespace regtest {
 class RegisterConsole;
+}
+namespace linktest {
+class LinkTestController;
 }
 namespace serial {
 class PortController;
@@ -64,7 +69,7 @@ public:
     // Exit button, File Exit and closing the main window: release the port and end.
     void exitSteps();
     void showAbout();
-    void showTest();
+    void showTestWindow(QWidget& window);
     void showPortSettings();
 
     // Windows, in the order they are created.
@@ -74,6 +79,7 @@ public:
     std::unique_ptr<TForm_Progress> Form_Progress;
     std::unique_ptr<TAboutBox> AboutBox;
     std::unique_ptr<RegisterWindow> registerWindow;
+    std::unique_ptr<LinkTestWindow> linkTestWindow;
     std::unique_ptr<TManualForm> ManualForm;
     std::vector<QString> creationOrder;
 
@@ -94,6 +100,7 @@ public:
     std::unique_ptr<terminal::Terminal> terminal;
     std::unique_ptr<terminal::RevealGesture> gesture;
     std::unique_ptr<regtest::RegisterConsole> registerConsole;
+    std::unique_ptr<linktest::LinkTestController> linkTest;
 
 private:
     template<typename W>

@@ -151,6 +151,7 @@ RevealPanel::RevealPanel(TForm1& form) : clock(*form.Timer1), m_form(form) { }
 void RevealPanel::showHidden()
 {
     m_form.Test_M->setVisible(true);
+    m_form.LinkTest_M->setVisible(true);
     m_form.Panel2->setVisible(true);
     m_form.fitToContents();
 }
