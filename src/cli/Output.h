@@ -17,10 +17,6 @@ class QJsonObject;
 
 namespace cli {
 
-// Chinese when the first of LANGUAGE's languages that is Chinese or English is Chinese, else when
-// the locale (LC_ALL, else LC_MESSAGES, else LANG) is; English otherwise.
-core::Language languageFromLocale();
-
 // The ports that failed, in port order: a port without a radio only when no port had one.
 std::vector<const PortResult*> failuresOf(const std::vector<PortResult>& results);
 // The exit status of a command over its ports: the first failure's.

@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "Interrupt.h"
+#include "Locale.h"
 #include "Output.h"
 #include "platform/PosixSerialPorts.h"
 #include "platform/UdevPortEnumerator.h"

@@ -59,15 +59,15 @@ QStringList speedItems()
     return {"19200", "9600", "4800", "2400", "1200", "300"};
 }
 
+} // namespace
+
 // The save action names the bound of what is kept, right-aligned beside its caption.
-QString saveRecDataText(const char* caption, const char* last)
+QString TForm1::saveRecDataText(const char* caption, const char* last)
 {
     return QString("%1\t%2 %3 MiB")
         .arg(caption, last)
         .arg(terminal::ReceivedBytes::kCapacity / (1024 * 1024));
 }
-
-} // namespace
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this))
 {
@@ -285,26 +285,6 @@ std::unique_ptr<QMenu> TForm1::contextMenu(QPlainTextEdit* area)
     return menu;
 }
 
-std::string TForm1::text(core::StatusPanel panel) const
-{
-    return statusPanels.at(static_cast<std::size_t>(panel))->text().toStdString();
-}
-
-void TForm1::setText(core::StatusPanel panel, const std::string& text)
-{
-    statusPanels.at(static_cast<std::size_t>(panel))->setText(QString::fromStdString(text));
-}
-
-std::string TForm1::tip(core::StatusPanel panel) const
-{
-    return statusPanels.at(static_cast<std::size_t>(panel))->toolTip().toStdString();
-}
-
-void TForm1::setTip(core::StatusPanel panel, const std::string& text)
-{
-    statusPanels.at(static_cast<std::size_t>(panel))->setToolTip(QString::fromStdString(text));
-}
-
 void TForm1::buildStatusBar(QWidget* client)
 {
     StatusBar1 = named(place(new QFrame(client), 0, 459, 617, 26), "StatusBar1");
@@ -367,61 +347,6 @@ void TForm1::buildTimers()
     Timer1 = timer("Timer1", 100);
     Timer1->start();
     Timer_Reopen = timer("Timer_Reopen", 1000);
-}
-
-void TForm1::applyEnglish()
-{
-    setWindowTitle("TRANSCEIVER DEMO SOFTWARE");
-    FIle_M->setTitle("File(&F)");
-    FileRead->setText("Read Paras(&R)");
-    FileWrite->setText("Write Paras(&W)");
-    FileSaveSettings->setText("Save settings to file...");
-    FileLoadSettings->setText("Load settings from file...");
-    FileExit->setText("Exit(&X)");
-    Seri_M->setTitle("Edit(&E)");
-    Seri_C_M->setText("Close Port(&C)");
-    Seri_O_M->setText("Open Port(&O)");
-    Seri_V_M->setText("Verify after write(&V)");
-    Help_M->setTitle("Help(&H)");
-    Help_U_M->setText("Manual(&M)");
-    Help_A_M->setText("About(&A)");
-    Test_M->setText("Test");
-    LinkTest_M->setText("Link test");
-    GroupBox3->setTitle("Model");
-    GroupBox1->setTitle("Para Set");
-    GroupBox2->setTitle("Comunication");
-    ParaModel->setText("Model");
-    ParaID->setText("SN");
-    ParaChnn->setText("Chno No.");
-    ParaAriBaud->setText("Air Rate");
-    ParaSerialBaud->setText("Uart Rate");
-    Panel8->setText("Receive");
-    Panel9->setText("Transmitt");
-    Check_RecHex->setText("Hex Display");
-    Check_TrttHex->setText("Hex Send");
-    TextUtf8->setText("Text encoding: UTF-8");
-    TextGb18030->setText("Text encoding: GB18030 (GBK)");
-    ShowTime->setText("Show time");
-    LogToFile->setText("Log to file...");
-    SaveRecData->setText(saveRecDataText("Save received data...", "last"));
-    Check_AutoClr->setText("Auto Cls");
-    Check_AutoTrtt->setText("Auto Send");
-    Button_ClrRecMemo->setText("Cls RX Datas");
-    Button_ManulTrtt->setText("Manual Send");
-    Button1->setText("Stop Display");
-    Button3->setText("Counter Reset");
-    Button_ClrTrttMemo->setText("Cls TX datas");
-    Label9->setText("TX Timeout");
-    Label10->setText("MSEL");
-    ComboRadioParity->clear();
-    ComboRadioParity->addItems({"N", "O", "E"});
-    ComboRadioParity->setCurrentIndex(-1);
-    Speed_R->setToolTip("Read Para");
-    Speed_W->setToolTip("Write Para");
-    Speed_O->setToolTip("Open Port");
-    Speed_C->setToolTip("Close Port");
-    Speed_E->setToolTip("Exit");
-    statusPanels[3]->setText("Disconnect...");
 }
 
 void TForm1::fitToContents()

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/StatusBar.h"
-
 #include <QMainWindow>
 
 #include <array>
@@ -29,18 +27,13 @@ class TextArea;
 
 // The main window: toolbar, menu, the model, parameter and data transfer groups, the status bar
 // and the hidden error-rate test strip. It only lays out its controls; the program wires them.
-class TForm1 : public QMainWindow, public core::StatusBar
+class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
 
-    std::string text(core::StatusPanel panel) const override;
-    void setText(core::StatusPanel panel, const std::string& text) override;
-    std::string tip(core::StatusPanel panel) const override;
-    void setTip(core::StatusPanel panel, const std::string& text) override;
-
-    // Writes the English texts over the built Chinese ones.
+    // Writes the English texts over the built Chinese ones (in MainFormEnglish.cpp).
     void applyEnglish();
     // Fits the window to its visible contents again.
     void fitToContents();
@@ -149,6 +142,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static QString saveRecDataText(const char* caption, const char* last);
     void buildToolbar(QWidget* client);
     void buildMenu();
     void buildModelGroup(QWidget* client);

@@ -7,6 +7,7 @@
 #include "ManualForm.h"
 #include "ParameterPanel.h"
 #include "QtTranslation.h"
+#include "StatusBarPanel.h"
 #include "TerminalPanels.h"
 #include "linktest/LinkTestController.h"
 #include "platform/QtEventLoop.h"
@@ -61,18 +62,19 @@ Program::Program(
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
     receivePoll = std::make_unique<platform::QtTimer>(*Form1->Timer_RecData);
+    statusBar = std::make_unique<StatusBarPanel>(*Form1);
     parameterPanel = std::make_unique<ParameterPanel>(*Form1);
     Form_Progress->owner = Form1.get();
     eventLoop = std::make_unique<platform::QtEventLoop>();
     reopenTimer = std::make_unique<platform::QtTimer>(*Form1->Timer_Reopen);
     portController = std::make_unique<serial::PortController>(link, ports, *Serial_Form,
-        *reopenTimer, *eventLoop, *receivePoll, *Form1, dialogs, UiLanguage);
+        *reopenTimer, *eventLoop, *receivePoll, *statusBar, dialogs, UiLanguage);
     exchange = std::make_unique<radio::ParameterExchange>(link, *portController, *parameterPanel,
         *Form_Progress,
         radio::ParameterExchange::Timers {parameterPanel->sendTimer, parameterPanel->receiveTimer},
-        *Form1, dialogs, system, UiLanguage);
+        *statusBar, dialogs, system, UiLanguage);
     settingsFiles = std::make_unique<radio::SettingsFileCommands>(
-        *parameterPanel, *Form1, dialogs, UiLanguage, [this] { return lastReadSettings(); },
+        *parameterPanel, *statusBar, dialogs, UiLanguage, [this] { return lastReadSettings(); },
         [this] { return exchange->heldValues(); });
     exchange->setWriteShaper(
         [this](radio::WriteValues& values) { return settingsFiles->shapeWrite(values); },
@@ -82,7 +84,7 @@ Program::Program(
     errorRatePanel = std::make_unique<ErrorRatePanel>(*Form1);
     revealPanel = std::make_unique<RevealPanel>(*Form1);
     terminal = std::make_unique<terminal::Terminal>(link, *portController, *sendPanel,
-        sendPanel->autoSendTimer, *receivePanel, *errorRatePanel, *Form1, dialogs, system,
+        sendPanel->autoSendTimer, *receivePanel, *errorRatePanel, *statusBar, dialogs, system,
         UiLanguage);
     gesture = std::make_unique<terminal::RevealGesture>(*revealPanel, revealPanel->clock);
     registerConsole = std::make_unique<regtest::RegisterConsole>(

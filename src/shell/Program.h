@@ -18,6 +18,7 @@ class RegisterWindow;
 class LinkTestWindow;
 class TManualForm;
 class ParameterPanel;
+class StatusBarPanel;
 class TSerial_Form;
 class QTranslator;
 class QWidget;
@@ -87,6 +88,7 @@ public:
     serial::SerialLink link;
 
     std::unique_ptr<platform::QtTimer> receivePoll;
+    std::unique_ptr<StatusBarPanel> statusBar;
     std::unique_ptr<ParameterPanel> parameterPanel;
     std::unique_ptr<platform::QtEventLoop> eventLoop;
     std::unique_ptr<platform::QtTimer> reopenTimer;

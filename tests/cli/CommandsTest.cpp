@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "FakeSerialPort.h"
 #include "TempDir.h"
+#include "cli/Locale.h"
 #include "cli/Output.h"
 #include "cli/PortTargets.h"
 

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/StatusBar.h"
+
+class TForm1;
+
+// The status bar of the main window, for the features that show their state in it.
+class StatusBarPanel final : public core::StatusBar
+{
+public:
+    explicit StatusBarPanel(TForm1& form) : m_form(form) { }
+
+    std::string text(core::StatusPanel panel) const override;
+    void setText(core::StatusPanel panel, const std::string& text) override;
+    std::string tip(core::StatusPanel panel) const override;
+    void setTip(core::StatusPanel panel, const std::string& text) override;
+
+private:
+    TForm1& m_form;
+};
