@@ -47,7 +47,7 @@ std::unique_ptr<W> Program::create()
 
 Program::Program(
     platform::SerialPortProvider& ports, platform::Dialogs& dialogs, platform::System& system)
-    : m_ports(ports), m_system(system)
+    : m_ports(ports), m_dialogs(dialogs), m_system(system)
 {
     // Dialogs without an icon of their own show the application's.
     QApplication::setWindowIcon(shell::applicationIcon());
@@ -57,7 +57,6 @@ Program::Program(
     Form_Progress = create<TForm_Progress>();
     AboutBox = create<TAboutBox>();
     registerWindow = create<RegisterWindow>();
-    linkTestWindow = create<LinkTestWindow>();
     ManualForm = std::make_unique<TManualForm>();
     Serial_Form->setWindowIcon(shell::settingsIcon());
 
@@ -89,8 +88,6 @@ Program::Program(
     gesture = std::make_unique<terminal::RevealGesture>(*revealPanel, revealPanel->clock);
     registerConsole = std::make_unique<regtest::RegisterConsole>(
         link, *portController, *registerWindow, registerWindow->poll, dialogs, system, UiLanguage);
-    linkTest = std::make_unique<linktest::LinkTestController>(
-        link, *portController, *linkTestWindow, linkTestWindow->tick, dialogs, system, UiLanguage);
     wire();
 }
 
@@ -127,7 +124,7 @@ void Program::wire()
     onClick(f.FileExit, [this] { exitSteps(); });
     f.onClose = [this] { exitSteps(); };
     onClick(f.Test_M, [this] { showTestWindow(*registerWindow); });
-    onClick(f.LinkTest_M, [this] { showTestWindow(*linkTestWindow); });
+    onClick(f.LinkTest_M, [this] { openLinkTest(); });
     onClick(f.SpeedButton2, [this] { gesture->revealHidden(); });
 
     QObject::connect(f.Timer_SdCmd, &QTimer::timeout, [this] { exchange->sendTick(); });
@@ -170,14 +167,6 @@ void Program::wire()
     onClick(r.Button1, [this] { registerConsole->startTransmitTest(); });
     onClick(r.Button6, [this] { registerConsole->transmitFrequencyTest(); });
     onClick(r.Button5, [this] { registerConsole->stopTransmitTest(); });
-
-    LinkTestWindow& l = *linkTestWindow;
-    QObject::connect(&l.tickTimer, &QTimer::timeout, [this] { linkTest->tick(); });
-    onClick(l.startButton, [this] { linkTest->toggleRun(); });
-    onClick(l.exportButton, [this] { linkTest->exportCsv(); });
-    onClick(l.chartButton, [this] { linkTest->exportChart(); });
-    // Closing the window ends its test, so no hidden test holds the port.
-    QObject::connect(&l, &QDialog::finished, [this] { linkTest->end(); });
 }
 
 // The radio's values as last known, with the serial mode it answered at, on the link's port.
@@ -204,7 +193,6 @@ void Program::languageOk()
     if (UiLanguage.isEnglish()) {
         Form1->applyEnglish();
         Serial_Form->applyEnglish();
-        linkTestWindow->applyEnglish();
     } else {
         m_qtTranslator = shell::installQtChinese();
         Form1->setWindowTitle("数传电台演示软件");
@@ -227,6 +215,27 @@ void Program::showAbout()
     if (!AboutBox->isVisible())
         platform::centreOn(*AboutBox, Form1.get());
     AboutBox->show();
+}
+
+// The link test window is built when it is first asked for: its chart costs start-up time that
+// only a technician who runs a link test should pay.
+void Program::openLinkTest()
+{
+    if (!linkTestWindow) {
+        linkTestWindow = std::make_unique<LinkTestWindow>();
+        if (UiLanguage.isEnglish())
+            linkTestWindow->applyEnglish();
+        LinkTestWindow& l = *linkTestWindow;
+        linkTest = std::make_unique<linktest::LinkTestController>(
+            link, *portController, l, l.tick, m_dialogs, m_system, UiLanguage);
+        QObject::connect(&l.tickTimer, &QTimer::timeout, [this] { linkTest->tick(); });
+        QObject::connect(l.startButton, &QPushButton::clicked, [this] { linkTest->toggleRun(); });
+        QObject::connect(l.exportButton, &QPushButton::clicked, [this] { linkTest->exportCsv(); });
+        QObject::connect(l.chartButton, &QPushButton::clicked, [this] { linkTest->exportChart(); });
+        // Closing the window ends its test, so no hidden test holds the port.
+        QObject::connect(&l, &QDialog::finished, [this] { linkTest->end(); });
+    }
+    showTestWindow(*linkTestWindow);
 }
 
 // A test window over the main window: centred on it when it opens, brought to the front and

@@ -71,6 +71,7 @@ public:
     void exitSteps();
     void showAbout();
     void showTestWindow(QWidget& window);
+    void openLinkTest();
     void showPortSettings();
 
     // Windows, in the order they are created.
@@ -111,6 +112,7 @@ private:
     std::optional<radio::RadioSettings> lastReadSettings() const;
 
     platform::SerialPortProvider& m_ports;
+    platform::Dialogs& m_dialogs;
     platform::System& m_system;
     // Qt's Chinese texts for the standard buttons, installed when Chinese is chosen.
     std::unique_ptr<QTranslator> m_qtTranslator;

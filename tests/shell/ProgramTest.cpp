@@ -1,5 +1,4 @@
 #include "ProgramFixture.h"
-#include "windows/LinkTestWindow.h"
 
 #include <QScreen>
 
@@ -39,12 +38,12 @@ TEST_F(ProgramTest, startShowsOnlyTheLanguageDialogWithAllWindowsCreatedInOrder)
     program.start();
     QApplication::processEvents();
     EXPECT_EQ(program.creationOrder,
-        (std::vector<QString> {"Form2", "Form1", "Serial_Form", "Form_Progress", "AboutBox",
-            "FormTest", "FormLinkTest"}));
+        (std::vector<QString> {
+            "Form2", "Form1", "Serial_Form", "Form_Progress", "AboutBox", "FormTest"}));
     EXPECT_TRUE(program.Form2->isVisible());
-    for (QWidget* hidden : std::initializer_list<QWidget*> {program.Form1.get(),
-             program.Serial_Form.get(), program.Form_Progress.get(), program.AboutBox.get(),
-             program.registerWindow.get(), program.linkTestWindow.get()})
+    for (QWidget* hidden :
+        std::initializer_list<QWidget*> {program.Form1.get(), program.Serial_Form.get(),
+            program.Form_Progress.get(), program.AboutBox.get(), program.registerWindow.get()})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
     EXPECT_EQ(program.Form2->windowTitle(), "WELCOM");
     expectCentredOnScreen(*program.Form2);
