@@ -127,13 +127,13 @@ Totals LinkTestRun::totals() const
 }
 
 std::vector<Interval> LinkTestRun::intervals(
-    std::int64_t lengthMs, std::optional<std::int64_t> originMs) const
+    std::int64_t lengthMs, std::optional<std::int64_t> originMs, std::size_t firstPacket) const
 {
     std::vector<Interval> intervals;
-    if (m_packets.empty() || lengthMs <= 0)
+    if (firstPacket >= m_packets.size() || lengthMs <= 0)
         return intervals;
     const std::int64_t origin = originMs.value_or(m_packets.front().sentAtMs);
-    auto first = m_packets.begin();
+    auto first = m_packets.begin() + static_cast<std::ptrdiff_t>(firstPacket);
     while (first != m_packets.end()) {
         const std::int64_t start = origin + (first->sentAtMs - origin) / lengthMs * lengthMs;
         const auto last = std::find_if(first, m_packets.end(),
@@ -144,9 +144,13 @@ std::vector<Interval> LinkTestRun::intervals(
     return intervals;
 }
 
-} // namespace linktest
-
-namespace linktest {
+const Packet* LinkTestRun::oldestWaiting() const
+{
+    const auto waiting
+        = std::find_if(m_packets.begin() + static_cast<std::ptrdiff_t>(m_oldestPending),
+            m_packets.end(), [](const Packet& p) { return p.outcome == Outcome::Pending; });
+    return waiting == m_packets.end() ? nullptr : &*waiting;
+}
 
 std::int64_t Plan::timeout() const
 {
@@ -172,14 +176,9 @@ std::optional<std::string> LinkTest::due(std::int64_t nowMs)
 
 std::int64_t LinkTest::nextEventMs() const
 {
-    const auto& packets = m_run.packets();
     std::int64_t next = m_stoppedAtMs ? *m_stoppedAtMs + m_plan.timeout() : m_nextSendMs;
-    for (const Packet& p : packets) {
-        if (p.outcome == Outcome::Pending) {
-            next = std::min(next, p.sentAtMs + m_plan.timeout() + 1);
-            break;
-        }
-    }
+    if (const Packet* waiting = m_run.oldestWaiting())
+        next = std::min(next, waiting->sentAtMs + m_plan.timeout() + 1);
     return next;
 }
 
@@ -193,16 +192,16 @@ bool LinkTest::finished(std::int64_t nowMs) const
 {
     if (!m_stoppedAtMs && !(m_plan.durationMs > 0 && nowMs >= m_startMs + m_plan.durationMs))
         return false;
-    return std::none_of(m_run.packets().begin(), m_run.packets().end(),
-        [](const Packet& p) { return p.outcome == Outcome::Pending; });
+    return m_run.oldestWaiting() == nullptr;
 }
 
 std::vector<Interval> LinkTest::takeCompleted(std::int64_t nowMs)
 {
     m_run.advance(nowMs);
-    auto intervals = m_run.intervals(m_plan.reportMs, m_startMs);
+    // Only the intervals not taken yet are counted, so a long run costs no more a tick.
+    auto intervals = m_run.intervals(m_plan.reportMs, m_startMs, m_reportedPackets);
     // An interval is complete when no packet of it waits and nothing more will be sent in it.
-    std::size_t complete = m_reported;
+    std::size_t complete = 0;
     while (complete < intervals.size()) {
         const Interval& interval = intervals[complete];
         const bool closed = interval.startMs + m_plan.reportMs <= nowMs
@@ -212,10 +211,10 @@ std::vector<Interval> LinkTest::takeCompleted(std::int64_t nowMs)
             break;
         ++complete;
     }
-    std::vector<Interval> taken(intervals.begin() + static_cast<std::ptrdiff_t>(m_reported),
-        intervals.begin() + static_cast<std::ptrdiff_t>(complete));
-    m_reported = complete;
-    return taken;
+    intervals.resize(complete);
+    for (const Interval& interval : intervals)
+        m_reportedPackets += static_cast<std::size_t>(interval.totals.sent);
+    return intervals;
 }
 
 } // namespace linktest

@@ -69,11 +69,14 @@ public:
 
     const std::vector<Packet>& packets() const { return m_packets; }
     Totals totals() const;
-    // The run cut into intervals of the given length from originMs (the first send when
-    // absent), by the time each packet was sent; intervals without a packet are left out, the
-    // last may be unfinished.
-    std::vector<Interval> intervals(
-        std::int64_t lengthMs, std::optional<std::int64_t> originMs = std::nullopt) const;
+    // The run from packet firstPacket on, cut into intervals of the given length from originMs
+    // (the first send when absent), by the time each packet was sent; intervals without a
+    // packet are left out, the last may be unfinished.
+    std::vector<Interval> intervals(std::int64_t lengthMs,
+        std::optional<std::int64_t> originMs = std::nullopt, std::size_t firstPacket = 0) const;
+    // The oldest packet still waiting for its reply, if any. Cheap: only the packets within a
+    // time-out of the last advance are looked at.
+    const Packet* oldestWaiting() const;
 
 private:
     Packet* owner(const Echo& echo);
@@ -129,7 +132,7 @@ private:
     LinkTestRun m_run;
     std::int64_t m_nextSendMs;
     std::optional<std::int64_t> m_stoppedAtMs;
-    std::size_t m_reported = 0;
+    std::size_t m_reportedPackets = 0; // the packets of the intervals taken so far
 };
 
 } // namespace linktest
