@@ -9,7 +9,6 @@
 #include "serial/PortController.h"
 #include "serial/SerialLink.h"
 
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>

@@ -64,10 +64,6 @@ public:
     void showSelectedDevice();
     // Status panel 1: the port's name, with its device in the tooltip.
     void showPortInStatus();
-    // The dialog shows the link's port, and its speed and parity, so that its OK opens the port
-    // as the link runs.
-    void showPortInDialog();
-    void showModeInDialog();
     // A request to the radio takes the port for a while: the terminal's receive poll and auto
     // send pause, so that neither takes the answer nor puts data between request and answer.
     void pauseTerminal();
@@ -124,6 +120,10 @@ public:
     [[nodiscard]] Subscription subscribePaused(PauseListener listener);
 
 private:
+    // The dialog shows the link's port, and its speed and parity, so that its OK opens the port
+    // as the link runs.
+    void showPortInDialog();
+    void showModeInDialog();
     // The port's device went (a pulled adapter), as the first call that met it found: from the
     // event loop, the port is closed as by the close button, whatever ran on it ends, and the
     // user is told once, in one message that names the port.
