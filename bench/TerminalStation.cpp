@@ -6,11 +6,11 @@
 #include "platform/QtDialogs.h"
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"
-#include "serial/SerialForm.h"
 #include "shell/Application.h"
-#include "shell/LanguageForm.h"
-#include "shell/MainForm.h"
 #include "shell/Program.h"
+#include "windows/LanguageWindow.h"
+#include "windows/MainWindow.h"
+#include "windows/PortDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,17 +29,17 @@ int main(int argc, char** argv)
     RadioModemApplication app(argc, argv, dialogs);
     Program program(ports, dialogs, system);
     program.start();
-    program.Form2->Radio_English->setChecked(true);
-    program.Form2->BitBtn1->click();
+    program.languageWindow->Radio_English->setChecked(true);
+    program.languageWindow->BitBtn1->click();
     program.showPortSettings();
-    program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
-    program.Serial_Form->ComboBaudRate->setCurrentIndex(0); // 19200
-    program.Serial_Form->Button1->click();
+    program.portDialog->Comb_ComNo->setCurrentIndex(0);
+    program.portDialog->ComboBaudRate->setCurrentIndex(0); // 19200
+    program.portDialog->Button1->click();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "hex") == 0)
-            program.Form1->Check_RecHex->setChecked(true);
+            program.mainWindow->Check_RecHex->setChecked(true);
         if (std::strcmp(argv[i], "keep") == 0)
-            program.Form1->Check_AutoClr->setChecked(false);
+            program.mainWindow->Check_AutoClr->setChecked(false);
     }
     std::printf("%s\n", program.link.handle.isValid() ? "OPEN" : "NOT OPEN");
     std::fflush(stdout);

@@ -1,30 +1,30 @@
 #include "Program.h"
 
-#include "AboutForm.h"
-#include "Artwork.h"
-#include "LanguageForm.h"
-#include "MainForm.h"
-#include "ManualForm.h"
-#include "ParameterPanel.h"
 #include "QtTranslation.h"
-#include "StatusBarPanel.h"
-#include "TerminalPanels.h"
 #include "linktest/LinkTestController.h"
 #include "platform/QtEventLoop.h"
 #include "platform/QtTimer.h"
 #include "platform/System.h"
-#include "platform/Widgets.h"
 #include "platform/WindowFrame.h"
 #include "radio/ParameterExchange.h"
-#include "radio/ProgressForm.h"
 #include "radio/SettingsFileCommands.h"
 #include "regtest/RegisterConsole.h"
-#include "regtest/RegisterWindow.h"
 #include "serial/PortController.h"
-#include "serial/SerialForm.h"
 #include "terminal/RevealGesture.h"
 #include "terminal/Terminal.h"
+#include "windows/AboutDialog.h"
+#include "windows/Artwork.h"
+#include "windows/Controls.h"
+#include "windows/LanguageWindow.h"
 #include "windows/LinkTestWindow.h"
+#include "windows/MainWindow.h"
+#include "windows/ManualWindow.h"
+#include "windows/ParameterPanel.h"
+#include "windows/PortDialog.h"
+#include "windows/ProgressWindow.h"
+#include "windows/RegisterWindow.h"
+#include "windows/StatusBarPanel.h"
+#include "windows/TerminalPanels.h"
 
 #include <QAction>
 #include <QApplication>
@@ -50,44 +50,44 @@ Program::Program(
     : m_ports(ports), m_dialogs(dialogs), m_system(system)
 {
     // Dialogs without an icon of their own show the application's.
-    QApplication::setWindowIcon(shell::applicationIcon());
-    Form2 = create<TForm2>();
-    Form1 = create<TForm1>();
-    Serial_Form = create<TSerial_Form>();
-    Form_Progress = create<TForm_Progress>();
-    AboutBox = create<TAboutBox>();
+    QApplication::setWindowIcon(windows::applicationIcon());
+    languageWindow = create<LanguageWindow>();
+    mainWindow = create<MainWindow>();
+    portDialog = create<PortDialog>();
+    progressWindow = create<ProgressWindow>();
+    aboutDialog = create<AboutDialog>();
     registerWindow = create<RegisterWindow>();
-    ManualForm = std::make_unique<TManualForm>();
-    Serial_Form->setWindowIcon(shell::settingsIcon());
+    manualWindow = std::make_unique<ManualWindow>();
+    portDialog->setWindowIcon(windows::settingsIcon());
 
-    receivePoll = std::make_unique<platform::QtTimer>(*Form1->Timer_RecData);
-    statusBar = std::make_unique<StatusBarPanel>(*Form1);
-    parameterPanel = std::make_unique<ParameterPanel>(*Form1);
-    Form_Progress->owner = Form1.get();
+    receivePoll = std::make_unique<platform::QtTimer>(*mainWindow->Timer_RecData);
+    statusBar = std::make_unique<StatusBarPanel>(*mainWindow);
+    parameterPanel = std::make_unique<ParameterPanel>(*mainWindow);
+    progressWindow->owner = mainWindow.get();
     eventLoop = std::make_unique<platform::QtEventLoop>();
-    reopenTimer = std::make_unique<platform::QtTimer>(*Form1->Timer_Reopen);
-    portController = std::make_unique<serial::PortController>(link, ports, *Serial_Form,
-        *reopenTimer, *eventLoop, *receivePoll, *statusBar, dialogs, UiLanguage);
+    reopenTimer = std::make_unique<platform::QtTimer>(*mainWindow->Timer_Reopen);
+    portController = std::make_unique<serial::PortController>(link, ports, *portDialog,
+        *reopenTimer, *eventLoop, *receivePoll, *statusBar, dialogs, language);
     exchange = std::make_unique<radio::ParameterExchange>(link, *portController, *parameterPanel,
-        *Form_Progress,
+        *progressWindow,
         radio::ParameterExchange::Timers {parameterPanel->sendTimer, parameterPanel->receiveTimer},
-        *statusBar, dialogs, system, UiLanguage);
+        *statusBar, dialogs, system, language);
     settingsFiles = std::make_unique<radio::SettingsFileCommands>(
-        *parameterPanel, *statusBar, dialogs, UiLanguage, [this] { return lastReadSettings(); },
+        *parameterPanel, *statusBar, dialogs, language, [this] { return lastReadSettings(); },
         [this] { return exchange->heldValues(); });
     exchange->setWriteShaper(
         [this](radio::WriteValues& values) { return settingsFiles->shapeWrite(values); },
         [this](radio::ParameterExchange::HeldChange why) { settingsFiles->heldChanged(why); });
-    sendPanel = std::make_unique<SendPanel>(*Form1);
-    receivePanel = std::make_unique<ReceivePanel>(*Form1);
-    errorRatePanel = std::make_unique<ErrorRatePanel>(*Form1);
-    revealPanel = std::make_unique<RevealPanel>(*Form1);
+    sendPanel = std::make_unique<SendPanel>(*mainWindow);
+    receivePanel = std::make_unique<ReceivePanel>(*mainWindow);
+    errorRatePanel = std::make_unique<ErrorRatePanel>(*mainWindow);
+    revealPanel = std::make_unique<RevealPanel>(*mainWindow);
     terminal = std::make_unique<terminal::Terminal>(link, *portController, *sendPanel,
         sendPanel->autoSendTimer, *receivePanel, *errorRatePanel, *statusBar, dialogs, system,
-        UiLanguage);
+        language);
     gesture = std::make_unique<terminal::RevealGesture>(*revealPanel, revealPanel->clock);
     registerConsole = std::make_unique<regtest::RegisterConsole>(
-        link, *portController, *registerWindow, registerWindow->poll, dialogs, system, UiLanguage);
+        link, *portController, *registerWindow, registerWindow->poll, dialogs, system, language);
     wire();
 }
 
@@ -95,7 +95,7 @@ Program::~Program() = default;
 
 void Program::wire()
 {
-    TForm1& f = *Form1;
+    MainWindow& f = *mainWindow;
     auto onClick = [](auto* sender, auto handler) {
         using Sender = std::remove_pointer_t<decltype(sender)>;
         if constexpr (std::is_base_of_v<QAction, Sender>)
@@ -105,7 +105,7 @@ void Program::wire()
         else
             QObject::connect(sender, &Sender::clicked, handler);
     };
-    onClick(Form2->BitBtn1, [this] { languageOk(); });
+    onClick(languageWindow->BitBtn1, [this] { languageOk(); });
 
     onClick(f.Speed_R, [this] { exchange->startRead(); });
     onClick(f.FileRead, [this] { exchange->startRead(); });
@@ -119,7 +119,7 @@ void Program::wire()
     onClick(f.Seri_C_M, [this] { portController->closePort(); });
     onClick(f.BitBtn1, [this] { showAbout(); });
     onClick(f.Help_A_M, [this] { showAbout(); });
-    onClick(f.Help_U_M, [this] { ManualForm->showManual(UiLanguage.isEnglish()); });
+    onClick(f.Help_U_M, [this] { manualWindow->showManual(language.isEnglish()); });
     onClick(f.Speed_E, [this] { exitSteps(); });
     onClick(f.FileExit, [this] { exitSteps(); });
     f.onClose = [this] { exitSteps(); };
@@ -134,7 +134,7 @@ void Program::wire()
     QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->receivePoll(); });
     QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->gestureTick(); });
     QObject::connect(f.Timer_Reopen, &QTimer::timeout, [this] { portController->retryReopen(); });
-    Form_Progress->onStop = [this] { exchange->stopCommand(); };
+    progressWindow->onStop = [this] { exchange->stopCommand(); };
 
     onClick(f.Button_ManulTrtt, [this] { terminal->sender.sendOnce(); });
     QObject::connect(
@@ -149,12 +149,12 @@ void Program::wire()
     onClick(f.Panel10, [this] { gesture->completeGesture(); });
     onClick(f.Panel11, [this] { gesture->armGesture(); });
 
-    onClick(Serial_Form->Button1, [this] { portController->openFromDialog(); });
-    QObject::connect(Serial_Form->Comb_ComNo, &QComboBox::currentIndexChanged,
+    onClick(portDialog->Button1, [this] { portController->openFromDialog(); });
+    QObject::connect(portDialog->Comb_ComNo, &QComboBox::currentIndexChanged,
         [this] { portController->showSelectedDevice(); });
     // The system's notice that a serial device came or went.
     if (const int notice = m_ports.hotplugFd(); notice >= 0) {
-        auto* notifier = new QSocketNotifier(notice, QSocketNotifier::Read, Form1.get());
+        auto* notifier = new QSocketNotifier(notice, QSocketNotifier::Read, mainWindow.get());
         QObject::connect(
             notifier, &QSocketNotifier::activated, [this] { portController->devicesChanged(); });
     }
@@ -182,24 +182,24 @@ std::optional<radio::RadioSettings> Program::lastReadSettings() const
 
 void Program::start()
 {
-    Form2->show();
+    languageWindow->show();
 }
 
 void Program::languageOk()
 {
-    Form2->hide();
-    Form1->show();
-    UiLanguage.value = Form2->Radio_Chinese->isChecked() ? 0 : 1;
-    if (UiLanguage.isEnglish()) {
-        Form1->applyEnglish();
-        Serial_Form->applyEnglish();
+    languageWindow->hide();
+    mainWindow->show();
+    language.value = languageWindow->Radio_Chinese->isChecked() ? 0 : 1;
+    if (language.isEnglish()) {
+        mainWindow->applyEnglish();
+        portDialog->applyEnglish();
     } else {
         m_qtTranslator = shell::installQtChinese();
-        Form1->setWindowTitle("数传电台演示软件");
+        mainWindow->setWindowTitle("数传电台演示软件");
     }
-    AboutBox->setWindowTitle("About");
-    AboutBox->Label1->setText(" ");
-    AboutBox->BottomLine->setText(" ");
+    aboutDialog->setWindowTitle("About");
+    aboutDialog->Label1->setText(" ");
+    aboutDialog->BottomLine->setText(" ");
 }
 
 // Whatever runs (a Read, an auto send) is not asked to end first: the process ends at once and
@@ -212,9 +212,9 @@ void Program::exitSteps()
 
 void Program::showAbout()
 {
-    if (!AboutBox->isVisible())
-        platform::centreOn(*AboutBox, Form1.get());
-    AboutBox->show();
+    if (!aboutDialog->isVisible())
+        platform::centreOn(*aboutDialog, mainWindow.get());
+    aboutDialog->show();
 }
 
 // The link test window is built when it is first asked for: its chart costs start-up time that
@@ -223,11 +223,11 @@ void Program::openLinkTest()
 {
     if (!linkTestWindow) {
         linkTestWindow = std::make_unique<LinkTestWindow>();
-        if (UiLanguage.isEnglish())
+        if (language.isEnglish())
             linkTestWindow->applyEnglish();
         LinkTestWindow& l = *linkTestWindow;
         linkTest = std::make_unique<linktest::LinkTestController>(
-            link, *portController, l, l.tick, m_dialogs, m_system, UiLanguage);
+            link, *portController, l, l.tick, m_dialogs, m_system, language);
         QObject::connect(&l.tickTimer, &QTimer::timeout, [this] { linkTest->tick(); });
         QObject::connect(l.startButton, &QPushButton::clicked, [this] { linkTest->toggleRun(); });
         QObject::connect(l.exportButton, &QPushButton::clicked, [this] { linkTest->exportCsv(); });
@@ -243,7 +243,7 @@ void Program::openLinkTest()
 void Program::showTestWindow(QWidget& window)
 {
     if (!window.isVisible())
-        platform::centreOn(window, Form1.get());
+        platform::centreOn(window, mainWindow.get());
     window.show();
     window.raise();
     window.activateWindow();
@@ -252,8 +252,8 @@ void Program::showTestWindow(QWidget& window)
 void Program::showPortSettings()
 {
     portController->portDialogShown();
-    if (!Serial_Form->isVisible())
-        platform::centreOn(*Serial_Form, Form1.get());
-    Serial_Form->show();
-    Serial_Form->raise();
+    if (!portDialog->isVisible())
+        platform::centreOn(*portDialog, mainWindow.get());
+    portDialog->show();
+    portDialog->raise();
 }

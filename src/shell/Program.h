@@ -10,16 +10,16 @@
 #include <optional>
 #include <vector>
 
-class TAboutBox;
-class TForm1;
-class TForm2;
-class TForm_Progress;
+class AboutDialog;
+class MainWindow;
+class LanguageWindow;
+class ProgressWindow;
 class RegisterWindow;
 class LinkTestWindow;
-class TManualForm;
+class ManualWindow;
 class ParameterPanel;
 class StatusBarPanel;
-class TSerial_Form;
+class PortDialog;
 class QTranslator;
 class QWidget;
 class SendPanel;
@@ -75,17 +75,17 @@ public:
     void showPortSettings();
 
     // Windows, in the order they are created.
-    std::unique_ptr<TForm2> Form2;
-    std::unique_ptr<TForm1> Form1;
-    std::unique_ptr<TSerial_Form> Serial_Form;
-    std::unique_ptr<TForm_Progress> Form_Progress;
-    std::unique_ptr<TAboutBox> AboutBox;
+    std::unique_ptr<LanguageWindow> languageWindow;
+    std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<PortDialog> portDialog;
+    std::unique_ptr<ProgressWindow> progressWindow;
+    std::unique_ptr<AboutDialog> aboutDialog;
     std::unique_ptr<RegisterWindow> registerWindow;
     std::unique_ptr<LinkTestWindow> linkTestWindow;
-    std::unique_ptr<TManualForm> ManualForm;
+    std::unique_ptr<ManualWindow> manualWindow;
     std::vector<QString> creationOrder;
 
-    core::Language UiLanguage;
+    core::Language language;
     serial::SerialLink link;
 
     std::unique_ptr<platform::QtTimer> receivePoll;

@@ -6,11 +6,11 @@
 #include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"
-#include "platform/Widgets.h"
-#include "serial/SerialForm.h"
-#include "shell/LanguageForm.h"
-#include "shell/MainForm.h"
 #include "shell/Program.h"
+#include "windows/Controls.h"
+#include "windows/LanguageWindow.h"
+#include "windows/MainWindow.h"
+#include "windows/PortDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -47,22 +47,24 @@ struct Station
     explicit Station(int comNumber) : com(comNumber)
     {
         program.start();
-        program.Form2->BitBtn1->click();
+        program.languageWindow->BitBtn1->click();
     }
 
     void openPort()
     {
-        program.Form1->Speed_O->click();
-        program.Serial_Form->Comb_ComNo->setCurrentIndex(com - 1);
-        program.Serial_Form->ComboBaudRate->setCurrentIndex(1); // 9600
-        program.Serial_Form->Button1->click();
+        program.mainWindow->Speed_O->click();
+        program.portDialog->Comb_ComNo->setCurrentIndex(com - 1);
+        program.portDialog->ComboBaudRate->setCurrentIndex(1); // 9600
+        program.portDialog->Button1->click();
         ASSERT_TRUE(program.link.handle.isValid());
     }
 
-    std::string received() const { return program.Form1->Memo_Rec->text().toStdString(); }
+    std::string received() const { return program.mainWindow->Memo_Rec->text().toStdString(); }
     std::string status(int panel) const
     {
-        return program.Form1->statusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
+        return program.mainWindow->statusPanels[static_cast<std::size_t>(panel)]
+            ->text()
+            .toStdString();
     }
 
     int com;

@@ -1,10 +1,10 @@
 // The real windows on a line that misbehaves: a device that vanishes (the pty's other side is
 // closed, as a pulled USB adapter hangs up its tty) and a device that stops taking data.
 #include "WindowsStation.h"
-#include "platform/Widgets.h"
-#include "regtest/RegisterWindow.h"
 #include "terminal/RevealGesture.h"
 #include "terminal/Terminal.h"
+#include "windows/Controls.h"
+#include "windows/RegisterWindow.h"
 
 #include <QCheckBox>
 #include <QEventLoop>
@@ -117,7 +117,7 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
 {
     const PulledCase& c = GetParam();
     Station a(1);
-    TForm1& f = *a.program.Form1;
+    MainWindow& f = *a.program.mainWindow;
     std::string message = c.message;
     {
         Device device;
@@ -166,33 +166,34 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
 
 INSTANTIATE_TEST_SUITE_P(Uses, PulledDevice,
     testing::Values(PulledCase {"receivePoll", [](Station&) {}, {}},
-        PulledCase {"manualSend", [](Station& s) { s.program.Form1->Timer_RecData->stop(); },
-            [](Station& s) { s.program.Form1->Button_ManulTrtt->click(); }},
+        PulledCase {"manualSend", [](Station& s) { s.program.mainWindow->Timer_RecData->stop(); },
+            [](Station& s) { s.program.mainWindow->Button_ManulTrtt->click(); }},
         PulledCase {"autoSend",
             [](Station& s) {
-                s.program.Form1->Timer_RecData->stop();
-                s.program.Form1->Edit_TrttPerio->setText("0");
-                s.program.Form1->Check_AutoTrtt->click();
+                s.program.mainWindow->Timer_RecData->stop();
+                s.program.mainWindow->Edit_TrttPerio->setText("0");
+                s.program.mainWindow->Check_AutoTrtt->click();
             },
             {}},
         PulledCase {"echoTest",
             [](Station& s) {
                 s.program.gesture->revealHidden();
-                s.program.Form1->CheckTrtt->setChecked(true);
-                s.program.Form1->PanelTrttTest->clicked();
-                ASSERT_TRUE(s.program.Form1->PanelTrttTest->isLowered());
+                s.program.mainWindow->CheckTrtt->setChecked(true);
+                s.program.mainWindow->PanelTrttTest->clicked();
+                ASSERT_TRUE(s.program.mainWindow->PanelTrttTest->isLowered());
             },
             {}},
         PulledCase {"registerDialog",
             [](Station& s) {
-                s.program.Form1->Timer_RecData->stop();
+                s.program.mainWindow->Timer_RecData->stop();
                 s.program.gesture->revealHidden();
-                s.program.Form1->Test_M->trigger();
+                s.program.mainWindow->Test_M->trigger();
             },
             [](Station& s) { s.program.registerWindow->Button3->click(); }},
         // Reopening the pulled port from the dialog: the open of the vanished device fails.
-        PulledCase {"portDialogReopen", [](Station& s) { s.program.Form1->Timer_RecData->stop(); },
-            [](Station& s) { s.program.Serial_Form->Button1->click(); },
+        PulledCase {"portDialogReopen",
+            [](Station& s) { s.program.mainWindow->Timer_RecData->stop(); },
+            [](Station& s) { s.program.portDialog->Button1->click(); },
             "打开通讯端口错误!\nCOM1 的设备 {device} 不存在。"}),
     [](const auto& info) { return std::string(info.param.use); });
 
@@ -201,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(Uses, PulledDevice,
 TEST(StalledDevice, autoSendNeverHoldsTheWindowAndCountsOnlyWhatWentOut)
 {
     Station a(1);
-    TForm1& f = *a.program.Form1;
+    MainWindow& f = *a.program.mainWindow;
     Device device;
     a.openPort();
     f.Memo_Trtt->setPlainText(QString(1000, QChar('s')));

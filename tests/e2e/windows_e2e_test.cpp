@@ -3,12 +3,12 @@
 #include "SimProcess.h"
 #include "TempDir.h"
 #include "WindowsStation.h"
-#include "platform/Widgets.h"
-#include "radio/ProgressForm.h"
 #include "regtest/RegisterConsole.h"
-#include "regtest/RegisterWindow.h"
-#include "serial/SerialForm.h"
 #include "terminal/RevealGesture.h"
+#include "windows/Controls.h"
+#include "windows/PortDialog.h"
+#include "windows/ProgressWindow.h"
+#include "windows/RegisterWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -56,19 +56,19 @@ protected:
 TEST_F(WindowsEndToEnd, readButtonFindsTheRadioAndFillsTheParameterBoxes)
 {
     Station a(1);
-    a.program.Form1->Speed_R->click();
+    a.program.mainWindow->Speed_R->click();
     ASSERT_TRUE(waitFor([&] { return !a.dialogs.shown.empty(); }, 20000));
     EXPECT_EQ(a.dialogs.shown[0].text, "参数读取成功");
     EXPECT_EQ(a.dialogs.shown[0].caption, "读参数");
-    EXPECT_EQ(a.program.Form1->EditModelVer->text(), "TALVEX1.2");
-    EXPECT_EQ(a.program.Form1->ComboChnn->currentText(), "NO.7");
-    EXPECT_EQ(a.program.Form1->ComboRadioSerBaud->currentText(), "9600");
-    EXPECT_EQ(a.program.Form1->ComboRadioParity->currentIndex(), 0);
-    EXPECT_TRUE(a.program.Form1->Speed_W->isEnabled());
-    EXPECT_TRUE(a.program.Form1->FileWrite->isEnabled());
+    EXPECT_EQ(a.program.mainWindow->EditModelVer->text(), "TALVEX1.2");
+    EXPECT_EQ(a.program.mainWindow->ComboChnn->currentText(), "NO.7");
+    EXPECT_EQ(a.program.mainWindow->ComboRadioSerBaud->currentText(), "9600");
+    EXPECT_EQ(a.program.mainWindow->ComboRadioParity->currentIndex(), 0);
+    EXPECT_TRUE(a.program.mainWindow->Speed_W->isEnabled());
+    EXPECT_TRUE(a.program.mainWindow->FileWrite->isEnabled());
     EXPECT_EQ(a.status(2), "9600-N-1");
-    EXPECT_FALSE(a.program.Form_Progress->isVisible());
-    EXPECT_TRUE(a.program.Form1->Timer_RecData->isActive()) << "the terminal polls again";
+    EXPECT_FALSE(a.program.progressWindow->isVisible());
+    EXPECT_TRUE(a.program.mainWindow->Timer_RecData->isActive()) << "the terminal polls again";
 }
 
 TEST_F(WindowsEndToEnd, textTypedAtOneStationArrivesAtTheOtherWithMatchingCounters)
@@ -77,18 +77,18 @@ TEST_F(WindowsEndToEnd, textTypedAtOneStationArrivesAtTheOtherWithMatchingCounte
     Station b(2);
     a.openPort();
     b.openPort();
-    a.program.Form1->Memo_Trtt->setPlainText("Hello radio\n数传 link");
-    a.program.Form1->Button_ManulTrtt->click();
+    a.program.mainWindow->Memo_Trtt->setPlainText("Hello radio\n数传 link");
+    a.program.mainWindow->Button_ManulTrtt->click();
     // Eleven letters, CR LF, two Chinese characters of three bytes each, five more.
     const std::string expected = "Hello radio\n数传 link";
     ASSERT_TRUE(waitFor([&] { return b.received() == expected; }, 5000)) << b.received();
     EXPECT_EQ(a.status(4), "TX : 24");
     EXPECT_EQ(b.status(5), "RX : 24");
 
-    b.program.Form1->Check_RecHex->setChecked(true);
-    a.program.Form1->Check_TrttHex->setChecked(true);
-    a.program.Form1->Memo_Trtt->setPlainText("55 aa 0d");
-    a.program.Form1->Button_ManulTrtt->click();
+    b.program.mainWindow->Check_RecHex->setChecked(true);
+    a.program.mainWindow->Check_TrttHex->setChecked(true);
+    a.program.mainWindow->Memo_Trtt->setPlainText("55 aa 0d");
+    a.program.mainWindow->Button_ManulTrtt->click();
     ASSERT_TRUE(waitFor([&] { return b.received() == expected + "55 AA 0D "; }, 5000))
         << b.received();
     EXPECT_EQ(b.status(5), "RX : 27");
@@ -100,10 +100,10 @@ TEST_F(WindowsEndToEnd, gb18030StationsExchangeChineseAsGb18030BytesOnTheWire)
     Station b(2);
     for (Station* s : {&a, &b}) {
         s->openPort();
-        s->program.Form1->TextGb18030->trigger(); // the context menus' choice
+        s->program.mainWindow->TextGb18030->trigger(); // the context menus' choice
     }
-    a.program.Form1->Memo_Trtt->setPlainText("数传电台");
-    a.program.Form1->Button_ManulTrtt->click();
+    a.program.mainWindow->Memo_Trtt->setPlainText("数传电台");
+    a.program.mainWindow->Button_ManulTrtt->click();
     ASSERT_TRUE(waitFor([&] { return b.received() == "数传电台"; }, 5000)) << b.received();
     EXPECT_EQ(a.status(4), "TX : 8");
     EXPECT_EQ(b.status(5), "RX : 8");
@@ -127,16 +127,16 @@ TEST_F(WindowsEndToEnd, savedReceivedDataEqualsWhatTheOtherStationSentAcrossAnAu
     QString text;
     for (int i = 0; i < 120; ++i)
         text += QString("line %1 数传\n").arg(i);
-    a.program.Form1->Memo_Trtt->setPlainText(text);
-    a.program.Form1->Button_ManulTrtt->click();
+    a.program.mainWindow->Memo_Trtt->setPlainText(text);
+    a.program.mainWindow->Button_ManulTrtt->click();
     const std::string sent = text.replace("\n", "\r\n").toStdString();
     const std::string rx = "RX : " + std::to_string(sent.size());
     ASSERT_TRUE(waitFor([&] { return b.status(5) == rx; }, 20000)) << b.status(5);
-    EXPECT_LT(b.program.Form1->Memo_Rec->shownLineCount(), 100) << "auto clear emptied it";
+    EXPECT_LT(b.program.mainWindow->Memo_Rec->shownLineCount(), 100) << "auto clear emptied it";
 
     fakes::TempDir dir;
     b.dialogs.fileNames.push_back(dir.path("received.bin"));
-    b.program.Form1->SaveRecData->trigger();
+    b.program.mainWindow->SaveRecData->trigger();
     EXPECT_EQ(fakes::TempDir::read(dir.path("received.bin")), sent);
     EXPECT_EQ(b.dialogs.shown.size(), 1u) << "the file dialog, and no error";
 }
@@ -147,25 +147,25 @@ TEST_F(WindowsEndToEnd, echoTestBetweenTwoWindowsReachesAFullSuccessRate)
     Station echo(2);
     for (Station* s : {&measuring, &echo}) {
         // The reveal gesture, right away after start.
-        s->program.Form1->Panel11->clicked();
-        s->program.Form1->Panel10->clicked();
-        ASSERT_TRUE(s->program.Form1->Panel2->isVisible());
+        s->program.mainWindow->Panel11->clicked();
+        s->program.mainWindow->Panel10->clicked();
+        ASSERT_TRUE(s->program.mainWindow->Panel2->isVisible());
         s->openPort();
-        s->program.Form1->Memo_Trtt->setPlainText("ECHO TEST 0123456789");
+        s->program.mainWindow->Memo_Trtt->setPlainText("ECHO TEST 0123456789");
     }
-    measuring.program.Form1->CheckTrtt->setChecked(true);
-    echo.program.Form1->PanelTrttTest->clicked();
-    measuring.program.Form1->PanelTrttTest->clicked();
-    EXPECT_EQ(measuring.program.Form1->Edit_TrttPerio->text(), "2000");
-    EXPECT_TRUE(measuring.program.Form1->Check_AutoTrtt->isChecked());
-    EXPECT_FALSE(measuring.program.Form1->Check_AutoTrtt->isEnabled());
-    ASSERT_TRUE(waitFor([&] { return measuring.program.Form1->Edit2->text() == "2"; }, 15000))
-        << measuring.program.Form1->Edit1->text().toStdString();
-    EXPECT_EQ(measuring.program.Form1->Edit4->text(), "0");
-    EXPECT_EQ(measuring.program.Form1->Edit3->text(), "100.0000");
-    measuring.program.Form1->PanelTrttTest->clicked();
-    EXPECT_FALSE(measuring.program.Form1->Check_AutoTrtt->isChecked());
-    EXPECT_TRUE(measuring.program.Form1->Check_AutoTrtt->isEnabled());
+    measuring.program.mainWindow->CheckTrtt->setChecked(true);
+    echo.program.mainWindow->PanelTrttTest->clicked();
+    measuring.program.mainWindow->PanelTrttTest->clicked();
+    EXPECT_EQ(measuring.program.mainWindow->Edit_TrttPerio->text(), "2000");
+    EXPECT_TRUE(measuring.program.mainWindow->Check_AutoTrtt->isChecked());
+    EXPECT_FALSE(measuring.program.mainWindow->Check_AutoTrtt->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return measuring.program.mainWindow->Edit2->text() == "2"; }, 15000))
+        << measuring.program.mainWindow->Edit1->text().toStdString();
+    EXPECT_EQ(measuring.program.mainWindow->Edit4->text(), "0");
+    EXPECT_EQ(measuring.program.mainWindow->Edit3->text(), "100.0000");
+    measuring.program.mainWindow->PanelTrttTest->clicked();
+    EXPECT_FALSE(measuring.program.mainWindow->Check_AutoTrtt->isChecked());
+    EXPECT_TRUE(measuring.program.mainWindow->Check_AutoTrtt->isEnabled());
 }
 
 TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheMainWindow)
@@ -173,7 +173,7 @@ TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheM
     Station a(1);
     a.openPort();
     a.program.gesture->revealHidden();
-    a.program.Form1->Test_M->trigger();
+    a.program.mainWindow->Test_M->trigger();
     RegisterWindow& dialog = *a.program.registerWindow;
     ASSERT_TRUE(dialog.isVisible());
     dialog.Edit3->setText("1f");
@@ -192,7 +192,7 @@ TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheM
 TEST_F(WindowsEndToEnd, writeButtonChangesTheRadioAndThePcPortFollowsItsSerialMode)
 {
     Station a(1);
-    TForm1& f = *a.program.Form1;
+    MainWindow& f = *a.program.mainWindow;
     f.Speed_R->click();
     ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 1; }, 20000));
     f.ComboChnn->setCurrentIndex(20);
@@ -201,7 +201,7 @@ TEST_F(WindowsEndToEnd, writeButtonChangesTheRadioAndThePcPortFollowsItsSerialMo
     f.Speed_W->click();
     ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 2; }, 20000));
     // Verification is on by default: the port followed, then the radio was read back there.
-    EXPECT_TRUE(a.program.Form1->Seri_V_M->isChecked());
+    EXPECT_TRUE(a.program.mainWindow->Seri_V_M->isChecked());
     EXPECT_EQ(a.dialogs.shown[1].text, "参数设置成功\n已回读电台参数,与写入的一致。");
     EXPECT_EQ(a.dialogs.shown[1].caption, "写参数");
     EXPECT_EQ(a.status(2), "2400-O-1");
@@ -229,20 +229,20 @@ TEST(WindowsEndToEndFaults, cablePulledDuringAReadEndsItWithAMessageAndAClosedPo
     simtest::SimProcess sim({"--vanish-after", "2", "--speed", "1200"});
     ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
     Station a(1);
-    a.program.Serial_Form->ComboBaudRate->setCurrentIndex(4);
-    a.program.Serial_Form->Button1->click();
-    a.program.Form1->Speed_R->click();
+    a.program.portDialog->ComboBaudRate->setCurrentIndex(4);
+    a.program.portDialog->Button1->click();
+    a.program.mainWindow->Speed_R->click();
     ASSERT_TRUE(waitFor([&] { return !a.dialogs.shown.empty(); }, 20000));
     ::unsetenv("RADIOMODEM_COM1");
     EXPECT_EQ(
         a.dialogs.shown[0].text, "参数读取失败\nCOM1: 通讯端口设备已断开(已拔出?),端口已关闭。");
     EXPECT_EQ(a.dialogs.shown[0].caption, "CommError");
-    EXPECT_FALSE(a.program.Form_Progress->isVisible());
+    EXPECT_FALSE(a.program.progressWindow->isVisible());
     EXPECT_FALSE(a.program.link.handle.isValid());
     EXPECT_EQ(a.status(3), "已断开");
-    EXPECT_FALSE(a.program.Form1->Timer_SdCmd->isActive());
-    EXPECT_FALSE(a.program.Form1->Timer_RecCmd->isActive());
-    EXPECT_FALSE(a.program.Form1->Speed_W->isEnabled());
+    EXPECT_FALSE(a.program.mainWindow->Timer_SdCmd->isActive());
+    EXPECT_FALSE(a.program.mainWindow->Timer_RecCmd->isActive());
+    EXPECT_FALSE(a.program.mainWindow->Speed_W->isEnabled());
 }
 
 // A register dump at 300 bit/s takes about twenty seconds; the window stays live all along: no
@@ -253,14 +253,14 @@ TEST(WindowsEndToEndLive, aDumpAt300NeverHoldsTheWindowAndEscapeStopsAProbe)
     simtest::SimProcess sim({"--speed", "300"});
     ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
     Station a(1);
-    a.program.Form1->Speed_O->click();
-    a.program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
-    a.program.Serial_Form->ComboBaudRate->setCurrentIndex(5);
-    a.program.Serial_Form->Button1->click();
+    a.program.mainWindow->Speed_O->click();
+    a.program.portDialog->Comb_ComNo->setCurrentIndex(0);
+    a.program.portDialog->ComboBaudRate->setCurrentIndex(5);
+    a.program.portDialog->Button1->click();
     ASSERT_TRUE(a.program.link.handle.isValid())
         << (a.dialogs.shown.empty() ? "" : a.dialogs.shown[0].text);
     a.program.gesture->revealHidden();
-    a.program.Form1->Test_M->trigger();
+    a.program.mainWindow->Test_M->trigger();
     a.program.registerWindow->Button2->click();
     QElapsedTimer clock;
     clock.start();
@@ -277,16 +277,16 @@ TEST(WindowsEndToEndLive, aDumpAt300NeverHoldsTheWindowAndEscapeStopsAProbe)
     EXPECT_LT(longest, 50);
 
     // A probe at the wrong speed: Escape ends it within a tick, and nothing more goes out.
-    a.program.Form1->Speed_O->click();
-    a.program.Serial_Form->ComboBaudRate->setCurrentIndex(0);
-    a.program.Serial_Form->Button1->click();
-    a.program.Form1->Speed_R->click();
+    a.program.mainWindow->Speed_O->click();
+    a.program.portDialog->ComboBaudRate->setCurrentIndex(0);
+    a.program.portDialog->Button1->click();
+    a.program.mainWindow->Speed_R->click();
     waitFor([] { return false; }, 300);
     const auto sent = sim.logLines().size();
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-    QApplication::sendEvent(a.program.Form_Progress.get(), &escape);
-    EXPECT_FALSE(a.program.Form_Progress->isVisible());
-    EXPECT_FALSE(a.program.Form1->Timer_RecCmd->isActive());
+    QApplication::sendEvent(a.program.progressWindow.get(), &escape);
+    EXPECT_FALSE(a.program.progressWindow->isVisible());
+    EXPECT_FALSE(a.program.mainWindow->Timer_RecCmd->isActive());
     EXPECT_EQ(a.status(3), "已停止");
     waitFor([] { return false; }, 1500);
     EXPECT_EQ(sim.logLines().size(), sent);

@@ -2,10 +2,10 @@
 
 #include "platform/QtDialogs.h"
 #include "platform/WindowFrame.h"
-#include "radio/ProgressForm.h"
-#include "regtest/RegisterWindow.h"
-#include "serial/SerialForm.h"
-#include "shell/AboutForm.h"
+#include "windows/AboutDialog.h"
+#include "windows/PortDialog.h"
+#include "windows/ProgressWindow.h"
+#include "windows/RegisterWindow.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>
@@ -63,9 +63,9 @@ TEST_P(StandardButtons, areQtsChineseOnesOnlyWhenChineseIsChosen)
     EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), english ? "OK" : "确定");
     EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), english ? "Cancel" : "取消");
     // The program's own buttons keep their texts.
-    EXPECT_EQ(program.Form2->BitBtn1->text(), "OK");
-    EXPECT_EQ(program.Form2->Radio_Chinese->text(), "中 文");
-    EXPECT_EQ(program.Serial_Form->Button2->text(), english ? "Cancel" : "取消");
+    EXPECT_EQ(program.languageWindow->BitBtn1->text(), "OK");
+    EXPECT_EQ(program.languageWindow->Radio_Chinese->text(), "中 文");
+    EXPECT_EQ(program.portDialog->Button2->text(), english ? "Cancel" : "取消");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, StandardButtons, ::testing::Bool(),
@@ -132,17 +132,17 @@ TEST_P(StandardButtons, everyWindowIsAtLeastAsWideAsEachOfItsCaptions)
 {
     chooseLanguage(GetParam());
     const std::pair<QWidget*, QString> windows[] = {
-        {program.Form2.get(), program.Form2->windowTitle()},
-        {program.Form1.get(), program.Form1->windowTitle()},
-        {program.Serial_Form.get(), program.Serial_Form->windowTitle()},
-        {program.AboutBox.get(), program.AboutBox->windowTitle()},
+        {program.languageWindow.get(), program.languageWindow->windowTitle()},
+        {program.mainWindow.get(), program.mainWindow->windowTitle()},
+        {program.portDialog.get(), program.portDialog->windowTitle()},
+        {program.aboutDialog.get(), program.aboutDialog->windowTitle()},
         {program.registerWindow.get(), program.registerWindow->windowTitle()},
-        {program.Form_Progress.get(), "Connect"},
-        {program.Form_Progress.get(), "连接电台"},
-        {program.Form_Progress.get(), "Read"},
-        {program.Form_Progress.get(), "读参数"},
-        {program.Form_Progress.get(), "Write"},
-        {program.Form_Progress.get(), "写参数"},
+        {program.progressWindow.get(), "Connect"},
+        {program.progressWindow.get(), "连接电台"},
+        {program.progressWindow.get(), "Read"},
+        {program.progressWindow.get(), "读参数"},
+        {program.progressWindow.get(), "Write"},
+        {program.progressWindow.get(), "写参数"},
     };
     for (const auto& [window, caption] : windows)
         EXPECT_GE(window->width(), platform::captionWidth(caption)) << caption.toStdString();
@@ -150,22 +150,22 @@ TEST_P(StandardButtons, everyWindowIsAtLeastAsWideAsEachOfItsCaptions)
 
 TEST_F(ProgramTest, windowFramesAskForExactlyTheButtonsEachWindowHasAndKeepTheirSize)
 {
-    const Qt::WindowFlags progress = program.Form_Progress->windowFlags();
+    const Qt::WindowFlags progress = program.progressWindow->windowFlags();
     // The progress window's close box stops a probe or a read.
     EXPECT_TRUE(progress.testFlags(
         Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint));
     EXPECT_FALSE(progress & Qt::WindowMinMaxButtonsHint);
     for (QWidget* closeOnly :
-        std::initializer_list<QWidget*> {program.Form2.get(), program.AboutBox.get()}) {
+        std::initializer_list<QWidget*> {program.languageWindow.get(), program.aboutDialog.get()}) {
         const Qt::WindowFlags flags = closeOnly->windowFlags();
         EXPECT_TRUE(flags.testFlags(
             Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint))
             << closeOnly->objectName().toStdString();
         EXPECT_FALSE(flags & Qt::WindowMinMaxButtonsHint) << closeOnly->objectName().toStdString();
     }
-    for (QWidget* fixed : std::initializer_list<QWidget*> {program.Form2.get(), program.Form1.get(),
-             program.Serial_Form.get(), program.Form_Progress.get(), program.AboutBox.get(),
-             program.registerWindow.get()})
+    for (QWidget* fixed : std::initializer_list<QWidget*> {program.languageWindow.get(),
+             program.mainWindow.get(), program.portDialog.get(), program.progressWindow.get(),
+             program.aboutDialog.get(), program.registerWindow.get()})
         EXPECT_EQ(fixed->minimumSize(), fixed->maximumSize()) << fixed->objectName().toStdString();
 }
 

@@ -8,11 +8,11 @@
 #include "platform/DeviceHolder.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/PosixSerialPorts.h"
-#include "platform/Widgets.h"
-#include "serial/SerialForm.h"
-#include "shell/LanguageForm.h"
-#include "shell/MainForm.h"
 #include "shell/Program.h"
+#include "windows/Controls.h"
+#include "windows/LanguageWindow.h"
+#include "windows/MainWindow.h"
+#include "windows/PortDialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -39,23 +39,25 @@ protected:
     explicit HotPlugTest(const std::string& deviceFolder = {}) : devices({}, deviceFolder)
     {
         program.start();
-        program.Form2->Radio_English->setChecked(true);
-        program.Form2->BitBtn1->click();
+        program.languageWindow->Radio_English->setChecked(true);
+        program.languageWindow->BitBtn1->click();
     }
 
     std::string deviceLine() const
     {
-        return program.Serial_Form->Label_Device->fullText().toStdString();
+        return program.portDialog->Label_Device->fullText().toStdString();
     }
     std::string toolTip(int index) const
     {
-        return program.Serial_Form->Comb_ComNo->itemData(index, Qt::ToolTipRole)
+        return program.portDialog->Comb_ComNo->itemData(index, Qt::ToolTipRole)
             .toString()
             .toStdString();
     }
     std::string status(int panel) const
     {
-        return program.Form1->statusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
+        return program.mainWindow->statusPanels[static_cast<std::size_t>(panel)]
+            ->text()
+            .toStdString();
     }
 
     // Opens COM1 on the adapter at 2400 bit/s, odd parity, then pulls it: the receive poll
@@ -63,12 +65,12 @@ protected:
     void openThenPull(Pty& pty, const std::string& identity)
     {
         devices.plug(fakes::usbAdapter(pty.slave(), identity));
-        program.Form1->Speed_O->click();
+        program.mainWindow->Speed_O->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return deviceLine() != "no device"; }, 5000));
-        program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
-        program.Serial_Form->ComboBaudRate->setCurrentIndex(3);
-        program.Serial_Form->ComboParity->setCurrentIndex(1);
-        program.Serial_Form->Button1->click();
+        program.portDialog->Comb_ComNo->setCurrentIndex(0);
+        program.portDialog->ComboBaudRate->setCurrentIndex(3);
+        program.portDialog->ComboParity->setCurrentIndex(1);
+        program.portDialog->Button1->click();
         ASSERT_TRUE(program.link.handle.isValid());
         pty.closeMaster();
         devices.unplug(identity);
@@ -129,7 +131,7 @@ private:
 
 TEST_F(HotPlugTest, theShownDialogFollowsDevicesPluggedAndUnplugged)
 {
-    program.Form1->Speed_O->click();
+    program.mainWindow->Speed_O->click();
     EXPECT_EQ(deviceLine(), "no device");
 
     devices.plug(fakes::usbAdapter("/dev/ttyUSB0", "usb-0403:6001-A50285BI-if00"));
@@ -137,12 +139,12 @@ TEST_F(HotPlugTest, theShownDialogFollowsDevicesPluggedAndUnplugged)
     EXPECT_EQ(deviceLine(), "/dev/ttyUSB0 — FT232R USB UART (A50285BI)");
     EXPECT_EQ(toolTip(0), "/dev/ttyUSB0 — FT232R USB UART (A50285BI)\nUSB 0403:6001");
     EXPECT_EQ(toolTip(1), "no device");
-    EXPECT_EQ(program.Serial_Form->Comb_ComNo->itemText(0), "COM1")
+    EXPECT_EQ(program.portDialog->Comb_ComNo->itemText(0), "COM1")
         << "the entries keep their names";
 
-    program.Serial_Form->Comb_ComNo->setCurrentIndex(1);
+    program.portDialog->Comb_ComNo->setCurrentIndex(1);
     EXPECT_EQ(deviceLine(), "no device");
-    program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
+    program.portDialog->Comb_ComNo->setCurrentIndex(0);
 
     devices.unplug("usb-0403:6001-A50285BI-if00");
     ASSERT_TRUE(QTest::qWaitFor([&] { return deviceLine().rfind("no device (", 0) == 0; }, 5000));
@@ -154,13 +156,13 @@ TEST_F(HotPlugTest, anAdapterThatComesBackIsOpenedAgainAtItsSpeedAndParity)
     const std::string identity = "usb-0403:6001-A50285BI-if00";
     auto first = std::make_unique<Pty>();
     devices.plug(fakes::usbAdapter(first->slave(), identity));
-    program.Form1->Speed_O->click();
-    program.Serial_Form->Comb_ComNo->setCurrentIndex(0);
-    program.Serial_Form->ComboBaudRate->setCurrentIndex(3); // 2400
-    program.Serial_Form->ComboParity->setCurrentIndex(1); // odd
-    program.Serial_Form->Button1->click();
+    program.mainWindow->Speed_O->click();
+    program.portDialog->Comb_ComNo->setCurrentIndex(0);
+    program.portDialog->ComboBaudRate->setCurrentIndex(3); // 2400
+    program.portDialog->ComboParity->setCurrentIndex(1); // odd
+    program.portDialog->Button1->click();
     ASSERT_TRUE(program.link.handle.isValid());
-    EXPECT_EQ(program.Form1->statusPanels[1]->toolTip().toStdString(),
+    EXPECT_EQ(program.mainWindow->statusPanels[1]->toolTip().toStdString(),
         first->slave() + " — FT232R USB UART (A50285BI)");
 
     // Pulled: the receive poll finds the device gone, closes the port and says so.
@@ -178,18 +180,18 @@ TEST_F(HotPlugTest, anAdapterThatComesBackIsOpenedAgainAtItsSpeedAndParity)
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B2400));
     EXPECT_NE(tio.c_iflag & INPCK, 0u);
     EXPECT_NE(tio.c_cflag & PARODD, 0u);
-    EXPECT_TRUE(program.Form1->Timer_RecData->isActive());
+    EXPECT_TRUE(program.mainWindow->Timer_RecData->isActive());
     EXPECT_EQ(status(1), "COM1");
     EXPECT_EQ(status(2), "2400-O-1");
     EXPECT_EQ(status(3), "Connect...");
-    EXPECT_EQ(program.Form1->statusPanels[1]->toolTip().toStdString(),
+    EXPECT_EQ(program.mainWindow->statusPanels[1]->toolTip().toStdString(),
         second.slave() + " — FT232R USB UART (A50285BI)");
     EXPECT_EQ(dialogs.shown.size(), 1u);
 
     // The receive poll reads the reopened port.
     ASSERT_EQ(::write(second.master(), "hello", 5), 5);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return program.Form1->Memo_Rec->toPlainText().contains("hello"); }, 5000));
+        [&] { return program.mainWindow->Memo_Rec->toPlainText().contains("hello"); }, 5000));
 }
 
 TEST_F(HotPlugTest, anAdapterBackButHeldIsReopenedSoonAfterTheOtherProgramLetsGo)
@@ -205,8 +207,8 @@ TEST_F(HotPlugTest, anAdapterBackButHeldIsReopenedSoonAfterTheOtherProgramLetsGo
         + second.slave() + " is in use by another program: sleep (process "
         + std::to_string(other.pid()) + ").";
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return program.Form1->statusPanels[3]->toolTip().toStdString() == why; }, 5000))
-        << program.Form1->statusPanels[3]->toolTip().toStdString();
+        [&] { return program.mainWindow->statusPanels[3]->toolTip().toStdString() == why; }, 5000))
+        << program.mainWindow->statusPanels[3]->toolTip().toStdString();
     QTest::qWait(1500);
     EXPECT_FALSE(program.link.handle.isValid());
     EXPECT_EQ(status(3), "Disconnect");
@@ -216,7 +218,7 @@ TEST_F(HotPlugTest, anAdapterBackButHeldIsReopenedSoonAfterTheOtherProgramLetsGo
     EXPECT_TRUE(QTest::qWaitFor([&] { return program.link.handle.isValid(); }, 2000))
         << "reopened within 2 s of the release";
     EXPECT_EQ(status(2), "2400-O-1");
-    EXPECT_EQ(program.Form1->statusPanels[3]->toolTip().toStdString(), "");
+    EXPECT_EQ(program.mainWindow->statusPanels[3]->toolTip().toStdString(), "");
 }
 
 TEST_F(FolderWatchHotPlugTest, theDialogAndTheReopenFollowTheDeviceFolder)

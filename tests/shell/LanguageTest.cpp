@@ -1,7 +1,7 @@
 #include "ProgramFixture.h"
 
-#include "serial/SerialForm.h"
-#include "shell/AboutForm.h"
+#include "windows/AboutDialog.h"
+#include "windows/PortDialog.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -122,34 +122,34 @@ TEST_P(LanguageTest, everyTextOfTheChosenLanguage)
 {
     const bool english = GetParam();
     chooseLanguage(english);
-    EXPECT_EQ(program.UiLanguage.value, english ? 1 : 0);
-    EXPECT_TRUE(program.Form1->isVisible());
-    EXPECT_FALSE(program.Form2->isVisible());
+    EXPECT_EQ(program.language.value, english ? 1 : 0);
+    EXPECT_TRUE(program.mainWindow->isVisible());
+    EXPECT_FALSE(program.languageWindow->isVisible());
     for (const TextRow& row : kMainWindow)
-        EXPECT_EQ(shownText(program.Form1.get(), row.object).toStdString(),
+        EXPECT_EQ(shownText(program.mainWindow.get(), row.object).toStdString(),
             english ? row.english : row.chinese)
             << row.object;
     for (const TextRow& row : kPortDialog)
-        EXPECT_EQ(shownText(program.Serial_Form.get(), row.object).toStdString(),
+        EXPECT_EQ(shownText(program.portDialog.get(), row.object).toStdString(),
             english ? row.english : row.chinese)
             << row.object;
 
     const QStringList radioParity
         = english ? QStringList {"N", "O", "E"} : QStringList {"无检验", "奇检验", "偶检验"};
-    EXPECT_EQ(items(program.Form1->ComboRadioParity), radioParity);
-    EXPECT_EQ(program.Form1->ComboRadioParity->currentIndex(), -1);
+    EXPECT_EQ(items(program.mainWindow->ComboRadioParity), radioParity);
+    EXPECT_EQ(program.mainWindow->ComboRadioParity->currentIndex(), -1);
     const QStringList portParity
         = english ? QStringList {"N", "O", "E"} : QStringList {"无", "奇", "偶"};
-    EXPECT_EQ(items(program.Serial_Form->ComboParity), portParity);
-    EXPECT_EQ(program.Serial_Form->ComboParity->currentIndex(), 0);
+    EXPECT_EQ(items(program.portDialog->ComboParity), portParity);
+    EXPECT_EQ(program.portDialog->ComboParity->currentIndex(), 0);
 
-    EXPECT_EQ(program.AboutBox->windowTitle(), "About");
-    EXPECT_EQ(program.AboutBox->Label1->text(), " ");
-    EXPECT_EQ(program.AboutBox->BottomLine->text(), " ");
+    EXPECT_EQ(program.aboutDialog->windowTitle(), "About");
+    EXPECT_EQ(program.aboutDialog->Label1->text(), " ");
+    EXPECT_EQ(program.aboutDialog->BottomLine->text(), " ");
     // Texts no language touches.
-    EXPECT_EQ(program.Form1->statusPanels[1]->text(), "COMX");
-    EXPECT_EQ(program.Form1->statusPanels[4]->text(), "TX :0");
-    EXPECT_EQ(program.Form1->ComboChnn->itemText(0), "NO.1");
+    EXPECT_EQ(program.mainWindow->statusPanels[1]->text(), "COMX");
+    EXPECT_EQ(program.mainWindow->statusPanels[4]->text(), "TX :0");
+    EXPECT_EQ(program.mainWindow->ComboChnn->itemText(0), "NO.1");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, LanguageTest, ::testing::Bool(),

@@ -1,5 +1,5 @@
-#include "platform/LineWrap.h"
-#include "platform/Widgets.h"
+#include "windows/LineWrap.h"
+#include "windows/Controls.h"
 
 #include <gtest/gtest.h>
 
@@ -26,14 +26,14 @@ QString hexText(std::mt19937& random, int pairs)
 TEST(LineWrap, breaksWhereTheLayoutBreaks)
 {
     const std::vector<QFont> fonts
-        = {platform::pixelFont("宋体", 13), platform::pixelFont("DejaVu Sans", 12),
-            platform::pixelFont("DejaVu Sans Mono", 13), platform::pixelFont("Noto Sans Mono", 11)};
+        = {windows::pixelFont("宋体", 13), windows::pixelFont("DejaVu Sans", 12),
+            windows::pixelFont("DejaVu Sans Mono", 13), windows::pixelFont("Noto Sans Mono", 11)};
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     std::mt19937 random(3);
     for (const QFont& font : fonts) {
         for (qreal width = 9; width < 700; width += 6.5) {
-            const platform::LineWrap wrap(font, option, width);
+            const windows::LineWrap wrap(font, option, width);
             // Summing must not give up where the area is some pairs wide.
             if (width > 40) {
                 EXPECT_TRUE(wrap.sums()) << font.family().toStdString() << " " << width;

@@ -2,9 +2,9 @@
 
 #include "FakeDialogs.h"
 #include "FakeSerialPort.h"
-#include "shell/LanguageForm.h"
-#include "shell/MainForm.h"
 #include "shell/Program.h"
+#include "windows/LanguageWindow.h"
+#include "windows/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,7 +15,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
-#include "platform/Widgets.h"
+#include "windows/Controls.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +28,9 @@ protected:
     void chooseLanguage(bool english)
     {
         program.start();
-        (english ? program.Form2->Radio_English : program.Form2->Radio_Chinese)->setChecked(true);
-        program.Form2->BitBtn1->click();
+        (english ? program.languageWindow->Radio_English : program.languageWindow->Radio_Chinese)
+            ->setChecked(true);
+        program.languageWindow->BitBtn1->click();
         QApplication::processEvents();
     }
 

@@ -3,12 +3,12 @@
 #include <QScreen>
 
 #include "ShellTestMain.h"
-#include "radio/ProgressForm.h"
-#include "regtest/RegisterWindow.h"
-#include "serial/SerialForm.h"
-#include "shell/AboutForm.h"
-#include "shell/ManualForm.h"
 #include "terminal/RevealGesture.h"
+#include "windows/AboutDialog.h"
+#include "windows/ManualWindow.h"
+#include "windows/PortDialog.h"
+#include "windows/ProgressWindow.h"
+#include "windows/RegisterWindow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -40,42 +40,42 @@ TEST_F(ProgramTest, startShowsOnlyTheLanguageDialogWithAllWindowsCreatedInOrder)
     EXPECT_EQ(program.creationOrder,
         (std::vector<QString> {
             "Form2", "Form1", "Serial_Form", "Form_Progress", "AboutBox", "FormTest"}));
-    EXPECT_TRUE(program.Form2->isVisible());
+    EXPECT_TRUE(program.languageWindow->isVisible());
     for (QWidget* hidden :
-        std::initializer_list<QWidget*> {program.Form1.get(), program.Serial_Form.get(),
-            program.Form_Progress.get(), program.AboutBox.get(), program.registerWindow.get()})
+        std::initializer_list<QWidget*> {program.mainWindow.get(), program.portDialog.get(),
+            program.progressWindow.get(), program.aboutDialog.get(), program.registerWindow.get()})
         EXPECT_FALSE(hidden->isVisible()) << hidden->objectName().toStdString();
-    EXPECT_EQ(program.Form2->windowTitle(), "WELCOM");
-    expectCentredOnScreen(*program.Form2);
+    EXPECT_EQ(program.languageWindow->windowTitle(), "WELCOM");
+    expectCentredOnScreen(*program.languageWindow);
     // The choices keep their 155-pixel column, centred in a window as wide as the caption needs.
-    const int column = (program.Form2->width() - 155) / 2;
+    const int column = (program.languageWindow->width() - 155) / 2;
     EXPECT_GE(column, 0);
-    EXPECT_EQ(program.Form2->height(), 185);
-    EXPECT_TRUE(program.Form2->Radio_Chinese->isChecked());
-    EXPECT_EQ(program.Form2->Radio_Chinese->text(), "中 文");
-    EXPECT_EQ(program.Form2->Radio_Chinese->font().pixelSize(), 19);
-    EXPECT_EQ(program.Form2->Radio_English->font().pixelSize(), 16);
-    EXPECT_EQ(program.Form2->Radio_Chinese->geometry(), QRect(column + 40, 24, 81, 49));
-    EXPECT_EQ(program.Form2->BitBtn1->geometry(), QRect(column + 52, 136, 57, 33));
-    EXPECT_TRUE(program.Form1->Timer1->isActive()) << "the gesture clock runs from creation";
-    EXPECT_EQ(program.UiLanguage.value, 0);
+    EXPECT_EQ(program.languageWindow->height(), 185);
+    EXPECT_TRUE(program.languageWindow->Radio_Chinese->isChecked());
+    EXPECT_EQ(program.languageWindow->Radio_Chinese->text(), "中 文");
+    EXPECT_EQ(program.languageWindow->Radio_Chinese->font().pixelSize(), 19);
+    EXPECT_EQ(program.languageWindow->Radio_English->font().pixelSize(), 16);
+    EXPECT_EQ(program.languageWindow->Radio_Chinese->geometry(), QRect(column + 40, 24, 81, 49));
+    EXPECT_EQ(program.languageWindow->BitBtn1->geometry(), QRect(column + 52, 136, 57, 33));
+    EXPECT_TRUE(program.mainWindow->Timer1->isActive()) << "the gesture clock runs from creation";
+    EXPECT_EQ(program.language.value, 0);
 }
 
 TEST_F(ProgramTest, closingTheLanguageDialogEndsTheLoopWithStatusZero)
 {
     program.start();
-    QTimer::singleShot(0, [this] { program.Form2->close(); });
+    QTimer::singleShot(0, [this] { program.languageWindow->close(); });
     EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_FALSE(program.Form1->isVisible());
+    EXPECT_FALSE(program.mainWindow->isVisible());
     EXPECT_FALSE(system.exitStatus);
 }
 
 TEST_F(ProgramTest, mainWindowStartsAtItsPlaceWithItsStartStates)
 {
     chooseLanguage(false);
-    TForm1& f = *program.Form1;
+    MainWindow& f = *program.mainWindow;
     EXPECT_TRUE(f.isVisible());
-    EXPECT_FALSE(program.Form2->isVisible());
+    EXPECT_FALSE(program.languageWindow->isVisible());
     expectCentredOnScreen(f);
     EXPECT_FALSE(f.Speed_W->isEnabled());
     EXPECT_FALSE(f.FileWrite->isEnabled());
@@ -118,12 +118,12 @@ TEST_F(ProgramTest, mainWindowStartsAtItsPlaceWithItsStartStates)
 TEST_F(ProgramTest, revealingTheTestStripGrowsTheWindowByIt)
 {
     chooseLanguage(false);
-    const int before = program.Form1->height();
+    const int before = program.mainWindow->height();
     program.gesture->revealHidden();
-    EXPECT_TRUE(program.Form1->Panel2->isVisible());
-    EXPECT_TRUE(program.Form1->Test_M->isVisible());
-    EXPECT_EQ(program.Form1->height() - before, 528 - 485);
-    program.Form1->Test_M->trigger();
+    EXPECT_TRUE(program.mainWindow->Panel2->isVisible());
+    EXPECT_TRUE(program.mainWindow->Test_M->isVisible());
+    EXPECT_EQ(program.mainWindow->height() - before, 528 - 485);
+    program.mainWindow->Test_M->trigger();
     EXPECT_TRUE(program.registerWindow->isVisible());
     EXPECT_EQ(program.registerWindow->windowTitle(), "测试");
 }
@@ -131,22 +131,22 @@ TEST_F(ProgramTest, revealingTheTestStripGrowsTheWindowByIt)
 TEST_F(ProgramTest, exitStepsReleaseThePortAndEndWithStatusOne)
 {
     chooseLanguage(true);
-    program.Serial_Form->Button1->click();
+    program.portDialog->Button1->click();
     ASSERT_TRUE(com1->open);
-    program.Form1->Speed_E->click();
+    program.mainWindow->Speed_E->click();
     EXPECT_FALSE(com1->open);
     EXPECT_EQ(system.exitStatus, 1);
-    EXPECT_EQ(program.Form1->statusPanels[3]->text(), "Disconnect");
-    EXPECT_FALSE(program.Form1->Timer_RecData->isActive());
+    EXPECT_EQ(program.mainWindow->statusPanels[3]->text(), "Disconnect");
+    EXPECT_FALSE(program.mainWindow->Timer_RecData->isActive());
 }
 
 TEST_F(ProgramTest, exitDuringAReadEndsAtOnceAndShowsNothing)
 {
     chooseLanguage(false);
-    program.Form1->Speed_R->click();
-    ASSERT_TRUE(program.Form1->Timer_RecCmd->isActive());
+    program.mainWindow->Speed_R->click();
+    ASSERT_TRUE(program.mainWindow->Timer_RecCmd->isActive());
     ASSERT_TRUE(com1->open);
-    program.Form1->Speed_E->click();
+    program.mainWindow->Speed_E->click();
     EXPECT_EQ(system.exitStatus, 1);
     EXPECT_FALSE(com1->open);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -158,83 +158,83 @@ TEST_F(ProgramTest, everyExitTriggerWithoutAPortEndsWithStatusOneAndChangesNothi
     for (int trigger = 0; trigger < 3; ++trigger) {
         system.exitStatus.reset();
         if (trigger == 0)
-            program.Form1->Speed_E->click();
+            program.mainWindow->Speed_E->click();
         else if (trigger == 1)
-            program.Form1->FileExit->trigger();
+            program.mainWindow->FileExit->trigger();
         else
-            program.Form1->close();
+            program.mainWindow->close();
         EXPECT_EQ(system.exitStatus, 1) << trigger;
-        EXPECT_EQ(program.Form1->statusPanels[3]->text(), "断开的");
+        EXPECT_EQ(program.mainWindow->statusPanels[3]->text(), "断开的");
     }
 }
 
 TEST_F(ProgramTest, aboutBoxIsOneInstanceHiddenByOk)
 {
     chooseLanguage(true);
-    program.Form1->Help_A_M->trigger();
-    program.Form1->BitBtn1->click();
-    EXPECT_TRUE(program.AboutBox->isVisible());
-    EXPECT_EQ(program.AboutBox->windowTitle(), "About");
-    EXPECT_EQ(program.AboutBox->Label1->text(), " ");
-    EXPECT_EQ(program.AboutBox->BottomLine->text(), " ");
-    EXPECT_EQ(program.AboutBox->ProductName->text(), "TRANSCEIVER  DEMO  SOFTWARE");
-    EXPECT_EQ(program.AboutBox->Version->text(), "Version 1.02");
-    EXPECT_EQ(program.AboutBox->size(), QSize(326, 303));
-    program.AboutBox->OKButton->click();
-    EXPECT_FALSE(program.AboutBox->isVisible());
-    program.Form1->Help_A_M->trigger();
-    EXPECT_TRUE(program.AboutBox->isVisible());
-    program.AboutBox->close();
-    EXPECT_FALSE(program.AboutBox->isVisible());
+    program.mainWindow->Help_A_M->trigger();
+    program.mainWindow->BitBtn1->click();
+    EXPECT_TRUE(program.aboutDialog->isVisible());
+    EXPECT_EQ(program.aboutDialog->windowTitle(), "About");
+    EXPECT_EQ(program.aboutDialog->Label1->text(), " ");
+    EXPECT_EQ(program.aboutDialog->BottomLine->text(), " ");
+    EXPECT_EQ(program.aboutDialog->ProductName->text(), "TRANSCEIVER  DEMO  SOFTWARE");
+    EXPECT_EQ(program.aboutDialog->Version->text(), "Version 1.02");
+    EXPECT_EQ(program.aboutDialog->size(), QSize(326, 303));
+    program.aboutDialog->OKButton->click();
+    EXPECT_FALSE(program.aboutDialog->isVisible());
+    program.mainWindow->Help_A_M->trigger();
+    EXPECT_TRUE(program.aboutDialog->isVisible());
+    program.aboutDialog->close();
+    EXPECT_FALSE(program.aboutDialog->isVisible());
 }
 
 TEST_F(ProgramTest, manualItemAndTypingIntoTheModelFieldDoNothing)
 {
     chooseLanguage(false);
-    program.Form1->EditModelVer->setText("TALVEX1.2");
-    program.Form1->Help_U_M->trigger();
+    program.mainWindow->EditModelVer->setText("TALVEX1.2");
+    program.mainWindow->Help_U_M->trigger();
     QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
-    QApplication::sendEvent(program.Form1->EditModelVer, &key);
-    EXPECT_EQ(program.Form1->EditModelVer->text(), "TALVEX1.2");
+    QApplication::sendEvent(program.mainWindow->EditModelVer, &key);
+    EXPECT_EQ(program.mainWindow->EditModelVer->text(), "TALVEX1.2");
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(ProgramTest, portDialogOpensAppliesAndCloses)
 {
     chooseLanguage(false);
-    program.Form1->Speed_O->click();
-    EXPECT_TRUE(program.Serial_Form->isVisible());
-    EXPECT_TRUE(program.Form1->isEnabled()) << "the dialog is not modal";
-    EXPECT_EQ(program.Serial_Form->ComboBaudRate->currentIndex(), -1);
-    EXPECT_EQ(program.Serial_Form->ComboBaudRate->currentText(), "9600");
-    program.Serial_Form->ComboBaudRate->setCurrentIndex(5);
-    program.Serial_Form->ComboParity->setCurrentIndex(1);
-    program.Serial_Form->Comb_StopBit->setCurrentIndex(1);
-    program.Serial_Form->Button1->click();
-    EXPECT_FALSE(program.Serial_Form->isVisible());
+    program.mainWindow->Speed_O->click();
+    EXPECT_TRUE(program.portDialog->isVisible());
+    EXPECT_TRUE(program.mainWindow->isEnabled()) << "the dialog is not modal";
+    EXPECT_EQ(program.portDialog->ComboBaudRate->currentIndex(), -1);
+    EXPECT_EQ(program.portDialog->ComboBaudRate->currentText(), "9600");
+    program.portDialog->ComboBaudRate->setCurrentIndex(5);
+    program.portDialog->ComboParity->setCurrentIndex(1);
+    program.portDialog->Comb_StopBit->setCurrentIndex(1);
+    program.portDialog->Button1->click();
+    EXPECT_FALSE(program.portDialog->isVisible());
     EXPECT_TRUE(com1->open);
     EXPECT_EQ(com1->settings.baudRate, 300u);
     EXPECT_EQ(com1->settings.stopBits, 1) << "two stop bits in the list change nothing";
-    EXPECT_EQ(program.Form1->statusPanels[1]->text(), "COM1");
-    EXPECT_EQ(program.Form1->statusPanels[2]->text(), "300-O-1");
-    EXPECT_EQ(program.Form1->statusPanels[3]->text(), "连接中...");
-    EXPECT_TRUE(program.Form1->Timer_RecData->isActive());
+    EXPECT_EQ(program.mainWindow->statusPanels[1]->text(), "COM1");
+    EXPECT_EQ(program.mainWindow->statusPanels[2]->text(), "300-O-1");
+    EXPECT_EQ(program.mainWindow->statusPanels[3]->text(), "连接中...");
+    EXPECT_TRUE(program.mainWindow->Timer_RecData->isActive());
 
-    program.Form1->Seri_C_M->trigger();
+    program.mainWindow->Seri_C_M->trigger();
     EXPECT_FALSE(com1->open);
-    EXPECT_EQ(program.Form1->statusPanels[3]->text(), "已断开");
-    EXPECT_FALSE(program.Form1->Timer_RecData->isActive());
+    EXPECT_EQ(program.mainWindow->statusPanels[3]->text(), "已断开");
+    EXPECT_FALSE(program.mainWindow->Timer_RecData->isActive());
 
-    program.Form1->Seri_O_M->trigger();
-    program.Serial_Form->Button2->click();
-    EXPECT_FALSE(program.Serial_Form->isVisible());
+    program.mainWindow->Seri_O_M->trigger();
+    program.portDialog->Button2->click();
+    EXPECT_FALSE(program.portDialog->isVisible());
     EXPECT_FALSE(com1->open);
 }
 
 TEST_F(ProgramTest, typingAPortNameLeavesNoEntrySelected)
 {
     chooseLanguage(false);
-    QComboBox* box = program.Serial_Form->Comb_ComNo;
+    QComboBox* box = program.portDialog->Comb_ComNo;
     box->lineEdit()->setText("");
     QApplication::processEvents();
     box->lineEdit()->selectAll();
@@ -242,7 +242,7 @@ TEST_F(ProgramTest, typingAPortNameLeavesNoEntrySelected)
     QApplication::sendEvent(box->lineEdit(), &key);
     EXPECT_EQ(box->currentIndex(), -1);
     EXPECT_EQ(box->currentText(), "x");
-    program.Serial_Form->Button1->click();
+    program.portDialog->Button1->click();
     EXPECT_EQ(ports.attempts.back(), "COM0");
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!\nCOM0 没有对应的设备。");
@@ -282,19 +282,19 @@ TEST_F(ProgramTest, helpManualShowsTheManualInTheChosenLanguageFirst)
 {
     for (const bool english : {true, false}) {
         chooseLanguage(english);
-        program.Form1->Help_U_M->trigger();
-        ASSERT_TRUE(program.ManualForm->isVisible());
-        const QString text = program.ManualForm->Browser->toPlainText();
+        program.mainWindow->Help_U_M->trigger();
+        ASSERT_TRUE(program.manualWindow->isVisible());
+        const QString text = program.manualWindow->Browser->toPlainText();
         const qsizetype en = text.indexOf("Radio modem tool — user manual");
         const qsizetype zh = text.indexOf("数传电台演示软件 — 使用说明");
         ASSERT_GE(en, 0);
         ASSERT_GE(zh, 0);
         EXPECT_EQ(en < zh, english);
-        EXPECT_EQ(program.ManualForm->windowTitle(), english ? "Manual" : "使用说明");
+        EXPECT_EQ(program.manualWindow->windowTitle(), english ? "Manual" : "使用说明");
         for (const char* topic : {"Finding the radio", "The data terminal", "Encodings", "Saving",
                  "Ports and permissions", "连接电台", "文字编码", "端口与权限"})
             EXPECT_TRUE(text.contains(QString::fromUtf8(topic))) << topic;
-        program.ManualForm->hide();
+        program.manualWindow->hide();
     }
     EXPECT_TRUE(manualText(true, {"/nonexistent"}).isEmpty());
 }
@@ -305,12 +305,12 @@ TEST_F(ProgramTest, thePortDialogOpensCentredOnTheMainWindowEachTime)
     chooseLanguage(true);
     std::vector<QPoint> places;
     for (int i = 0; i < 3; ++i) {
-        program.Form1->Speed_O->click();
-        places.push_back(program.Serial_Form->pos());
-        program.Serial_Form->hide();
+        program.mainWindow->Speed_O->click();
+        places.push_back(program.portDialog->pos());
+        program.portDialog->hide();
     }
     EXPECT_EQ(places[0], places[1]);
     EXPECT_EQ(places[1], places[2]);
-    EXPECT_NEAR(program.Serial_Form->geometry().center().x(),
-        program.Form1->frameGeometry().center().x(), 2);
+    EXPECT_NEAR(program.portDialog->geometry().center().x(),
+        program.mainWindow->frameGeometry().center().x(), 2);
 }

@@ -3,7 +3,7 @@
 #include "TempDir.h"
 #include "radio/ParameterExchange.h"
 #include "radio/SettingsFileCommands.h"
-#include "serial/SerialForm.h"
+#include "windows/PortDialog.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -17,7 +17,7 @@ protected:
     // Clicks the button and delivers the exchange's timer ticks until it has ended.
     void runExchange(QAbstractButton* button)
     {
-        TForm1& f = *program.Form1;
+        MainWindow& f = *program.mainWindow;
         button->click();
         for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
             system.nowMs += 10;
@@ -31,25 +31,25 @@ protected:
     }
     void readRadio()
     {
-        runExchange(program.Form1->Speed_R);
+        runExchange(program.mainWindow->Speed_R);
         ASSERT_TRUE(program.exchange->lastRead());
     }
     void load(const std::string& text)
     {
         fakes::TempDir::write(dir.path("in.conf"), text);
         dialogs.fileNames.push_back(dir.path("in.conf"));
-        program.Form1->FileLoadSettings->trigger();
+        program.mainWindow->FileLoadSettings->trigger();
     }
     void write()
     {
         dialogs.shown.clear();
         com1->writes.clear();
-        runExchange(program.Form1->Speed_W);
+        runExchange(program.mainWindow->Speed_W);
     }
     const serial::SerialLink& link() const { return program.link; }
     std::vector<int> boxes() const
     {
-        const TForm1& f = *program.Form1;
+        const MainWindow& f = *program.mainWindow;
         return {f.ComboChnn->currentIndex(), f.ComboRadioSerBaud->currentIndex(),
             f.ComboRadioParity->currentIndex()};
     }
@@ -62,7 +62,7 @@ protected:
 TEST_F(SettingsFileMenuTest, saveWithoutAReadIsRefusedAndAsksForNoFile)
 {
     chooseLanguage(false);
-    program.Form1->FileSaveSettings->trigger();
+    program.mainWindow->FileSaveSettings->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Message);
     EXPECT_EQ(dialogs.shown[0].text, "电台参数未知,请先读电台。");
@@ -75,10 +75,10 @@ TEST_F(SettingsFileMenuTest, saveWritesTheRadiosValuesAsLastRead)
     modem.id = {0x65, 0x43, 0x21};
     readRadio();
     // A box changed after the read is not what the radio holds.
-    program.Form1->ComboChnn->setCurrentIndex(20);
+    program.mainWindow->ComboChnn->setCurrentIndex(20);
     dialogs.shown.clear();
     dialogs.fileNames.push_back(dir.path("out.conf"));
-    program.Form1->FileSaveSettings->trigger();
+    program.mainWindow->FileSaveSettings->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1u) << dialogs.shown.back().text;
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::SaveFile);
     EXPECT_EQ(dialogs.shown[0].caption, "Save settings to file");
@@ -102,7 +102,7 @@ TEST_F(SettingsFileMenuTest, loadFillsTheBoxesAndKeepsAirRateAndIdForTheNextWrit
 {
     chooseLanguage(true);
     // A file's values are previewed against a radio: without a read there is none.
-    program.Form1->FileLoadSettings->trigger();
+    program.mainWindow->FileLoadSettings->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Message);
     EXPECT_FALSE(program.settingsFiles->writeOverride());
@@ -142,7 +142,7 @@ TEST_F(SettingsFileMenuTest, aRefusedFileChangesNothingAndSaysWhy)
         0u)
         << dialogs.shown[1].text;
     // Cancelled: nothing happens.
-    program.Form1->FileLoadSettings->trigger();
+    program.mainWindow->FileLoadSettings->trigger();
     EXPECT_EQ(dialogs.shown.size(), 3u);
     EXPECT_EQ(boxes(), (std::vector<int> {20, 1, 0}));
 }
@@ -156,7 +156,7 @@ namespace {
 TEST_F(SettingsFileMenuTest, aWriteShapedByAFileAsksFirstAndSendsTheFilesValues)
 {
     chooseLanguage(true);
-    program.Form1->Seri_V_M->setChecked(false);
+    program.mainWindow->Seri_V_M->setChecked(false);
     readRadio();
     load("format = 1\nchannel = 21\nair-rate = 3\nid = 0xFFFFFF\n");
     dialogs.answers = {platform::MessageResult::Ok};
@@ -186,7 +186,7 @@ TEST_F(SettingsFileMenuTest, whateverChangesTheRadioDropsTheFilesValues)
     radiotest::ScriptedRadio onCom3 {com3};
     onCom3.id = {0x65, 0x43, 0x21};
     other = &onCom3;
-    TForm1& f = *program.Form1;
+    MainWindow& f = *program.mainWindow;
     const struct
     {
         const char* name;
@@ -197,8 +197,8 @@ TEST_F(SettingsFileMenuTest, whateverChangesTheRadioDropsTheFilesValues)
         {"read", [this] { readRadio(); }, {0x12, 0x34, 0x56}},
         {"another port",
             [this] {
-                program.Serial_Form->Comb_ComNo->setCurrentIndex(2);
-                program.Serial_Form->Button1->click();
+                program.portDialog->Comb_ComNo->setCurrentIndex(2);
+                program.portDialog->Button1->click();
             },
             {0x65, 0x43, 0x21}},
         {"failed write",
@@ -218,13 +218,13 @@ TEST_F(SettingsFileMenuTest, whateverChangesTheRadioDropsTheFilesValues)
     f.Seri_V_M->setChecked(false);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        program.Form1->Speed_C->click();
+        program.mainWindow->Speed_C->click();
         readRadio();
         load("format = 1\nchannel = 21\nid = 0xFFFFFF\n");
         row.act();
         EXPECT_FALSE(program.settingsFiles->writeOverride());
         // A new port's state takes the panel's text; its tooltip keeps why.
-        EXPECT_TRUE(program.Form1->statusPanels[3]->toolTip().startsWith(
+        EXPECT_TRUE(program.mainWindow->statusPanels[3]->toolTip().startsWith(
             "The settings file's values were dropped: "));
         readRadio();
         com3->writes.clear();

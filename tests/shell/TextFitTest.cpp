@@ -1,10 +1,10 @@
 #include "../radio/ScriptedRadio.h"
 #include "ProgramFixture.h"
 #include "radio/ParameterExchange.h"
-#include "radio/ProgressForm.h"
-#include "regtest/RegisterWindow.h"
-#include "serial/SerialForm.h"
-#include "shell/AboutForm.h"
+#include "windows/AboutDialog.h"
+#include "windows/PortDialog.h"
+#include "windows/ProgressWindow.h"
+#include "windows/RegisterWindow.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -36,7 +36,7 @@ std::vector<std::string> cutTexts(const std::vector<QWidget*>& windows)
     };
     for (QWidget* window : windows) {
         for (const QLabel* label : window->findChildren<QLabel*>()) {
-            if (qobject_cast<const platform::ElidedLabel*>(label) || label->isHidden())
+            if (qobject_cast<const windows::ElidedLabel*>(label) || label->isHidden())
                 continue;
             const QRect room = label->contentsRect();
             const QRect needed = label->fontMetrics().boundingRect(room,
@@ -65,15 +65,15 @@ class TextFitTest : public ProgramTest, public testing::WithParamInterface<bool>
 protected:
     std::vector<QWidget*> windows() const
     {
-        return {program.Form1.get(), program.Serial_Form.get(), program.Form_Progress.get(),
-            program.AboutBox.get(), program.registerWindow.get(), program.Form2.get()};
+        return {program.mainWindow.get(), program.portDialog.get(), program.progressWindow.get(),
+            program.aboutDialog.get(), program.registerWindow.get(), program.languageWindow.get()};
     }
     // The texts cut at any tick of the exchange the button starts.
     std::vector<std::string> cutWhileRunning(QAbstractButton* button)
     {
         std::vector<std::string> cut;
         button->click();
-        TForm1& f = *program.Form1;
+        MainWindow& f = *program.mainWindow;
         for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
             system.nowMs += 10;
             if (f.Timer_SdCmd->isActive())
@@ -99,8 +99,8 @@ TEST_P(TextFitTest, everyTextOfTheWindowsFitsItsWidget)
     for (QWidget* window : windows())
         window->ensurePolished();
     EXPECT_EQ(cutTexts(windows()), std::vector<std::string> {});
-    EXPECT_EQ(cutWhileRunning(program.Form1->Speed_R), std::vector<std::string> {});
-    EXPECT_EQ(cutWhileRunning(program.Form1->Speed_W), std::vector<std::string> {});
+    EXPECT_EQ(cutWhileRunning(program.mainWindow->Speed_R), std::vector<std::string> {});
+    EXPECT_EQ(cutWhileRunning(program.mainWindow->Speed_W), std::vector<std::string> {});
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, TextFitTest, testing::Values(false, true),

@@ -1,9 +1,9 @@
 #include "ProgramFixture.h"
 #include "TempDir.h"
 
-#include "serial/SerialForm.h"
-#include "shell/TerminalPanels.h"
 #include "terminal/Terminal.h"
+#include "windows/PortDialog.h"
+#include "windows/TerminalPanels.h"
 
 #include <QComboBox>
 #include <QMenu>
@@ -37,7 +37,7 @@ std::vector<QString> terminalTexts(QMenu& menu)
 TEST_F(ProgramTest, textAreaMenusAddOneEncodingChoiceAndSavingToTheStandardActions)
 {
     chooseLanguage(false);
-    TForm1& f = *program.Form1;
+    MainWindow& f = *program.mainWindow;
     const auto receiveMenu = f.contextMenu(f.Memo_Rec);
     const auto sendMenu = f.contextMenu(f.Memo_Trtt);
     for (QMenu* menu : {receiveMenu.get(), sendMenu.get()})
@@ -59,7 +59,7 @@ TEST_F(ProgramTest, textAreaMenusAddOneEncodingChoiceAndSavingToTheStandardActio
 TEST_F(ProgramTest, textAreaMenusInEnglish)
 {
     chooseLanguage(true);
-    TForm1& f = *program.Form1;
+    MainWindow& f = *program.mainWindow;
     EXPECT_EQ(terminalTexts(*f.contextMenu(f.Memo_Rec)),
         (std::vector<QString> {"Text encoding: UTF-8", "Text encoding: GB18030 (GBK)",
             "Save received data...\tlast 16 MiB"}));
@@ -68,9 +68,9 @@ TEST_F(ProgramTest, textAreaMenusInEnglish)
 TEST_F(ProgramTest, gb18030ChosenInTheMenuSendsShowsAndSavesThroughTheWindow)
 {
     chooseLanguage(false);
-    TForm1& f = *program.Form1;
+    MainWindow& f = *program.mainWindow;
     f.Speed_O->click();
-    program.Serial_Form->Button1->click();
+    program.portDialog->Button1->click();
     ASSERT_TRUE(com1->open);
     actionNamed(*f.contextMenu(f.Memo_Rec), "TextGb18030")->trigger();
 

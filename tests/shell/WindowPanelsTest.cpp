@@ -1,7 +1,7 @@
 #include "ProgramFixture.h"
 
-#include "shell/ParameterPanel.h"
-#include "shell/TerminalPanels.h"
+#include "windows/ParameterPanel.h"
+#include "windows/TerminalPanels.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -14,7 +14,7 @@
 #include <climits>
 #include <random>
 
-#include "radio/ProgressForm.h"
+#include "windows/ProgressWindow.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ void append(ReceivePanel& panel, const std::string& text)
 }
 
 // The area's text with CR LF between its lines, as the received text has them.
-std::string shownText(const platform::TextArea* area)
+std::string shownText(const windows::TextArea* area)
 {
     return area->text().replace('\n', "\r\n").toStdString();
 }
@@ -59,8 +59,8 @@ TEST_F(ProgramTest, receiveAreaAutoClearsPollByPollWhenPollsComeTogether)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    auto* batched = program.Form1->Memo_Rec;
-    platform::TextArea single(batched->parentWidget());
+    auto* batched = program.mainWindow->Memo_Rec;
+    windows::TextArea single(batched->parentWidget());
     single.setGeometry(batched->geometry());
     single.setFont(batched->font());
     single.setLineWrapMode(batched->lineWrapMode());
@@ -93,7 +93,7 @@ TEST_F(ProgramTest, receiveAreaLineCountFollowsAppendsAndEdits)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    platform::TextArea* area = program.Form1->Memo_Rec;
+    windows::TextArea* area = program.mainWindow->Memo_Rec;
     EXPECT_EQ(area->shownLineCount(), 0);
     for (int i = 0; i < 40; ++i) {
         append(panel, i % 3 ? "line " + std::to_string(i) + "\r\n" : "41 42 0D ");
@@ -114,7 +114,7 @@ TEST_F(ProgramTest, copyOfTheReceiveAreaGivesTheReceivedTextExactly)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    platform::TextArea* area = program.Form1->Memo_Rec;
+    windows::TextArea* area = program.mainWindow->Memo_Rec;
     std::string sentence = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
     sentence += sentence + sentence;
     std::string all;
@@ -138,7 +138,7 @@ TEST_F(ProgramTest, copyOfTheReceiveAreaGivesTheReceivedTextExactly)
 TEST_F(ProgramTest, progressBarShowsNegativePositionsEmptyAndDialogCannotBeDismissed)
 {
     chooseLanguage(false);
-    TForm_Progress& progress = *program.Form_Progress;
+    ProgressWindow& progress = *program.progressWindow;
     progress.showProgress("连接电台", "正在连接电台,请稍候...", 19);
     progress.showStep(-3);
     EXPECT_EQ(progress.ProgressBar1->value(), 0);
@@ -166,9 +166,9 @@ TEST_F(ProgramTest, checkingAutoSendThroughItsViewRunsItsHandler)
 TEST_F(ProgramTest, verifyAfterWriteIsAnEditMenuItemTickedByDefault)
 {
     chooseLanguage(true);
-    EXPECT_EQ(program.Form1->Seri_V_M->text(), "Verify after write(&V)");
+    EXPECT_EQ(program.mainWindow->Seri_V_M->text(), "Verify after write(&V)");
     EXPECT_TRUE(program.parameterPanel->verifyAfterWrite());
-    program.Form1->Seri_V_M->trigger();
+    program.mainWindow->Seri_V_M->trigger();
     EXPECT_FALSE(program.parameterPanel->verifyAfterWrite());
 }
 
@@ -176,7 +176,7 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    platform::TextArea* area = program.Form1->Memo_Rec;
+    windows::TextArea* area = program.mainWindow->Memo_Rec;
     std::string all;
     for (int i = 0; i < 300; ++i) {
         const std::string groups = i % 7 ? "41 42 43 " : "0D 0A FF 00 7E ";
@@ -185,10 +185,10 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
     }
     // The same text as a single paragraph in an area of the same width.
     QPlainTextEdit reference;
-    reference.setFont(program.Form1->Memo_Rec->font());
+    reference.setFont(program.mainWindow->Memo_Rec->font());
     reference.setLineWrapMode(QPlainTextEdit::WidgetWidth);
     reference.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    reference.resize(program.Form1->Memo_Rec->size());
+    reference.resize(program.mainWindow->Memo_Rec->size());
     reference.show();
     reference.setPlainText(QString::fromStdString(all));
     const int lines = laidOutLines(&reference);
@@ -196,16 +196,16 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
     EXPECT_EQ(area->shownLineCount(), lines);
     // Copied, the hex text has no line breaks at all.
     EXPECT_EQ(shownText(area), all);
-    EXPECT_EQ(copied(program.Form1->Memo_Rec), all);
+    EXPECT_EQ(copied(program.mainWindow->Memo_Rec), all);
     // Appends lay out only the paragraph they extend, which stays within about one line.
-    EXPECT_LT(program.Form1->Memo_Rec->document()->lastBlock().length(), 200);
+    EXPECT_LT(program.mainWindow->Memo_Rec->document()->lastBlock().length(), 200);
 }
 
 TEST_F(ProgramTest, scrollingToTheEndBringsTheLastReceivedLineIntoView)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    platform::TextArea* area = program.Form1->Memo_Rec;
+    windows::TextArea* area = program.mainWindow->Memo_Rec;
     for (int i = 0; i < 60; ++i) {
         append(panel, "received line " + std::to_string(i) + "\r\n");
         panel.scrollToEnd();

@@ -5,12 +5,12 @@
 #include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
 #include "platform/UdevPortEnumerator.h"
-#include "serial/SerialForm.h"
 #include "serial/SerialLink.h"
-#include "shell/LanguageForm.h"
-#include "shell/MainForm.h"
 #include "shell/Program.h"
 #include "terminal/Terminal.h"
+#include "windows/LanguageWindow.h"
+#include "windows/MainWindow.h"
+#include "windows/PortDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -46,18 +46,18 @@ struct Station
     Station(int comNumber, int speedIndex)
     {
         program.start();
-        program.Form2->BitBtn1->click();
-        program.Form1->Speed_O->click();
-        program.Serial_Form->Comb_ComNo->setCurrentIndex(comNumber - 1);
-        program.Serial_Form->ComboBaudRate->setCurrentIndex(speedIndex); // the radios' speed
-        program.Serial_Form->Button1->click();
-        program.Form1->Memo_Trtt->setPlainText(QString(kSendLine).repeated(4));
-        program.Form1->Edit_TrttPerio->setText(kPeriodMs);
+        program.languageWindow->BitBtn1->click();
+        program.mainWindow->Speed_O->click();
+        program.portDialog->Comb_ComNo->setCurrentIndex(comNumber - 1);
+        program.portDialog->ComboBaudRate->setCurrentIndex(speedIndex); // the radios' speed
+        program.portDialog->Button1->click();
+        program.mainWindow->Memo_Trtt->setPlainText(QString(kSendLine).repeated(4));
+        program.mainWindow->Edit_TrttPerio->setText(kPeriodMs);
     }
 
     StationFigures figures() const
     {
-        const TForm1& f = *program.Form1;
+        const MainWindow& f = *program.mainWindow;
         return {program.terminal->counts.sent, program.terminal->counts.received,
             f.statusPanels[4]->text().toStdString(), f.statusPanels[5]->text().toStdString()};
     }
@@ -109,7 +109,7 @@ SoakFigures runSoak(int seconds, std::uint32_t baud)
         Station b(2, speedIndex);
         Station* const stations[] = {&a, &b};
         for (Station* s : stations)
-            s->program.Form1->Check_AutoTrtt->setChecked(true);
+            s->program.mainWindow->Check_AutoTrtt->setChecked(true);
 
         const qint64 total = seconds * 1000LL;
         const qint64 warmUp = std::min<qint64>(10'000, total / 6);
@@ -122,7 +122,7 @@ SoakFigures runSoak(int seconds, std::uint32_t baud)
                 // other, so text and hex cross the air in all four pairings.
                 Station* s = stations[figures.modeSwitches % 2];
                 for (QCheckBox* box :
-                    {s->program.Form1->Check_TrttHex, s->program.Form1->Check_RecHex})
+                    {s->program.mainWindow->Check_TrttHex, s->program.mainWindow->Check_RecHex})
                     box->setChecked(!box->isChecked());
                 ++figures.modeSwitches;
                 nextSwitch += 2'500;
@@ -147,7 +147,7 @@ SoakFigures runSoak(int seconds, std::uint32_t baud)
         // and let the line drain: what is still queued and on the air arrives within a second
         // or two; auto send stops once both counters have stood still for two seconds.
         for (Station* s : stations)
-            s->program.Form1->Edit_TrttPerio->setText(kNoMoreMs);
+            s->program.mainWindow->Edit_TrttPerio->setText(kNoMoreMs);
         StationFigures lastA;
         StationFigures lastB;
         qint64 still = 0;
@@ -161,7 +161,7 @@ SoakFigures runSoak(int seconds, std::uint32_t baud)
             return now - still > 2'000;
         });
         for (Station* s : stations)
-            s->program.Form1->Check_AutoTrtt->setChecked(false);
+            s->program.mainWindow->Check_AutoTrtt->setChecked(false);
         figures.a = a.figures();
         figures.b = b.figures();
     }

@@ -1,6 +1,6 @@
 // Writes the application's icon into a hicolor icon theme tree: PNGs of the usual sizes and a
 // scalable SVG, all painted by the program's own artwork code.
-#include "Artwork.h"
+#include "windows/Artwork.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString dir = QString("hicolor/%1x%1/apps").arg(size);
         const QString file = out.filePath(dir + "/radiomodem.png");
-        if (!out.mkpath(dir) || !shell::applicationIconImage(size).save(file)) {
+        if (!out.mkpath(dir) || !windows::applicationIconImage(size).save(file)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
             return 1;
         }
@@ -38,6 +38,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot write %s\n", qPrintable(svg));
         return 1;
     }
-    shell::paintApplicationIcon(painter);
+    windows::paintApplicationIcon(painter);
     return painter.end() ? 0 : 1;
 }

@@ -1,23 +1,23 @@
-#include "AboutForm.h"
+#include "AboutDialog.h"
 
-#include "Artwork.h"
-#include "platform/Widgets.h"
+#include "windows/Artwork.h"
+#include "windows/Controls.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 
-using platform::place;
+using windows::place;
 
-TAboutBox::TAboutBox(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName("AboutBox");
     setWindowTitle("About");
-    setWindowIcon(shell::aboutIcon());
+    setWindowIcon(windows::aboutIcon());
     setFixedSize(326, 303);
     auto* panel = place(new QFrame(this), 0, 6, 326, 249);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -26,7 +26,7 @@ TAboutBox::TAboutBox(QWidget* parent)
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, Qt::blue);
         label->setPalette(palette);
-        label->setFont(platform::pixelFont(label->font().family(), pixels));
+        label->setFont(windows::pixelFont(label->font().family(), pixels));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     };
@@ -40,7 +40,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     ProgramIcon = place(new QLabel(panel), 9, 88, 303, 129);
     ProgramIcon->setObjectName("ProgramIcon");
     ProgramIcon->setScaledContents(true);
-    ProgramIcon->setPixmap(QPixmap::fromImage(shell::aboutPicture()));
+    ProgramIcon->setPixmap(QPixmap::fromImage(windows::aboutPicture()));
     BottomLine = place(new QLabel(" ", panel), 72, 224, 193, 16);
     BottomLine->setObjectName("BottomLine");
     OKButton = place(new QPushButton("OK", this), 239, 268, 75, 25);

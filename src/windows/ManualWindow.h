@@ -15,11 +15,11 @@ QString manualText(bool englishFirst, const QStringList& folders);
 QStringList manualFolders();
 
 // The window that shows the manual; closing it only hides it.
-class TManualForm : public QDialog
+class ManualWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TManualForm(QWidget* parent = nullptr);
+    explicit ManualWindow(QWidget* parent = nullptr);
     void showManual(bool english);
 
     QTextBrowser* Browser;

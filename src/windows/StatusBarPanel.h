@@ -2,13 +2,13 @@
 
 #include "core/StatusBar.h"
 
-class TForm1;
+class MainWindow;
 
 // The status bar of the main window, for the features that show their state in it.
 class StatusBarPanel final : public core::StatusBar
 {
 public:
-    explicit StatusBarPanel(TForm1& form) : m_form(form) { }
+    explicit StatusBarPanel(MainWindow& form) : m_form(form) { }
 
     std::string text(core::StatusPanel panel) const override;
     void setText(core::StatusPanel panel, const std::string& text) override;
@@ -16,5 +16,5 @@ public:
     void setTip(core::StatusPanel panel, const std::string& text) override;
 
 private:
-    TForm1& m_form;
+    MainWindow& m_form;
 };

@@ -1,13 +1,13 @@
-#include "SerialForm.h"
+#include "PortDialog.h"
 
-#include "platform/Widgets.h"
+#include "windows/Controls.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
-using platform::place;
+using windows::place;
 
 namespace {
 
@@ -18,7 +18,7 @@ void choose(QComboBox& list, int entry)
 
 } // namespace
 
-TSerial_Form::TSerial_Form(QWidget* parent) : QDialog(parent)
+PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName("Serial_Form");
     setWindowTitle("串口配置");
@@ -30,7 +30,7 @@ TSerial_Form::TSerial_Form(QWidget* parent) : QDialog(parent)
                    QComboBox*& combo, const char* comboName, const QStringList& items, int y) {
         label = place(new QLabel(caption, GroupBox1), 16, y + 3, 70, 16);
         label->setObjectName(labelName);
-        combo = place(platform::makeEditableCombo(GroupBox1, items), 96, y, 105, 22);
+        combo = place(windows::makeEditableCombo(GroupBox1, items), 96, y, 105, 22);
         combo->setObjectName(comboName);
     };
     row(Label2, "Label2", "端口号", Comb_ComNo, "Comb_ComNo",
@@ -47,7 +47,7 @@ TSerial_Form::TSerial_Form(QWidget* parent) : QDialog(parent)
     Comb_StopBit->setCurrentIndex(0);
 
     // The device path on one line, its description on the next; each elided in the middle.
-    Label_Device = place(new platform::ElidedLabel(this), 8, 190, 217, 36);
+    Label_Device = place(new windows::ElidedLabel(this), 8, 190, 217, 36);
     Label_Device->setObjectName("Label_Device");
     Label_Device->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -59,7 +59,7 @@ TSerial_Form::TSerial_Form(QWidget* parent) : QDialog(parent)
     connect(Button2, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void TSerial_Form::applyEnglish()
+void PortDialog::applyEnglish()
 {
     setWindowTitle("Port Property");
     GroupBox1->setTitle("Port Set");
@@ -75,43 +75,43 @@ void TSerial_Form::applyEnglish()
     Button2->setText("Cancel");
 }
 
-int TSerial_Form::chosenPort() const
+int PortDialog::chosenPort() const
 {
     return Comb_ComNo->currentIndex();
 }
 
-std::string TSerial_Form::portName() const
+std::string PortDialog::portName() const
 {
     return Comb_ComNo->currentText().toStdString();
 }
 
-int TSerial_Form::chosenSpeed() const
+int PortDialog::chosenSpeed() const
 {
     return ComboBaudRate->currentIndex();
 }
 
-int TSerial_Form::chosenParity() const
+int PortDialog::chosenParity() const
 {
     return ComboParity->currentIndex();
 }
 
-void TSerial_Form::choosePort(int port)
+void PortDialog::choosePort(int port)
 {
     choose(*Comb_ComNo, port);
 }
 
-void TSerial_Form::chooseSpeedAndParity(int speed, int parity)
+void PortDialog::chooseSpeedAndParity(int speed, int parity)
 {
     choose(*ComboBaudRate, speed);
     choose(*ComboParity, parity);
 }
 
-void TSerial_Form::showChosenDevice(const std::string& line)
+void PortDialog::showChosenDevice(const std::string& line)
 {
     Label_Device->setFullText(QString::fromStdString(line));
 }
 
-void TSerial_Form::showPortTip(int port, const std::string& tip)
+void PortDialog::showPortTip(int port, const std::string& tip)
 {
     Comb_ComNo->setItemData(port, QString::fromStdString(tip), Qt::ToolTipRole);
 }

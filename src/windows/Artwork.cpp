@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace shell {
+namespace windows {
 
 namespace {
 
@@ -158,4 +158,4 @@ QImage aboutPicture()
     return image;
 }
 
-} // namespace shell
+} // namespace windows

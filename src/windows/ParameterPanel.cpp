@@ -1,6 +1,6 @@
 #include "ParameterPanel.h"
 
-#include "MainForm.h"
+#include "windows/MainWindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,7 +17,7 @@ void select(QComboBox* box, int index)
 
 } // namespace
 
-ParameterPanel::ParameterPanel(TForm1& form)
+ParameterPanel::ParameterPanel(MainWindow& form)
     : sendTimer(*form.Timer_SdCmd), receiveTimer(*form.Timer_RecCmd), m_form(form)
 { }
 

@@ -1,11 +1,11 @@
-#include "platform/LineWrap.h"
+#include "LineWrap.h"
 
 #include <QFontMetricsF>
 #include <QTextLayout>
 
 #include <cstring>
 
-namespace platform {
+namespace windows {
 
 namespace {
 
@@ -118,4 +118,4 @@ bool LineWrap::summedStarts(const QString& line, std::vector<int>& starts) const
     return true;
 }
 
-} // namespace platform
+} // namespace windows

@@ -1,7 +1,7 @@
 #include "TerminalPanels.h"
 
-#include "MainForm.h"
-#include "platform/Widgets.h"
+#include "windows/Controls.h"
+#include "windows/MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -17,7 +17,7 @@ QString toQt(const std::string& text)
     return QString::fromStdString(text);
 }
 
-terminal::TextEncoding encodingOf(const TForm1& form)
+terminal::TextEncoding encodingOf(const MainWindow& form)
 {
     return form.TextGb18030->isChecked() ? terminal::TextEncoding::Gb18030
                                          : terminal::TextEncoding::Utf8;
@@ -25,7 +25,7 @@ terminal::TextEncoding encodingOf(const TForm1& form)
 
 } // namespace
 
-SendPanel::SendPanel(TForm1& form) : autoSendTimer(*form.Timer_TrttData), m_form(form) { }
+SendPanel::SendPanel(MainWindow& form) : autoSendTimer(*form.Timer_TrttData), m_form(form) { }
 
 // The logic sees CR LF between the area's lines.
 std::string SendPanel::sendText() const
@@ -96,7 +96,7 @@ terminal::TextEncoding ReceivePanel::textEncoding() const
 bool ReceivePanel::appendReceived(
     const std::vector<terminal::ReceivedText>& polls, int clearAbove, bool keepOverEmpty)
 {
-    std::vector<platform::TextArea::Poll> texts;
+    std::vector<windows::TextArea::Poll> texts;
     texts.reserve(polls.size());
     for (const terminal::ReceivedText& poll : polls)
         texts.push_back({toQt(poll.text).replace("\r\n", "\n"), poll.newLine});
@@ -146,7 +146,7 @@ void ErrorRatePanel::showCount(terminal::EchoCount count, const std::string& tex
     boxes[static_cast<int>(count)]->setText(toQt(text));
 }
 
-RevealPanel::RevealPanel(TForm1& form) : clock(*form.Timer1), m_form(form) { }
+RevealPanel::RevealPanel(MainWindow& form) : clock(*form.Timer1), m_form(form) { }
 
 void RevealPanel::showHidden()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ParameterView.h"
+#include "radio/ParameterView.h"
 
 #include <QDialog>
 
@@ -12,11 +12,11 @@ class QProgressBar;
 // The small progress window of a connect, read or write. Escape and the close box ask the
 // running operation to stop (onStop); only the operation closes the window. Shown, it is
 // centred on owner without blocking it.
-class TForm_Progress : public QDialog, public radio::ProgressView
+class ProgressWindow : public QDialog, public radio::ProgressView
 {
     Q_OBJECT
 public:
-    explicit TForm_Progress(QWidget* parent = nullptr);
+    explicit ProgressWindow(QWidget* parent = nullptr);
 
     void showProgress(const std::string& caption, const std::string& label, int maximum) override;
     void showLabel(const std::string& label) override;

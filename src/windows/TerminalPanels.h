@@ -6,14 +6,14 @@
 #include "terminal/RevealView.h"
 #include "terminal/SendView.h"
 
-class TForm1;
+class MainWindow;
 
 // The data terminal's views on the main window's widgets.
 
 class SendPanel final : public terminal::SendView
 {
 public:
-    explicit SendPanel(TForm1& form);
+    explicit SendPanel(MainWindow& form);
 
     std::string sendText() const override;
     void clearSendText() override;
@@ -28,13 +28,13 @@ public:
     platform::QtTimer autoSendTimer;
 
 private:
-    TForm1& m_form;
+    MainWindow& m_form;
 };
 
 class ReceivePanel final : public terminal::ReceiveView
 {
 public:
-    explicit ReceivePanel(TForm1& form) : m_form(form) { }
+    explicit ReceivePanel(MainWindow& form) : m_form(form) { }
 
     bool hexDisplay() const override;
     bool autoClear() const override;
@@ -49,26 +49,26 @@ public:
     void showLog(bool ticked, const std::string& caption) override;
 
 private:
-    TForm1& m_form;
+    MainWindow& m_form;
 };
 
 class ErrorRatePanel final : public terminal::ErrorRateView
 {
 public:
-    explicit ErrorRatePanel(TForm1& form) : m_form(form) { }
+    explicit ErrorRatePanel(MainWindow& form) : m_form(form) { }
 
     bool measuring() const override;
     void showRunning(bool running) override;
     void showCount(terminal::EchoCount count, const std::string& text) override;
 
 private:
-    TForm1& m_form;
+    MainWindow& m_form;
 };
 
 class RevealPanel final : public terminal::RevealView
 {
 public:
-    explicit RevealPanel(TForm1& form);
+    explicit RevealPanel(MainWindow& form);
 
     void showHidden() override;
     void enableAirRate() override;
@@ -76,5 +76,5 @@ public:
     platform::QtTimer clock;
 
 private:
-    TForm1& m_form;
+    MainWindow& m_form;
 };

@@ -3,14 +3,14 @@
 #include "platform/QtTimer.h"
 #include "radio/ParameterView.h"
 
-class TForm1;
+class MainWindow;
 
 // The radio parameter boxes of the main window, the Write command and the Verify item, as the
 // Read and Write commands and the settings files see them; holds their two command timers.
 class ParameterPanel final : public radio::ParameterView
 {
 public:
-    explicit ParameterPanel(TForm1& form);
+    explicit ParameterPanel(MainWindow& form);
 
     radio::EnteredValues enteredValues() const override;
     bool verifyAfterWrite() const override;
@@ -26,5 +26,5 @@ public:
     platform::QtTimer receiveTimer;
 
 private:
-    TForm1& m_form;
+    MainWindow& m_form;
 };

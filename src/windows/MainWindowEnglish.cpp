@@ -1,4 +1,4 @@
-#include "MainForm.h"
+#include "MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 // The main window is built with its Chinese captions; these are its English ones.
-void TForm1::applyEnglish()
+void MainWindow::applyEnglish()
 {
     setWindowTitle("TRANSCEIVER DEMO SOFTWARE");
     FIle_M->setTitle("File(&F)");

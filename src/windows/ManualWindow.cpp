@@ -1,4 +1,4 @@
-#include "ManualForm.h"
+#include "ManualWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,7 +29,7 @@ QStringList manualFolders()
         QStringLiteral(RADIOMODEM_MANUAL_SOURCE_DIR)};
 }
 
-TManualForm::TManualForm(QWidget* parent) : QDialog(parent)
+ManualWindow::ManualWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName("ManualForm");
     Browser = new QTextBrowser(this);
@@ -41,7 +41,7 @@ TManualForm::TManualForm(QWidget* parent) : QDialog(parent)
     resize(720, 640);
 }
 
-void TManualForm::showManual(bool english)
+void ManualWindow::showManual(bool english)
 {
     setWindowTitle(english ? "Manual" : "使用说明");
     const QString text = manualText(english, manualFolders());

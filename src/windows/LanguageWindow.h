@@ -8,11 +8,11 @@ class QPushButton;
 class QRadioButton;
 
 // The language dialog "WELCOM", the first window the user sees. Closing it ends the program.
-class TForm2 : public QWidget
+class LanguageWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    explicit LanguageWindow(QWidget* parent = nullptr);
 
     QRadioButton* Radio_Chinese;
     QRadioButton* Radio_English;

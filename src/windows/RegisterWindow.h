@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RegisterView.h"
 #include "platform/QtTimer.h"
+#include "regtest/RegisterView.h"
 
 #include <QDialog>
 

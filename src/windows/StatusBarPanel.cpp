@@ -1,12 +1,12 @@
 #include "StatusBarPanel.h"
 
-#include "MainForm.h"
+#include "windows/MainWindow.h"
 
 #include <QLabel>
 
 namespace {
 
-QLabel* label(TForm1& form, core::StatusPanel panel)
+QLabel* label(MainWindow& form, core::StatusPanel panel)
 {
     return form.statusPanels.at(static_cast<std::size_t>(panel));
 }

@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-namespace platform {
+namespace windows {
 
 // Where a line of text breaks into shown lines at a width, exactly as QTextLayout breaks it.
 // The hex display's text (hex digits and spaces, with a time stamp's "[]:.") breaks only after
@@ -50,4 +50,4 @@ private:
     bool m_sums = false;
 };
 
-} // namespace platform
+} // namespace windows

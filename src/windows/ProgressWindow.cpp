@@ -1,7 +1,7 @@
-#include "ProgressForm.h"
+#include "ProgressWindow.h"
 
-#include "platform/Widgets.h"
 #include "platform/WindowFrame.h"
+#include "windows/Controls.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -9,9 +9,9 @@
 
 #include <algorithm>
 
-using platform::place;
+using windows::place;
 
-TForm_Progress::TForm_Progress(QWidget* parent)
+ProgressWindow::ProgressWindow(QWidget* parent)
     : QDialog(parent,
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
@@ -30,7 +30,7 @@ TForm_Progress::TForm_Progress(QWidget* parent)
     ProgressBar1->setTextVisible(false);
 }
 
-void TForm_Progress::showProgress(const std::string& caption, const std::string& label, int maximum)
+void ProgressWindow::showProgress(const std::string& caption, const std::string& label, int maximum)
 {
     setWindowTitle(QString::fromStdString(caption));
     showLabel(label);
@@ -40,29 +40,29 @@ void TForm_Progress::showProgress(const std::string& caption, const std::string&
     show();
 }
 
-void TForm_Progress::showLabel(const std::string& label)
+void ProgressWindow::showLabel(const std::string& label)
 {
     Label1->setText(QString::fromStdString(label));
 }
 
-void TForm_Progress::showStep(int step)
+void ProgressWindow::showStep(int step)
 {
     // The bar takes no value outside its range; below zero it is shown empty.
     ProgressBar1->setValue(std::clamp(step, 0, ProgressBar1->maximum()));
 }
 
-void TForm_Progress::hideProgress()
+void ProgressWindow::hideProgress()
 {
     hide();
 }
 
-void TForm_Progress::reject()
+void ProgressWindow::reject()
 {
     if (onStop)
         onStop();
 }
 
-void TForm_Progress::closeEvent(QCloseEvent* event)
+void ProgressWindow::closeEvent(QCloseEvent* event)
 {
     event->ignore();
     if (onStop)

@@ -5,7 +5,7 @@
 
 class QPainter;
 
-namespace shell {
+namespace windows {
 
 enum class Glyph { Read, Write, Open, Close, About, Exit, Blank };
 
@@ -24,4 +24,4 @@ QIcon settingsIcon();
 QIcon aboutIcon();
 QImage aboutPicture();
 
-} // namespace shell
+} // namespace windows

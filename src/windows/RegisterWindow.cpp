@@ -1,6 +1,6 @@
 #include "RegisterWindow.h"
 
-#include "platform/Widgets.h"
+#include "windows/Controls.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-using platform::place;
+using windows::place;
 
 RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "windows/TextArea.h"
+
 #include <QMainWindow>
 
 #include <array>
@@ -15,23 +17,21 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 class QToolButton;
 
-namespace platform {
+namespace windows {
 class ClickPanel;
-class TextArea;
-} // namespace platform
+} // namespace windows
 
 // The main window: toolbar, menu, the model, parameter and data transfer groups, the status bar
 // and the hidden error-rate test strip. It only lays out its controls; the program wires them.
-class TForm1 : public QMainWindow
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    explicit MainWindow(QWidget* parent = nullptr);
 
     // Writes the English texts over the built Chinese ones (in MainFormEnglish.cpp).
     void applyEnglish();
@@ -94,7 +94,7 @@ public:
     QPushButton* Button1;
     QPushButton* Button_ClrRecMemo;
     QPushButton* Button3;
-    platform::TextArea* Memo_Rec;
+    windows::TextArea* Memo_Rec;
     QLabel* Panel9;
     QPushButton* Button_ManulTrtt;
     QPushButton* Button_ClrTrttMemo;
@@ -114,11 +114,11 @@ public:
     // status bar and the blank panels beside it
     QFrame* StatusBar1;
     std::array<QLabel*, 6> statusPanels;
-    platform::ClickPanel* Panel10;
-    platform::ClickPanel* Panel11;
+    windows::ClickPanel* Panel10;
+    windows::ClickPanel* Panel11;
     // error-rate test strip
     QFrame* Panel2;
-    platform::ClickPanel* PanelTrttTest;
+    windows::ClickPanel* PanelTrttTest;
     QCheckBox* CheckTrtt;
     QLabel* Panel3;
     QLineEdit* Edit1;

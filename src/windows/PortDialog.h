@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PortView.h"
+#include "serial/PortView.h"
 
 #include <QDialog>
 
@@ -8,16 +8,16 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-namespace platform {
+namespace windows {
 class ElidedLabel;
 }
 
 // The port settings dialog: port, speed and parity to open the link with.
-class TSerial_Form : public QDialog, public serial::PortView
+class PortDialog : public QDialog, public serial::PortView
 {
     Q_OBJECT
 public:
-    explicit TSerial_Form(QWidget* parent = nullptr);
+    explicit PortDialog(QWidget* parent = nullptr);
 
     // Writes the English captions and parity entries over the built Chinese ones.
     void applyEnglish();
@@ -43,7 +43,7 @@ public:
     QComboBox* ComboParity;
     QComboBox* Comb_DataBit;
     QComboBox* Comb_StopBit;
-    platform::ElidedLabel* Label_Device; // the device of the port selected in Comb_ComNo
+    windows::ElidedLabel* Label_Device; // the device of the port selected in Comb_ComNo
     QPushButton* Button1;
     QPushButton* Button2;
 };

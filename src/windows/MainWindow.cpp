@@ -1,9 +1,9 @@
-#include "MainForm.h"
+#include "MainWindow.h"
 
-#include "Artwork.h"
-#include "platform/Widgets.h"
 #include "platform/WindowFrame.h"
 #include "terminal/ReceivedBytes.h"
+#include "windows/Artwork.h"
+#include "windows/Controls.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,7 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-using platform::place;
+using windows::place;
 
 namespace {
 
@@ -62,19 +62,19 @@ QStringList speedItems()
 } // namespace
 
 // The save action names the bound of what is kept, right-aligned beside its caption.
-QString TForm1::saveRecDataText(const char* caption, const char* last)
+QString MainWindow::saveRecDataText(const char* caption, const char* last)
 {
     return QString("%1\t%2 %3 MiB")
         .arg(caption, last)
         .arg(terminal::ReceivedBytes::kCapacity / (1024 * 1024));
 }
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this))
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this))
 {
     setObjectName("Form1");
     setWindowTitle("数传电台演示软件");
-    setWindowIcon(shell::applicationIcon());
-    setFont(platform::pixelFont("MS Sans Serif", 11));
+    setWindowIcon(windows::applicationIcon());
+    setFont(windows::pixelFont("MS Sans Serif", 11));
     setCentralWidget(m_client);
 
     buildToolbar(m_client);
@@ -93,34 +93,34 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent), m_client(new QWidget(this
     hide();
 }
 
-void TForm1::buildToolbar(QWidget* client)
+void MainWindow::buildToolbar(QWidget* client)
 {
     Panel1 = named(place(new QFrame(client), 1, 0, 704, 33), "Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    auto button = [this](const char* name, shell::Glyph glyph, const QString& hint, int x, int y,
+    auto button = [this](const char* name, windows::Glyph glyph, const QString& hint, int x, int y,
                       int w, int h) {
         auto* b = named(place(new QToolButton(Panel1), x, y, w, h), name);
-        b->setIcon(shell::toolbarIcon(glyph));
+        b->setIcon(windows::toolbarIcon(glyph));
         b->setIconSize(QSize(16, 16));
         b->setToolTip(hint);
         return b;
     };
-    Speed_R = button("Speed_R", shell::Glyph::Read, "读参数", 2, 4, 26, 26);
-    Speed_W = button("Speed_W", shell::Glyph::Write, "写参数", 32, 4, 26, 26);
+    Speed_R = button("Speed_R", windows::Glyph::Read, "读参数", 2, 4, 26, 26);
+    Speed_W = button("Speed_W", windows::Glyph::Write, "写参数", 32, 4, 26, 26);
     Speed_W->setEnabled(false);
-    Speed_O = button("Speed_O", shell::Glyph::Open, "打开串口", 71, 5, 26, 25);
-    Speed_C = button("Speed_C", shell::Glyph::Close, "关闭串口", 101, 4, 26, 26);
-    BitBtn1 = button("BitBtn1", shell::Glyph::About, "About", 144, 4, 25, 26);
-    Speed_E = button("Speed_E", shell::Glyph::Exit, "退出", 185, 4, 27, 26);
-    SpeedButton1 = button("SpeedButton1", shell::Glyph::Blank, QString(), 352, 0, 25, 25);
-    SpeedButton2 = button("SpeedButton2", shell::Glyph::Blank, QString(), 383, -1, 25, 25);
+    Speed_O = button("Speed_O", windows::Glyph::Open, "打开串口", 71, 5, 26, 25);
+    Speed_C = button("Speed_C", windows::Glyph::Close, "关闭串口", 101, 4, 26, 26);
+    BitBtn1 = button("BitBtn1", windows::Glyph::About, "About", 144, 4, 25, 26);
+    Speed_E = button("Speed_E", windows::Glyph::Exit, "退出", 185, 4, 27, 26);
+    SpeedButton1 = button("SpeedButton1", windows::Glyph::Blank, QString(), 352, 0, 25, 25);
+    SpeedButton2 = button("SpeedButton2", windows::Glyph::Blank, QString(), 383, -1, 25, 25);
     for (QToolButton* flat : {SpeedButton1, SpeedButton2}) {
         flat->setAutoRaise(true);
         flat->setVisible(false);
     }
 }
 
-void TForm1::buildMenu()
+void MainWindow::buildMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
@@ -149,7 +149,7 @@ void TForm1::buildMenu()
     LinkTest_M->setVisible(false);
 }
 
-void TForm1::buildModelGroup(QWidget* client)
+void MainWindow::buildModelGroup(QWidget* client)
 {
     GroupBox3 = named(place(new QGroupBox("电台型号", client), 0, 40, 137, 129), "GroupBox3");
     setTextColor(GroupBox3, kNavy);
@@ -166,7 +166,7 @@ void TForm1::buildModelGroup(QWidget* client)
     EditID->setVisible(false);
 }
 
-void TForm1::buildParameterGroup(QWidget* client)
+void MainWindow::buildParameterGroup(QWidget* client)
 {
     GroupBox1 = named(place(new QGroupBox("电台参数", client), 0, 184, 137, 273), "GroupBox1");
     setTextColor(GroupBox1, kNavy);
@@ -174,7 +174,7 @@ void TForm1::buildParameterGroup(QWidget* client)
     for (int i = 1; i <= 32; ++i)
         channels << QString("NO.%1").arg(i);
     auto combo = [this](const char* name, const QStringList& items, int x, int y, int w) {
-        auto* box = named(place(platform::makeEditableCombo(GroupBox1, items), x, y, w, 21), name);
+        auto* box = named(place(windows::makeEditableCombo(GroupBox1, items), x, y, w, 21), name);
         setTextColor(box, kBlue);
         return box;
     };
@@ -190,15 +190,15 @@ void TForm1::buildParameterGroup(QWidget* client)
     ComboRadioParity = combo("ComboRadioParity", {"无检验", "奇检验", "偶检验"}, 13, 221, 108);
 }
 
-void TForm1::buildTransferGroup(QWidget* client)
+void MainWindow::buildTransferGroup(QWidget* client)
 {
     GroupBox2 = named(place(new QGroupBox("数据传输", client), 144, 40, 561, 417), "GroupBox2");
     GroupBox2->setAutoFillBackground(true);
     QPalette palette = GroupBox2->palette();
     palette.setColor(QPalette::Window, kLightGreen);
     GroupBox2->setPalette(palette);
-    GroupBox2->setFont(platform::pixelFont("MS Sans Serif", 12));
-    const QFont songti = platform::pixelFont("宋体", 13);
+    GroupBox2->setFont(windows::pixelFont("MS Sans Serif", 12));
+    const QFont songti = windows::pixelFont("宋体", 13);
 
     // The boxes and buttons of the left column are as wide as the column leaves room for, so
     // that "十六进制显示", "Hex Display" and "Counter Reset" are shown whole.
@@ -234,7 +234,7 @@ void TForm1::buildTransferGroup(QWidget* client)
     Button1 = button("Button1", "停止显示", 16, 120);
     Button_ClrRecMemo = button("Button_ClrRecMemo", "清空接收区", 16, 152);
     Button3 = button("Button3", "复位计数器", 16, 216);
-    Memo_Rec = memo(new platform::TextArea(GroupBox2), "Memo_Rec", 128, 20, 425, 229);
+    Memo_Rec = memo(new windows::TextArea(GroupBox2), "Memo_Rec", 128, 20, 425, 229);
 
     Panel9 = place(captionPanel(GroupBox2, "Panel9", "发送区"), 16, 275, 81, 25);
     Panel9->setFont(songti);
@@ -251,7 +251,7 @@ void TForm1::buildTransferGroup(QWidget* client)
     buildTextMenus();
 }
 
-void TForm1::buildTextMenus()
+void MainWindow::buildTextMenus()
 {
     TextEncodingGroup = named(new QActionGroup(this), "TextEncodingGroup");
     TextUtf8 = named(TextEncodingGroup->addAction("文本编码：UTF-8"), "TextUtf8");
@@ -273,7 +273,7 @@ void TForm1::buildTextMenus()
     }
 }
 
-std::unique_ptr<QMenu> TForm1::contextMenu(QPlainTextEdit* area)
+std::unique_ptr<QMenu> MainWindow::contextMenu(QPlainTextEdit* area)
 {
     std::unique_ptr<QMenu> menu(area->createStandardContextMenu());
     menu->addSeparator();
@@ -285,7 +285,7 @@ std::unique_ptr<QMenu> TForm1::contextMenu(QPlainTextEdit* area)
     return menu;
 }
 
-void TForm1::buildStatusBar(QWidget* client)
+void MainWindow::buildStatusBar(QWidget* client)
 {
     StatusBar1 = named(place(new QFrame(client), 0, 459, 617, 26), "StatusBar1");
     static constexpr int kWidths[6] = {0, 100, 100, 100, 150, 150};
@@ -303,20 +303,18 @@ void TForm1::buildStatusBar(QWidget* client)
         statusPanels[static_cast<std::size_t>(i)] = panel;
         x += kWidths[i];
     }
-    Panel10
-        = named(place(new platform::ClickPanel(QString(), client), 616, 461, 45, 24), "Panel10");
-    Panel11
-        = named(place(new platform::ClickPanel(QString(), client), 664, 461, 40, 24), "Panel11");
+    Panel10 = named(place(new windows::ClickPanel(QString(), client), 616, 461, 45, 24), "Panel10");
+    Panel11 = named(place(new windows::ClickPanel(QString(), client), 664, 461, 40, 24), "Panel11");
     for (auto* blank : {Panel10, Panel11})
         blank->setFrameShadow(QFrame::Sunken);
 }
 
-void TForm1::buildTestStrip(QWidget* client)
+void MainWindow::buildTestStrip(QWidget* client)
 {
     Panel2 = named(place(new QFrame(client), 0, 487, 705, 41), "Panel2");
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
     PanelTrttTest
-        = named(place(new platform::ClickPanel("ERR TEST", Panel2), 8, 8, 80, 25), "PanelTrttTest");
+        = named(place(new windows::ClickPanel("ERR TEST", Panel2), 8, 8, 80, 25), "PanelTrttTest");
     CheckTrtt = named(place(new QCheckBox("RECORD", Panel2), 96, 12, 76, 17), "CheckTrtt");
     auto counter = [this](QLabel*& label, const char* labelName, const QString& caption,
                        QLineEdit*& edit, const char* editName, int x) {
@@ -332,7 +330,7 @@ void TForm1::buildTestStrip(QWidget* client)
     Panel2->setVisible(false);
 }
 
-void TForm1::buildTimers()
+void MainWindow::buildTimers()
 {
     auto timer = [this](const char* name, int interval) {
         auto* t = named(new QTimer(this), name);
@@ -349,7 +347,7 @@ void TForm1::buildTimers()
     Timer_Reopen = timer("Timer_Reopen", 1000);
 }
 
-void TForm1::fitToContents()
+void MainWindow::fitToContents()
 {
     QRect bounds;
     for (QWidget* child : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -365,7 +363,7 @@ void TForm1::fitToContents()
         platform::placeOnScreen(*this, pos());
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Closing the main window ends the program; when the exit returns (under test), the window
     // stays as it is.
@@ -374,7 +372,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         onClose();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == EditModelVer && event->type() == QEvent::KeyPress)
         return true;

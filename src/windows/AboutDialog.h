@@ -6,11 +6,11 @@ class QLabel;
 class QPushButton;
 
 // The About box: product name, version and picture. OK and the close box only hide it.
-class TAboutBox : public QDialog
+class AboutDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     QLabel* Label1;
     QLabel* ProductName;
