@@ -27,7 +27,7 @@ struct Station
         program.start();
         program.languageOk();
         program.portController->openFromDialog();
-        program.mainWindow->Check_AutoClr->setChecked(false); // clear only above 1000 lines
+        program.mainWindow->autoClearCheck->setChecked(false); // clear only above 1000 lines
     }
 
     fakes::FakeSerialPorts ports;
@@ -61,7 +61,7 @@ void showLines(Program& program, int lines, bool hex)
             {{hex ? "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50 51 52 53 54 55 56 57 "
                   : std::to_string(i) + " previous line of received text\r\n"}},
             INT_MAX, false);
-    program.mainWindow->Memo_Rec->shownLineCount();
+    program.mainWindow->receiveText->shownLineCount();
 }
 
 void receivePoll(benchmark::State& state)
@@ -70,12 +70,12 @@ void receivePoll(benchmark::State& state)
     const bool hex = state.range(1) != 0;
     const int startLines = static_cast<int>(state.range(2));
     Station station;
-    station.program.mainWindow->Check_RecHex->setChecked(hex);
+    station.program.mainWindow->hexDisplayCheck->setChecked(hex);
     const fakes::Bytes chunk = chunkOf(size);
     showLines(station.program, startLines, hex);
     for (auto _ : state) {
         // Keep the area near its starting size: refill it before auto clear would empty it.
-        if (station.program.mainWindow->Memo_Rec->shownLineCount() > startLines + 40) {
+        if (station.program.mainWindow->receiveText->shownLineCount() > startLines + 40) {
             state.PauseTiming();
             showLines(station.program, startLines, hex);
             state.ResumeTiming();
@@ -95,10 +95,10 @@ void receiveBound(benchmark::State& state)
 {
     const bool hex = state.range(0) != 0;
     Station station;
-    station.program.mainWindow->Check_RecHex->setChecked(hex);
-    station.program.mainWindow->Check_AutoClr->setChecked(state.range(1) != 0);
+    station.program.mainWindow->hexDisplayCheck->setChecked(hex);
+    station.program.mainWindow->autoClearCheck->setChecked(state.range(1) != 0);
     const fakes::Bytes chunk = chunkOf(1024);
-    const auto* area = station.program.mainWindow->Memo_Rec;
+    const auto* area = station.program.mainWindow->receiveText;
     std::int64_t looks = 0;
     std::int64_t withText = 0;
     for (auto _ : state) {

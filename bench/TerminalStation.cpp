@@ -29,17 +29,17 @@ int main(int argc, char** argv)
     RadioModemApplication app(argc, argv, dialogs);
     Program program(ports, dialogs, system);
     program.start();
-    program.languageWindow->Radio_English->setChecked(true);
-    program.languageWindow->BitBtn1->click();
+    program.languageWindow->englishRadio->setChecked(true);
+    program.languageWindow->okButton->click();
     program.showPortSettings();
-    program.portDialog->Comb_ComNo->setCurrentIndex(0);
-    program.portDialog->ComboBaudRate->setCurrentIndex(0); // 19200
-    program.portDialog->Button1->click();
+    program.portDialog->portCombo->setCurrentIndex(0);
+    program.portDialog->speedCombo->setCurrentIndex(0); // 19200
+    program.portDialog->okButton->click();
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "hex") == 0)
-            program.mainWindow->Check_RecHex->setChecked(true);
+            program.mainWindow->hexDisplayCheck->setChecked(true);
         if (std::strcmp(argv[i], "keep") == 0)
-            program.mainWindow->Check_AutoClr->setChecked(false);
+            program.mainWindow->autoClearCheck->setChecked(false);
     }
     std::printf("%s\n", program.link.handle.isValid() ? "OPEN" : "NOT OPEN");
     std::fflush(stdout);

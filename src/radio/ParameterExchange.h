@@ -64,10 +64,10 @@ public:
         m_heldChanged = std::move(changed);
     }
 
-    // Speed_R / FileRead and Speed_W / FileWrite. A Write clicked while a read or write runs is
-    // ignored, and the running one goes on; so is a Read clicked while a write runs, which would
+    // The toolbar's and the File menu's Read and Write. A Write clicked while a read or write runs
+    // is ignored, and the running one goes on; so is a Read clicked while a write runs, which would
     // leave the radio partly written. A Read clicked during a read starts over. With the
-    // VerifyWrite item checked, a write reads the radio back and compares.
+    // verify-after-write item checked, a write reads the radio back and compares.
     void startRead();
     void startWrite();
     // Escape or the progress window's close box: a probe or a read stops at once, with no

@@ -60,12 +60,12 @@ Program::Program(
     manualWindow = std::make_unique<ManualWindow>();
     portDialog->setWindowIcon(windows::settingsIcon());
 
-    receivePoll = std::make_unique<platform::QtTimer>(*mainWindow->Timer_RecData);
+    receivePoll = std::make_unique<platform::QtTimer>(*mainWindow->receivePollTimer);
     statusBar = std::make_unique<StatusBarPanel>(*mainWindow);
     parameterPanel = std::make_unique<ParameterPanel>(*mainWindow);
     progressWindow->owner = mainWindow.get();
     eventLoop = std::make_unique<platform::QtEventLoop>();
-    reopenTimer = std::make_unique<platform::QtTimer>(*mainWindow->Timer_Reopen);
+    reopenTimer = std::make_unique<platform::QtTimer>(*mainWindow->reopenTimer);
     portController = std::make_unique<serial::PortController>(link, ports, *portDialog,
         *reopenTimer, *eventLoop, *receivePoll, *statusBar, dialogs, language);
     exchange = std::make_unique<radio::ParameterExchange>(link, *portController, *parameterPanel,
@@ -105,52 +105,52 @@ void Program::wire()
         else
             QObject::connect(sender, &Sender::clicked, handler);
     };
-    onClick(languageWindow->BitBtn1, [this] { languageOk(); });
+    onClick(languageWindow->okButton, [this] { languageOk(); });
 
-    onClick(f.Speed_R, [this] { exchange->startRead(); });
-    onClick(f.FileRead, [this] { exchange->startRead(); });
-    onClick(f.Speed_W, [this] { exchange->startWrite(); });
-    onClick(f.FileWrite, [this] { exchange->startWrite(); });
-    onClick(f.FileSaveSettings, [this] { settingsFiles->saveToFile(); });
-    onClick(f.FileLoadSettings, [this] { settingsFiles->loadFromFile(); });
-    onClick(f.Speed_O, [this] { showPortSettings(); });
-    onClick(f.Seri_O_M, [this] { showPortSettings(); });
-    onClick(f.Speed_C, [this] { portController->closePort(); });
-    onClick(f.Seri_C_M, [this] { portController->closePort(); });
-    onClick(f.BitBtn1, [this] { showAbout(); });
-    onClick(f.Help_A_M, [this] { showAbout(); });
-    onClick(f.Help_U_M, [this] { manualWindow->showManual(language.isEnglish()); });
-    onClick(f.Speed_E, [this] { exitSteps(); });
-    onClick(f.FileExit, [this] { exitSteps(); });
+    onClick(f.readButton, [this] { exchange->startRead(); });
+    onClick(f.readAction, [this] { exchange->startRead(); });
+    onClick(f.writeButton, [this] { exchange->startWrite(); });
+    onClick(f.writeAction, [this] { exchange->startWrite(); });
+    onClick(f.saveSettingsAction, [this] { settingsFiles->saveToFile(); });
+    onClick(f.loadSettingsAction, [this] { settingsFiles->loadFromFile(); });
+    onClick(f.openPortButton, [this] { showPortSettings(); });
+    onClick(f.openPortAction, [this] { showPortSettings(); });
+    onClick(f.closePortButton, [this] { portController->closePort(); });
+    onClick(f.closePortAction, [this] { portController->closePort(); });
+    onClick(f.aboutButton, [this] { showAbout(); });
+    onClick(f.aboutAction, [this] { showAbout(); });
+    onClick(f.manualAction, [this] { manualWindow->showManual(language.isEnglish()); });
+    onClick(f.exitButton, [this] { exitSteps(); });
+    onClick(f.exitAction, [this] { exitSteps(); });
     f.onClose = [this] { exitSteps(); };
-    onClick(f.Test_M, [this] { showTestWindow(*registerWindow); });
-    onClick(f.LinkTest_M, [this] { openLinkTest(); });
-    onClick(f.SpeedButton2, [this] { gesture->revealHidden(); });
+    onClick(f.registerTestAction, [this] { showTestWindow(*registerWindow); });
+    onClick(f.linkTestAction, [this] { openLinkTest(); });
+    onClick(f.blankButton2, [this] { gesture->revealHidden(); });
 
-    QObject::connect(f.Timer_SdCmd, &QTimer::timeout, [this] { exchange->sendTick(); });
-    QObject::connect(f.Timer_RecCmd, &QTimer::timeout, [this] { exchange->receiveTick(); });
+    QObject::connect(f.requestTimer, &QTimer::timeout, [this] { exchange->sendTick(); });
+    QObject::connect(f.answerTimer, &QTimer::timeout, [this] { exchange->receiveTick(); });
     QObject::connect(
-        f.Timer_TrttData, &QTimer::timeout, [this] { terminal->sender.autoSendTick(); });
-    QObject::connect(f.Timer_RecData, &QTimer::timeout, [this] { terminal->receivePoll(); });
-    QObject::connect(f.Timer1, &QTimer::timeout, [this] { gesture->gestureTick(); });
-    QObject::connect(f.Timer_Reopen, &QTimer::timeout, [this] { portController->retryReopen(); });
+        f.autoSendTimer, &QTimer::timeout, [this] { terminal->sender.autoSendTick(); });
+    QObject::connect(f.receivePollTimer, &QTimer::timeout, [this] { terminal->receivePoll(); });
+    QObject::connect(f.gestureTimer, &QTimer::timeout, [this] { gesture->gestureTick(); });
+    QObject::connect(f.reopenTimer, &QTimer::timeout, [this] { portController->retryReopen(); });
     progressWindow->onStop = [this] { exchange->stopCommand(); };
 
-    onClick(f.Button_ManulTrtt, [this] { terminal->sender.sendOnce(); });
+    onClick(f.sendButton, [this] { terminal->sender.sendOnce(); });
     QObject::connect(
-        f.Check_AutoTrtt, &QCheckBox::toggled, [this] { terminal->sender.toggleAutoSend(); });
-    onClick(f.Button_ClrTrttMemo, [this] { terminal->sender.clearSendArea(); });
-    onClick(f.Button1, [this] { terminal->receiver.toggleDisplayStop(); });
-    onClick(f.Button_ClrRecMemo, [this] { terminal->receiver.clearReceiveArea(); });
-    onClick(f.Button3, [this] { terminal->receiver.resetCounters(); });
-    onClick(f.SaveRecData, [this] { terminal->receiver.saveReceived(); });
-    onClick(f.LogToFile, [this] { terminal->receiver.toggleSessionLog(); });
-    onClick(f.PanelTrttTest, [this] { terminal->errorRate.toggle(); });
-    onClick(f.Panel10, [this] { gesture->completeGesture(); });
-    onClick(f.Panel11, [this] { gesture->armGesture(); });
+        f.autoSendCheck, &QCheckBox::toggled, [this] { terminal->sender.toggleAutoSend(); });
+    onClick(f.clearSendButton, [this] { terminal->sender.clearSendArea(); });
+    onClick(f.stopDisplayButton, [this] { terminal->receiver.toggleDisplayStop(); });
+    onClick(f.clearReceiveButton, [this] { terminal->receiver.clearReceiveArea(); });
+    onClick(f.resetCountersButton, [this] { terminal->receiver.resetCounters(); });
+    onClick(f.saveReceivedAction, [this] { terminal->receiver.saveReceived(); });
+    onClick(f.logToFileAction, [this] { terminal->receiver.toggleSessionLog(); });
+    onClick(f.errorTestButton, [this] { terminal->errorRate.toggle(); });
+    onClick(f.leftBlankPanel, [this] { gesture->completeGesture(); });
+    onClick(f.rightBlankPanel, [this] { gesture->armGesture(); });
 
-    onClick(portDialog->Button1, [this] { portController->openFromDialog(); });
-    QObject::connect(portDialog->Comb_ComNo, &QComboBox::currentIndexChanged,
+    onClick(portDialog->okButton, [this] { portController->openFromDialog(); });
+    QObject::connect(portDialog->portCombo, &QComboBox::currentIndexChanged,
         [this] { portController->showSelectedDevice(); });
     // The system's notice that a serial device came or went.
     if (const int notice = m_ports.hotplugFd(); notice >= 0) {
@@ -161,12 +161,12 @@ void Program::wire()
 
     RegisterWindow& r = *registerWindow;
     QObject::connect(&r.pollTimer, &QTimer::timeout, [this] { registerConsole->pollAnswer(); });
-    onClick(r.Button3, [this] { registerConsole->readRegister(); });
-    onClick(r.Button4, [this] { registerConsole->writeRegister(); });
-    onClick(r.Button2, [this] { registerConsole->dumpRegisters(); });
-    onClick(r.Button1, [this] { registerConsole->startTransmitTest(); });
-    onClick(r.Button6, [this] { registerConsole->transmitFrequencyTest(); });
-    onClick(r.Button5, [this] { registerConsole->stopTransmitTest(); });
+    onClick(r.readOneButton, [this] { registerConsole->readRegister(); });
+    onClick(r.writeOneButton, [this] { registerConsole->writeRegister(); });
+    onClick(r.readAllButton, [this] { registerConsole->dumpRegisters(); });
+    onClick(r.startTransmitButton, [this] { registerConsole->startTransmitTest(); });
+    onClick(r.transmitFrequencyButton, [this] { registerConsole->transmitFrequencyTest(); });
+    onClick(r.stopTransmitButton, [this] { registerConsole->stopTransmitTest(); });
 }
 
 // The radio's values as last known, with the serial mode it answered at, on the link's port.
@@ -189,7 +189,7 @@ void Program::languageOk()
 {
     languageWindow->hide();
     mainWindow->show();
-    language.value = languageWindow->Radio_Chinese->isChecked() ? 0 : 1;
+    language.value = languageWindow->chineseRadio->isChecked() ? 0 : 1;
     if (language.isEnglish()) {
         mainWindow->applyEnglish();
         portDialog->applyEnglish();
@@ -198,8 +198,8 @@ void Program::languageOk()
         mainWindow->setWindowTitle("数传电台演示软件");
     }
     aboutDialog->setWindowTitle("About");
-    aboutDialog->Label1->setText(" ");
-    aboutDialog->BottomLine->setText(" ");
+    aboutDialog->titleLabel->setText(" ");
+    aboutDialog->bottomLine->setText(" ");
 }
 
 // Whatever runs (a Read, an auto send) is not asked to end first: the process ends at once and

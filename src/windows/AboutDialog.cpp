@@ -30,21 +30,21 @@ AboutDialog::AboutDialog(QWidget* parent)
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     };
-    Label1 = blue(place(new QLabel(" ", panel), 72, 10, 193, 26), 21);
-    Label1->setObjectName("Label1");
-    ProductName
+    titleLabel = blue(place(new QLabel(" ", panel), 72, 10, 193, 26), 21);
+    titleLabel->setObjectName("Label1");
+    productName
         = blue(place(new QLabel("TRANSCEIVER  DEMO  SOFTWARE", panel), 72, 40, 193, 25), 11);
-    ProductName->setObjectName("ProductName");
-    Version = blue(place(new QLabel("Version 1.02", panel), 128, 56, 120, 18), 15);
-    Version->setObjectName("Version");
-    ProgramIcon = place(new QLabel(panel), 9, 88, 303, 129);
-    ProgramIcon->setObjectName("ProgramIcon");
-    ProgramIcon->setScaledContents(true);
-    ProgramIcon->setPixmap(QPixmap::fromImage(windows::aboutPicture()));
-    BottomLine = place(new QLabel(" ", panel), 72, 224, 193, 16);
-    BottomLine->setObjectName("BottomLine");
-    OKButton = place(new QPushButton("OK", this), 239, 268, 75, 25);
-    OKButton->setObjectName("OKButton");
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &QWidget::hide);
+    productName->setObjectName("ProductName");
+    versionLabel = blue(place(new QLabel("Version 1.02", panel), 128, 56, 120, 18), 15);
+    versionLabel->setObjectName("Version");
+    picture = place(new QLabel(panel), 9, 88, 303, 129);
+    picture->setObjectName("ProgramIcon");
+    picture->setScaledContents(true);
+    picture->setPixmap(QPixmap::fromImage(windows::aboutPicture()));
+    bottomLine = place(new QLabel(" ", panel), 72, 224, 193, 16);
+    bottomLine->setObjectName("BottomLine");
+    okButton = place(new QPushButton("OK", this), 239, 268, 75, 25);
+    okButton->setObjectName("OKButton");
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QWidget::hide);
 }

@@ -12,10 +12,10 @@ class AboutDialog : public QDialog
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
 
-    QLabel* Label1;
-    QLabel* ProductName;
-    QLabel* Version;
-    QLabel* ProgramIcon;
-    QLabel* BottomLine;
-    QPushButton* OKButton;
+    QLabel* titleLabel;
+    QLabel* productName;
+    QLabel* versionLabel;
+    QLabel* picture;
+    QLabel* bottomLine;
+    QPushButton* okButton;
 };

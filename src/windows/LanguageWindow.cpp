@@ -29,17 +29,17 @@ LanguageWindow::LanguageWindow(QWidget* parent)
     const int x = (width - 155) / 2;
     setFixedSize(width, 185);
     platform::centreOn(*this, nullptr);
-    Radio_Chinese = place(new QRadioButton("中 文", this), x + 40, 24, 81, 49);
-    Radio_Chinese->setObjectName("Radio_Chinese");
-    Radio_Chinese->setFont(windows::pixelFont(font().family(), 19));
-    Radio_Chinese->setChecked(true);
-    Radio_English = place(new QRadioButton("English", this), x + 40, 72, 89, 49);
-    Radio_English->setObjectName("Radio_English");
-    Radio_English->setFont(windows::pixelFont(font().family(), 16));
-    BitBtn1 = place(new QPushButton("OK", this), x + 52, 136, 57, 33);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    BitBtn1->setDefault(true);
+    chineseRadio = place(new QRadioButton("中 文", this), x + 40, 24, 81, 49);
+    chineseRadio->setObjectName("Radio_Chinese");
+    chineseRadio->setFont(windows::pixelFont(font().family(), 19));
+    chineseRadio->setChecked(true);
+    englishRadio = place(new QRadioButton("English", this), x + 40, 72, 89, 49);
+    englishRadio->setObjectName("Radio_English");
+    englishRadio->setFont(windows::pixelFont(font().family(), 16));
+    okButton = place(new QPushButton("OK", this), x + 52, 136, 57, 33);
+    okButton->setObjectName("BitBtn1");
+    okButton->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    okButton->setDefault(true);
 }
 
 void LanguageWindow::closeEvent(QCloseEvent* event)

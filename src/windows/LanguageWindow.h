@@ -14,9 +14,9 @@ class LanguageWindow : public QWidget
 public:
     explicit LanguageWindow(QWidget* parent = nullptr);
 
-    QRadioButton* Radio_Chinese;
-    QRadioButton* Radio_English;
-    QPushButton* BitBtn1;
+    QRadioButton* chineseRadio;
+    QRadioButton* englishRadio;
+    QPushButton* okButton;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -89,32 +89,32 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_client(new QWid
     fitToContents();
     platform::centreOn(*this, nullptr);
     // Creating the window empties the ID field and leaves the window hidden.
-    EditID->clear();
+    idEdit->clear();
     hide();
 }
 
 void MainWindow::buildToolbar(QWidget* client)
 {
-    Panel1 = named(place(new QFrame(client), 1, 0, 704, 33), "Panel1");
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    toolbar = named(place(new QFrame(client), 1, 0, 704, 33), "Panel1");
+    toolbar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto button = [this](const char* name, windows::Glyph glyph, const QString& hint, int x, int y,
                       int w, int h) {
-        auto* b = named(place(new QToolButton(Panel1), x, y, w, h), name);
+        auto* b = named(place(new QToolButton(toolbar), x, y, w, h), name);
         b->setIcon(windows::toolbarIcon(glyph));
         b->setIconSize(QSize(16, 16));
         b->setToolTip(hint);
         return b;
     };
-    Speed_R = button("Speed_R", windows::Glyph::Read, "读参数", 2, 4, 26, 26);
-    Speed_W = button("Speed_W", windows::Glyph::Write, "写参数", 32, 4, 26, 26);
-    Speed_W->setEnabled(false);
-    Speed_O = button("Speed_O", windows::Glyph::Open, "打开串口", 71, 5, 26, 25);
-    Speed_C = button("Speed_C", windows::Glyph::Close, "关闭串口", 101, 4, 26, 26);
-    BitBtn1 = button("BitBtn1", windows::Glyph::About, "About", 144, 4, 25, 26);
-    Speed_E = button("Speed_E", windows::Glyph::Exit, "退出", 185, 4, 27, 26);
-    SpeedButton1 = button("SpeedButton1", windows::Glyph::Blank, QString(), 352, 0, 25, 25);
-    SpeedButton2 = button("SpeedButton2", windows::Glyph::Blank, QString(), 383, -1, 25, 25);
-    for (QToolButton* flat : {SpeedButton1, SpeedButton2}) {
+    readButton = button("Speed_R", windows::Glyph::Read, "读参数", 2, 4, 26, 26);
+    writeButton = button("Speed_W", windows::Glyph::Write, "写参数", 32, 4, 26, 26);
+    writeButton->setEnabled(false);
+    openPortButton = button("Speed_O", windows::Glyph::Open, "打开串口", 71, 5, 26, 25);
+    closePortButton = button("Speed_C", windows::Glyph::Close, "关闭串口", 101, 4, 26, 26);
+    aboutButton = button("BitBtn1", windows::Glyph::About, "About", 144, 4, 25, 26);
+    exitButton = button("Speed_E", windows::Glyph::Exit, "退出", 185, 4, 27, 26);
+    blankButton1 = button("SpeedButton1", windows::Glyph::Blank, QString(), 352, 0, 25, 25);
+    blankButton2 = button("SpeedButton2", windows::Glyph::Blank, QString(), 383, -1, 25, 25);
+    for (QToolButton* flat : {blankButton1, blankButton2}) {
         flat->setAutoRaise(true);
         flat->setVisible(false);
     }
@@ -124,96 +124,99 @@ void MainWindow::buildMenu()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
-    FIle_M = named(bar->addMenu("文件(&F)"), "FIle_M");
-    FileRead = named(FIle_M->addAction("读电台(&R)"), "FileRead");
-    FileWrite = named(FIle_M->addAction("写电台(&W)"), "FileWrite");
-    FileWrite->setEnabled(false);
-    FIle_M->addSeparator();
-    FileSaveSettings = named(FIle_M->addAction("保存参数到文件..."), "FileSaveSettings");
-    FileLoadSettings = named(FIle_M->addAction("从文件载入参数..."), "FileLoadSettings");
-    N2 = named(FIle_M->addSeparator(), "N2");
-    FileExit = named(FIle_M->addAction("退出(&X)"), "FileExit");
-    Seri_M = named(bar->addMenu("电台(&E)"), "Seri_M");
-    Seri_O_M = named(Seri_M->addAction("打开串口(&O)"), "Seri_O_M");
-    Seri_C_M = named(Seri_M->addAction("关闭串口(&C)"), "Seri_C_M");
-    Seri_M->addSeparator();
-    Seri_V_M = named(Seri_M->addAction("写后回读校验(&V)"), "Seri_V_M");
-    Seri_V_M->setCheckable(true);
-    Seri_V_M->setChecked(true);
-    Help_M = named(bar->addMenu("帮助(&H)"), "Help_M");
-    Help_U_M = named(Help_M->addAction("使用说明(&M)"), "Help_U_M");
-    Help_A_M = named(Help_M->addAction("关于(&A)"), "Help_A_M");
-    Test_M = named(bar->addAction("测试"), "Test_M");
-    Test_M->setVisible(false);
-    LinkTest_M = named(bar->addAction("链路测试"), "LinkTest_M");
-    LinkTest_M->setVisible(false);
+    fileMenu = named(bar->addMenu("文件(&F)"), "FIle_M");
+    readAction = named(fileMenu->addAction("读电台(&R)"), "FileRead");
+    writeAction = named(fileMenu->addAction("写电台(&W)"), "FileWrite");
+    writeAction->setEnabled(false);
+    fileMenu->addSeparator();
+    saveSettingsAction = named(fileMenu->addAction("保存参数到文件..."), "FileSaveSettings");
+    loadSettingsAction = named(fileMenu->addAction("从文件载入参数..."), "FileLoadSettings");
+    fileSeparator = named(fileMenu->addSeparator(), "N2");
+    exitAction = named(fileMenu->addAction("退出(&X)"), "FileExit");
+    radioMenu = named(bar->addMenu("电台(&E)"), "Seri_M");
+    openPortAction = named(radioMenu->addAction("打开串口(&O)"), "Seri_O_M");
+    closePortAction = named(radioMenu->addAction("关闭串口(&C)"), "Seri_C_M");
+    radioMenu->addSeparator();
+    verifyAfterWriteAction = named(radioMenu->addAction("写后回读校验(&V)"), "Seri_V_M");
+    verifyAfterWriteAction->setCheckable(true);
+    verifyAfterWriteAction->setChecked(true);
+    helpMenu = named(bar->addMenu("帮助(&H)"), "Help_M");
+    manualAction = named(helpMenu->addAction("使用说明(&M)"), "Help_U_M");
+    aboutAction = named(helpMenu->addAction("关于(&A)"), "Help_A_M");
+    registerTestAction = named(bar->addAction("测试"), "Test_M");
+    registerTestAction->setVisible(false);
+    linkTestAction = named(bar->addAction("链路测试"), "LinkTest_M");
+    linkTestAction->setVisible(false);
 }
 
 void MainWindow::buildModelGroup(QWidget* client)
 {
-    GroupBox3 = named(place(new QGroupBox("电台型号", client), 0, 40, 137, 129), "GroupBox3");
-    setTextColor(GroupBox3, kNavy);
-    ParaModel = place(captionPanel(GroupBox3, "ParaModel", "电台型号"), 16, 21, 105, 22);
-    EditModelVer = named(place(new QLineEdit(GroupBox3), 16, 44, 105, 21), "EditModelVer");
-    EditModelVer->setEnabled(false);
-    setTextColor(EditModelVer, kBlue);
-    EditModelVer->installEventFilter(this);
-    ParaID = place(captionPanel(GroupBox3, "ParaID", "电台ID码"), 16, 72, 105, 22);
-    EditID = named(place(new QLineEdit(GroupBox3), 16, 95, 105, 21), "EditID");
-    EditID->setInputMask("999999; ");
-    EditID->setMaxLength(6);
-    ParaID->setVisible(false);
-    EditID->setVisible(false);
+    modelGroup = named(place(new QGroupBox("电台型号", client), 0, 40, 137, 129), "GroupBox3");
+    setTextColor(modelGroup, kNavy);
+    modelCaption = place(captionPanel(modelGroup, "ParaModel", "电台型号"), 16, 21, 105, 22);
+    modelVersionEdit = named(place(new QLineEdit(modelGroup), 16, 44, 105, 21), "EditModelVer");
+    modelVersionEdit->setEnabled(false);
+    setTextColor(modelVersionEdit, kBlue);
+    modelVersionEdit->installEventFilter(this);
+    idCaption = place(captionPanel(modelGroup, "ParaID", "电台ID码"), 16, 72, 105, 22);
+    idEdit = named(place(new QLineEdit(modelGroup), 16, 95, 105, 21), "EditID");
+    idEdit->setInputMask("999999; ");
+    idEdit->setMaxLength(6);
+    idCaption->setVisible(false);
+    idEdit->setVisible(false);
 }
 
 void MainWindow::buildParameterGroup(QWidget* client)
 {
-    GroupBox1 = named(place(new QGroupBox("电台参数", client), 0, 184, 137, 273), "GroupBox1");
-    setTextColor(GroupBox1, kNavy);
+    parameterGroup = named(place(new QGroupBox("电台参数", client), 0, 184, 137, 273), "GroupBox1");
+    setTextColor(parameterGroup, kNavy);
     QStringList channels;
     for (int i = 1; i <= 32; ++i)
         channels << QString("NO.%1").arg(i);
     auto combo = [this](const char* name, const QStringList& items, int x, int y, int w) {
-        auto* box = named(place(windows::makeEditableCombo(GroupBox1, items), x, y, w, 21), name);
+        auto* box
+            = named(place(windows::makeEditableCombo(parameterGroup, items), x, y, w, 21), name);
         setTextColor(box, kBlue);
         return box;
     };
-    ParaChnn = place(captionPanel(GroupBox1, "ParaChnn", "信道号"), 16, 29, 105, 22);
-    ComboChnn = combo("ComboChnn", channels, 16, 61, 105);
-    ParaAriBaud = place(captionPanel(GroupBox1, "ParaAriBaud", "空中速率"), 16, 91, 105, 22);
-    ComboAirBaud = combo("ComboAirBaud", {"19200", "9600", "4800", "2400", "1200"}, 16, 123, 105);
-    ParaAriBaud->setVisible(false);
-    ComboAirBaud->setVisible(false);
-    ComboAirBaud->setEnabled(false);
-    ParaSerialBaud = place(captionPanel(GroupBox1, "ParaSerialBaud", "串口模式"), 13, 157, 108, 22);
-    ComboRadioSerBaud = combo("ComboRadioSerBaud", speedItems(), 13, 189, 108);
-    ComboRadioParity = combo("ComboRadioParity", {"无检验", "奇检验", "偶检验"}, 13, 221, 108);
+    channelCaption = place(captionPanel(parameterGroup, "ParaChnn", "信道号"), 16, 29, 105, 22);
+    channelCombo = combo("ComboChnn", channels, 16, 61, 105);
+    airRateCaption
+        = place(captionPanel(parameterGroup, "ParaAriBaud", "空中速率"), 16, 91, 105, 22);
+    airRateCombo = combo("ComboAirBaud", {"19200", "9600", "4800", "2400", "1200"}, 16, 123, 105);
+    airRateCaption->setVisible(false);
+    airRateCombo->setVisible(false);
+    airRateCombo->setEnabled(false);
+    serialModeCaption
+        = place(captionPanel(parameterGroup, "ParaSerialBaud", "串口模式"), 13, 157, 108, 22);
+    radioSpeedCombo = combo("ComboRadioSerBaud", speedItems(), 13, 189, 108);
+    radioParityCombo = combo("ComboRadioParity", {"无检验", "奇检验", "偶检验"}, 13, 221, 108);
 }
 
 void MainWindow::buildTransferGroup(QWidget* client)
 {
-    GroupBox2 = named(place(new QGroupBox("数据传输", client), 144, 40, 561, 417), "GroupBox2");
-    GroupBox2->setAutoFillBackground(true);
-    QPalette palette = GroupBox2->palette();
+    transferGroup = named(place(new QGroupBox("数据传输", client), 144, 40, 561, 417), "GroupBox2");
+    transferGroup->setAutoFillBackground(true);
+    QPalette palette = transferGroup->palette();
     palette.setColor(QPalette::Window, kLightGreen);
-    GroupBox2->setPalette(palette);
-    GroupBox2->setFont(windows::pixelFont("MS Sans Serif", 12));
+    transferGroup->setPalette(palette);
+    transferGroup->setFont(windows::pixelFont("MS Sans Serif", 12));
     const QFont songti = windows::pixelFont("宋体", 13);
 
     // The boxes and buttons of the left column are as wide as the column leaves room for, so
     // that "十六进制显示", "Hex Display" and "Counter Reset" are shown whole.
     auto check = [&](const char* name, const QString& caption, int x, int y, int w = 108) {
-        auto* box = named(place(new QCheckBox(caption, GroupBox2), x, y, w, 17), name);
+        auto* box = named(place(new QCheckBox(caption, transferGroup), x, y, w, 17), name);
         box->setFont(songti);
         return box;
     };
     auto button = [&](const char* name, const QString& caption, int x, int y) {
-        auto* b = named(place(new QPushButton(caption, GroupBox2), x, y, 104, 25), name);
+        auto* b = named(place(new QPushButton(caption, transferGroup), x, y, 104, 25), name);
         b->setFont(songti);
         return b;
     };
     auto label = [&](const char* name, const QString& caption, int x, int y, int w) {
-        auto* l = named(place(new QLabel(caption, GroupBox2), x, y, w, 16), name);
+        auto* l = named(place(new QLabel(caption, transferGroup), x, y, w, 16), name);
         l->setFont(songti);
         return l;
     };
@@ -226,46 +229,46 @@ void MainWindow::buildTransferGroup(QWidget* client)
         return m;
     };
 
-    Panel8 = place(captionPanel(GroupBox2, "Panel8", "接收区"), 16, 24, 73, 25);
-    Panel8->setFont(songti);
-    Check_RecHex = check("Check_RecHex", "十六进制显示", 16, 64);
-    Check_AutoClr = check("Check_AutoClr", "自动清空", 16, 88);
-    Check_AutoClr->setChecked(true);
-    Button1 = button("Button1", "停止显示", 16, 120);
-    Button_ClrRecMemo = button("Button_ClrRecMemo", "清空接收区", 16, 152);
-    Button3 = button("Button3", "复位计数器", 16, 216);
-    Memo_Rec = memo(new windows::TextArea(GroupBox2), "Memo_Rec", 128, 20, 425, 229);
+    receiveCaption = place(captionPanel(transferGroup, "Panel8", "接收区"), 16, 24, 73, 25);
+    receiveCaption->setFont(songti);
+    hexDisplayCheck = check("Check_RecHex", "十六进制显示", 16, 64);
+    autoClearCheck = check("Check_AutoClr", "自动清空", 16, 88);
+    autoClearCheck->setChecked(true);
+    stopDisplayButton = button("Button1", "停止显示", 16, 120);
+    clearReceiveButton = button("Button_ClrRecMemo", "清空接收区", 16, 152);
+    resetCountersButton = button("Button3", "复位计数器", 16, 216);
+    receiveText = memo(new windows::TextArea(transferGroup), "Memo_Rec", 128, 20, 425, 229);
 
-    Panel9 = place(captionPanel(GroupBox2, "Panel9", "发送区"), 16, 275, 81, 25);
-    Panel9->setFont(songti);
-    Button_ManulTrtt = button("Button_ManulTrtt", "手动发送", 16, 319);
-    Button_ClrTrttMemo = button("Button_ClrTrttMemo", "清空发送区", 16, 351);
-    Memo_Trtt = memo(new QPlainTextEdit(GroupBox2), "Memo_Trtt", 128, 272, 425, 97);
+    sendCaption = place(captionPanel(transferGroup, "Panel9", "发送区"), 16, 275, 81, 25);
+    sendCaption->setFont(songti);
+    sendButton = button("Button_ManulTrtt", "手动发送", 16, 319);
+    clearSendButton = button("Button_ClrTrttMemo", "清空发送区", 16, 351);
+    sendText = memo(new QPlainTextEdit(transferGroup), "Memo_Trtt", 128, 272, 425, 97);
 
-    Check_AutoTrtt = check("Check_AutoTrtt", "自动发送", 23, 390, 97);
-    Label9 = label("Label9", "自动发送周期", 120, 391, 80);
-    Edit_TrttPerio
-        = named(place(new QLineEdit("1000", GroupBox2), 200, 388, 41, 21), "Edit_TrttPerio");
-    Label10 = label("Label10", "毫秒", 248, 391, 40);
-    Check_TrttHex = check("Check_TrttHex", "十六进制发送", 327, 389);
+    autoSendCheck = check("Check_AutoTrtt", "自动发送", 23, 390, 97);
+    autoSendPeriodLabel = label("Label9", "自动发送周期", 120, 391, 80);
+    autoSendPeriodEdit
+        = named(place(new QLineEdit("1000", transferGroup), 200, 388, 41, 21), "Edit_TrttPerio");
+    millisecondsLabel = label("Label10", "毫秒", 248, 391, 40);
+    hexSendCheck = check("Check_TrttHex", "十六进制发送", 327, 389);
     buildTextMenus();
 }
 
 void MainWindow::buildTextMenus()
 {
-    TextEncodingGroup = named(new QActionGroup(this), "TextEncodingGroup");
-    TextUtf8 = named(TextEncodingGroup->addAction("文本编码：UTF-8"), "TextUtf8");
-    TextGb18030 = named(TextEncodingGroup->addAction("文本编码：GB18030 (GBK)"), "TextGb18030");
-    for (QAction* choice : TextEncodingGroup->actions())
+    textEncodingGroup = named(new QActionGroup(this), "TextEncodingGroup");
+    utf8Action = named(textEncodingGroup->addAction("文本编码：UTF-8"), "TextUtf8");
+    gb18030Action = named(textEncodingGroup->addAction("文本编码：GB18030 (GBK)"), "TextGb18030");
+    for (QAction* choice : textEncodingGroup->actions())
         choice->setCheckable(true);
-    TextUtf8->setChecked(true);
-    ShowTime = named(new QAction("显示时间", this), "ShowTime");
-    LogToFile = named(new QAction("记录到文件...", this), "LogToFile");
-    for (QAction* choice : {ShowTime, LogToFile})
+    utf8Action->setChecked(true);
+    showTimeAction = named(new QAction("显示时间", this), "ShowTime");
+    logToFileAction = named(new QAction("记录到文件...", this), "LogToFile");
+    for (QAction* choice : {showTimeAction, logToFileAction})
         choice->setCheckable(true);
-    SaveRecData
+    saveReceivedAction
         = named(new QAction(saveRecDataText("保存接收数据...", "最近"), this), "SaveRecData");
-    for (QPlainTextEdit* area : std::initializer_list<QPlainTextEdit*> {Memo_Rec, Memo_Trtt}) {
+    for (QPlainTextEdit* area : std::initializer_list<QPlainTextEdit*> {receiveText, sendText}) {
         area->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(area, &QWidget::customContextMenuRequested, this, [this, area](const QPoint& at) {
             contextMenu(area)->exec(area->viewport()->mapToGlobal(at));
@@ -277,22 +280,22 @@ std::unique_ptr<QMenu> MainWindow::contextMenu(QPlainTextEdit* area)
 {
     std::unique_ptr<QMenu> menu(area->createStandardContextMenu());
     menu->addSeparator();
-    menu->addActions(TextEncodingGroup->actions());
-    if (area == Memo_Rec) {
+    menu->addActions(textEncodingGroup->actions());
+    if (area == receiveText) {
         menu->addSeparator();
-        menu->addActions({ShowTime, LogToFile, SaveRecData});
+        menu->addActions({showTimeAction, logToFileAction, saveReceivedAction});
     }
     return menu;
 }
 
 void MainWindow::buildStatusBar(QWidget* client)
 {
-    StatusBar1 = named(place(new QFrame(client), 0, 459, 617, 26), "StatusBar1");
+    statusStrip = named(place(new QFrame(client), 0, 459, 617, 26), "StatusBar1");
     static constexpr int kWidths[6] = {0, 100, 100, 100, 150, 150};
     const char* texts[6] = {"", "COMX", "XXXX-X-1", "断开的", "TX :0", "RX:0"};
     int x = 0;
     for (int i = 0; i < 6; ++i) {
-        auto* panel = place(new QLabel(texts[i], StatusBar1), x, 2, kWidths[i], 24);
+        auto* panel = place(new QLabel(texts[i], statusStrip), x, 2, kWidths[i], 24);
         panel->setObjectName(QString("StatusPanel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setAlignment(i == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
@@ -303,31 +306,34 @@ void MainWindow::buildStatusBar(QWidget* client)
         statusPanels[static_cast<std::size_t>(i)] = panel;
         x += kWidths[i];
     }
-    Panel10 = named(place(new windows::ClickPanel(QString(), client), 616, 461, 45, 24), "Panel10");
-    Panel11 = named(place(new windows::ClickPanel(QString(), client), 664, 461, 40, 24), "Panel11");
-    for (auto* blank : {Panel10, Panel11})
+    leftBlankPanel
+        = named(place(new windows::ClickPanel(QString(), client), 616, 461, 45, 24), "Panel10");
+    rightBlankPanel
+        = named(place(new windows::ClickPanel(QString(), client), 664, 461, 40, 24), "Panel11");
+    for (auto* blank : {leftBlankPanel, rightBlankPanel})
         blank->setFrameShadow(QFrame::Sunken);
 }
 
 void MainWindow::buildTestStrip(QWidget* client)
 {
-    Panel2 = named(place(new QFrame(client), 0, 487, 705, 41), "Panel2");
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    PanelTrttTest
-        = named(place(new windows::ClickPanel("ERR TEST", Panel2), 8, 8, 80, 25), "PanelTrttTest");
-    CheckTrtt = named(place(new QCheckBox("RECORD", Panel2), 96, 12, 76, 17), "CheckTrtt");
+    errorRateStrip = named(place(new QFrame(client), 0, 487, 705, 41), "Panel2");
+    errorRateStrip->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    errorTestButton = named(
+        place(new windows::ClickPanel("ERR TEST", errorRateStrip), 8, 8, 80, 25), "PanelTrttTest");
+    recordCheck
+        = named(place(new QCheckBox("RECORD", errorRateStrip), 96, 12, 76, 17), "CheckTrtt");
     auto counter = [this](QLabel*& label, const char* labelName, const QString& caption,
                        QLineEdit*& edit, const char* editName, int x) {
-        label = place(captionPanel(Panel2, labelName, caption), x, 8, 62, 25);
-        edit = named(place(new QLineEdit(Panel2), x + 64, 10, 62, 21), editName);
+        label = place(captionPanel(errorRateStrip, labelName, caption), x, 8, 62, 25);
+        edit = named(place(new QLineEdit(errorRateStrip), x + 64, 10, 62, 21), editName);
     };
-    counter(Panel3, "Panel3", "TX CNT", Edit1, "Edit1", 178);
-    counter(Panel4, "Panel4", "RX CNT", Edit2, "Edit2", 310);
-    counter(Panel7, "Panel7", "REC ERR", Edit4, "Edit4", 442);
-    counter(Panel5, "Panel5", "SUCESS", Edit3, "Edit3", 574);
-    Panel6 = named(place(new QLabel("%", Panel2), 692, 12, 10, 17), "Panel6");
-    Panel6->setVisible(false);
-    Panel2->setVisible(false);
+    counter(sentCountCaption, "Panel3", "TX CNT", sentCountEdit, "Edit1", 178);
+    counter(receivedCountCaption, "Panel4", "RX CNT", receivedCountEdit, "Edit2", 310);
+    counter(errorCountCaption, "Panel7", "REC ERR", errorCountEdit, "Edit4", 442);
+    counter(successCaption, "Panel5", "SUCESS", successEdit, "Edit3", 574);
+    percentLabel = named(place(new QLabel("%", errorRateStrip), 692, 12, 10, 17), "Panel6");
+    percentLabel->setVisible(false);
+    errorRateStrip->setVisible(false);
 }
 
 void MainWindow::buildTimers()
@@ -338,13 +344,13 @@ void MainWindow::buildTimers()
         t->setTimerType(Qt::PreciseTimer);
         return t;
     };
-    Timer_SdCmd = timer("Timer_SdCmd", 10);
-    Timer_RecCmd = timer("Timer_RecCmd", 10);
-    Timer_TrttData = timer("Timer_TrttData", 10);
-    Timer_RecData = timer("Timer_RecData", 50);
-    Timer1 = timer("Timer1", 100);
-    Timer1->start();
-    Timer_Reopen = timer("Timer_Reopen", 1000);
+    requestTimer = timer("Timer_SdCmd", 10);
+    answerTimer = timer("Timer_RecCmd", 10);
+    autoSendTimer = timer("Timer_TrttData", 10);
+    receivePollTimer = timer("Timer_RecData", 50);
+    gestureTimer = timer("Timer1", 100);
+    gestureTimer->start();
+    reopenTimer = timer("Timer_Reopen", 1000);
 }
 
 void MainWindow::fitToContents()
@@ -374,7 +380,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == EditModelVer && event->type() == QEvent::KeyPress)
+    if (watched == modelVersionEdit && event->type() == QEvent::KeyPress)
         return true;
     return QMainWindow::eventFilter(watched, event);
 }

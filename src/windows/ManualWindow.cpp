@@ -32,12 +32,12 @@ QStringList manualFolders()
 ManualWindow::ManualWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName("ManualForm");
-    Browser = new QTextBrowser(this);
-    Browser->setObjectName("Browser");
-    Browser->setOpenExternalLinks(true);
+    browser = new QTextBrowser(this);
+    browser->setObjectName("Browser");
+    browser->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Browser);
+    layout->addWidget(browser);
     resize(720, 640);
 }
 
@@ -46,9 +46,9 @@ void ManualWindow::showManual(bool english)
     setWindowTitle(english ? "Manual" : "使用说明");
     const QString text = manualText(english, manualFolders());
     if (text.isEmpty())
-        Browser->setPlainText(english ? "The manual is not installed." : "未安装使用说明。");
+        browser->setPlainText(english ? "The manual is not installed." : "未安装使用说明。");
     else
-        Browser->setMarkdown(text);
+        browser->setMarkdown(text);
     show();
     raise();
     activateWindow();

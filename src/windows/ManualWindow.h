@@ -22,5 +22,5 @@ public:
     explicit ManualWindow(QWidget* parent = nullptr);
     void showManual(bool english);
 
-    QTextBrowser* Browser;
+    QTextBrowser* browser;
 };

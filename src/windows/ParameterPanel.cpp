@@ -18,58 +18,58 @@ void select(QComboBox* box, int index)
 } // namespace
 
 ParameterPanel::ParameterPanel(MainWindow& form)
-    : sendTimer(*form.Timer_SdCmd), receiveTimer(*form.Timer_RecCmd), m_form(form)
+    : sendTimer(*form.requestTimer), receiveTimer(*form.answerTimer), m_form(form)
 { }
 
 radio::EnteredValues ParameterPanel::enteredValues() const
 {
-    return {m_form.ComboChnn->currentIndex(), m_form.ComboRadioSerBaud->currentIndex(),
-        m_form.ComboRadioParity->currentIndex()};
+    return {m_form.channelCombo->currentIndex(), m_form.radioSpeedCombo->currentIndex(),
+        m_form.radioParityCombo->currentIndex()};
 }
 
 bool ParameterPanel::verifyAfterWrite() const
 {
-    return m_form.Seri_V_M->isChecked();
+    return m_form.verifyAfterWriteAction->isChecked();
 }
 
 void ParameterPanel::clearReadValues()
 {
-    m_form.EditModelVer->clear();
-    m_form.EditID->clear();
-    for (QComboBox* box : {m_form.ComboAirBaud, m_form.ComboRadioParity, m_form.ComboRadioSerBaud})
+    m_form.modelVersionEdit->clear();
+    m_form.idEdit->clear();
+    for (QComboBox* box : {m_form.airRateCombo, m_form.radioParityCombo, m_form.radioSpeedCombo})
         box->setCurrentIndex(-1);
 }
 
 void ParameterPanel::showModel(const std::string& modelVersion, bool airRateSettable)
 {
-    m_form.EditModelVer->setText(QString::fromStdString(modelVersion));
+    m_form.modelVersionEdit->setText(QString::fromStdString(modelVersion));
     if (airRateSettable)
-        m_form.ComboAirBaud->setEnabled(true);
+        m_form.airRateCombo->setEnabled(true);
 }
 
 void ParameterPanel::showChannel(int channelIndex)
 {
-    select(m_form.ComboChnn, channelIndex);
+    select(m_form.channelCombo, channelIndex);
 }
 
 void ParameterPanel::showAirRate(int airRateIndex)
 {
-    select(m_form.ComboAirBaud, airRateIndex);
+    select(m_form.airRateCombo, airRateIndex);
 }
 
 void ParameterPanel::showSerialMode(int speedIndex, int parityIndex)
 {
-    select(m_form.ComboRadioSerBaud, speedIndex);
-    select(m_form.ComboRadioParity, parityIndex);
+    select(m_form.radioSpeedCombo, speedIndex);
+    select(m_form.radioParityCombo, parityIndex);
 }
 
 void ParameterPanel::showId(const std::string& digits)
 {
-    m_form.EditID->setText(QString::fromStdString(digits));
+    m_form.idEdit->setText(QString::fromStdString(digits));
 }
 
 void ParameterPanel::enableWrite()
 {
-    m_form.Speed_W->setEnabled(true);
-    m_form.FileWrite->setEnabled(true);
+    m_form.writeButton->setEnabled(true);
+    m_form.writeAction->setEnabled(true);
 }

@@ -32,18 +32,18 @@ public:
     void showPortTip(int port, const std::string& tip) override;
     void closeDialog() override { hide(); }
 
-    QGroupBox* GroupBox1;
-    QLabel* Label2;
-    QLabel* Label1;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QComboBox* Comb_ComNo;
-    QComboBox* ComboBaudRate;
-    QComboBox* ComboParity;
-    QComboBox* Comb_DataBit;
-    QComboBox* Comb_StopBit;
-    windows::ElidedLabel* Label_Device; // the device of the port selected in Comb_ComNo
-    QPushButton* Button1;
-    QPushButton* Button2;
+    QGroupBox* settingsGroup;
+    QLabel* portLabel;
+    QLabel* speedLabel;
+    QLabel* parityLabel;
+    QLabel* dataBitsLabel;
+    QLabel* stopBitsLabel;
+    QComboBox* portCombo;
+    QComboBox* speedCombo;
+    QComboBox* parityCombo;
+    QComboBox* dataBitsCombo;
+    QComboBox* stopBitsCombo;
+    windows::ElidedLabel* deviceLabel; // the device of the port selected in portCombo
+    QPushButton* okButton;
+    QPushButton* cancelButton;
 };

@@ -19,22 +19,22 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     setFixedSize(322, 151);
     // Two lines across the window: the longest progress text, that a write cannot be stopped,
     // is read whole in either language.
-    Label1 = place(new QLabel(this), 20, 12, 282, 32);
-    Label1->setObjectName("Label1");
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    ProgressBar1 = place(new QProgressBar(this), 20, 52, 282, 17);
-    ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
+    stepLabel = place(new QLabel(this), 20, 12, 282, 32);
+    stepLabel->setObjectName("Label1");
+    stepLabel->setWordWrap(true);
+    stepLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    progressBar = place(new QProgressBar(this), 20, 52, 282, 17);
+    progressBar->setObjectName("ProgressBar1");
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    progressBar->setTextVisible(false);
 }
 
 void ProgressWindow::showProgress(const std::string& caption, const std::string& label, int maximum)
 {
     setWindowTitle(QString::fromStdString(caption));
     showLabel(label);
-    ProgressBar1->setMaximum(maximum);
+    progressBar->setMaximum(maximum);
     showStep(0);
     platform::centreOn(*this, owner);
     show();
@@ -42,13 +42,13 @@ void ProgressWindow::showProgress(const std::string& caption, const std::string&
 
 void ProgressWindow::showLabel(const std::string& label)
 {
-    Label1->setText(QString::fromStdString(label));
+    stepLabel->setText(QString::fromStdString(label));
 }
 
 void ProgressWindow::showStep(int step)
 {
     // The bar takes no value outside its range; below zero it is shown empty.
-    ProgressBar1->setValue(std::clamp(step, 0, ProgressBar1->maximum()));
+    progressBar->setValue(std::clamp(step, 0, progressBar->maximum()));
 }
 
 void ProgressWindow::hideProgress()

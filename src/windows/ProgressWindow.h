@@ -26,8 +26,8 @@ public:
 
     std::function<void()> onStop;
     const QWidget* owner = nullptr;
-    QLabel* Label1;
-    QProgressBar* ProgressBar1;
+    QLabel* stepLabel;
+    QProgressBar* progressBar;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

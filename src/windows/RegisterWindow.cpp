@@ -30,58 +30,58 @@ RegisterWindow::RegisterWindow(QWidget* parent) : QDialog(parent)
         return e;
     };
 
-    GroupBox3 = place(new QGroupBox("发射测试", this), 8, 8, 404, 56);
-    GroupBox3->setObjectName("GroupBox3");
-    Button1 = button(GroupBox3, "Button1", "开始测试", 16, 22);
-    Button6 = button(GroupBox3, "Button6", "发射频率", 162, 22);
-    Button5 = button(GroupBox3, "Button5", "结束测试", 308, 22);
+    transmitTestGroup = place(new QGroupBox("发射测试", this), 8, 8, 404, 56);
+    transmitTestGroup->setObjectName("GroupBox3");
+    startTransmitButton = button(transmitTestGroup, "Button1", "开始测试", 16, 22);
+    transmitFrequencyButton = button(transmitTestGroup, "Button6", "发射频率", 162, 22);
+    stopTransmitButton = button(transmitTestGroup, "Button5", "结束测试", 308, 22);
 
-    GroupBox1 = place(new QGroupBox("寄存器操作", this), 8, 72, 404, 56);
-    GroupBox1->setObjectName("GroupBox1");
-    Button3 = button(GroupBox1, "Button3", "ReadOne", 16, 22);
-    Edit2 = field(GroupBox1, "Edit2", "00", 100, 23, 40);
-    Button4 = button(GroupBox1, "Button4", "WriteOne", 200, 22);
-    Edit3 = field(GroupBox1, "Edit3", "00", 284, 23, 40);
-    Edit4 = field(GroupBox1, "Edit4", "00", 332, 23, 40);
+    registerGroup = place(new QGroupBox("寄存器操作", this), 8, 72, 404, 56);
+    registerGroup->setObjectName("GroupBox1");
+    readOneButton = button(registerGroup, "Button3", "ReadOne", 16, 22);
+    readAddressEdit = field(registerGroup, "Edit2", "00", 100, 23, 40);
+    writeOneButton = button(registerGroup, "Button4", "WriteOne", 200, 22);
+    writeAddressEdit = field(registerGroup, "Edit3", "00", 284, 23, 40);
+    writeValueEdit = field(registerGroup, "Edit4", "00", 332, 23, 40);
 
-    EditDis = field(this, "EditDis", QString(), 8, 136, 404);
-    EditDis->setReadOnly(true);
+    answerEdit = field(this, "EditDis", QString(), 8, 136, 404);
+    answerEdit->setReadOnly(true);
 
-    GroupBox2 = place(new QGroupBox("读所有寄存器", this), 8, 166, 404, 126);
-    GroupBox2->setObjectName("GroupBox2");
-    Button2 = button(GroupBox2, "Button2", "ReadAll", 16, 22);
-    Memo1 = place(new QPlainTextEdit("Memo1", GroupBox2), 104, 20, 290, 96);
-    Memo1->setObjectName("Memo1");
+    readAllGroup = place(new QGroupBox("读所有寄存器", this), 8, 166, 404, 126);
+    readAllGroup->setObjectName("GroupBox2");
+    readAllButton = button(readAllGroup, "Button2", "ReadAll", 16, 22);
+    dumpText = place(new QPlainTextEdit("Memo1", readAllGroup), 104, 20, 290, 96);
+    dumpText->setObjectName("Memo1");
 }
 
 std::string RegisterWindow::readAddress() const
 {
-    return Edit2->text().toStdString();
+    return readAddressEdit->text().toStdString();
 }
 
 std::string RegisterWindow::writeAddress() const
 {
-    return Edit3->text().toStdString();
+    return writeAddressEdit->text().toStdString();
 }
 
 std::string RegisterWindow::writeValue() const
 {
-    return Edit4->text().toStdString();
+    return writeValueEdit->text().toStdString();
 }
 
 void RegisterWindow::showAnswer(const std::string& text, regtest::AnswerColor color)
 {
-    EditDis->setText(QString::fromStdString(text));
+    answerEdit->setText(QString::fromStdString(text));
     const QPalette standard = style()->standardPalette();
-    QPalette palette = EditDis->palette();
+    QPalette palette = answerEdit->palette();
     palette.setColor(QPalette::Text,
         color == regtest::AnswerColor::Red        ? QColor(255, 0, 0)
             : color == regtest::AnswerColor::Link ? standard.color(QPalette::Link)
                                                   : standard.color(QPalette::Text));
-    EditDis->setPalette(palette);
+    answerEdit->setPalette(palette);
 }
 
 void RegisterWindow::showDump(const std::string& text)
 {
-    Memo1->setPlainText(QString::fromStdString(text));
+    dumpText->setPlainText(QString::fromStdString(text));
 }

@@ -28,18 +28,18 @@ public:
     QTimer pollTimer; // every 10 ms while a command waits for its answer
     platform::QtTimer poll {pollTimer};
 
-    QGroupBox* GroupBox3;
-    QPushButton* Button1;
-    QPushButton* Button6;
-    QPushButton* Button5;
-    QGroupBox* GroupBox1;
-    QPushButton* Button3;
-    QLineEdit* Edit2;
-    QPushButton* Button4;
-    QLineEdit* Edit3;
-    QLineEdit* Edit4;
-    QLineEdit* EditDis;
-    QGroupBox* GroupBox2;
-    QPushButton* Button2;
-    QPlainTextEdit* Memo1;
+    QGroupBox* transmitTestGroup;
+    QPushButton* startTransmitButton;
+    QPushButton* transmitFrequencyButton;
+    QPushButton* stopTransmitButton;
+    QGroupBox* registerGroup;
+    QPushButton* readOneButton;
+    QLineEdit* readAddressEdit;
+    QPushButton* writeOneButton;
+    QLineEdit* writeAddressEdit;
+    QLineEdit* writeValueEdit;
+    QLineEdit* answerEdit;
+    QGroupBox* readAllGroup;
+    QPushButton* readAllButton;
+    QPlainTextEdit* dumpText;
 };

@@ -19,28 +19,28 @@ QString toQt(const std::string& text)
 
 terminal::TextEncoding encodingOf(const MainWindow& form)
 {
-    return form.TextGb18030->isChecked() ? terminal::TextEncoding::Gb18030
-                                         : terminal::TextEncoding::Utf8;
+    return form.gb18030Action->isChecked() ? terminal::TextEncoding::Gb18030
+                                           : terminal::TextEncoding::Utf8;
 }
 
 } // namespace
 
-SendPanel::SendPanel(MainWindow& form) : autoSendTimer(*form.Timer_TrttData), m_form(form) { }
+SendPanel::SendPanel(MainWindow& form) : autoSendTimer(*form.autoSendTimer), m_form(form) { }
 
 // The logic sees CR LF between the area's lines.
 std::string SendPanel::sendText() const
 {
-    return m_form.Memo_Trtt->toPlainText().replace('\n', "\r\n").toStdString();
+    return m_form.sendText->toPlainText().replace('\n', "\r\n").toStdString();
 }
 
 void SendPanel::clearSendText()
 {
-    m_form.Memo_Trtt->setPlainText(QString());
+    m_form.sendText->setPlainText(QString());
 }
 
 bool SendPanel::hexSend() const
 {
-    return m_form.Check_TrttHex->isChecked();
+    return m_form.hexSendCheck->isChecked();
 }
 
 terminal::TextEncoding SendPanel::textEncoding() const
@@ -50,42 +50,42 @@ terminal::TextEncoding SendPanel::textEncoding() const
 
 bool SendPanel::autoSend() const
 {
-    return m_form.Check_AutoTrtt->isChecked();
+    return m_form.autoSendCheck->isChecked();
 }
 
 void SendPanel::setAutoSend(bool on)
 {
-    m_form.Check_AutoTrtt->setChecked(on);
+    m_form.autoSendCheck->setChecked(on);
 }
 
 void SendPanel::setAutoSendEnabled(bool enabled)
 {
-    m_form.Check_AutoTrtt->setEnabled(enabled);
+    m_form.autoSendCheck->setEnabled(enabled);
 }
 
 std::string SendPanel::autoSendPeriod() const
 {
-    return m_form.Edit_TrttPerio->text().toStdString();
+    return m_form.autoSendPeriodEdit->text().toStdString();
 }
 
 void SendPanel::setAutoSendPeriod(const std::string& text)
 {
-    m_form.Edit_TrttPerio->setText(toQt(text));
+    m_form.autoSendPeriodEdit->setText(toQt(text));
 }
 
 bool ReceivePanel::hexDisplay() const
 {
-    return m_form.Check_RecHex->isChecked();
+    return m_form.hexDisplayCheck->isChecked();
 }
 
 bool ReceivePanel::autoClear() const
 {
-    return m_form.Check_AutoClr->isChecked();
+    return m_form.autoClearCheck->isChecked();
 }
 
 bool ReceivePanel::showTime() const
 {
-    return m_form.ShowTime->isChecked();
+    return m_form.showTimeAction->isChecked();
 }
 
 terminal::TextEncoding ReceivePanel::textEncoding() const
@@ -100,63 +100,64 @@ bool ReceivePanel::appendReceived(
     texts.reserve(polls.size());
     for (const terminal::ReceivedText& poll : polls)
         texts.push_back({toQt(poll.text).replace("\r\n", "\n"), poll.newLine});
-    return m_form.Memo_Rec->appendPolls(texts, clearAbove, keepOverEmpty);
+    return m_form.receiveText->appendPolls(texts, clearAbove, keepOverEmpty);
 }
 
 void ReceivePanel::scrollToEnd()
 {
-    QScrollBar* bar = m_form.Memo_Rec->verticalScrollBar();
+    QScrollBar* bar = m_form.receiveText->verticalScrollBar();
     bar->setValue(bar->maximum());
 }
 
 void ReceivePanel::clearReceived()
 {
-    m_form.Memo_Rec->setPlainText(QString());
+    m_form.receiveText->setPlainText(QString());
 }
 
 void ReceivePanel::showStopCaption(const std::string& caption)
 {
-    m_form.Button1->setText(toQt(caption));
+    m_form.stopDisplayButton->setText(toQt(caption));
 }
 
 bool ReceivePanel::logTicked() const
 {
-    return m_form.LogToFile->isChecked();
+    return m_form.logToFileAction->isChecked();
 }
 
 void ReceivePanel::showLog(bool ticked, const std::string& caption)
 {
-    m_form.LogToFile->setChecked(ticked);
-    m_form.LogToFile->setText(toQt(caption));
+    m_form.logToFileAction->setChecked(ticked);
+    m_form.logToFileAction->setText(toQt(caption));
 }
 
 bool ErrorRatePanel::measuring() const
 {
-    return m_form.CheckTrtt->isChecked();
+    return m_form.recordCheck->isChecked();
 }
 
 void ErrorRatePanel::showRunning(bool running)
 {
-    m_form.PanelTrttTest->setLowered(running);
+    m_form.errorTestButton->setLowered(running);
 }
 
 void ErrorRatePanel::showCount(terminal::EchoCount count, const std::string& text)
 {
-    QLineEdit* const boxes[] = {m_form.Edit1, m_form.Edit2, m_form.Edit3, m_form.Edit4};
+    QLineEdit* const boxes[] = {
+        m_form.sentCountEdit, m_form.receivedCountEdit, m_form.successEdit, m_form.errorCountEdit};
     boxes[static_cast<int>(count)]->setText(toQt(text));
 }
 
-RevealPanel::RevealPanel(MainWindow& form) : clock(*form.Timer1), m_form(form) { }
+RevealPanel::RevealPanel(MainWindow& form) : clock(*form.gestureTimer), m_form(form) { }
 
 void RevealPanel::showHidden()
 {
-    m_form.Test_M->setVisible(true);
-    m_form.LinkTest_M->setVisible(true);
-    m_form.Panel2->setVisible(true);
+    m_form.registerTestAction->setVisible(true);
+    m_form.linkTestAction->setVisible(true);
+    m_form.errorRateStrip->setVisible(true);
     m_form.fitToContents();
 }
 
 void RevealPanel::enableAirRate()
 {
-    m_form.ComboAirBaud->setEnabled(true);
+    m_form.airRateCombo->setEnabled(true);
 }

@@ -47,19 +47,19 @@ struct Station
     explicit Station(int comNumber) : com(comNumber)
     {
         program.start();
-        program.languageWindow->BitBtn1->click();
+        program.languageWindow->okButton->click();
     }
 
     void openPort()
     {
-        program.mainWindow->Speed_O->click();
-        program.portDialog->Comb_ComNo->setCurrentIndex(com - 1);
-        program.portDialog->ComboBaudRate->setCurrentIndex(1); // 9600
-        program.portDialog->Button1->click();
+        program.mainWindow->openPortButton->click();
+        program.portDialog->portCombo->setCurrentIndex(com - 1);
+        program.portDialog->speedCombo->setCurrentIndex(1); // 9600
+        program.portDialog->okButton->click();
         ASSERT_TRUE(program.link.handle.isValid());
     }
 
-    std::string received() const { return program.mainWindow->Memo_Rec->text().toStdString(); }
+    std::string received() const { return program.mainWindow->receiveText->text().toStdString(); }
     std::string status(int panel) const
     {
         return program.mainWindow->statusPanels[static_cast<std::size_t>(panel)]

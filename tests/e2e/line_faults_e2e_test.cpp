@@ -124,7 +124,7 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
         if (const auto at = message.find("{device}"); at != std::string::npos)
             message.replace(at, 8, std::getenv("RADIOMODEM_COM1"));
         a.openPort();
-        f.Memo_Trtt->setPlainText("ECHO 0123456789");
+        f.sendText->setPlainText("ECHO 0123456789");
         c.prepare(a);
         device.pull();
         if (c.notice)
@@ -136,10 +136,10 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
     EXPECT_EQ(a.dialogs.shown[0].caption, c.caption);
     EXPECT_FALSE(a.program.link.handle.isValid());
     EXPECT_EQ(a.status(3), "已断开");
-    EXPECT_FALSE(f.Timer_RecData->isActive());
-    EXPECT_FALSE(f.Timer_TrttData->isActive());
-    EXPECT_FALSE(f.Check_AutoTrtt->isChecked());
-    EXPECT_FALSE(f.PanelTrttTest->isLowered());
+    EXPECT_FALSE(f.receivePollTimer->isActive());
+    EXPECT_FALSE(f.autoSendTimer->isActive());
+    EXPECT_FALSE(f.autoSendCheck->isChecked());
+    EXPECT_FALSE(f.errorTestButton->isLowered());
 
     // Said once, not per tick, and nothing keeps running: the program idles.
     idle(200); // repaints after the message
@@ -161,39 +161,40 @@ TEST_P(PulledDevice, closesThePortStopsWhatRanSaysSoOnceAndGoesIdle)
     Device again;
     a.openPort();
     EXPECT_EQ(a.status(3), "连接中...");
-    EXPECT_TRUE(f.Timer_RecData->isActive());
+    EXPECT_TRUE(f.receivePollTimer->isActive());
 }
 
 INSTANTIATE_TEST_SUITE_P(Uses, PulledDevice,
     testing::Values(PulledCase {"receivePoll", [](Station&) {}, {}},
-        PulledCase {"manualSend", [](Station& s) { s.program.mainWindow->Timer_RecData->stop(); },
-            [](Station& s) { s.program.mainWindow->Button_ManulTrtt->click(); }},
+        PulledCase {"manualSend",
+            [](Station& s) { s.program.mainWindow->receivePollTimer->stop(); },
+            [](Station& s) { s.program.mainWindow->sendButton->click(); }},
         PulledCase {"autoSend",
             [](Station& s) {
-                s.program.mainWindow->Timer_RecData->stop();
-                s.program.mainWindow->Edit_TrttPerio->setText("0");
-                s.program.mainWindow->Check_AutoTrtt->click();
+                s.program.mainWindow->receivePollTimer->stop();
+                s.program.mainWindow->autoSendPeriodEdit->setText("0");
+                s.program.mainWindow->autoSendCheck->click();
             },
             {}},
         PulledCase {"echoTest",
             [](Station& s) {
                 s.program.gesture->revealHidden();
-                s.program.mainWindow->CheckTrtt->setChecked(true);
-                s.program.mainWindow->PanelTrttTest->clicked();
-                ASSERT_TRUE(s.program.mainWindow->PanelTrttTest->isLowered());
+                s.program.mainWindow->recordCheck->setChecked(true);
+                s.program.mainWindow->errorTestButton->clicked();
+                ASSERT_TRUE(s.program.mainWindow->errorTestButton->isLowered());
             },
             {}},
         PulledCase {"registerDialog",
             [](Station& s) {
-                s.program.mainWindow->Timer_RecData->stop();
+                s.program.mainWindow->receivePollTimer->stop();
                 s.program.gesture->revealHidden();
-                s.program.mainWindow->Test_M->trigger();
+                s.program.mainWindow->registerTestAction->trigger();
             },
-            [](Station& s) { s.program.registerWindow->Button3->click(); }},
+            [](Station& s) { s.program.registerWindow->readOneButton->click(); }},
         // Reopening the pulled port from the dialog: the open of the vanished device fails.
         PulledCase {"portDialogReopen",
-            [](Station& s) { s.program.mainWindow->Timer_RecData->stop(); },
-            [](Station& s) { s.program.portDialog->Button1->click(); },
+            [](Station& s) { s.program.mainWindow->receivePollTimer->stop(); },
+            [](Station& s) { s.program.portDialog->okButton->click(); },
             "打开通讯端口错误!\nCOM1 的设备 {device} 不存在。"}),
     [](const auto& info) { return std::string(info.param.use); });
 
@@ -205,10 +206,10 @@ TEST(StalledDevice, autoSendNeverHoldsTheWindowAndCountsOnlyWhatWentOut)
     MainWindow& f = *a.program.mainWindow;
     Device device;
     a.openPort();
-    f.Memo_Trtt->setPlainText(QString(1000, QChar('s')));
-    f.Edit_TrttPerio->setText("0");
-    f.Check_AutoTrtt->click();
-    ASSERT_TRUE(f.Timer_TrttData->isActive());
+    f.sendText->setPlainText(QString(1000, QChar('s')));
+    f.autoSendPeriodEdit->setText("0");
+    f.autoSendCheck->click();
+    ASSERT_TRUE(f.autoSendTimer->isActive());
 
     // A probe timer notes how long the event loop went without a turn.
     QElapsedTimer clock;
@@ -228,8 +229,8 @@ TEST(StalledDevice, autoSendNeverHoldsTheWindowAndCountsOnlyWhatWentOut)
     std::printf("longest event-loop stall during the stalled auto send: %lld ms\n",
         static_cast<long long>(longest));
 
-    f.Check_AutoTrtt->click();
-    EXPECT_FALSE(f.Timer_TrttData->isActive());
+    f.autoSendCheck->click();
+    EXPECT_FALSE(f.autoSendTimer->isActive());
     EXPECT_TRUE(a.dialogs.shown.empty());
     const std::size_t wentOut = device.drain();
     EXPECT_GT(wentOut, 0u);

@@ -56,19 +56,19 @@ protected:
 TEST_F(WindowsEndToEnd, readButtonFindsTheRadioAndFillsTheParameterBoxes)
 {
     Station a(1);
-    a.program.mainWindow->Speed_R->click();
+    a.program.mainWindow->readButton->click();
     ASSERT_TRUE(waitFor([&] { return !a.dialogs.shown.empty(); }, 20000));
     EXPECT_EQ(a.dialogs.shown[0].text, "参数读取成功");
     EXPECT_EQ(a.dialogs.shown[0].caption, "读参数");
-    EXPECT_EQ(a.program.mainWindow->EditModelVer->text(), "TALVEX1.2");
-    EXPECT_EQ(a.program.mainWindow->ComboChnn->currentText(), "NO.7");
-    EXPECT_EQ(a.program.mainWindow->ComboRadioSerBaud->currentText(), "9600");
-    EXPECT_EQ(a.program.mainWindow->ComboRadioParity->currentIndex(), 0);
-    EXPECT_TRUE(a.program.mainWindow->Speed_W->isEnabled());
-    EXPECT_TRUE(a.program.mainWindow->FileWrite->isEnabled());
+    EXPECT_EQ(a.program.mainWindow->modelVersionEdit->text(), "TALVEX1.2");
+    EXPECT_EQ(a.program.mainWindow->channelCombo->currentText(), "NO.7");
+    EXPECT_EQ(a.program.mainWindow->radioSpeedCombo->currentText(), "9600");
+    EXPECT_EQ(a.program.mainWindow->radioParityCombo->currentIndex(), 0);
+    EXPECT_TRUE(a.program.mainWindow->writeButton->isEnabled());
+    EXPECT_TRUE(a.program.mainWindow->writeAction->isEnabled());
     EXPECT_EQ(a.status(2), "9600-N-1");
     EXPECT_FALSE(a.program.progressWindow->isVisible());
-    EXPECT_TRUE(a.program.mainWindow->Timer_RecData->isActive()) << "the terminal polls again";
+    EXPECT_TRUE(a.program.mainWindow->receivePollTimer->isActive()) << "the terminal polls again";
 }
 
 TEST_F(WindowsEndToEnd, textTypedAtOneStationArrivesAtTheOtherWithMatchingCounters)
@@ -77,18 +77,18 @@ TEST_F(WindowsEndToEnd, textTypedAtOneStationArrivesAtTheOtherWithMatchingCounte
     Station b(2);
     a.openPort();
     b.openPort();
-    a.program.mainWindow->Memo_Trtt->setPlainText("Hello radio\n数传 link");
-    a.program.mainWindow->Button_ManulTrtt->click();
+    a.program.mainWindow->sendText->setPlainText("Hello radio\n数传 link");
+    a.program.mainWindow->sendButton->click();
     // Eleven letters, CR LF, two Chinese characters of three bytes each, five more.
     const std::string expected = "Hello radio\n数传 link";
     ASSERT_TRUE(waitFor([&] { return b.received() == expected; }, 5000)) << b.received();
     EXPECT_EQ(a.status(4), "TX : 24");
     EXPECT_EQ(b.status(5), "RX : 24");
 
-    b.program.mainWindow->Check_RecHex->setChecked(true);
-    a.program.mainWindow->Check_TrttHex->setChecked(true);
-    a.program.mainWindow->Memo_Trtt->setPlainText("55 aa 0d");
-    a.program.mainWindow->Button_ManulTrtt->click();
+    b.program.mainWindow->hexDisplayCheck->setChecked(true);
+    a.program.mainWindow->hexSendCheck->setChecked(true);
+    a.program.mainWindow->sendText->setPlainText("55 aa 0d");
+    a.program.mainWindow->sendButton->click();
     ASSERT_TRUE(waitFor([&] { return b.received() == expected + "55 AA 0D "; }, 5000))
         << b.received();
     EXPECT_EQ(b.status(5), "RX : 27");
@@ -100,10 +100,10 @@ TEST_F(WindowsEndToEnd, gb18030StationsExchangeChineseAsGb18030BytesOnTheWire)
     Station b(2);
     for (Station* s : {&a, &b}) {
         s->openPort();
-        s->program.mainWindow->TextGb18030->trigger(); // the context menus' choice
+        s->program.mainWindow->gb18030Action->trigger(); // the context menus' choice
     }
-    a.program.mainWindow->Memo_Trtt->setPlainText("数传电台");
-    a.program.mainWindow->Button_ManulTrtt->click();
+    a.program.mainWindow->sendText->setPlainText("数传电台");
+    a.program.mainWindow->sendButton->click();
     ASSERT_TRUE(waitFor([&] { return b.received() == "数传电台"; }, 5000)) << b.received();
     EXPECT_EQ(a.status(4), "TX : 8");
     EXPECT_EQ(b.status(5), "RX : 8");
@@ -127,16 +127,16 @@ TEST_F(WindowsEndToEnd, savedReceivedDataEqualsWhatTheOtherStationSentAcrossAnAu
     QString text;
     for (int i = 0; i < 120; ++i)
         text += QString("line %1 数传\n").arg(i);
-    a.program.mainWindow->Memo_Trtt->setPlainText(text);
-    a.program.mainWindow->Button_ManulTrtt->click();
+    a.program.mainWindow->sendText->setPlainText(text);
+    a.program.mainWindow->sendButton->click();
     const std::string sent = text.replace("\n", "\r\n").toStdString();
     const std::string rx = "RX : " + std::to_string(sent.size());
     ASSERT_TRUE(waitFor([&] { return b.status(5) == rx; }, 20000)) << b.status(5);
-    EXPECT_LT(b.program.mainWindow->Memo_Rec->shownLineCount(), 100) << "auto clear emptied it";
+    EXPECT_LT(b.program.mainWindow->receiveText->shownLineCount(), 100) << "auto clear emptied it";
 
     fakes::TempDir dir;
     b.dialogs.fileNames.push_back(dir.path("received.bin"));
-    b.program.mainWindow->SaveRecData->trigger();
+    b.program.mainWindow->saveReceivedAction->trigger();
     EXPECT_EQ(fakes::TempDir::read(dir.path("received.bin")), sent);
     EXPECT_EQ(b.dialogs.shown.size(), 1u) << "the file dialog, and no error";
 }
@@ -147,25 +147,26 @@ TEST_F(WindowsEndToEnd, echoTestBetweenTwoWindowsReachesAFullSuccessRate)
     Station echo(2);
     for (Station* s : {&measuring, &echo}) {
         // The reveal gesture, right away after start.
-        s->program.mainWindow->Panel11->clicked();
-        s->program.mainWindow->Panel10->clicked();
-        ASSERT_TRUE(s->program.mainWindow->Panel2->isVisible());
+        s->program.mainWindow->rightBlankPanel->clicked();
+        s->program.mainWindow->leftBlankPanel->clicked();
+        ASSERT_TRUE(s->program.mainWindow->errorRateStrip->isVisible());
         s->openPort();
-        s->program.mainWindow->Memo_Trtt->setPlainText("ECHO TEST 0123456789");
+        s->program.mainWindow->sendText->setPlainText("ECHO TEST 0123456789");
     }
-    measuring.program.mainWindow->CheckTrtt->setChecked(true);
-    echo.program.mainWindow->PanelTrttTest->clicked();
-    measuring.program.mainWindow->PanelTrttTest->clicked();
-    EXPECT_EQ(measuring.program.mainWindow->Edit_TrttPerio->text(), "2000");
-    EXPECT_TRUE(measuring.program.mainWindow->Check_AutoTrtt->isChecked());
-    EXPECT_FALSE(measuring.program.mainWindow->Check_AutoTrtt->isEnabled());
-    ASSERT_TRUE(waitFor([&] { return measuring.program.mainWindow->Edit2->text() == "2"; }, 15000))
-        << measuring.program.mainWindow->Edit1->text().toStdString();
-    EXPECT_EQ(measuring.program.mainWindow->Edit4->text(), "0");
-    EXPECT_EQ(measuring.program.mainWindow->Edit3->text(), "100.0000");
-    measuring.program.mainWindow->PanelTrttTest->clicked();
-    EXPECT_FALSE(measuring.program.mainWindow->Check_AutoTrtt->isChecked());
-    EXPECT_TRUE(measuring.program.mainWindow->Check_AutoTrtt->isEnabled());
+    measuring.program.mainWindow->recordCheck->setChecked(true);
+    echo.program.mainWindow->errorTestButton->clicked();
+    measuring.program.mainWindow->errorTestButton->clicked();
+    EXPECT_EQ(measuring.program.mainWindow->autoSendPeriodEdit->text(), "2000");
+    EXPECT_TRUE(measuring.program.mainWindow->autoSendCheck->isChecked());
+    EXPECT_FALSE(measuring.program.mainWindow->autoSendCheck->isEnabled());
+    ASSERT_TRUE(waitFor(
+        [&] { return measuring.program.mainWindow->receivedCountEdit->text() == "2"; }, 15000))
+        << measuring.program.mainWindow->sentCountEdit->text().toStdString();
+    EXPECT_EQ(measuring.program.mainWindow->errorCountEdit->text(), "0");
+    EXPECT_EQ(measuring.program.mainWindow->successEdit->text(), "100.0000");
+    measuring.program.mainWindow->errorTestButton->clicked();
+    EXPECT_FALSE(measuring.program.mainWindow->autoSendCheck->isChecked());
+    EXPECT_TRUE(measuring.program.mainWindow->autoSendCheck->isEnabled());
 }
 
 TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheMainWindow)
@@ -173,19 +174,19 @@ TEST_F(WindowsEndToEnd, registerDialogReadsAndWritesTheRadioThroughThePortOfTheM
     Station a(1);
     a.openPort();
     a.program.gesture->revealHidden();
-    a.program.mainWindow->Test_M->trigger();
+    a.program.mainWindow->registerTestAction->trigger();
     RegisterWindow& dialog = *a.program.registerWindow;
     ASSERT_TRUE(dialog.isVisible());
-    dialog.Edit3->setText("1f");
-    dialog.Edit4->setText("3C");
+    dialog.writeAddressEdit->setText("1f");
+    dialog.writeValueEdit->setText("3C");
     const std::function<bool()> done = [&] { return !a.program.registerConsole->busy(); };
-    dialog.Button4->click();
+    dialog.writeOneButton->click();
     ASSERT_TRUE(waitFor(done, 5000));
-    EXPECT_EQ(dialog.EditDis->text(), "55 AA 04 88 1F 3C 00 E7 ");
-    dialog.Edit2->setText("1F");
-    dialog.Button3->click();
+    EXPECT_EQ(dialog.answerEdit->text(), "55 AA 04 88 1F 3C 00 E7 ");
+    dialog.readAddressEdit->setText("1F");
+    dialog.readOneButton->click();
     ASSERT_TRUE(waitFor(done, 5000));
-    EXPECT_EQ(dialog.EditDis->text(), "55 AA 03 99 3C 00 D8 ");
+    EXPECT_EQ(dialog.answerEdit->text(), "55 AA 03 99 3C 00 D8 ");
     EXPECT_TRUE(a.dialogs.shown.empty());
 }
 
@@ -193,27 +194,27 @@ TEST_F(WindowsEndToEnd, writeButtonChangesTheRadioAndThePcPortFollowsItsSerialMo
 {
     Station a(1);
     MainWindow& f = *a.program.mainWindow;
-    f.Speed_R->click();
+    f.readButton->click();
     ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 1; }, 20000));
-    f.ComboChnn->setCurrentIndex(20);
-    f.ComboRadioSerBaud->setCurrentIndex(3); // 2400
-    f.ComboRadioParity->setCurrentIndex(1); // odd
-    f.Speed_W->click();
+    f.channelCombo->setCurrentIndex(20);
+    f.radioSpeedCombo->setCurrentIndex(3); // 2400
+    f.radioParityCombo->setCurrentIndex(1); // odd
+    f.writeButton->click();
     ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 2; }, 20000));
     // Verification is on by default: the port followed, then the radio was read back there.
-    EXPECT_TRUE(a.program.mainWindow->Seri_V_M->isChecked());
+    EXPECT_TRUE(a.program.mainWindow->verifyAfterWriteAction->isChecked());
     EXPECT_EQ(a.dialogs.shown[1].text, "参数设置成功\n已回读电台参数,与写入的一致。");
     EXPECT_EQ(a.dialogs.shown[1].caption, "写参数");
     EXPECT_EQ(a.status(2), "2400-O-1");
     EXPECT_EQ(a.program.link.settings.timeoutBase, 11);
 
     // The radio now lives at 2400 odd on channel 21: the next Read finds it at once.
-    f.Speed_R->click();
+    f.readButton->click();
     ASSERT_TRUE(waitFor([&] { return a.dialogs.shown.size() == 3; }, 20000));
     EXPECT_EQ(a.dialogs.shown[2].text, "参数读取成功");
-    EXPECT_EQ(f.ComboChnn->currentText(), "NO.21");
-    EXPECT_EQ(f.ComboRadioSerBaud->currentText(), "2400");
-    EXPECT_EQ(f.ComboRadioParity->currentText(), "奇检验");
+    EXPECT_EQ(f.channelCombo->currentText(), "NO.21");
+    EXPECT_EQ(f.radioSpeedCombo->currentText(), "2400");
+    EXPECT_EQ(f.radioParityCombo->currentText(), "奇检验");
     const auto log = sim.logLines();
     const auto probes = std::count_if(log.begin(), log.end(), [](const std::string& line) {
         return line.find("2400-O answered 55 AA 03 27") != std::string::npos;
@@ -229,9 +230,9 @@ TEST(WindowsEndToEndFaults, cablePulledDuringAReadEndsItWithAMessageAndAClosedPo
     simtest::SimProcess sim({"--vanish-after", "2", "--speed", "1200"});
     ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
     Station a(1);
-    a.program.portDialog->ComboBaudRate->setCurrentIndex(4);
-    a.program.portDialog->Button1->click();
-    a.program.mainWindow->Speed_R->click();
+    a.program.portDialog->speedCombo->setCurrentIndex(4);
+    a.program.portDialog->okButton->click();
+    a.program.mainWindow->readButton->click();
     ASSERT_TRUE(waitFor([&] { return !a.dialogs.shown.empty(); }, 20000));
     ::unsetenv("RADIOMODEM_COM1");
     EXPECT_EQ(
@@ -240,9 +241,9 @@ TEST(WindowsEndToEndFaults, cablePulledDuringAReadEndsItWithAMessageAndAClosedPo
     EXPECT_FALSE(a.program.progressWindow->isVisible());
     EXPECT_FALSE(a.program.link.handle.isValid());
     EXPECT_EQ(a.status(3), "已断开");
-    EXPECT_FALSE(a.program.mainWindow->Timer_SdCmd->isActive());
-    EXPECT_FALSE(a.program.mainWindow->Timer_RecCmd->isActive());
-    EXPECT_FALSE(a.program.mainWindow->Speed_W->isEnabled());
+    EXPECT_FALSE(a.program.mainWindow->requestTimer->isActive());
+    EXPECT_FALSE(a.program.mainWindow->answerTimer->isActive());
+    EXPECT_FALSE(a.program.mainWindow->writeButton->isEnabled());
 }
 
 // A register dump at 300 bit/s takes about twenty seconds; the window stays live all along: no
@@ -253,15 +254,15 @@ TEST(WindowsEndToEndLive, aDumpAt300NeverHoldsTheWindowAndEscapeStopsAProbe)
     simtest::SimProcess sim({"--speed", "300"});
     ::setenv("RADIOMODEM_COM1", sim.ptyPath(1).c_str(), 1);
     Station a(1);
-    a.program.mainWindow->Speed_O->click();
-    a.program.portDialog->Comb_ComNo->setCurrentIndex(0);
-    a.program.portDialog->ComboBaudRate->setCurrentIndex(5);
-    a.program.portDialog->Button1->click();
+    a.program.mainWindow->openPortButton->click();
+    a.program.portDialog->portCombo->setCurrentIndex(0);
+    a.program.portDialog->speedCombo->setCurrentIndex(5);
+    a.program.portDialog->okButton->click();
     ASSERT_TRUE(a.program.link.handle.isValid())
         << (a.dialogs.shown.empty() ? "" : a.dialogs.shown[0].text);
     a.program.gesture->revealHidden();
-    a.program.mainWindow->Test_M->trigger();
-    a.program.registerWindow->Button2->click();
+    a.program.mainWindow->registerTestAction->trigger();
+    a.program.registerWindow->readAllButton->click();
     QElapsedTimer clock;
     clock.start();
     qint64 longest = 0;
@@ -277,16 +278,16 @@ TEST(WindowsEndToEndLive, aDumpAt300NeverHoldsTheWindowAndEscapeStopsAProbe)
     EXPECT_LT(longest, 50);
 
     // A probe at the wrong speed: Escape ends it within a tick, and nothing more goes out.
-    a.program.mainWindow->Speed_O->click();
-    a.program.portDialog->ComboBaudRate->setCurrentIndex(0);
-    a.program.portDialog->Button1->click();
-    a.program.mainWindow->Speed_R->click();
+    a.program.mainWindow->openPortButton->click();
+    a.program.portDialog->speedCombo->setCurrentIndex(0);
+    a.program.portDialog->okButton->click();
+    a.program.mainWindow->readButton->click();
     waitFor([] { return false; }, 300);
     const auto sent = sim.logLines().size();
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(a.program.progressWindow.get(), &escape);
     EXPECT_FALSE(a.program.progressWindow->isVisible());
-    EXPECT_FALSE(a.program.mainWindow->Timer_RecCmd->isActive());
+    EXPECT_FALSE(a.program.mainWindow->answerTimer->isActive());
     EXPECT_EQ(a.status(3), "已停止");
     waitFor([] { return false; }, 1500);
     EXPECT_EQ(sim.logLines().size(), sent);

@@ -63,9 +63,9 @@ TEST_P(StandardButtons, areQtsChineseOnesOnlyWhenChineseIsChosen)
     EXPECT_EQ(buttons.button(QDialogButtonBox::Ok)->text(), english ? "OK" : "确定");
     EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), english ? "Cancel" : "取消");
     // The program's own buttons keep their texts.
-    EXPECT_EQ(program.languageWindow->BitBtn1->text(), "OK");
-    EXPECT_EQ(program.languageWindow->Radio_Chinese->text(), "中 文");
-    EXPECT_EQ(program.portDialog->Button2->text(), english ? "Cancel" : "取消");
+    EXPECT_EQ(program.languageWindow->okButton->text(), "OK");
+    EXPECT_EQ(program.languageWindow->chineseRadio->text(), "中 文");
+    EXPECT_EQ(program.portDialog->cancelButton->text(), english ? "Cancel" : "取消");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, StandardButtons, ::testing::Bool(),

@@ -39,17 +39,17 @@ protected:
     explicit HotPlugTest(const std::string& deviceFolder = {}) : devices({}, deviceFolder)
     {
         program.start();
-        program.languageWindow->Radio_English->setChecked(true);
-        program.languageWindow->BitBtn1->click();
+        program.languageWindow->englishRadio->setChecked(true);
+        program.languageWindow->okButton->click();
     }
 
     std::string deviceLine() const
     {
-        return program.portDialog->Label_Device->fullText().toStdString();
+        return program.portDialog->deviceLabel->fullText().toStdString();
     }
     std::string toolTip(int index) const
     {
-        return program.portDialog->Comb_ComNo->itemData(index, Qt::ToolTipRole)
+        return program.portDialog->portCombo->itemData(index, Qt::ToolTipRole)
             .toString()
             .toStdString();
     }
@@ -65,12 +65,12 @@ protected:
     void openThenPull(Pty& pty, const std::string& identity)
     {
         devices.plug(fakes::usbAdapter(pty.slave(), identity));
-        program.mainWindow->Speed_O->click();
+        program.mainWindow->openPortButton->click();
         ASSERT_TRUE(QTest::qWaitFor([&] { return deviceLine() != "no device"; }, 5000));
-        program.portDialog->Comb_ComNo->setCurrentIndex(0);
-        program.portDialog->ComboBaudRate->setCurrentIndex(3);
-        program.portDialog->ComboParity->setCurrentIndex(1);
-        program.portDialog->Button1->click();
+        program.portDialog->portCombo->setCurrentIndex(0);
+        program.portDialog->speedCombo->setCurrentIndex(3);
+        program.portDialog->parityCombo->setCurrentIndex(1);
+        program.portDialog->okButton->click();
         ASSERT_TRUE(program.link.handle.isValid());
         pty.closeMaster();
         devices.unplug(identity);
@@ -131,7 +131,7 @@ private:
 
 TEST_F(HotPlugTest, theShownDialogFollowsDevicesPluggedAndUnplugged)
 {
-    program.mainWindow->Speed_O->click();
+    program.mainWindow->openPortButton->click();
     EXPECT_EQ(deviceLine(), "no device");
 
     devices.plug(fakes::usbAdapter("/dev/ttyUSB0", "usb-0403:6001-A50285BI-if00"));
@@ -139,12 +139,11 @@ TEST_F(HotPlugTest, theShownDialogFollowsDevicesPluggedAndUnplugged)
     EXPECT_EQ(deviceLine(), "/dev/ttyUSB0 — FT232R USB UART (A50285BI)");
     EXPECT_EQ(toolTip(0), "/dev/ttyUSB0 — FT232R USB UART (A50285BI)\nUSB 0403:6001");
     EXPECT_EQ(toolTip(1), "no device");
-    EXPECT_EQ(program.portDialog->Comb_ComNo->itemText(0), "COM1")
-        << "the entries keep their names";
+    EXPECT_EQ(program.portDialog->portCombo->itemText(0), "COM1") << "the entries keep their names";
 
-    program.portDialog->Comb_ComNo->setCurrentIndex(1);
+    program.portDialog->portCombo->setCurrentIndex(1);
     EXPECT_EQ(deviceLine(), "no device");
-    program.portDialog->Comb_ComNo->setCurrentIndex(0);
+    program.portDialog->portCombo->setCurrentIndex(0);
 
     devices.unplug("usb-0403:6001-A50285BI-if00");
     ASSERT_TRUE(QTest::qWaitFor([&] { return deviceLine().rfind("no device (", 0) == 0; }, 5000));
@@ -156,11 +155,11 @@ TEST_F(HotPlugTest, anAdapterThatComesBackIsOpenedAgainAtItsSpeedAndParity)
     const std::string identity = "usb-0403:6001-A50285BI-if00";
     auto first = std::make_unique<Pty>();
     devices.plug(fakes::usbAdapter(first->slave(), identity));
-    program.mainWindow->Speed_O->click();
-    program.portDialog->Comb_ComNo->setCurrentIndex(0);
-    program.portDialog->ComboBaudRate->setCurrentIndex(3); // 2400
-    program.portDialog->ComboParity->setCurrentIndex(1); // odd
-    program.portDialog->Button1->click();
+    program.mainWindow->openPortButton->click();
+    program.portDialog->portCombo->setCurrentIndex(0);
+    program.portDialog->speedCombo->setCurrentIndex(3); // 2400
+    program.portDialog->parityCombo->setCurrentIndex(1); // odd
+    program.portDialog->okButton->click();
     ASSERT_TRUE(program.link.handle.isValid());
     EXPECT_EQ(program.mainWindow->statusPanels[1]->toolTip().toStdString(),
         first->slave() + " — FT232R USB UART (A50285BI)");
@@ -180,7 +179,7 @@ TEST_F(HotPlugTest, anAdapterThatComesBackIsOpenedAgainAtItsSpeedAndParity)
     EXPECT_EQ(::cfgetospeed(&tio), static_cast<speed_t>(B2400));
     EXPECT_NE(tio.c_iflag & INPCK, 0u);
     EXPECT_NE(tio.c_cflag & PARODD, 0u);
-    EXPECT_TRUE(program.mainWindow->Timer_RecData->isActive());
+    EXPECT_TRUE(program.mainWindow->receivePollTimer->isActive());
     EXPECT_EQ(status(1), "COM1");
     EXPECT_EQ(status(2), "2400-O-1");
     EXPECT_EQ(status(3), "Connect...");
@@ -191,7 +190,7 @@ TEST_F(HotPlugTest, anAdapterThatComesBackIsOpenedAgainAtItsSpeedAndParity)
     // The receive poll reads the reopened port.
     ASSERT_EQ(::write(second.master(), "hello", 5), 5);
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return program.mainWindow->Memo_Rec->toPlainText().contains("hello"); }, 5000));
+        [&] { return program.mainWindow->receiveText->toPlainText().contains("hello"); }, 5000));
 }
 
 TEST_F(HotPlugTest, anAdapterBackButHeldIsReopenedSoonAfterTheOtherProgramLetsGo)

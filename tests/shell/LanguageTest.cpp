@@ -136,20 +136,20 @@ TEST_P(LanguageTest, everyTextOfTheChosenLanguage)
 
     const QStringList radioParity
         = english ? QStringList {"N", "O", "E"} : QStringList {"无检验", "奇检验", "偶检验"};
-    EXPECT_EQ(items(program.mainWindow->ComboRadioParity), radioParity);
-    EXPECT_EQ(program.mainWindow->ComboRadioParity->currentIndex(), -1);
+    EXPECT_EQ(items(program.mainWindow->radioParityCombo), radioParity);
+    EXPECT_EQ(program.mainWindow->radioParityCombo->currentIndex(), -1);
     const QStringList portParity
         = english ? QStringList {"N", "O", "E"} : QStringList {"无", "奇", "偶"};
-    EXPECT_EQ(items(program.portDialog->ComboParity), portParity);
-    EXPECT_EQ(program.portDialog->ComboParity->currentIndex(), 0);
+    EXPECT_EQ(items(program.portDialog->parityCombo), portParity);
+    EXPECT_EQ(program.portDialog->parityCombo->currentIndex(), 0);
 
     EXPECT_EQ(program.aboutDialog->windowTitle(), "About");
-    EXPECT_EQ(program.aboutDialog->Label1->text(), " ");
-    EXPECT_EQ(program.aboutDialog->BottomLine->text(), " ");
+    EXPECT_EQ(program.aboutDialog->titleLabel->text(), " ");
+    EXPECT_EQ(program.aboutDialog->bottomLine->text(), " ");
     // Texts no language touches.
     EXPECT_EQ(program.mainWindow->statusPanels[1]->text(), "COMX");
     EXPECT_EQ(program.mainWindow->statusPanels[4]->text(), "TX :0");
-    EXPECT_EQ(program.mainWindow->ComboChnn->itemText(0), "NO.1");
+    EXPECT_EQ(program.mainWindow->channelCombo->itemText(0), "NO.1");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, LanguageTest, ::testing::Bool(),

@@ -28,9 +28,9 @@ protected:
     void chooseLanguage(bool english)
     {
         program.start();
-        (english ? program.languageWindow->Radio_English : program.languageWindow->Radio_Chinese)
+        (english ? program.languageWindow->englishRadio : program.languageWindow->chineseRadio)
             ->setChecked(true);
-        program.languageWindow->BitBtn1->click();
+        program.languageWindow->okButton->click();
         QApplication::processEvents();
     }
 

@@ -51,13 +51,14 @@ TEST_F(ProgramTest, startShowsOnlyTheLanguageDialogWithAllWindowsCreatedInOrder)
     const int column = (program.languageWindow->width() - 155) / 2;
     EXPECT_GE(column, 0);
     EXPECT_EQ(program.languageWindow->height(), 185);
-    EXPECT_TRUE(program.languageWindow->Radio_Chinese->isChecked());
-    EXPECT_EQ(program.languageWindow->Radio_Chinese->text(), "中 文");
-    EXPECT_EQ(program.languageWindow->Radio_Chinese->font().pixelSize(), 19);
-    EXPECT_EQ(program.languageWindow->Radio_English->font().pixelSize(), 16);
-    EXPECT_EQ(program.languageWindow->Radio_Chinese->geometry(), QRect(column + 40, 24, 81, 49));
-    EXPECT_EQ(program.languageWindow->BitBtn1->geometry(), QRect(column + 52, 136, 57, 33));
-    EXPECT_TRUE(program.mainWindow->Timer1->isActive()) << "the gesture clock runs from creation";
+    EXPECT_TRUE(program.languageWindow->chineseRadio->isChecked());
+    EXPECT_EQ(program.languageWindow->chineseRadio->text(), "中 文");
+    EXPECT_EQ(program.languageWindow->chineseRadio->font().pixelSize(), 19);
+    EXPECT_EQ(program.languageWindow->englishRadio->font().pixelSize(), 16);
+    EXPECT_EQ(program.languageWindow->chineseRadio->geometry(), QRect(column + 40, 24, 81, 49));
+    EXPECT_EQ(program.languageWindow->okButton->geometry(), QRect(column + 52, 136, 57, 33));
+    EXPECT_TRUE(program.mainWindow->gestureTimer->isActive())
+        << "the gesture clock runs from creation";
     EXPECT_EQ(program.language.value, 0);
 }
 
@@ -77,26 +78,26 @@ TEST_F(ProgramTest, mainWindowStartsAtItsPlaceWithItsStartStates)
     EXPECT_TRUE(f.isVisible());
     EXPECT_FALSE(program.languageWindow->isVisible());
     expectCentredOnScreen(f);
-    EXPECT_FALSE(f.Speed_W->isEnabled());
-    EXPECT_FALSE(f.FileWrite->isEnabled());
-    EXPECT_FALSE(f.Test_M->isVisible());
-    EXPECT_FALSE(f.Panel2->isVisible());
-    EXPECT_FALSE(f.ComboAirBaud->isVisible());
-    EXPECT_FALSE(f.ComboAirBaud->isEnabled());
-    EXPECT_FALSE(f.EditID->isVisible());
-    EXPECT_FALSE(f.EditModelVer->isEnabled());
-    EXPECT_FALSE(f.SpeedButton1->isVisible());
-    EXPECT_FALSE(f.SpeedButton2->isVisible());
-    EXPECT_TRUE(f.Check_AutoClr->isChecked());
-    EXPECT_EQ(f.Edit_TrttPerio->text(), "1000");
-    for (QComboBox* box : {f.ComboChnn, f.ComboAirBaud, f.ComboRadioSerBaud, f.ComboRadioParity}) {
+    EXPECT_FALSE(f.writeButton->isEnabled());
+    EXPECT_FALSE(f.writeAction->isEnabled());
+    EXPECT_FALSE(f.registerTestAction->isVisible());
+    EXPECT_FALSE(f.errorRateStrip->isVisible());
+    EXPECT_FALSE(f.airRateCombo->isVisible());
+    EXPECT_FALSE(f.airRateCombo->isEnabled());
+    EXPECT_FALSE(f.idEdit->isVisible());
+    EXPECT_FALSE(f.modelVersionEdit->isEnabled());
+    EXPECT_FALSE(f.blankButton1->isVisible());
+    EXPECT_FALSE(f.blankButton2->isVisible());
+    EXPECT_TRUE(f.autoClearCheck->isChecked());
+    EXPECT_EQ(f.autoSendPeriodEdit->text(), "1000");
+    for (QComboBox* box : {f.channelCombo, f.airRateCombo, f.radioSpeedCombo, f.radioParityCombo}) {
         EXPECT_EQ(box->currentIndex(), -1);
         EXPECT_TRUE(box->currentText().isEmpty());
     }
-    EXPECT_EQ(f.ComboChnn->count(), 32);
-    EXPECT_EQ(f.ComboChnn->itemText(31), "NO.32");
-    EXPECT_EQ(f.ComboRadioSerBaud->itemText(5), "300");
-    EXPECT_EQ(f.ComboAirBaud->count(), 5);
+    EXPECT_EQ(f.channelCombo->count(), 32);
+    EXPECT_EQ(f.channelCombo->itemText(31), "NO.32");
+    EXPECT_EQ(f.radioSpeedCombo->itemText(5), "300");
+    EXPECT_EQ(f.airRateCombo->count(), 5);
 
     const int widths[6] = {0, 100, 100, 100, 150, 150};
     const char* texts[6] = {"", "COMX", "XXXX-X-1", "断开的", "TX :0", "RX:0"};
@@ -104,14 +105,14 @@ TEST_F(ProgramTest, mainWindowStartsAtItsPlaceWithItsStartStates)
         EXPECT_EQ(f.statusPanels[i]->width(), widths[i]);
         EXPECT_EQ(f.statusPanels[i]->text(), texts[i]);
     }
-    EXPECT_EQ(f.StatusBar1->geometry(), QRect(0, 459, 617, 26));
-    EXPECT_EQ(f.Panel10->geometry(), QRect(616, 461, 45, 24));
-    EXPECT_EQ(f.Panel11->geometry(), QRect(664, 461, 40, 24));
-    EXPECT_EQ(f.GroupBox2->geometry(), QRect(144, 40, 561, 417));
-    EXPECT_EQ(f.Memo_Rec->geometry(), QRect(128, 20, 425, 229));
-    EXPECT_EQ(f.Speed_R->iconSize(), QSize(16, 16));
-    EXPECT_EQ(f.Speed_R->toolTip(), "读参数");
-    EXPECT_EQ(f.BitBtn1->toolTip(), "About");
+    EXPECT_EQ(f.statusStrip->geometry(), QRect(0, 459, 617, 26));
+    EXPECT_EQ(f.leftBlankPanel->geometry(), QRect(616, 461, 45, 24));
+    EXPECT_EQ(f.rightBlankPanel->geometry(), QRect(664, 461, 40, 24));
+    EXPECT_EQ(f.transferGroup->geometry(), QRect(144, 40, 561, 417));
+    EXPECT_EQ(f.receiveText->geometry(), QRect(128, 20, 425, 229));
+    EXPECT_EQ(f.readButton->iconSize(), QSize(16, 16));
+    EXPECT_EQ(f.readButton->toolTip(), "读参数");
+    EXPECT_EQ(f.aboutButton->toolTip(), "About");
     EXPECT_EQ(f.centralWidget()->size(), QSize(705, 485)) << "sized to the visible contents";
 }
 
@@ -120,10 +121,10 @@ TEST_F(ProgramTest, revealingTheTestStripGrowsTheWindowByIt)
     chooseLanguage(false);
     const int before = program.mainWindow->height();
     program.gesture->revealHidden();
-    EXPECT_TRUE(program.mainWindow->Panel2->isVisible());
-    EXPECT_TRUE(program.mainWindow->Test_M->isVisible());
+    EXPECT_TRUE(program.mainWindow->errorRateStrip->isVisible());
+    EXPECT_TRUE(program.mainWindow->registerTestAction->isVisible());
     EXPECT_EQ(program.mainWindow->height() - before, 528 - 485);
-    program.mainWindow->Test_M->trigger();
+    program.mainWindow->registerTestAction->trigger();
     EXPECT_TRUE(program.registerWindow->isVisible());
     EXPECT_EQ(program.registerWindow->windowTitle(), "测试");
 }
@@ -131,22 +132,22 @@ TEST_F(ProgramTest, revealingTheTestStripGrowsTheWindowByIt)
 TEST_F(ProgramTest, exitStepsReleaseThePortAndEndWithStatusOne)
 {
     chooseLanguage(true);
-    program.portDialog->Button1->click();
+    program.portDialog->okButton->click();
     ASSERT_TRUE(com1->open);
-    program.mainWindow->Speed_E->click();
+    program.mainWindow->exitButton->click();
     EXPECT_FALSE(com1->open);
     EXPECT_EQ(system.exitStatus, 1);
     EXPECT_EQ(program.mainWindow->statusPanels[3]->text(), "Disconnect");
-    EXPECT_FALSE(program.mainWindow->Timer_RecData->isActive());
+    EXPECT_FALSE(program.mainWindow->receivePollTimer->isActive());
 }
 
 TEST_F(ProgramTest, exitDuringAReadEndsAtOnceAndShowsNothing)
 {
     chooseLanguage(false);
-    program.mainWindow->Speed_R->click();
-    ASSERT_TRUE(program.mainWindow->Timer_RecCmd->isActive());
+    program.mainWindow->readButton->click();
+    ASSERT_TRUE(program.mainWindow->answerTimer->isActive());
     ASSERT_TRUE(com1->open);
-    program.mainWindow->Speed_E->click();
+    program.mainWindow->exitButton->click();
     EXPECT_EQ(system.exitStatus, 1);
     EXPECT_FALSE(com1->open);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -158,9 +159,9 @@ TEST_F(ProgramTest, everyExitTriggerWithoutAPortEndsWithStatusOneAndChangesNothi
     for (int trigger = 0; trigger < 3; ++trigger) {
         system.exitStatus.reset();
         if (trigger == 0)
-            program.mainWindow->Speed_E->click();
+            program.mainWindow->exitButton->click();
         else if (trigger == 1)
-            program.mainWindow->FileExit->trigger();
+            program.mainWindow->exitAction->trigger();
         else
             program.mainWindow->close();
         EXPECT_EQ(system.exitStatus, 1) << trigger;
@@ -171,18 +172,18 @@ TEST_F(ProgramTest, everyExitTriggerWithoutAPortEndsWithStatusOneAndChangesNothi
 TEST_F(ProgramTest, aboutBoxIsOneInstanceHiddenByOk)
 {
     chooseLanguage(true);
-    program.mainWindow->Help_A_M->trigger();
-    program.mainWindow->BitBtn1->click();
+    program.mainWindow->aboutAction->trigger();
+    program.mainWindow->aboutButton->click();
     EXPECT_TRUE(program.aboutDialog->isVisible());
     EXPECT_EQ(program.aboutDialog->windowTitle(), "About");
-    EXPECT_EQ(program.aboutDialog->Label1->text(), " ");
-    EXPECT_EQ(program.aboutDialog->BottomLine->text(), " ");
-    EXPECT_EQ(program.aboutDialog->ProductName->text(), "TRANSCEIVER  DEMO  SOFTWARE");
-    EXPECT_EQ(program.aboutDialog->Version->text(), "Version 1.02");
+    EXPECT_EQ(program.aboutDialog->titleLabel->text(), " ");
+    EXPECT_EQ(program.aboutDialog->bottomLine->text(), " ");
+    EXPECT_EQ(program.aboutDialog->productName->text(), "TRANSCEIVER  DEMO  SOFTWARE");
+    EXPECT_EQ(program.aboutDialog->versionLabel->text(), "Version 1.02");
     EXPECT_EQ(program.aboutDialog->size(), QSize(326, 303));
-    program.aboutDialog->OKButton->click();
+    program.aboutDialog->okButton->click();
     EXPECT_FALSE(program.aboutDialog->isVisible());
-    program.mainWindow->Help_A_M->trigger();
+    program.mainWindow->aboutAction->trigger();
     EXPECT_TRUE(program.aboutDialog->isVisible());
     program.aboutDialog->close();
     EXPECT_FALSE(program.aboutDialog->isVisible());
@@ -191,26 +192,26 @@ TEST_F(ProgramTest, aboutBoxIsOneInstanceHiddenByOk)
 TEST_F(ProgramTest, manualItemAndTypingIntoTheModelFieldDoNothing)
 {
     chooseLanguage(false);
-    program.mainWindow->EditModelVer->setText("TALVEX1.2");
-    program.mainWindow->Help_U_M->trigger();
+    program.mainWindow->modelVersionEdit->setText("TALVEX1.2");
+    program.mainWindow->manualAction->trigger();
     QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
-    QApplication::sendEvent(program.mainWindow->EditModelVer, &key);
-    EXPECT_EQ(program.mainWindow->EditModelVer->text(), "TALVEX1.2");
+    QApplication::sendEvent(program.mainWindow->modelVersionEdit, &key);
+    EXPECT_EQ(program.mainWindow->modelVersionEdit->text(), "TALVEX1.2");
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(ProgramTest, portDialogOpensAppliesAndCloses)
 {
     chooseLanguage(false);
-    program.mainWindow->Speed_O->click();
+    program.mainWindow->openPortButton->click();
     EXPECT_TRUE(program.portDialog->isVisible());
     EXPECT_TRUE(program.mainWindow->isEnabled()) << "the dialog is not modal";
-    EXPECT_EQ(program.portDialog->ComboBaudRate->currentIndex(), -1);
-    EXPECT_EQ(program.portDialog->ComboBaudRate->currentText(), "9600");
-    program.portDialog->ComboBaudRate->setCurrentIndex(5);
-    program.portDialog->ComboParity->setCurrentIndex(1);
-    program.portDialog->Comb_StopBit->setCurrentIndex(1);
-    program.portDialog->Button1->click();
+    EXPECT_EQ(program.portDialog->speedCombo->currentIndex(), -1);
+    EXPECT_EQ(program.portDialog->speedCombo->currentText(), "9600");
+    program.portDialog->speedCombo->setCurrentIndex(5);
+    program.portDialog->parityCombo->setCurrentIndex(1);
+    program.portDialog->stopBitsCombo->setCurrentIndex(1);
+    program.portDialog->okButton->click();
     EXPECT_FALSE(program.portDialog->isVisible());
     EXPECT_TRUE(com1->open);
     EXPECT_EQ(com1->settings.baudRate, 300u);
@@ -218,15 +219,15 @@ TEST_F(ProgramTest, portDialogOpensAppliesAndCloses)
     EXPECT_EQ(program.mainWindow->statusPanels[1]->text(), "COM1");
     EXPECT_EQ(program.mainWindow->statusPanels[2]->text(), "300-O-1");
     EXPECT_EQ(program.mainWindow->statusPanels[3]->text(), "连接中...");
-    EXPECT_TRUE(program.mainWindow->Timer_RecData->isActive());
+    EXPECT_TRUE(program.mainWindow->receivePollTimer->isActive());
 
-    program.mainWindow->Seri_C_M->trigger();
+    program.mainWindow->closePortAction->trigger();
     EXPECT_FALSE(com1->open);
     EXPECT_EQ(program.mainWindow->statusPanels[3]->text(), "已断开");
-    EXPECT_FALSE(program.mainWindow->Timer_RecData->isActive());
+    EXPECT_FALSE(program.mainWindow->receivePollTimer->isActive());
 
-    program.mainWindow->Seri_O_M->trigger();
-    program.portDialog->Button2->click();
+    program.mainWindow->openPortAction->trigger();
+    program.portDialog->cancelButton->click();
     EXPECT_FALSE(program.portDialog->isVisible());
     EXPECT_FALSE(com1->open);
 }
@@ -234,7 +235,7 @@ TEST_F(ProgramTest, portDialogOpensAppliesAndCloses)
 TEST_F(ProgramTest, typingAPortNameLeavesNoEntrySelected)
 {
     chooseLanguage(false);
-    QComboBox* box = program.portDialog->Comb_ComNo;
+    QComboBox* box = program.portDialog->portCombo;
     box->lineEdit()->setText("");
     QApplication::processEvents();
     box->lineEdit()->selectAll();
@@ -242,7 +243,7 @@ TEST_F(ProgramTest, typingAPortNameLeavesNoEntrySelected)
     QApplication::sendEvent(box->lineEdit(), &key);
     EXPECT_EQ(box->currentIndex(), -1);
     EXPECT_EQ(box->currentText(), "x");
-    program.portDialog->Button1->click();
+    program.portDialog->okButton->click();
     EXPECT_EQ(ports.attempts.back(), "COM0");
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "打开通讯端口错误!\nCOM0 没有对应的设备。");
@@ -282,9 +283,9 @@ TEST_F(ProgramTest, helpManualShowsTheManualInTheChosenLanguageFirst)
 {
     for (const bool english : {true, false}) {
         chooseLanguage(english);
-        program.mainWindow->Help_U_M->trigger();
+        program.mainWindow->manualAction->trigger();
         ASSERT_TRUE(program.manualWindow->isVisible());
-        const QString text = program.manualWindow->Browser->toPlainText();
+        const QString text = program.manualWindow->browser->toPlainText();
         const qsizetype en = text.indexOf("Radio modem tool — user manual");
         const qsizetype zh = text.indexOf("数传电台演示软件 — 使用说明");
         ASSERT_GE(en, 0);
@@ -305,7 +306,7 @@ TEST_F(ProgramTest, thePortDialogOpensCentredOnTheMainWindowEachTime)
     chooseLanguage(true);
     std::vector<QPoint> places;
     for (int i = 0; i < 3; ++i) {
-        program.mainWindow->Speed_O->click();
+        program.mainWindow->openPortButton->click();
         places.push_back(program.portDialog->pos());
         program.portDialog->hide();
     }

@@ -19,9 +19,9 @@ protected:
     {
         MainWindow& f = *program.mainWindow;
         button->click();
-        for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
+        for (int ticks = 0; f.answerTimer->isActive() && ticks < 10000; ++ticks) {
             system.nowMs += 10;
-            if (f.Timer_SdCmd->isActive())
+            if (f.requestTimer->isActive())
                 program.exchange->sendTick();
             modem.tick();
             if (other)
@@ -31,27 +31,27 @@ protected:
     }
     void readRadio()
     {
-        runExchange(program.mainWindow->Speed_R);
+        runExchange(program.mainWindow->readButton);
         ASSERT_TRUE(program.exchange->lastRead());
     }
     void load(const std::string& text)
     {
         fakes::TempDir::write(dir.path("in.conf"), text);
         dialogs.fileNames.push_back(dir.path("in.conf"));
-        program.mainWindow->FileLoadSettings->trigger();
+        program.mainWindow->loadSettingsAction->trigger();
     }
     void write()
     {
         dialogs.shown.clear();
         com1->writes.clear();
-        runExchange(program.mainWindow->Speed_W);
+        runExchange(program.mainWindow->writeButton);
     }
     const serial::SerialLink& link() const { return program.link; }
     std::vector<int> boxes() const
     {
         const MainWindow& f = *program.mainWindow;
-        return {f.ComboChnn->currentIndex(), f.ComboRadioSerBaud->currentIndex(),
-            f.ComboRadioParity->currentIndex()};
+        return {f.channelCombo->currentIndex(), f.radioSpeedCombo->currentIndex(),
+            f.radioParityCombo->currentIndex()};
     }
 
     radiotest::ScriptedRadio modem {com1};
@@ -62,7 +62,7 @@ protected:
 TEST_F(SettingsFileMenuTest, saveWithoutAReadIsRefusedAndAsksForNoFile)
 {
     chooseLanguage(false);
-    program.mainWindow->FileSaveSettings->trigger();
+    program.mainWindow->saveSettingsAction->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Message);
     EXPECT_EQ(dialogs.shown[0].text, "电台参数未知,请先读电台。");
@@ -75,10 +75,10 @@ TEST_F(SettingsFileMenuTest, saveWritesTheRadiosValuesAsLastRead)
     modem.id = {0x65, 0x43, 0x21};
     readRadio();
     // A box changed after the read is not what the radio holds.
-    program.mainWindow->ComboChnn->setCurrentIndex(20);
+    program.mainWindow->channelCombo->setCurrentIndex(20);
     dialogs.shown.clear();
     dialogs.fileNames.push_back(dir.path("out.conf"));
-    program.mainWindow->FileSaveSettings->trigger();
+    program.mainWindow->saveSettingsAction->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1u) << dialogs.shown.back().text;
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::SaveFile);
     EXPECT_EQ(dialogs.shown[0].caption, "Save settings to file");
@@ -102,7 +102,7 @@ TEST_F(SettingsFileMenuTest, loadFillsTheBoxesAndKeepsAirRateAndIdForTheNextWrit
 {
     chooseLanguage(true);
     // A file's values are previewed against a radio: without a read there is none.
-    program.mainWindow->FileLoadSettings->trigger();
+    program.mainWindow->loadSettingsAction->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].kind, fakes::ShownMessage::Message);
     EXPECT_FALSE(program.settingsFiles->writeOverride());
@@ -142,7 +142,7 @@ TEST_F(SettingsFileMenuTest, aRefusedFileChangesNothingAndSaysWhy)
         0u)
         << dialogs.shown[1].text;
     // Cancelled: nothing happens.
-    program.mainWindow->FileLoadSettings->trigger();
+    program.mainWindow->loadSettingsAction->trigger();
     EXPECT_EQ(dialogs.shown.size(), 3u);
     EXPECT_EQ(boxes(), (std::vector<int> {20, 1, 0}));
 }
@@ -156,7 +156,7 @@ namespace {
 TEST_F(SettingsFileMenuTest, aWriteShapedByAFileAsksFirstAndSendsTheFilesValues)
 {
     chooseLanguage(true);
-    program.mainWindow->Seri_V_M->setChecked(false);
+    program.mainWindow->verifyAfterWriteAction->setChecked(false);
     readRadio();
     load("format = 1\nchannel = 21\nair-rate = 3\nid = 0xFFFFFF\n");
     dialogs.answers = {platform::MessageResult::Ok};
@@ -197,8 +197,8 @@ TEST_F(SettingsFileMenuTest, whateverChangesTheRadioDropsTheFilesValues)
         {"read", [this] { readRadio(); }, {0x12, 0x34, 0x56}},
         {"another port",
             [this] {
-                program.portDialog->Comb_ComNo->setCurrentIndex(2);
-                program.portDialog->Button1->click();
+                program.portDialog->portCombo->setCurrentIndex(2);
+                program.portDialog->okButton->click();
             },
             {0x65, 0x43, 0x21}},
         {"failed write",
@@ -215,10 +215,10 @@ TEST_F(SettingsFileMenuTest, whateverChangesTheRadioDropsTheFilesValues)
             {0xFF, 0xFF, 0xFF}},
     };
     chooseLanguage(true);
-    f.Seri_V_M->setChecked(false);
+    f.verifyAfterWriteAction->setChecked(false);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        program.mainWindow->Speed_C->click();
+        program.mainWindow->closePortButton->click();
         readRadio();
         load("format = 1\nchannel = 21\nid = 0xFFFFFF\n");
         row.act();

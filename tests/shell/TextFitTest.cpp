@@ -74,9 +74,9 @@ protected:
         std::vector<std::string> cut;
         button->click();
         MainWindow& f = *program.mainWindow;
-        for (int ticks = 0; f.Timer_RecCmd->isActive() && ticks < 10000; ++ticks) {
+        for (int ticks = 0; f.answerTimer->isActive() && ticks < 10000; ++ticks) {
             system.nowMs += 10;
-            if (f.Timer_SdCmd->isActive())
+            if (f.requestTimer->isActive())
                 program.exchange->sendTick();
             modem.tick();
             program.exchange->receiveTick();
@@ -99,8 +99,8 @@ TEST_P(TextFitTest, everyTextOfTheWindowsFitsItsWidget)
     for (QWidget* window : windows())
         window->ensurePolished();
     EXPECT_EQ(cutTexts(windows()), std::vector<std::string> {});
-    EXPECT_EQ(cutWhileRunning(program.mainWindow->Speed_R), std::vector<std::string> {});
-    EXPECT_EQ(cutWhileRunning(program.mainWindow->Speed_W), std::vector<std::string> {});
+    EXPECT_EQ(cutWhileRunning(program.mainWindow->readButton), std::vector<std::string> {});
+    EXPECT_EQ(cutWhileRunning(program.mainWindow->writeButton), std::vector<std::string> {});
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, TextFitTest, testing::Values(false, true),

@@ -38,8 +38,8 @@ TEST_F(ProgramTest, textAreaMenusAddOneEncodingChoiceAndSavingToTheStandardActio
 {
     chooseLanguage(false);
     MainWindow& f = *program.mainWindow;
-    const auto receiveMenu = f.contextMenu(f.Memo_Rec);
-    const auto sendMenu = f.contextMenu(f.Memo_Trtt);
+    const auto receiveMenu = f.contextMenu(f.receiveText);
+    const auto sendMenu = f.contextMenu(f.sendText);
     for (QMenu* menu : {receiveMenu.get(), sendMenu.get()})
         EXPECT_TRUE(actionNamed(*menu, "edit-copy")) << "the toolkit's editing actions stay";
     EXPECT_EQ(terminalTexts(*receiveMenu),
@@ -47,11 +47,11 @@ TEST_F(ProgramTest, textAreaMenusAddOneEncodingChoiceAndSavingToTheStandardActio
             "文本编码：UTF-8", "文本编码：GB18030 (GBK)", "保存接收数据...\t最近 16 MiB"}));
     EXPECT_EQ(terminalTexts(*sendMenu),
         (std::vector<QString> {"文本编码：UTF-8", "文本编码：GB18030 (GBK)"}));
-    EXPECT_TRUE(f.TextUtf8->isChecked());
+    EXPECT_TRUE(f.utf8Action->isChecked());
 
     actionNamed(*sendMenu, "TextGb18030")->trigger();
     EXPECT_TRUE(actionNamed(*receiveMenu, "TextGb18030")->isChecked()) << "one choice for both";
-    EXPECT_FALSE(f.TextUtf8->isChecked());
+    EXPECT_FALSE(f.utf8Action->isChecked());
     EXPECT_EQ(program.sendPanel->textEncoding(), terminal::TextEncoding::Gb18030);
     EXPECT_EQ(program.receivePanel->textEncoding(), terminal::TextEncoding::Gb18030);
 }
@@ -60,7 +60,7 @@ TEST_F(ProgramTest, textAreaMenusInEnglish)
 {
     chooseLanguage(true);
     MainWindow& f = *program.mainWindow;
-    EXPECT_EQ(terminalTexts(*f.contextMenu(f.Memo_Rec)),
+    EXPECT_EQ(terminalTexts(*f.contextMenu(f.receiveText)),
         (std::vector<QString> {"Text encoding: UTF-8", "Text encoding: GB18030 (GBK)",
             "Save received data...\tlast 16 MiB"}));
 }
@@ -69,24 +69,24 @@ TEST_F(ProgramTest, gb18030ChosenInTheMenuSendsShowsAndSavesThroughTheWindow)
 {
     chooseLanguage(false);
     MainWindow& f = *program.mainWindow;
-    f.Speed_O->click();
-    program.portDialog->Button1->click();
+    f.openPortButton->click();
+    program.portDialog->okButton->click();
     ASSERT_TRUE(com1->open);
-    actionNamed(*f.contextMenu(f.Memo_Rec), "TextGb18030")->trigger();
+    actionNamed(*f.contextMenu(f.receiveText), "TextGb18030")->trigger();
 
-    f.Memo_Trtt->setPlainText("数传");
-    f.Button_ManulTrtt->click();
+    f.sendText->setPlainText("数传");
+    f.sendButton->click();
     ASSERT_EQ(com1->writes.size(), 1u);
     EXPECT_EQ(com1->writes[0], (fakes::Bytes {0xCA, 0xFD, 0xB4, 0xAB}));
 
     const fakes::Bytes received {0xB5, 0xE7, 0xCC, 0xA8, 0x00, 0x0D};
     com1->feed(received);
     program.terminal->receivePoll();
-    EXPECT_EQ(f.Memo_Rec->toPlainText(), "电台");
+    EXPECT_EQ(f.receiveText->toPlainText(), "电台");
 
     fakes::TempDir dir;
     dialogs.fileNames.push_back(dir.path("rx.bin"));
-    actionNamed(*f.contextMenu(f.Memo_Rec), "SaveRecData")->trigger();
+    actionNamed(*f.contextMenu(f.receiveText), "SaveRecData")->trigger();
     EXPECT_EQ(
         fakes::TempDir::read(dir.path("rx.bin")), std::string(received.begin(), received.end()));
 }

@@ -59,7 +59,7 @@ TEST_F(ProgramTest, receiveAreaAutoClearsPollByPollWhenPollsComeTogether)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    auto* batched = program.mainWindow->Memo_Rec;
+    auto* batched = program.mainWindow->receiveText;
     windows::TextArea single(batched->parentWidget());
     single.setGeometry(batched->geometry());
     single.setFont(batched->font());
@@ -93,7 +93,7 @@ TEST_F(ProgramTest, receiveAreaLineCountFollowsAppendsAndEdits)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    windows::TextArea* area = program.mainWindow->Memo_Rec;
+    windows::TextArea* area = program.mainWindow->receiveText;
     EXPECT_EQ(area->shownLineCount(), 0);
     for (int i = 0; i < 40; ++i) {
         append(panel, i % 3 ? "line " + std::to_string(i) + "\r\n" : "41 42 0D ");
@@ -114,7 +114,7 @@ TEST_F(ProgramTest, copyOfTheReceiveAreaGivesTheReceivedTextExactly)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    windows::TextArea* area = program.mainWindow->Memo_Rec;
+    windows::TextArea* area = program.mainWindow->receiveText;
     std::string sentence = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47";
     sentence += sentence + sentence;
     std::string all;
@@ -141,9 +141,9 @@ TEST_F(ProgramTest, progressBarShowsNegativePositionsEmptyAndDialogCannotBeDismi
     ProgressWindow& progress = *program.progressWindow;
     progress.showProgress("连接电台", "正在连接电台,请稍候...", 19);
     progress.showStep(-3);
-    EXPECT_EQ(progress.ProgressBar1->value(), 0);
+    EXPECT_EQ(progress.progressBar->value(), 0);
     progress.showStep(25);
-    EXPECT_EQ(progress.ProgressBar1->value(), 19);
+    EXPECT_EQ(progress.progressBar->value(), 19);
     EXPECT_TRUE(progress.isVisible());
     EXPECT_EQ(progress.size(), QSize(322, 151));
     progress.reject();
@@ -166,9 +166,9 @@ TEST_F(ProgramTest, checkingAutoSendThroughItsViewRunsItsHandler)
 TEST_F(ProgramTest, verifyAfterWriteIsAnEditMenuItemTickedByDefault)
 {
     chooseLanguage(true);
-    EXPECT_EQ(program.mainWindow->Seri_V_M->text(), "Verify after write(&V)");
+    EXPECT_EQ(program.mainWindow->verifyAfterWriteAction->text(), "Verify after write(&V)");
     EXPECT_TRUE(program.parameterPanel->verifyAfterWrite());
-    program.mainWindow->Seri_V_M->trigger();
+    program.mainWindow->verifyAfterWriteAction->trigger();
     EXPECT_FALSE(program.parameterPanel->verifyAfterWrite());
 }
 
@@ -176,7 +176,7 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    windows::TextArea* area = program.mainWindow->Memo_Rec;
+    windows::TextArea* area = program.mainWindow->receiveText;
     std::string all;
     for (int i = 0; i < 300; ++i) {
         const std::string groups = i % 7 ? "41 42 43 " : "0D 0A FF 00 7E ";
@@ -185,10 +185,10 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
     }
     // The same text as a single paragraph in an area of the same width.
     QPlainTextEdit reference;
-    reference.setFont(program.mainWindow->Memo_Rec->font());
+    reference.setFont(program.mainWindow->receiveText->font());
     reference.setLineWrapMode(QPlainTextEdit::WidgetWidth);
     reference.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    reference.resize(program.mainWindow->Memo_Rec->size());
+    reference.resize(program.mainWindow->receiveText->size());
     reference.show();
     reference.setPlainText(QString::fromStdString(all));
     const int lines = laidOutLines(&reference);
@@ -196,16 +196,16 @@ TEST_F(ProgramTest, hexRunsShowTheSameLinesAsOneWrappedParagraph)
     EXPECT_EQ(area->shownLineCount(), lines);
     // Copied, the hex text has no line breaks at all.
     EXPECT_EQ(shownText(area), all);
-    EXPECT_EQ(copied(program.mainWindow->Memo_Rec), all);
+    EXPECT_EQ(copied(program.mainWindow->receiveText), all);
     // Appends lay out only the paragraph they extend, which stays within about one line.
-    EXPECT_LT(program.mainWindow->Memo_Rec->document()->lastBlock().length(), 200);
+    EXPECT_LT(program.mainWindow->receiveText->document()->lastBlock().length(), 200);
 }
 
 TEST_F(ProgramTest, scrollingToTheEndBringsTheLastReceivedLineIntoView)
 {
     chooseLanguage(false);
     ReceivePanel& panel = *program.receivePanel;
-    windows::TextArea* area = program.mainWindow->Memo_Rec;
+    windows::TextArea* area = program.mainWindow->receiveText;
     for (int i = 0; i < 60; ++i) {
         append(panel, "received line " + std::to_string(i) + "\r\n");
         panel.scrollToEnd();

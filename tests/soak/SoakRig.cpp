@@ -46,13 +46,13 @@ struct Station
     Station(int comNumber, int speedIndex)
     {
         program.start();
-        program.languageWindow->BitBtn1->click();
-        program.mainWindow->Speed_O->click();
-        program.portDialog->Comb_ComNo->setCurrentIndex(comNumber - 1);
-        program.portDialog->ComboBaudRate->setCurrentIndex(speedIndex); // the radios' speed
-        program.portDialog->Button1->click();
-        program.mainWindow->Memo_Trtt->setPlainText(QString(kSendLine).repeated(4));
-        program.mainWindow->Edit_TrttPerio->setText(kPeriodMs);
+        program.languageWindow->okButton->click();
+        program.mainWindow->openPortButton->click();
+        program.portDialog->portCombo->setCurrentIndex(comNumber - 1);
+        program.portDialog->speedCombo->setCurrentIndex(speedIndex); // the radios' speed
+        program.portDialog->okButton->click();
+        program.mainWindow->sendText->setPlainText(QString(kSendLine).repeated(4));
+        program.mainWindow->autoSendPeriodEdit->setText(kPeriodMs);
     }
 
     StationFigures figures() const
@@ -109,7 +109,7 @@ SoakFigures runSoak(int seconds, std::uint32_t baud)
         Station b(2, speedIndex);
         Station* const stations[] = {&a, &b};
         for (Station* s : stations)
-            s->program.mainWindow->Check_AutoTrtt->setChecked(true);
+            s->program.mainWindow->autoSendCheck->setChecked(true);
 
         const qint64 total = seconds * 1000LL;
         const qint64 warmUp = std::min<qint64>(10'000, total / 6);
@@ -122,7 +122,7 @@ SoakFigures runSoak(int seconds, std::uint32_t baud)
                 // other, so text and hex cross the air in all four pairings.
                 Station* s = stations[figures.modeSwitches % 2];
                 for (QCheckBox* box :
-                    {s->program.mainWindow->Check_TrttHex, s->program.mainWindow->Check_RecHex})
+                    {s->program.mainWindow->hexSendCheck, s->program.mainWindow->hexDisplayCheck})
                     box->setChecked(!box->isChecked());
                 ++figures.modeSwitches;
                 nextSwitch += 2'500;
@@ -147,7 +147,7 @@ SoakFigures runSoak(int seconds, std::uint32_t baud)
         // and let the line drain: what is still queued and on the air arrives within a second
         // or two; auto send stops once both counters have stood still for two seconds.
         for (Station* s : stations)
-            s->program.mainWindow->Edit_TrttPerio->setText(kNoMoreMs);
+            s->program.mainWindow->autoSendPeriodEdit->setText(kNoMoreMs);
         StationFigures lastA;
         StationFigures lastB;
         qint64 still = 0;
@@ -161,7 +161,7 @@ SoakFigures runSoak(int seconds, std::uint32_t baud)
             return now - still > 2'000;
         });
         for (Station* s : stations)
-            s->program.mainWindow->Check_AutoTrtt->setChecked(false);
+            s->program.mainWindow->autoSendCheck->setChecked(false);
         figures.a = a.figures();
         figures.b = b.figures();
     }
