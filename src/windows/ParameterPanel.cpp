@@ -17,59 +17,60 @@ void select(QComboBox* box, int index)
 
 } // namespace
 
-ParameterPanel::ParameterPanel(MainWindow& form)
-    : sendTimer(*form.requestTimer), receiveTimer(*form.answerTimer), m_form(form)
+ParameterPanel::ParameterPanel(MainWindow& window)
+    : sendTimer(*window.requestTimer), receiveTimer(*window.answerTimer), m_window(window)
 { }
 
 radio::EnteredValues ParameterPanel::enteredValues() const
 {
-    return {m_form.channelCombo->currentIndex(), m_form.radioSpeedCombo->currentIndex(),
-        m_form.radioParityCombo->currentIndex()};
+    return {m_window.channelCombo->currentIndex(), m_window.radioSpeedCombo->currentIndex(),
+        m_window.radioParityCombo->currentIndex()};
 }
 
 bool ParameterPanel::verifyAfterWrite() const
 {
-    return m_form.verifyAfterWriteAction->isChecked();
+    return m_window.verifyAfterWriteAction->isChecked();
 }
 
 void ParameterPanel::clearReadValues()
 {
-    m_form.modelVersionEdit->clear();
-    m_form.idEdit->clear();
-    for (QComboBox* box : {m_form.airRateCombo, m_form.radioParityCombo, m_form.radioSpeedCombo})
+    m_window.modelVersionEdit->clear();
+    m_window.idEdit->clear();
+    for (QComboBox* box :
+        {m_window.airRateCombo, m_window.radioParityCombo, m_window.radioSpeedCombo})
         box->setCurrentIndex(-1);
 }
 
 void ParameterPanel::showModel(const std::string& modelVersion, bool airRateSettable)
 {
-    m_form.modelVersionEdit->setText(QString::fromStdString(modelVersion));
+    m_window.modelVersionEdit->setText(QString::fromStdString(modelVersion));
     if (airRateSettable)
-        m_form.airRateCombo->setEnabled(true);
+        m_window.airRateCombo->setEnabled(true);
 }
 
 void ParameterPanel::showChannel(int channelIndex)
 {
-    select(m_form.channelCombo, channelIndex);
+    select(m_window.channelCombo, channelIndex);
 }
 
 void ParameterPanel::showAirRate(int airRateIndex)
 {
-    select(m_form.airRateCombo, airRateIndex);
+    select(m_window.airRateCombo, airRateIndex);
 }
 
 void ParameterPanel::showSerialMode(int speedIndex, int parityIndex)
 {
-    select(m_form.radioSpeedCombo, speedIndex);
-    select(m_form.radioParityCombo, parityIndex);
+    select(m_window.radioSpeedCombo, speedIndex);
+    select(m_window.radioParityCombo, parityIndex);
 }
 
 void ParameterPanel::showId(const std::string& digits)
 {
-    m_form.idEdit->setText(QString::fromStdString(digits));
+    m_window.idEdit->setText(QString::fromStdString(digits));
 }
 
 void ParameterPanel::enableWrite()
 {
-    m_form.writeButton->setEnabled(true);
-    m_form.writeAction->setEnabled(true);
+    m_window.writeButton->setEnabled(true);
+    m_window.writeAction->setEnabled(true);
 }

@@ -10,7 +10,7 @@ class MainWindow;
 class ParameterPanel final : public radio::ParameterView
 {
 public:
-    explicit ParameterPanel(MainWindow& form);
+    explicit ParameterPanel(MainWindow& window);
 
     radio::EnteredValues enteredValues() const override;
     bool verifyAfterWrite() const override;
@@ -26,5 +26,5 @@ public:
     platform::QtTimer receiveTimer;
 
 private:
-    MainWindow& m_form;
+    MainWindow& m_window;
 };

@@ -8,7 +8,7 @@ class MainWindow;
 class StatusBarPanel final : public core::StatusBar
 {
 public:
-    explicit StatusBarPanel(MainWindow& form) : m_form(form) { }
+    explicit StatusBarPanel(MainWindow& window) : m_window(window) { }
 
     std::string text(core::StatusPanel panel) const override;
     void setText(core::StatusPanel panel, const std::string& text) override;
@@ -16,5 +16,5 @@ public:
     void setTip(core::StatusPanel panel, const std::string& text) override;
 
 private:
-    MainWindow& m_form;
+    MainWindow& m_window;
 };

@@ -17,80 +17,81 @@ QString toQt(const std::string& text)
     return QString::fromStdString(text);
 }
 
-terminal::TextEncoding encodingOf(const MainWindow& form)
+terminal::TextEncoding encodingOf(const MainWindow& window)
 {
-    return form.gb18030Action->isChecked() ? terminal::TextEncoding::Gb18030
-                                           : terminal::TextEncoding::Utf8;
+    return window.gb18030Action->isChecked() ? terminal::TextEncoding::Gb18030
+                                             : terminal::TextEncoding::Utf8;
 }
 
 } // namespace
 
-SendPanel::SendPanel(MainWindow& form) : autoSendTimer(*form.autoSendTimer), m_form(form) { }
+SendPanel::SendPanel(MainWindow& window)
+    : autoSendTimer(*window.autoSendTimer), m_window(window) { }
 
 // The logic sees CR LF between the area's lines.
 std::string SendPanel::sendText() const
 {
-    return m_form.sendText->toPlainText().replace('\n', "\r\n").toStdString();
+    return m_window.sendText->toPlainText().replace('\n', "\r\n").toStdString();
 }
 
 void SendPanel::clearSendText()
 {
-    m_form.sendText->setPlainText(QString());
+    m_window.sendText->setPlainText(QString());
 }
 
 bool SendPanel::hexSend() const
 {
-    return m_form.hexSendCheck->isChecked();
+    return m_window.hexSendCheck->isChecked();
 }
 
 terminal::TextEncoding SendPanel::textEncoding() const
 {
-    return encodingOf(m_form);
+    return encodingOf(m_window);
 }
 
 bool SendPanel::autoSend() const
 {
-    return m_form.autoSendCheck->isChecked();
+    return m_window.autoSendCheck->isChecked();
 }
 
 void SendPanel::setAutoSend(bool on)
 {
-    m_form.autoSendCheck->setChecked(on);
+    m_window.autoSendCheck->setChecked(on);
 }
 
 void SendPanel::setAutoSendEnabled(bool enabled)
 {
-    m_form.autoSendCheck->setEnabled(enabled);
+    m_window.autoSendCheck->setEnabled(enabled);
 }
 
 std::string SendPanel::autoSendPeriod() const
 {
-    return m_form.autoSendPeriodEdit->text().toStdString();
+    return m_window.autoSendPeriodEdit->text().toStdString();
 }
 
 void SendPanel::setAutoSendPeriod(const std::string& text)
 {
-    m_form.autoSendPeriodEdit->setText(toQt(text));
+    m_window.autoSendPeriodEdit->setText(toQt(text));
 }
 
 bool ReceivePanel::hexDisplay() const
 {
-    return m_form.hexDisplayCheck->isChecked();
+    return m_window.hexDisplayCheck->isChecked();
 }
 
 bool ReceivePanel::autoClear() const
 {
-    return m_form.autoClearCheck->isChecked();
+    return m_window.autoClearCheck->isChecked();
 }
 
 bool ReceivePanel::showTime() const
 {
-    return m_form.showTimeAction->isChecked();
+    return m_window.showTimeAction->isChecked();
 }
 
 terminal::TextEncoding ReceivePanel::textEncoding() const
 {
-    return encodingOf(m_form);
+    return encodingOf(m_window);
 }
 
 bool ReceivePanel::appendReceived(
@@ -100,64 +101,64 @@ bool ReceivePanel::appendReceived(
     texts.reserve(polls.size());
     for (const terminal::ReceivedText& poll : polls)
         texts.push_back({toQt(poll.text).replace("\r\n", "\n"), poll.newLine});
-    return m_form.receiveText->appendPolls(texts, clearAbove, keepOverEmpty);
+    return m_window.receiveText->appendPolls(texts, clearAbove, keepOverEmpty);
 }
 
 void ReceivePanel::scrollToEnd()
 {
-    QScrollBar* bar = m_form.receiveText->verticalScrollBar();
+    QScrollBar* bar = m_window.receiveText->verticalScrollBar();
     bar->setValue(bar->maximum());
 }
 
 void ReceivePanel::clearReceived()
 {
-    m_form.receiveText->setPlainText(QString());
+    m_window.receiveText->setPlainText(QString());
 }
 
 void ReceivePanel::showStopCaption(const std::string& caption)
 {
-    m_form.stopDisplayButton->setText(toQt(caption));
+    m_window.stopDisplayButton->setText(toQt(caption));
 }
 
 bool ReceivePanel::logTicked() const
 {
-    return m_form.logToFileAction->isChecked();
+    return m_window.logToFileAction->isChecked();
 }
 
 void ReceivePanel::showLog(bool ticked, const std::string& caption)
 {
-    m_form.logToFileAction->setChecked(ticked);
-    m_form.logToFileAction->setText(toQt(caption));
+    m_window.logToFileAction->setChecked(ticked);
+    m_window.logToFileAction->setText(toQt(caption));
 }
 
 bool ErrorRatePanel::measuring() const
 {
-    return m_form.recordCheck->isChecked();
+    return m_window.recordCheck->isChecked();
 }
 
 void ErrorRatePanel::showRunning(bool running)
 {
-    m_form.errorTestButton->setLowered(running);
+    m_window.errorTestButton->setLowered(running);
 }
 
 void ErrorRatePanel::showCount(terminal::EchoCount count, const std::string& text)
 {
-    QLineEdit* const boxes[] = {
-        m_form.sentCountEdit, m_form.receivedCountEdit, m_form.successEdit, m_form.errorCountEdit};
+    QLineEdit* const boxes[] = {m_window.sentCountEdit, m_window.receivedCountEdit,
+        m_window.successEdit, m_window.errorCountEdit};
     boxes[static_cast<int>(count)]->setText(toQt(text));
 }
 
-RevealPanel::RevealPanel(MainWindow& form) : clock(*form.gestureTimer), m_form(form) { }
+RevealPanel::RevealPanel(MainWindow& window) : clock(*window.gestureTimer), m_window(window) { }
 
 void RevealPanel::showHidden()
 {
-    m_form.registerTestAction->setVisible(true);
-    m_form.linkTestAction->setVisible(true);
-    m_form.errorRateStrip->setVisible(true);
-    m_form.fitToContents();
+    m_window.registerTestAction->setVisible(true);
+    m_window.linkTestAction->setVisible(true);
+    m_window.errorRateStrip->setVisible(true);
+    m_window.fitToContents();
 }
 
 void RevealPanel::enableAirRate()
 {
-    m_form.airRateCombo->setEnabled(true);
+    m_window.airRateCombo->setEnabled(true);
 }

@@ -13,7 +13,7 @@ class MainWindow;
 class SendPanel final : public terminal::SendView
 {
 public:
-    explicit SendPanel(MainWindow& form);
+    explicit SendPanel(MainWindow& window);
 
     std::string sendText() const override;
     void clearSendText() override;
@@ -28,13 +28,13 @@ public:
     platform::QtTimer autoSendTimer;
 
 private:
-    MainWindow& m_form;
+    MainWindow& m_window;
 };
 
 class ReceivePanel final : public terminal::ReceiveView
 {
 public:
-    explicit ReceivePanel(MainWindow& form) : m_form(form) { }
+    explicit ReceivePanel(MainWindow& window) : m_window(window) { }
 
     bool hexDisplay() const override;
     bool autoClear() const override;
@@ -49,26 +49,26 @@ public:
     void showLog(bool ticked, const std::string& caption) override;
 
 private:
-    MainWindow& m_form;
+    MainWindow& m_window;
 };
 
 class ErrorRatePanel final : public terminal::ErrorRateView
 {
 public:
-    explicit ErrorRatePanel(MainWindow& form) : m_form(form) { }
+    explicit ErrorRatePanel(MainWindow& window) : m_window(window) { }
 
     bool measuring() const override;
     void showRunning(bool running) override;
     void showCount(terminal::EchoCount count, const std::string& text) override;
 
 private:
-    MainWindow& m_form;
+    MainWindow& m_window;
 };
 
 class RevealPanel final : public terminal::RevealView
 {
 public:
-    explicit RevealPanel(MainWindow& form);
+    explicit RevealPanel(MainWindow& window);
 
     void showHidden() override;
     void enableAirRate() override;
@@ -76,5 +76,5 @@ public:
     platform::QtTimer clock;
 
 private:
-    MainWindow& m_form;
+    MainWindow& m_window;
 };
