@@ -3,17 +3,11 @@
 // vanishes, a port closed or reopened under it, clicks and message box answers. Whatever comes,
 // the exchange ends once the line falls silent, and its timers, the progress dialog and the
 // terminal's timers agree with each other all along.
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
 #include "FuzzCheck.h"
 #include "ParameterRecorder.h"
-#include "PortRecorder.h"
+#include "PortRig.h"
 #include "RadioModel.h"
-#include "StatusRecorder.h"
 #include "radio/ParameterExchange.h"
-#include "serial/PortController.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -24,7 +18,7 @@
 
 namespace {
 
-class Rig
+class Rig : public fakes::PortRig
 {
 public:
     explicit Rig(FuzzedDataProvider& input) : m_input(input), m_radio(makeRadio(input))
@@ -69,7 +63,7 @@ public:
             anyPort().vanished = true;
             break;
         case 5:
-            controller.closePort();
+            portController.closePort();
             break;
         case 6:
             exchange.startRead();
@@ -91,7 +85,7 @@ public:
             portView.port = m_input.ConsumeIntegralInRange(0, 2);
             portView.speed = m_input.ConsumeIntegralInRange(-1, 5);
             portView.parity = m_input.ConsumeIntegralInRange(0, 2);
-            controller.openFromDialog();
+            portController.openFromDialog();
             break;
         default:
             m_autoAnswer = !m_autoAnswer;
@@ -205,24 +199,13 @@ private:
     }
 
 public:
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
     fakes::FakeSystem clock;
-    fakes::FakeSerialPorts ports;
-    core::Language language;
-    serial::SerialLink link;
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     fakes::ParameterRecorder view;
     fakes::ProgressRecorder progress;
     fakes::FakeTimer sendTimer;
     fakes::FakeTimer receiveTimer;
-    radio::ParameterExchange exchange {link, controller, view, progress, {sendTimer, receiveTimer},
-        status, dialogs, clock, language};
+    radio::ParameterExchange exchange {link, portController, view, progress,
+        {sendTimer, receiveTimer}, status, dialogs, clock, language};
 
 private:
     FuzzedDataProvider& m_input;
@@ -234,7 +217,7 @@ private:
     bool m_wasRunning = false;
     bool m_terminalPaused = false;
     serial::PortController::Subscription m_pauses
-        = controller.subscribePaused([this](bool paused) { m_terminalPaused = paused; });
+        = portController.subscribePaused([this](bool paused) { m_terminalPaused = paused; });
 };
 
 } // namespace

@@ -1,12 +1,7 @@
 #include "radio/ParameterExchange.h"
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
 #include "ParameterRecorder.h"
-#include "PortRecorder.h"
+#include "PortRig.h"
 #include "ScriptedRadio.h"
-#include "StatusRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +21,7 @@ platform::LineSettings lineAt(std::uint32_t baud, Parity parity)
     return line;
 }
 
-class ExchangeTest : public testing::Test
+class ExchangeTest : public testing::Test, public fakes::PortRig
 {
 protected:
     ExchangeTest()
@@ -98,30 +93,18 @@ protected:
         EXPECT_FALSE(terminalPaused);
     }
 
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
     fakes::FakeSystem clock;
-    fakes::FakeSerialPorts ports;
-    core::Language language;
-    serial::SerialLink link;
     std::shared_ptr<fakes::PortState> port = ports.add("COM1");
     radiotest::ScriptedRadio modem {port};
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     bool terminalPaused = false;
     serial::PortController::Subscription pauses
-        = controller.subscribePaused([this](bool paused) { terminalPaused = paused; });
+        = portController.subscribePaused([this](bool paused) { terminalPaused = paused; });
     fakes::ParameterRecorder view;
     fakes::ProgressRecorder progress;
     fakes::FakeTimer sendTimer;
     fakes::FakeTimer receiveTimer;
-    radio::ParameterExchange exchange {link, controller, view, progress, {sendTimer, receiveTimer},
-        status, dialogs, clock, language};
+    radio::ParameterExchange exchange {link, portController, view, progress,
+        {sendTimer, receiveTimer}, status, dialogs, clock, language};
 };
 
 TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
@@ -416,7 +399,7 @@ TEST_F(ExchangeTest, cancelAfterAReadErrorRestoresTheTerminal)
 TEST_F(ExchangeTest, readAndWriteWaitForThePortsLease)
 {
     {
-        const auto registerCommand = controller.lease();
+        const auto registerCommand = portController.lease();
         read();
         exchange.startWrite();
         runToEnd();
@@ -424,10 +407,10 @@ TEST_F(ExchangeTest, readAndWriteWaitForThePortsLease)
         EXPECT_TRUE(dialogs.shown.empty());
     }
     exchange.startRead();
-    EXPECT_FALSE(controller.lease());
+    EXPECT_FALSE(portController.lease());
     runToEnd();
     EXPECT_EQ(view.id, "123456");
-    EXPECT_TRUE(controller.lease());
+    EXPECT_TRUE(portController.lease());
 }
 
 TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
@@ -496,7 +479,7 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
         if (lose && c.vanish)
             port->vanished = true;
         else if (lose)
-            controller.closePort();
+            portController.closePort();
     }
     EXPECT_LT(ticks, 100);
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -510,7 +493,7 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
 
     // Nothing is left running: a later close or tick does nothing more.
     exchange.receiveTick();
-    controller.closePort();
+    portController.closePort();
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
@@ -881,7 +864,7 @@ TEST_F(WriteTest, verificationReadsTheRadioBackAndNamesWhatItDidNotTake)
         modem.ignoreWrite = row.ignored;
         link.settings.speedIndex = 1;
         link.settings.parityIndex = 0;
-        controller.applyPortSettings();
+        portController.applyPortSettings();
         port->writes.clear();
         dialogs.shown.clear();
         view.enter(20, 3, 1);

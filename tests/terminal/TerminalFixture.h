@@ -1,11 +1,6 @@
 #pragma once
 
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
-#include "PortRecorder.h"
-#include "StatusRecorder.h"
+#include "PortRig.h"
 #include "TerminalRecorders.h"
 #include "terminal/Terminal.h"
 
@@ -16,7 +11,7 @@
 
 // A terminal on recorders, wired as the main window wires it: changing the auto-send box runs
 // toggleAutoSend.
-class TerminalTest : public ::testing::Test
+class TerminalTest : public ::testing::Test, public fakes::PortRig
 {
 protected:
     TerminalTest()
@@ -55,23 +50,12 @@ protected:
         }
     }
 
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
     fakes::SendRecorder send;
     fakes::ReceiveRecorder receive;
     fakes::ErrorRateRecorder strip;
     fakes::FakeTimer autoSendTimer;
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
     fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
-    serial::SerialLink link;
-    core::Language language;
-    fakes::FakeSerialPorts ports;
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController portController {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     terminal::Terminal terminal {link, portController, send, autoSendTimer, receive, strip, status,
         dialogs, system, language};
     terminal::Sender& sender = terminal.sender;
