@@ -1,12 +1,10 @@
-#include "PortRig.h"
 #include "RegisterCommand.h"
 #include "SimProcess.h"
 #include "TempDir.h"
-#include "TerminalRecorders.h"
+#include "TerminalRig.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/System.h"
 #include "regtest/RegisterConsole.h"
-#include "terminal/Terminal.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +22,7 @@ namespace {
 // One PC of the test: its own window fake and terminal on one pty of the simulator, at the
 // simulator's default serial settings (9600-N-1) unless told otherwise. The pty is opened
 // directly, never by name, so the rig's fake port list is never asked.
-struct Station : fakes::PortRig
+struct Station : fakes::TerminalRig<platform::RealSystem>
 {
     explicit Station(const std::string& pty, std::uint8_t speedIndex = 1)
     {
@@ -42,19 +40,7 @@ struct Station : fakes::PortRig
             throw std::runtime_error("cannot set up " + pty);
         link.settings.speedIndex = speedIndex;
         link.handle.assign(std::move(port));
-        send.onAutoSendChanged = [this] { sender.toggleAutoSend(); };
     }
-
-    fakes::SendRecorder send;
-    fakes::ReceiveRecorder receive;
-    fakes::ErrorRateRecorder strip;
-    fakes::FakeTimer autoSendTimer;
-    platform::RealSystem system;
-    terminal::Terminal terminal {link, portController, send, autoSendTimer, receive, strip, status,
-        dialogs, system, language};
-    terminal::Sender& sender = terminal.sender;
-    terminal::ReceiveDisplay& receiver = terminal.receiver;
-    terminal::TrafficCounts& counts = terminal.counts;
 
     // A box of the echo test strip as a number.
     int shown(terminal::EchoCount count) { return std::atoi(strip.counts[count].c_str()); }

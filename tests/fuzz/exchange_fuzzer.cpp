@@ -3,11 +3,9 @@
 // vanishes, a port closed or reopened under it, clicks and message box answers. Whatever comes,
 // the exchange ends once the line falls silent, and its timers, the progress dialog and the
 // terminal's timers agree with each other all along.
+#include "ExchangeRig.h"
 #include "FuzzCheck.h"
-#include "ParameterRecorder.h"
-#include "PortRig.h"
 #include "RadioModel.h"
-#include "radio/ParameterExchange.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -18,7 +16,7 @@
 
 namespace {
 
-class Rig : public fakes::PortRig
+class Rig : public fakes::ExchangeRig
 {
 public:
     explicit Rig(FuzzedDataProvider& input) : m_input(input), m_radio(makeRadio(input))
@@ -186,11 +184,11 @@ private:
             // The terminal keeps off the port while the exchange talks to the radio.
             FUZZ_CHECK(link.handle.isValid());
             FUZZ_CHECK(!receivePoll.isActive());
-            FUZZ_CHECK(m_terminalPaused);
+            FUZZ_CHECK(terminalPaused);
         } else {
             FUZZ_CHECK(!state.connectMode && !state.sendPending);
             if (mayHaveEnded && m_wasRunning) {
-                FUZZ_CHECK(!m_terminalPaused);
+                FUZZ_CHECK(!terminalPaused);
                 if (link.handle.isValid())
                     FUZZ_CHECK(receivePoll.isActive());
             }
@@ -198,16 +196,6 @@ private:
         m_wasRunning = isRunning;
     }
 
-public:
-    fakes::FakeSystem clock;
-    fakes::ParameterRecorder view;
-    fakes::ProgressRecorder progress;
-    fakes::FakeTimer sendTimer;
-    fakes::FakeTimer receiveTimer;
-    radio::ParameterExchange exchange {link, portController, view, progress,
-        {sendTimer, receiveTimer}, status, dialogs, clock, language};
-
-private:
     FuzzedDataProvider& m_input;
     radiosim::Radio m_radio;
     std::vector<std::shared_ptr<fakes::PortState>> m_ports;
@@ -215,9 +203,6 @@ private:
     fakes::PortState* m_requestPort = nullptr;
     bool m_autoAnswer = true;
     bool m_wasRunning = false;
-    bool m_terminalPaused = false;
-    serial::PortController::Subscription m_pauses
-        = portController.subscribePaused([this](bool paused) { m_terminalPaused = paused; });
 };
 
 } // namespace

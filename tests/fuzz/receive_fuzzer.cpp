@@ -3,10 +3,8 @@
 // and zero bytes included, and must count and bound it; two more take the same zero-free stream,
 // one in whole chunks and one cut into pieces, and must show the same.
 #include "FuzzCheck.h"
-#include "PortRig.h"
-#include "TerminalRecorders.h"
+#include "TerminalRig.h"
 #include "terminal/HexText.h"
-#include "terminal/Terminal.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -18,7 +16,7 @@ namespace {
 
 using fakes::Bytes;
 
-struct Station : fakes::PortRig
+struct Station : fakes::TerminalRig<fakes::FakeSystem>
 {
     Station()
     {
@@ -38,22 +36,8 @@ struct Station : fakes::PortRig
             echo.append(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
     }
     std::string shown() const { return receive.text; }
-    void setGb18030(bool on)
-    {
-        send.encoding = receive.encoding
-            = on ? terminal::TextEncoding::Gb18030 : terminal::TextEncoding::Utf8;
-    }
 
-    fakes::SendRecorder send;
-    fakes::ReceiveRecorder receive;
-    fakes::ErrorRateRecorder strip;
-    fakes::FakeTimer autoSendTimer;
-    fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
-    terminal::Terminal terminal {link, portController, send, autoSendTimer, receive, strip, status,
-        dialogs, system, language};
-    terminal::ReceiveDisplay& receiver = terminal.receiver;
-    terminal::TrafficCounts& counts = terminal.counts;
     int idlePolls = 0; // empty polls in a row
     std::string echo; // received in test mode, not yet sent back
 };

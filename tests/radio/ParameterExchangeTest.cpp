@@ -1,6 +1,5 @@
 #include "radio/ParameterExchange.h"
-#include "ParameterRecorder.h"
-#include "PortRig.h"
+#include "ExchangeRig.h"
 #include "ScriptedRadio.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +20,7 @@ platform::LineSettings lineAt(std::uint32_t baud, Parity parity)
     return line;
 }
 
-class ExchangeTest : public testing::Test, public fakes::PortRig
+class ExchangeTest : public testing::Test, public fakes::ExchangeRig
 {
 protected:
     ExchangeTest()
@@ -93,18 +92,8 @@ protected:
         EXPECT_FALSE(terminalPaused);
     }
 
-    fakes::FakeSystem clock;
     std::shared_ptr<fakes::PortState> port = ports.add("COM1");
     radiotest::ScriptedRadio modem {port};
-    bool terminalPaused = false;
-    serial::PortController::Subscription pauses
-        = portController.subscribePaused([this](bool paused) { terminalPaused = paused; });
-    fakes::ParameterRecorder view;
-    fakes::ProgressRecorder progress;
-    fakes::FakeTimer sendTimer;
-    fakes::FakeTimer receiveTimer;
-    radio::ParameterExchange exchange {link, portController, view, progress,
-        {sendTimer, receiveTimer}, status, dialogs, clock, language};
 };
 
 TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)

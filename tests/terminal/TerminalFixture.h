@@ -1,31 +1,18 @@
 #pragma once
 
-#include "PortRig.h"
-#include "TerminalRecorders.h"
-#include "terminal/Terminal.h"
+#include "TerminalRig.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-// A terminal on recorders, wired as the main window wires it: changing the auto-send box runs
-// toggleAutoSend.
-class TerminalTest : public ::testing::Test, public fakes::PortRig
+// A terminal on recorders and the simulated clock.
+class TerminalTest : public ::testing::Test, public fakes::TerminalRig<fakes::FakeSystem>
 {
 protected:
-    TerminalTest()
-    {
-        send.onAutoSendChanged = [this] { sender.toggleAutoSend(); };
-    }
-
     void openPort() { link.handle.assign(std::make_unique<fakes::FakeSerialPort>(port)); }
     void setEnglish() { language.value = 1; }
-    void setGb18030(bool on)
-    {
-        send.encoding = receive.encoding
-            = on ? terminal::TextEncoding::Gb18030 : terminal::TextEncoding::Utf8;
-    }
     void feed(const std::string& bytes) { port->feed(fakes::Bytes(bytes.begin(), bytes.end())); }
     std::string lastWrite() const
     {
@@ -50,15 +37,5 @@ protected:
         }
     }
 
-    fakes::SendRecorder send;
-    fakes::ReceiveRecorder receive;
-    fakes::ErrorRateRecorder strip;
-    fakes::FakeTimer autoSendTimer;
-    fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
-    terminal::Terminal terminal {link, portController, send, autoSendTimer, receive, strip, status,
-        dialogs, system, language};
-    terminal::Sender& sender = terminal.sender;
-    terminal::ReceiveDisplay& receiver = terminal.receiver;
-    terminal::TrafficCounts& counts = terminal.counts;
 };
