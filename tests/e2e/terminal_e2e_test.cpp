@@ -1,18 +1,10 @@
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakePortEnumerator.h"
-#include "FakeTimer.h"
-#include "PortRecorder.h"
 #include "RegisterCommand.h"
 #include "SimProcess.h"
-#include "StatusRecorder.h"
 #include "TempDir.h"
-#include "TerminalRecorders.h"
+#include "TerminalRig.h"
 #include "platform/PosixSerialPort.h"
-#include "platform/PosixSerialPorts.h"
 #include "platform/System.h"
 #include "regtest/RegisterConsole.h"
-#include "terminal/Terminal.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +20,9 @@ using namespace std::chrono_literals;
 namespace {
 
 // One PC of the test: its own window fake and terminal on one pty of the simulator, at the
-// simulator's default serial settings (9600-N-1) unless told otherwise.
-struct Station
+// simulator's default serial settings (9600-N-1) unless told otherwise. The pty is opened
+// directly, never by name, so the rig's fake port list is never asked.
+struct Station : fakes::TerminalRig<platform::RealSystem>
 {
     explicit Station(const std::string& pty, std::uint8_t speedIndex = 1)
     {
@@ -47,32 +40,7 @@ struct Station
             throw std::runtime_error("cannot set up " + pty);
         link.settings.speedIndex = speedIndex;
         link.handle.assign(std::move(port));
-        send.onAutoSendChanged = [this] { sender.toggleAutoSend(); };
     }
-
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-    fakes::SendRecorder send;
-    fakes::ReceiveRecorder receive;
-    fakes::ErrorRateRecorder strip;
-    fakes::FakeTimer autoSendTimer;
-
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
-    serial::SerialLink link;
-    core::Language language;
-    fakes::FakePortEnumerator devices; // the station's port is opened directly, not by name
-    platform::PosixSerialPorts ports {devices};
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController portController {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
-    platform::RealSystem system;
-    terminal::Terminal terminal {link, portController, send, autoSendTimer, receive, strip, status,
-        dialogs, system, language};
-    terminal::Sender& sender = terminal.sender;
-    terminal::ReceiveDisplay& receiver = terminal.receiver;
-    terminal::TrafficCounts& counts = terminal.counts;
 
     // A box of the echo test strip as a number.
     int shown(terminal::EchoCount count) { return std::atoi(strip.counts[count].c_str()); }

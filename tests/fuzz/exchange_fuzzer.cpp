@@ -3,17 +3,9 @@
 // vanishes, a port closed or reopened under it, clicks and message box answers. Whatever comes,
 // the exchange ends once the line falls silent, and its timers, the progress dialog and the
 // terminal's timers agree with each other all along.
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
+#include "ExchangeRig.h"
 #include "FuzzCheck.h"
-#include "ParameterRecorder.h"
-#include "PortRecorder.h"
 #include "RadioModel.h"
-#include "StatusRecorder.h"
-#include "radio/ParameterExchange.h"
-#include "serial/PortController.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -24,7 +16,7 @@
 
 namespace {
 
-class Rig
+class Rig : public fakes::ExchangeRig
 {
 public:
     explicit Rig(FuzzedDataProvider& input) : m_input(input), m_radio(makeRadio(input))
@@ -69,7 +61,7 @@ public:
             anyPort().vanished = true;
             break;
         case 5:
-            controller.closePort();
+            portController.closePort();
             break;
         case 6:
             exchange.startRead();
@@ -91,7 +83,7 @@ public:
             portView.port = m_input.ConsumeIntegralInRange(0, 2);
             portView.speed = m_input.ConsumeIntegralInRange(-1, 5);
             portView.parity = m_input.ConsumeIntegralInRange(0, 2);
-            controller.openFromDialog();
+            portController.openFromDialog();
             break;
         default:
             m_autoAnswer = !m_autoAnswer;
@@ -192,11 +184,11 @@ private:
             // The terminal keeps off the port while the exchange talks to the radio.
             FUZZ_CHECK(link.handle.isValid());
             FUZZ_CHECK(!receivePoll.isActive());
-            FUZZ_CHECK(m_terminalPaused);
+            FUZZ_CHECK(terminalPaused);
         } else {
             FUZZ_CHECK(!state.connectMode && !state.sendPending);
             if (mayHaveEnded && m_wasRunning) {
-                FUZZ_CHECK(!m_terminalPaused);
+                FUZZ_CHECK(!terminalPaused);
                 if (link.handle.isValid())
                     FUZZ_CHECK(receivePoll.isActive());
             }
@@ -204,27 +196,6 @@ private:
         m_wasRunning = isRunning;
     }
 
-public:
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
-    fakes::FakeSystem clock;
-    fakes::FakeSerialPorts ports;
-    core::Language language;
-    serial::SerialLink link;
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
-    fakes::ParameterRecorder view;
-    fakes::ProgressRecorder progress;
-    fakes::FakeTimer sendTimer;
-    fakes::FakeTimer receiveTimer;
-    radio::ParameterExchange exchange {link, controller, view, progress, {sendTimer, receiveTimer},
-        status, dialogs, clock, language};
-
-private:
     FuzzedDataProvider& m_input;
     radiosim::Radio m_radio;
     std::vector<std::shared_ptr<fakes::PortState>> m_ports;
@@ -232,9 +203,6 @@ private:
     fakes::PortState* m_requestPort = nullptr;
     bool m_autoAnswer = true;
     bool m_wasRunning = false;
-    bool m_terminalPaused = false;
-    serial::PortController::Subscription m_pauses
-        = controller.subscribePaused([this](bool paused) { m_terminalPaused = paused; });
 };
 
 } // namespace

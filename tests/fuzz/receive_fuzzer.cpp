@@ -2,17 +2,9 @@
 // switched between them, stops, clears and counter resets. One terminal takes everything, oversized
 // and zero bytes included, and must count and bound it; two more take the same zero-free stream,
 // one in whole chunks and one cut into pieces, and must show the same.
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
 #include "FuzzCheck.h"
-#include "PortRecorder.h"
-#include "StatusRecorder.h"
-#include "TerminalRecorders.h"
-#include "serial/PortController.h"
+#include "TerminalRig.h"
 #include "terminal/HexText.h"
-#include "terminal/Terminal.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -24,7 +16,7 @@ namespace {
 
 using fakes::Bytes;
 
-struct Station
+struct Station : fakes::TerminalRig<fakes::FakeSystem>
 {
     Station()
     {
@@ -44,34 +36,8 @@ struct Station
             echo.append(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
     }
     std::string shown() const { return receive.text; }
-    void setGb18030(bool on)
-    {
-        send.encoding = receive.encoding
-            = on ? terminal::TextEncoding::Gb18030 : terminal::TextEncoding::Utf8;
-    }
 
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-    fakes::SendRecorder send;
-    fakes::ReceiveRecorder receive;
-    fakes::ErrorRateRecorder strip;
-    fakes::FakeTimer autoSendTimer;
-
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
-    fakes::FakeSystem system;
-    core::Language language;
-    serial::SerialLink link;
-    fakes::FakeSerialPorts ports;
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
-    terminal::Terminal terminal {
-        link, controller, send, autoSendTimer, receive, strip, status, dialogs, system, language};
-    terminal::ReceiveDisplay& receiver = terminal.receiver;
-    terminal::TrafficCounts& counts = terminal.counts;
     int idlePolls = 0; // empty polls in a row
     std::string echo; // received in test mode, not yet sent back
 };

@@ -1,11 +1,6 @@
 #include "linktest/LinkTestController.h"
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
 #include "LinkTestRecorder.h"
-#include "PortRecorder.h"
-#include "StatusRecorder.h"
+#include "PortRig.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +9,12 @@ namespace {
 
 // The window's logic on a port whose far end echoes each packet as it is written, but every
 // fourth.
-class LinkTestControllerTest : public ::testing::Test
+class LinkTestControllerTest : public ::testing::Test, public fakes::PortRig
 {
 public:
     LinkTestControllerTest()
     {
+        language.value = 1;
         view.typed.size = 16;
         view.typed.intervalMs = 100;
         view.typed.durationMs = 1000;
@@ -49,19 +45,8 @@ public:
     }
 
     int writes = 0;
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
     fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
-    serial::SerialLink link;
-    core::Language language {1};
-    fakes::FakeSerialPorts ports;
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController portController {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     fakes::LinkTestRecorder view;
     fakes::FakeTimer timer;
     linktest::LinkTestController controller {

@@ -1,12 +1,6 @@
 #include "radio/ParameterExchange.h"
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
-#include "ParameterRecorder.h"
-#include "PortRecorder.h"
+#include "ExchangeRig.h"
 #include "ScriptedRadio.h"
-#include "StatusRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +20,7 @@ platform::LineSettings lineAt(std::uint32_t baud, Parity parity)
     return line;
 }
 
-class ExchangeTest : public testing::Test
+class ExchangeTest : public testing::Test, public fakes::ExchangeRig
 {
 protected:
     ExchangeTest()
@@ -98,30 +92,8 @@ protected:
         EXPECT_FALSE(terminalPaused);
     }
 
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
-    fakes::FakeSystem clock;
-    fakes::FakeSerialPorts ports;
-    core::Language language;
-    serial::SerialLink link;
     std::shared_ptr<fakes::PortState> port = ports.add("COM1");
     radiotest::ScriptedRadio modem {port};
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
-    bool terminalPaused = false;
-    serial::PortController::Subscription pauses
-        = controller.subscribePaused([this](bool paused) { terminalPaused = paused; });
-    fakes::ParameterRecorder view;
-    fakes::ProgressRecorder progress;
-    fakes::FakeTimer sendTimer;
-    fakes::FakeTimer receiveTimer;
-    radio::ParameterExchange exchange {link, controller, view, progress, {sendTimer, receiveTimer},
-        status, dialogs, clock, language};
 };
 
 TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
@@ -157,7 +129,6 @@ TEST_F(ExchangeTest, readFindsARadioAt4800EvenOnTheSixthProbe)
     EXPECT_EQ(lastMessage().text, "参数读取成功");
     EXPECT_EQ(lastMessage().caption, "读参数");
     EXPECT_FALSE(writeEnabledDuringMessage);
-    EXPECT_TRUE(view.writeEnabled);
     EXPECT_TRUE(view.writeEnabled);
     EXPECT_EQ(progress.maximum, 4);
     EXPECT_EQ(progress.step(), 3);
@@ -199,55 +170,46 @@ TEST_F(ExchangeTest, noRadioEndsAfter19ProbesBackOnTheStartingCombination)
     EXPECT_EQ(exchange.state().step, 0);
     EXPECT_FALSE(exchange.state().connectMode);
     expectIdle();
-}
 
-// Without root, other users' holders of the port cannot be seen: the no-radio message says so
-// and how to look, rather than blaming the radio alone.
-TEST_F(ExchangeTest, noRadioWithHiddenHoldersSaysHowToFindThem)
-{
+    // Without root, other users' holders of the port cannot be seen: the message says so and
+    // how to look, rather than blaming the radio alone.
     port->hiddenHolders = "/dev/ttyUSB0";
-    modem.line = lineAt(57600, Parity::None);
     read();
     EXPECT_NE(lastMessage().text.find("sudo fuser -v /dev/ttyUSB0"), std::string::npos)
         << lastMessage().text;
 }
 
-TEST_F(ExchangeTest, aWaitingProbeAnswerWinsOverTheTimeout)
-{
-    // The probe's answer arrives on the tick that would time the probe out.
-    bool first = true;
-    modem.tamper = [&](const Bytes&, Bytes answer) {
-        modem.answerDelay = first ? 82 : 1;
-        first = false;
-        return std::optional<Bytes>(answer);
-    };
-    read();
-    EXPECT_EQ(sentCommands().front(), kProbe);
-    EXPECT_EQ(port->applied.size(), 1u);
-    EXPECT_EQ(lastMessage().text, "参数读取成功");
-}
-
-// A step's answer counts up to base + 70 ticks after its request, and up to 100 waiting bytes;
-// more are discarded with the answer.
-TEST_F(ExchangeTest, aStepAnswerCountsWithinItsDeadlineAndItsSize)
+// A probe's answer counts up to base + 76 ticks after its request, and wins over the time-out
+// on that tick; a step's counts up to base + 70 ticks, and up to 100 waiting bytes, more being
+// discarded with the answer.
+TEST_F(ExchangeTest, anAnswerCountsWithinItsDeadlineAndItsSize)
 {
     const struct
     {
+        std::uint8_t command;
         int delay;
         std::size_t size;
         bool succeeds;
-    } rows[] = {{76, 0, true}, {77, 0, false}, {1, 100, true}, {1, 101, false}};
+    } rows[] = {{kProbe, 82, 0, true}, {radio::cmd::QueryAirRate, 76, 0, true},
+        {radio::cmd::QueryAirRate, 77, 0, false}, {radio::cmd::QueryChannel, 1, 100, true},
+        {radio::cmd::QueryChannel, 1, 101, false}};
     language.value = 1;
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.delay << " ticks, " << row.size << " bytes");
+        SCOPED_TRACE(testing::Message() << int {row.command} << " answered after " << row.delay
+                                        << " ticks, " << row.size << " bytes");
         dialogs.shown.clear();
-        modem.tamper = [this, row](const Bytes& request, Bytes answer) {
-            modem.answerDelay = request[3] == radio::cmd::QueryAirRate ? row.delay : 1;
-            if (request[3] == radio::cmd::QueryChannel && row.size)
+        // The first request with the command: the probe's shares its command with step 0.
+        modem.tamper = [this, row, first = true](const Bytes& request, Bytes answer) mutable {
+            const bool late = first && request[3] == row.command;
+            first = first && !late;
+            modem.answerDelay = late ? row.delay : 1;
+            if (late && row.size)
                 answer.resize(row.size, 0x55);
             return std::optional<Bytes>(answer);
         };
+        const auto settingsBefore = port->applied.size();
         read();
+        EXPECT_EQ(port->applied.size(), settingsBefore + 1) << "the first probe found the radio";
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(lastMessage().kind, fakes::ShownMessage::Message);
         EXPECT_EQ(headline(), row.succeeds ? "Read correct!" : "Read error!");
@@ -303,57 +265,70 @@ protected:
     }
 };
 
-TEST_F(WriteTest, writeSendsTheFourFramesAndLeavesAnUnchangedPortAlone)
+// A write sends the four frames; a new serial mode moves the port once the message has been
+// answered, and the next read finds the radio there with its first probe.
+TEST_F(WriteTest, writeSendsTheFourFramesAndMovesThePortOnlyForANewMode)
 {
-    view.channel = 31;
-    const auto appliedBefore = port->applied.size();
-    exchange.startWrite();
-    tick(); // the probe finds the radio
-    EXPECT_EQ(progress.caption, "写参数");
-    EXPECT_EQ(progress.label, "正在写参数,请稍候......");
-    runToEnd();
-
-    const std::vector<Bytes> expected = {
-        Bytes(radio::kQueryModelVersion.begin(), radio::kQueryModelVersion.end()),
-        {0x55, 0xAA, 0x04, 0x20, 0x05, 0x01, 0x00, 0x2A},
-        {0x55, 0xAA, 0x05, 0x32, 0x12, 0x34, 0x56, 0x00, 0xD3},
-        {0x55, 0xAA, 0x06, 0x07, 0x20, 0x00, 0x00, 0x00, 0x00, 0x2D},
-        {0x55, 0xAA, 0x03, 0x28, 0x01, 0x00, 0x2C},
+    const struct
+    {
+        const char* name;
+        int channel, speed, parity;
+        Bytes channelFrame, modeFrame;
+        platform::LineSettings line;
+        std::size_t settingsPut; // on the port: the probe's, then the new mode's
+        int timeoutBase;
+        const char* mode;
+    } rows[] = {
+        {"same mode", 31, 1, 0, {0x55, 0xAA, 0x06, 0x07, 0x20, 0x00, 0x00, 0x00, 0x00, 0x2D},
+            {0x55, 0xAA, 0x03, 0x28, 0x01, 0x00, 0x2C}, lineAt(9600, Parity::None), 1, 6,
+            "9600-N-1"},
+        {"new mode", 4, 3, 1, {0x55, 0xAA, 0x06, 0x07, 0x05, 0x00, 0x00, 0x00, 0x00, 0x12},
+            {0x55, 0xAA, 0x03, 0x28, 0x23, 0x00, 0x4E}, lineAt(2400, Parity::Odd), 2, 11,
+            "2400-O-1"},
     };
-    EXPECT_EQ(port->writes, expected);
-    EXPECT_EQ(lastMessage().text, "参数设置成功");
-    EXPECT_EQ(lastMessage().caption, "写参数");
-    EXPECT_EQ(progress.maximum, 5);
-    EXPECT_EQ(progress.step(), 3);
-    EXPECT_EQ(port->applied.size(), appliedBefore + 1); // the probe's only
-    EXPECT_EQ(link.settings.timeoutBase, 6);
-    expectIdle();
-}
+    platform::LineSettings lineAtMessage;
+    dialogs.onShow = [&, checkTimers = dialogs.onShow](const fakes::ShownMessage& message) {
+        checkTimers(message);
+        lineAtMessage = port->settings;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        port->writes.clear();
+        dialogs.shown.clear();
+        view.enter(row.channel, row.speed, row.parity);
+        const auto settingsBefore = port->applied.size();
+        exchange.startWrite();
+        tick(); // the probe finds the radio
+        EXPECT_EQ(progress.caption, "写参数");
+        EXPECT_EQ(progress.label, "正在写参数,请稍候......");
+        runToEnd();
 
-TEST_F(WriteTest, changedSerialModeMovesThePortAfterTheMessage)
-{
-    view.speed = 3;
-    view.parity = 1;
-    std::uint32_t baudDuringMessage = 0;
-    dialogs.onShow = [&](const auto&) { baudDuringMessage = port->settings.baudRate; };
-    write();
+        const std::vector<Bytes> expected
+            = {Bytes(radio::kQueryModelVersion.begin(), radio::kQueryModelVersion.end()),
+                {0x55, 0xAA, 0x04, 0x20, 0x05, 0x01, 0x00, 0x2A},
+                {0x55, 0xAA, 0x05, 0x32, 0x12, 0x34, 0x56, 0x00, 0xD3}, row.channelFrame,
+                row.modeFrame};
+        EXPECT_EQ(port->writes, expected);
+        EXPECT_EQ(lastMessage().text, "参数设置成功");
+        EXPECT_EQ(lastMessage().caption, "写参数");
+        EXPECT_EQ(lineAtMessage, lineAt(9600, Parity::None));
+        EXPECT_EQ(progress.maximum, 5);
+        EXPECT_EQ(progress.step(), 3);
+        EXPECT_EQ(port->applied.size(), settingsBefore + row.settingsPut);
+        EXPECT_EQ(port->settings, row.line);
+        EXPECT_EQ(link.settings.speedIndex, row.speed);
+        EXPECT_EQ(link.settings.parityIndex, row.parity);
+        EXPECT_EQ(link.settings.timeoutBase, row.timeoutBase);
+        EXPECT_EQ(status.text(core::StatusPanel::SerialMode), row.mode);
+        EXPECT_EQ(portView.speed, row.speed);
+        EXPECT_EQ(portView.parity, row.parity);
+        expectIdle();
 
-    EXPECT_EQ(lastMessage().text, "参数设置成功");
-    EXPECT_EQ(baudDuringMessage, 9600u);
-    EXPECT_EQ(port->writes.back(), (Bytes {0x55, 0xAA, 0x03, 0x28, 0x23, 0x00, 0x4E}));
-    EXPECT_EQ(port->settings, lineAt(2400, Parity::Odd));
-    EXPECT_EQ(link.settings.speedIndex, 3);
-    EXPECT_EQ(link.settings.parityIndex, 1);
-    EXPECT_EQ(link.settings.timeoutBase, 11);
-    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "2400-O-1");
-    EXPECT_EQ(portView.speed, 3);
-    EXPECT_EQ(portView.parity, 1);
-
-    // The radio now lives at 2400 odd, and the next read finds it with the first probe.
-    port->writes.clear();
-    read();
-    EXPECT_EQ(port->writes.size(), 5u);
-    EXPECT_EQ(view.speed, 3);
+        port->writes.clear();
+        read();
+        EXPECT_EQ(port->writes.size(), 5u);
+        EXPECT_EQ(view.speed, row.speed);
+    }
 }
 
 TEST_F(WriteTest, acknowledgementNeedsSixBytesEndingIn22)
@@ -416,7 +391,7 @@ TEST_F(ExchangeTest, cancelAfterAReadErrorRestoresTheTerminal)
 TEST_F(ExchangeTest, readAndWriteWaitForThePortsLease)
 {
     {
-        const auto registerCommand = controller.lease();
+        const auto registerCommand = portController.lease();
         read();
         exchange.startWrite();
         runToEnd();
@@ -424,10 +399,10 @@ TEST_F(ExchangeTest, readAndWriteWaitForThePortsLease)
         EXPECT_TRUE(dialogs.shown.empty());
     }
     exchange.startRead();
-    EXPECT_FALSE(controller.lease());
+    EXPECT_FALSE(portController.lease());
     runToEnd();
     EXPECT_EQ(view.id, "123456");
-    EXPECT_TRUE(controller.lease());
+    EXPECT_TRUE(portController.lease());
 }
 
 TEST_F(ExchangeTest, noFreePortSaysSoAndStartsNothing)
@@ -496,7 +471,7 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
         if (lose && c.vanish)
             port->vanished = true;
         else if (lose)
-            controller.closePort();
+            portController.closePort();
     }
     EXPECT_LT(ticks, 100);
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -506,11 +481,10 @@ TEST_P(LostPortTest, endsTheOperationAndReportsIt)
     EXPECT_EQ(status.text(core::StatusPanel::Connection), "Disconnect");
     EXPECT_FALSE(exchange.state().connectMode);
     expectIdle();
-    EXPECT_FALSE(receivePoll.isActive());
 
     // Nothing is left running: a later close or tick does nothing more.
     exchange.receiveTick();
-    controller.closePort();
+    portController.closePort();
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
@@ -737,74 +711,59 @@ TEST_F(WriteTest, aWriteThatEndsPartWayNamesWhatTheRadioTookAndWhatNot)
     }
 }
 
-TEST_F(WriteTest, retryAfterAPartialWriteSendsAllFourAgain)
-{
-    withholdFirst(radio::cmd::WriteChannel);
-    dialogs.answers = {platform::MessageResult::Retry};
-    write();
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(lastMessage().text, "参数设置成功");
-    EXPECT_EQ(sentCommands(),
-        (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x20, 0x32, 0x07, 0x28}));
-    expectIdle();
-}
-
-// A retry completes the write that was confirmed for this radio: boxes changed meanwhile do not
-// turn it into another.
-TEST_F(WriteTest, retrySendsTheSameValuesWhateverTheBoxesShowMeanwhile)
-{
-    view.channel = 6;
-    withholdFirst(radio::cmd::WriteId);
-    dialogs.answers = {platform::MessageResult::Retry};
-    dialogs.onShow = [this](const fakes::ShownMessage&) { view.channel = -1; };
-    write();
-    ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(lastMessage().text, "参数设置成功");
-    EXPECT_EQ(
-        sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x20, 0x32, 0x07, 0x28}));
-    EXPECT_EQ(port->writes[5][4], 7);
-    expectIdle();
-}
-
-TEST_F(WriteTest, writeClickedWhileAReadRunsLeavesTheReadAlone)
-{
-    // In the probe, and again once the read has emptied the boxes.
-    for (const int ticksBeforeWrite : {0, 1, 3}) {
-        SCOPED_TRACE(ticksBeforeWrite);
-        port->writes.clear();
-        dialogs.shown.clear();
-        exchange.startRead();
-        for (int t = 0; t < ticksBeforeWrite; ++t)
-            tick();
-        const std::string caption = progress.caption;
-        exchange.startWrite();
-        EXPECT_TRUE(dialogs.shown.empty());
-        EXPECT_TRUE(running());
-        EXPECT_TRUE(sendTimer.isActive());
-        EXPECT_FALSE(receivePoll.isActive());
-        EXPECT_TRUE(progress.visible);
-        EXPECT_EQ(progress.caption, caption);
-        EXPECT_FALSE(exchange.state().writeMode);
-        runToEnd();
-        ASSERT_EQ(dialogs.shown.size(), 1u);
-        EXPECT_EQ(lastMessage().text, "参数读取成功");
-        EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, kProbe, 0x23, 0x24, 0x26}));
-        expectIdle();
-    }
-}
-
-// Neither a second Write nor a Read abandons a write halfway, nor does Escape: the radio would
-// be left partly written. The progress window says why it stays.
-TEST_F(WriteTest, nothingAbandonsARunningWrite)
+// A retry after a partial write sends all four again, with the values confirmed for this radio:
+// boxes changed meanwhile do not turn it into another write.
+TEST_F(WriteTest, retryAfterAPartialWriteSendsTheSameFourAgain)
 {
     const struct
     {
+        std::uint8_t withheld;
+        std::vector<std::uint8_t> commands;
+    } rows[] = {
+        {radio::cmd::WriteChannel, {kProbe, 0x20, 0x32, 0x07, 0x20, 0x32, 0x07, 0x28}},
+        {radio::cmd::WriteId, {kProbe, 0x20, 0x32, 0x20, 0x32, 0x07, 0x28}},
+    };
+    dialogs.onShow = [this](const fakes::ShownMessage&) { view.channel = -1; };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(int {row.withheld});
+        view.channel = 6;
+        withholdFirst(row.withheld);
+        dialogs.answers = {platform::MessageResult::Retry};
+        write();
+        ASSERT_EQ(dialogs.shown.size(), 2u);
+        EXPECT_EQ(lastMessage().text, "参数设置成功");
+        EXPECT_EQ(sentCommands(), row.commands);
+        for (const auto& frame : port->writes) {
+            if (frame[3] == radio::cmd::WriteChannel) {
+                EXPECT_EQ(frame[4], 7);
+            }
+        }
+        expectIdle();
+        port->writes.clear();
+        dialogs.shown.clear();
+    }
+}
+
+// A click while a Read or Write runs leaves it alone: a Write clicked in a read's probe, or once
+// the read has emptied the boxes; and a Write, a Read or Escape during a write, since the radio
+// would be left partly written. The progress window says why a write stays.
+TEST_F(WriteTest, aClickWhileAnOperationRunsLeavesItAlone)
+{
+    const auto startWrite = [this] { exchange.startWrite(); };
+    const auto startRead = [this] { exchange.startRead(); };
+    const struct
+    {
         const char* name;
+        bool writing;
+        int ticks;
         std::function<void()> click;
     } rows[] = {
-        {"Write", [this] { exchange.startWrite(); }},
-        {"Read", [this] { exchange.startRead(); }},
-        {"Escape", [this] { exchange.stopCommand(); }},
+        {"Write in the probe", false, 0, startWrite},
+        {"Write a tick into the probe", false, 1, startWrite},
+        {"Write in the read", false, 3, startWrite},
+        {"Write during a write", true, 2, startWrite},
+        {"Read during a write", true, 2, startRead},
+        {"Escape during a write", true, 2, [this] { exchange.stopCommand(); }},
     };
     language.value = 1;
     for (const auto& row : rows) {
@@ -812,35 +771,63 @@ TEST_F(WriteTest, nothingAbandonsARunningWrite)
         port->writes.clear();
         dialogs.shown.clear();
         view.channel = 4;
-        exchange.startWrite();
-        tick();
-        tick();
+        row.writing ? startWrite() : startRead();
+        for (int t = 0; t < row.ticks; ++t)
+            tick();
+        const std::string caption = progress.caption;
         view.channel = 9;
         row.click();
         EXPECT_TRUE(dialogs.shown.empty());
-        EXPECT_TRUE(exchange.state().writeMode);
+        EXPECT_TRUE(running());
+        EXPECT_TRUE(sendTimer.isActive());
+        EXPECT_FALSE(receivePoll.isActive());
+        EXPECT_TRUE(progress.visible);
+        EXPECT_EQ(progress.caption, caption);
+        EXPECT_EQ(exchange.state().writeMode, row.writing);
         runToEnd();
         ASSERT_EQ(dialogs.shown.size(), 1u);
-        EXPECT_EQ(lastMessage().text, "Write correct!");
-        EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x28}));
-        EXPECT_EQ(port->writes[3][4], 0x05) << "the channel chosen at the click";
+        if (row.writing) {
+            EXPECT_EQ(lastMessage().text, "Write correct!");
+            EXPECT_EQ(sentCommands(), (std::vector<std::uint8_t> {kProbe, 0x20, 0x32, 0x07, 0x28}));
+            EXPECT_EQ(port->writes[3][4], 0x05) << "the channel chosen at the click";
+        } else {
+            EXPECT_EQ(lastMessage().text, "Read correct!");
+            EXPECT_EQ(
+                sentCommands(), (std::vector<std::uint8_t> {kProbe, kProbe, 0x23, 0x24, 0x26}));
+        }
+        expectIdle();
     }
     EXPECT_EQ(progress.label, "Writing. A write cannot be stopped halfway; please wait...");
 }
 
 // Escape or the close box stops a probe or a read at once: no frame goes out after it, the port
-// stays open for the terminal, and panel 3 says it was stopped.
+// stays open for the terminal at the speed and parity it had, not at the last combination the
+// probe tried, and panel 3 says it was stopped.
 TEST_F(ExchangeTest, escapeStopsAProbeOrAReadWithinATick)
 {
-    for (const bool inProbe : {true, false}) {
-        SCOPED_TRACE(inProbe ? "probe" : "read");
+    const struct
+    {
+        const char* name;
+        platform::LineSettings radioAt;
+        platform::LineSettings stopAt; // three ticks after the port is first at this
+        bool inProbe;
+    } rows[] = {
+        {"probe", lineAt(4800, Parity::None), lineAt(9600, Parity::None), true},
+        {"read", lineAt(9600, Parity::None), lineAt(9600, Parity::None), false},
+        {"probe at another speed", lineAt(57600, Parity::None), lineAt(4800, Parity::None), true},
+    };
+    read();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         port->writes.clear();
         dialogs.shown.clear();
-        modem.line = lineAt(inProbe ? 4800 : 9600, Parity::None);
+        modem.line = row.radioAt;
         exchange.startRead();
+        while (port->applied.back() != row.stopAt)
+            tick();
         for (int t = 0; t < 3; ++t)
             tick();
-        EXPECT_EQ(exchange.state().connectMode, inProbe);
+        EXPECT_EQ(exchange.state().connectMode, row.inProbe);
         const auto sent = port->writes.size();
         exchange.stopCommand();
         EXPECT_EQ(status.text(core::StatusPanel::Connection), "已停止");
@@ -849,6 +836,9 @@ TEST_F(ExchangeTest, escapeStopsAProbeOrAReadWithinATick)
         EXPECT_EQ(port->writes.size(), sent);
         EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_TRUE(link.handle.isValid());
+        EXPECT_EQ(port->settings, lineAt(9600, Parity::None));
+        EXPECT_EQ(portView.parity, 0);
+        EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
         expectIdle();
     }
 }
@@ -881,7 +871,7 @@ TEST_F(WriteTest, verificationReadsTheRadioBackAndNamesWhatItDidNotTake)
         modem.ignoreWrite = row.ignored;
         link.settings.speedIndex = 1;
         link.settings.parityIndex = 0;
-        controller.applyPortSettings();
+        portController.applyPortSettings();
         port->writes.clear();
         dialogs.shown.clear();
         view.enter(20, 3, 1);
@@ -968,22 +958,6 @@ TEST_F(WriteTest, afterEveryWriteTheKnownValuesAreWhatTheRadioHolds)
         EXPECT_EQ(changes.front(), row.change);
         expectIdle();
     }
-}
-
-// A stopped probe leaves the port as the user had it, not at the last combination it tried.
-TEST_F(ExchangeTest, aStoppedProbePutsThePortBackAsItWas)
-{
-    read();
-    modem.line = lineAt(57600, Parity::None);
-    exchange.startRead();
-    while (port->applied.back() != lineAt(4800, Parity::None))
-        tick();
-    exchange.stopCommand();
-    EXPECT_EQ(port->settings, lineAt(9600, Parity::None));
-    EXPECT_EQ(portView.parity, 0);
-    EXPECT_EQ(status.text(core::StatusPanel::SerialMode), "9600-N-1");
-    EXPECT_EQ(status.text(core::StatusPanel::Connection), "已停止");
-    expectIdle();
 }
 
 } // namespace

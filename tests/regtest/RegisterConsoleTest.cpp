@@ -1,11 +1,6 @@
 #include "regtest/RegisterConsole.h"
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
-#include "PortRecorder.h"
+#include "PortRig.h"
 #include "RegisterRecorder.h"
-#include "StatusRecorder.h"
 #include "terminal/HexText.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +17,7 @@ using regtest::AnswerColor;
 namespace {
 
 // The dialog on a scripted radio that answers a frame as soon as it was written.
-class RegisterConsoleTest : public ::testing::Test
+class RegisterConsoleTest : public ::testing::Test, public fakes::PortRig
 {
 public:
     RegisterConsoleTest()
@@ -66,21 +61,9 @@ public:
         radio = [answer](const Bytes& frame) { return answer(frame.at(4)); };
     }
 
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
     fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
-    serial::SerialLink link;
-    core::Language language;
     std::function<Bytes(const Bytes&)> radio;
-    fakes::FakeSerialPorts ports;
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController portController {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     fakes::RegisterRecorder view;
     fakes::FakeTimer pollTimer;
     regtest::RegisterConsole console {

@@ -5,6 +5,8 @@
 
 using fakes::ShownMessage;
 
+// Spaces are text, but no hex bytes: a hex send of them sends an empty block, and TX is shown
+// all the same.
 TEST_F(TerminalTest, textSendsGoOutInTheChosenEncodingAndHexSendsDoNot)
 {
     const struct
@@ -18,6 +20,8 @@ TEST_F(TerminalTest, textSendsGoOutInTheChosenEncodingAndHexSendsDoNot)
         {true, false, "数传\r\nA", "\xCA\xFD\xB4\xAB\r\nA"},
         {true, false, "ok", "ok"},
         {true, true, "CA FD 数", "\xCA\xFD"},
+        {false, false, "  ", "  "},
+        {false, true, "  ", ""},
     };
     openPort();
     for (const auto& row : rows) {
@@ -26,11 +30,14 @@ TEST_F(TerminalTest, textSendsGoOutInTheChosenEncodingAndHexSendsDoNot)
         send.hex = row.hex;
         send.text = row.text;
         counts.sent = 0;
+        const auto writes = port->writes.size();
         sender.sendOnce();
+        ASSERT_EQ(writes + 1, port->writes.size());
         EXPECT_EQ(row.bytes, lastWrite());
         EXPECT_EQ(static_cast<int>(row.bytes.size()), counts.sent);
         EXPECT_EQ("TX : " + std::to_string(row.bytes.size()), status.text(core::StatusPanel::Sent));
     }
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 // A hex send takes the text's own lines, never the pieces the area wraps them into: a long run
@@ -55,21 +62,6 @@ TEST_F(TerminalTest, hexSendUsesTheTextsOwnLinesWhateverTheWidth)
     send.text = "55 AA 0\r\nd1";
     sender.sendOnce();
     EXPECT_EQ((fakes::Bytes {0x55, 0xAA, 0xD1}), port->writes.back()) << "no pair across lines";
-}
-
-TEST_F(TerminalTest, spacesAreTextButNoHexBytes)
-{
-    openPort();
-    send.text = "  ";
-    sender.sendOnce();
-    EXPECT_EQ("  ", lastWrite());
-    send.hex = true;
-    status.setText(core::StatusPanel::Sent, "stale");
-    sender.sendOnce();
-    ASSERT_EQ(2u, port->writes.size());
-    EXPECT_TRUE(port->writes[1].empty());
-    EXPECT_EQ("TX : 2", status.text(core::StatusPanel::Sent));
-    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 // A refused send: by a click of manual send or by switching auto send on, the language,
@@ -250,23 +242,8 @@ TEST_F(TerminalTest, autoSendWithThePortClosedUnderItSendsAndCountsNothing)
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(TerminalTest, onlyWhatThePortTookIsCounted)
-{
-    openPort();
-    send.text = "abcdef";
-    port->acceptLimit = 4;
-    sender.sendOnce();
-    EXPECT_EQ(4, counts.sent);
-    port->vanished = true;
-    sender.sendOnce();
-    send.period = "0";
-    ticks(3);
-    EXPECT_EQ(4, counts.sent);
-    EXPECT_EQ("TX : 4", status.text(core::StatusPanel::Sent));
-}
-
 // A line that cannot take a block at once: the rest goes out with later ticks and polls, no new
-// block starts before it, and TX counts only what went out.
+// block starts before it, and TX counts only what went out, nothing once the device is gone.
 TEST_F(TerminalTest, aBlockTheLineCannotTakeAtOnceGoesOutWholeBeforeTheNextStarts)
 {
     openPort();
@@ -298,6 +275,13 @@ TEST_F(TerminalTest, aBlockTheLineCannotTakeAtOnceGoesOutWholeBeforeTheNextStart
         wire.append(write.begin(), write.end());
     EXPECT_EQ("abcdefabcd", wire);
     EXPECT_EQ(2u, dialogs.shown.size());
+
+    port->vanished = true;
+    sender.sendOnce();
+    send.period = "0";
+    ticks(3);
+    EXPECT_EQ(10, counts.sent);
+    EXPECT_EQ("TX : 10", status.text(core::StatusPanel::Sent));
 }
 
 TEST_F(TerminalTest, autoSendIntoAStalledLineStartsNoBlockUntilTheLineTakesTheLast)

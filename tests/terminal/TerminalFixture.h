@@ -1,36 +1,18 @@
 #pragma once
 
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
-#include "PortRecorder.h"
-#include "StatusRecorder.h"
-#include "TerminalRecorders.h"
-#include "terminal/Terminal.h"
+#include "TerminalRig.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
-// A terminal on recorders, wired as the main window wires it: changing the auto-send box runs
-// toggleAutoSend.
-class TerminalTest : public ::testing::Test
+// A terminal on recorders and the simulated clock.
+class TerminalTest : public ::testing::Test, public fakes::TerminalRig<fakes::FakeSystem>
 {
 protected:
-    TerminalTest()
-    {
-        send.onAutoSendChanged = [this] { sender.toggleAutoSend(); };
-    }
-
     void openPort() { link.handle.assign(std::make_unique<fakes::FakeSerialPort>(port)); }
     void setEnglish() { language.value = 1; }
-    void setGb18030(bool on)
-    {
-        send.encoding = receive.encoding
-            = on ? terminal::TextEncoding::Gb18030 : terminal::TextEncoding::Utf8;
-    }
     void feed(const std::string& bytes) { port->feed(fakes::Bytes(bytes.begin(), bytes.end())); }
     std::string lastWrite() const
     {
@@ -55,26 +37,5 @@ protected:
         }
     }
 
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-    fakes::SendRecorder send;
-    fakes::ReceiveRecorder receive;
-    fakes::ErrorRateRecorder strip;
-    fakes::FakeTimer autoSendTimer;
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
-    fakes::FakeSystem system;
     std::shared_ptr<fakes::PortState> port = std::make_shared<fakes::PortState>();
-    serial::SerialLink link;
-    core::Language language;
-    fakes::FakeSerialPorts ports;
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    serial::PortController portController {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
-    terminal::Terminal terminal {link, portController, send, autoSendTimer, receive, strip, status,
-        dialogs, system, language};
-    terminal::Sender& sender = terminal.sender;
-    terminal::ReceiveDisplay& receiver = terminal.receiver;
-    terminal::TrafficCounts& counts = terminal.counts;
 };
