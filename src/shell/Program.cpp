@@ -8,7 +8,7 @@
 #include "platform/WindowFrame.h"
 #include "radio/ParameterExchange.h"
 #include "radio/SettingsFileCommands.h"
-#include "regtest/RegisterConsole.h"
+#include "registers/RegisterConsole.h"
 #include "serial/PortController.h"
 #include "terminal/RevealGesture.h"
 #include "terminal/Terminal.h"
@@ -86,7 +86,7 @@ Program::Program(
         sendPanel->autoSendTimer, *receivePanel, *errorRatePanel, *statusBar, dialogs, system,
         language);
     gesture = std::make_unique<terminal::RevealGesture>(*revealPanel, revealPanel->clock);
-    registerConsole = std::make_unique<regtest::RegisterConsole>(
+    registerConsole = std::make_unique<registers::RegisterConsole>(
         link, *portController, *registerWindow, registerWindow->poll, dialogs, system, language);
     wire();
 }

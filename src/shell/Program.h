@@ -39,7 +39,7 @@ class ParameterExchange;
 class SettingsFileCommands;
 struct WriteValues;
 } // namespace radio
-namespace regtest {
+namespace registers {
 class RegisterConsole;
 }
 namespace linktest {
@@ -102,7 +102,7 @@ public:
     std::unique_ptr<RevealPanel> revealPanel;
     std::unique_ptr<terminal::Terminal> terminal;
     std::unique_ptr<terminal::RevealGesture> gesture;
-    std::unique_ptr<regtest::RegisterConsole> registerConsole;
+    std::unique_ptr<registers::RegisterConsole> registerConsole;
     std::unique_ptr<linktest::LinkTestController> linkTest;
 
 private:

@@ -69,15 +69,15 @@ std::string RegisterWindow::writeValue() const
     return writeValueEdit->text().toStdString();
 }
 
-void RegisterWindow::showAnswer(const std::string& text, regtest::AnswerColor color)
+void RegisterWindow::showAnswer(const std::string& text, registers::AnswerColor color)
 {
     answerEdit->setText(QString::fromStdString(text));
     const QPalette standard = style()->standardPalette();
     QPalette palette = answerEdit->palette();
     palette.setColor(QPalette::Text,
-        color == regtest::AnswerColor::Red        ? QColor(255, 0, 0)
-            : color == regtest::AnswerColor::Link ? standard.color(QPalette::Link)
-                                                  : standard.color(QPalette::Text));
+        color == registers::AnswerColor::Red        ? QColor(255, 0, 0)
+            : color == registers::AnswerColor::Link ? standard.color(QPalette::Link)
+                                                    : standard.color(QPalette::Text));
     answerEdit->setPalette(palette);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/QtTimer.h"
-#include "regtest/RegisterView.h"
+#include "registers/RegisterView.h"
 
 #include <QDialog>
 
@@ -13,7 +13,7 @@ class QPushButton;
 // The register test dialog: transmit tests, single register reads and writes and a dump of
 // all registers. Its texts are the same in both languages. It holds the register console's
 // poll timer.
-class RegisterWindow : public QDialog, public regtest::RegisterView
+class RegisterWindow : public QDialog, public registers::RegisterView
 {
     Q_OBJECT
 public:
@@ -22,7 +22,7 @@ public:
     std::string readAddress() const override;
     std::string writeAddress() const override;
     std::string writeValue() const override;
-    void showAnswer(const std::string& text, regtest::AnswerColor color) override;
+    void showAnswer(const std::string& text, registers::AnswerColor color) override;
     void showDump(const std::string& text) override;
 
     QTimer pollTimer; // every 10 ms while a command waits for its answer

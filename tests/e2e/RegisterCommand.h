@@ -3,7 +3,7 @@
 #include "FakeEventLoop.h"
 #include "FakeTimer.h"
 #include "RegisterRecorder.h"
-#include "regtest/RegisterConsole.h"
+#include "registers/RegisterConsole.h"
 
 #include <chrono>
 #include <thread>
@@ -14,7 +14,7 @@ namespace e2e {
 // work, until the command has ended.
 template<typename Start>
 void runRegisterCommand(
-    regtest::RegisterConsole& console, fakes::FakeEventLoop& eventLoop, Start start)
+    registers::RegisterConsole& console, fakes::FakeEventLoop& eventLoop, Start start)
 {
     start();
     while (console.busy()) {

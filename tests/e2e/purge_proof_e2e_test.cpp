@@ -5,7 +5,7 @@
 #include "RegisterCommand.h"
 #include "exchange_rig.h"
 #include "platform/System.h"
-#include "regtest/RegisterConsole.h"
+#include "registers/RegisterConsole.h"
 #include "terminal/HexText.h"
 
 #include <gtest/gtest.h>
@@ -115,7 +115,7 @@ TEST_P(PurgeProof, registerCommandsLoseNoAnswer)
     platform::RealSystem system;
     fakes::RegisterRecorder view;
     fakes::FakeTimer pollTimer;
-    regtest::RegisterConsole console {
+    registers::RegisterConsole console {
         rig.link, rig.controller, view, pollTimer, rig.dialogs, system, rig.language};
     CompileLoad load;
     int cut = 0;

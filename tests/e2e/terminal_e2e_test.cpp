@@ -4,7 +4,7 @@
 #include "TerminalRig.h"
 #include "platform/PosixSerialPort.h"
 #include "platform/System.h"
-#include "regtest/RegisterConsole.h"
+#include "registers/RegisterConsole.h"
 
 #include <gtest/gtest.h>
 
@@ -281,7 +281,7 @@ struct Console
     Station station;
     fakes::RegisterRecorder view;
     fakes::FakeTimer pollTimer;
-    regtest::RegisterConsole console {station.link, station.portController, view, pollTimer,
+    registers::RegisterConsole console {station.link, station.portController, view, pollTimer,
         station.dialogs, station.system, station.language};
 };
 

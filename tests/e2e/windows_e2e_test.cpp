@@ -3,7 +3,7 @@
 #include "SimProcess.h"
 #include "TempDir.h"
 #include "WindowsStation.h"
-#include "regtest/RegisterConsole.h"
+#include "registers/RegisterConsole.h"
 #include "terminal/RevealGesture.h"
 #include "windows/Controls.h"
 #include "windows/PortDialog.h"

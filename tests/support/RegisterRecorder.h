@@ -1,6 +1,6 @@
 #pragma once
 
-#include "regtest/RegisterView.h"
+#include "registers/RegisterView.h"
 
 #include <string>
 
@@ -8,19 +8,19 @@ namespace fakes {
 
 // The register window as the console sees it: its fields as typed (as the window opens, until a
 // test types), and what it was last asked to show.
-struct RegisterRecorder final : regtest::RegisterView
+struct RegisterRecorder final : registers::RegisterView
 {
     std::string readAt = "00";
     std::string writeAt = "00";
     std::string value = "00";
     std::string answer;
-    regtest::AnswerColor color = regtest::AnswerColor::Normal;
+    registers::AnswerColor color = registers::AnswerColor::Normal;
     std::string dump = "Memo1";
 
     std::string readAddress() const override { return readAt; }
     std::string writeAddress() const override { return writeAt; }
     std::string writeValue() const override { return value; }
-    void showAnswer(const std::string& text, regtest::AnswerColor shownIn) override
+    void showAnswer(const std::string& text, registers::AnswerColor shownIn) override
     {
         answer = text;
         color = shownIn;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace regtest {
+namespace registers {
 
 // The colours of the answer line: a new answer shows in the other of red and the link colour.
 enum class AnswerColor { Normal, Red, Link };
@@ -22,4 +22,4 @@ public:
     virtual void showDump(const std::string& text) = 0;
 };
 
-} // namespace regtest
+} // namespace registers

@@ -1,4 +1,4 @@
-#include "regtest/RegisterConsole.h"
+#include "registers/RegisterConsole.h"
 #include "PortRig.h"
 #include "RegisterRecorder.h"
 #include "terminal/HexText.h"
@@ -12,7 +12,7 @@
 using fakes::Bytes;
 using platform::PurgeRxClear;
 using platform::PurgeTxClear;
-using regtest::AnswerColor;
+using registers::AnswerColor;
 
 namespace {
 
@@ -66,7 +66,7 @@ public:
     std::function<Bytes(const Bytes&)> radio;
     fakes::RegisterRecorder view;
     fakes::FakeTimer pollTimer;
-    regtest::RegisterConsole console {
+    registers::RegisterConsole console {
         link, portController, view, pollTimer, dialogs, system, language};
 
 private:
@@ -89,9 +89,9 @@ TEST(RegisterConsoleWaits, growWithTheSpeedIndex)
     } rows[] = {{0, 20, 100}, {1, 110, 150}, {2, 200, 200}, {3, 290, 250}, {4, 380, 300},
         {5, 470, 350}, {255, 110, 150}};
     for (const auto& row : rows) {
-        EXPECT_EQ(row.single, regtest::RegisterConsole::singleWaitMs(row.speedIndex))
+        EXPECT_EQ(row.single, registers::RegisterConsole::singleWaitMs(row.speedIndex))
             << +row.speedIndex;
-        EXPECT_EQ(row.dump, regtest::RegisterConsole::dumpWaitMs(row.speedIndex))
+        EXPECT_EQ(row.dump, registers::RegisterConsole::dumpWaitMs(row.speedIndex))
             << +row.speedIndex;
     }
 }
@@ -227,8 +227,9 @@ TEST_F(RegisterConsoleTest, theWaitIsAMinimumThatCoversTheAdapter)
         dialogs.shown.clear();
         radio = nullptr;
         const std::int64_t silent = press([this] { console.readRegister(); });
-        const auto wait = std::max<std::int64_t>(regtest::RegisterConsole::singleWaitMs(row.speed),
-            radio::kAdapterLatencyMs + radio::kAnswerAllowanceMs);
+        const auto wait
+            = std::max<std::int64_t>(registers::RegisterConsole::singleWaitMs(row.speed),
+                radio::kAdapterLatencyMs + radio::kAnswerAllowanceMs);
         EXPECT_GE(silent, wait);
         EXPECT_LE(silent, wait + 4 * 233 + 20); // plus the request's and answer's wire time
         EXPECT_EQ("No respond", dialogs.shown.at(0).text);
@@ -366,15 +367,16 @@ TEST_F(RegisterConsoleTest, aVanishedDeviceClosesThePortWithOneMessage)
     const struct
     {
         const char* button;
-        std::function<void(regtest::RegisterConsole&)> click;
+        std::function<void(registers::RegisterConsole&)> click;
         std::string fakes::RegisterRecorder::*display;
         bool vanishDuring;
     } rows[] = {
-        {"ReadOne", [](regtest::RegisterConsole& d) { d.readRegister(); },
+        {"ReadOne", [](registers::RegisterConsole& d) { d.readRegister(); },
             &fakes::RegisterRecorder::answer, false},
-        {"ReadAll", [](regtest::RegisterConsole& d) { d.dumpRegisters(); },
+        {"ReadAll", [](registers::RegisterConsole& d) { d.dumpRegisters(); },
             &fakes::RegisterRecorder::dump, false},
-        {"ReadAll, pulled during the dump", [](regtest::RegisterConsole& d) { d.dumpRegisters(); },
+        {"ReadAll, pulled during the dump",
+            [](registers::RegisterConsole& d) { d.dumpRegisters(); },
             &fakes::RegisterRecorder::dump, true},
     };
     for (const auto& row : rows) {

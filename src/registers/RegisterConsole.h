@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-namespace regtest {
+namespace registers {
 
 // The register console behind the hidden test dialog: single register reads and writes, a dump
 // of registers 0x00 to 0x20 and the radio's transmit tests. Every command writes one frame (the
@@ -75,4 +75,4 @@ private:
     serial::PortController::Subscription m_closed;
 };
 
-} // namespace regtest
+} // namespace registers

@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace regtest {
+namespace registers {
 
 namespace {
 
@@ -225,4 +225,4 @@ void RegisterConsole::registerDone(radio::RequestEngine::Status status)
     m_dialogs.showMessage(m_dumpComplete && valid ? "Read End" : "Read Error");
 }
 
-} // namespace regtest
+} // namespace registers
