@@ -1,10 +1,4 @@
-#include "serial/PortController.h"
-#include "FakeDialogs.h"
-#include "FakeEventLoop.h"
-#include "FakeSerialPort.h"
-#include "FakeTimer.h"
-#include "PortRecorder.h"
-#include "StatusRecorder.h"
+#include "PortRig.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +9,7 @@ using platform::Parity;
 
 namespace {
 
-class PortControllerTest : public ::testing::Test
+class PortControllerTest : public ::testing::Test, public fakes::PortRig
 {
 protected:
     PortControllerTest()
@@ -29,7 +23,7 @@ protected:
     {
         portView.port = entry;
         portView.open = true;
-        controller.openFromDialog();
+        portController.openFromDialog();
     }
     // A call on the open port finds its device gone; then the event loop comes round.
     void pull(fakes::PortState& state)
@@ -39,17 +33,6 @@ protected:
         eventLoop.runPending();
     }
 
-    serial::SerialLink link;
-    fakes::FakeSerialPorts ports;
-    fakes::PortRecorder portView;
-    fakes::FakeTimer reopenTimer;
-    fakes::FakeEventLoop eventLoop;
-    fakes::FakeTimer receivePoll; // the terminal's, which the port controller runs
-    fakes::StatusRecorder status;
-    fakes::FakeDialogs dialogs;
-    core::Language language;
-    serial::PortController controller {
-        link, ports, portView, reopenTimer, eventLoop, receivePoll, status, dialogs, language};
     std::shared_ptr<fakes::PortState> com1;
     std::shared_ptr<fakes::PortState> com2;
 };
@@ -102,7 +85,7 @@ TEST_F(PortControllerTest, theDialogClosesTheOpenPortFirst)
 {
     open(0);
     int closedCalls = 0;
-    const auto subscription = controller.subscribeClosed([&](auto) { ++closedCalls; });
+    const auto subscription = portController.subscribeClosed([&](auto) { ++closedCalls; });
     open(0);
     EXPECT_EQ(closedCalls, 1);
     EXPECT_TRUE(link.handle.isValid());
@@ -182,8 +165,8 @@ TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
     portView.speed = 3;
     open(0);
     int closedCalls = 0;
-    const auto subscription = controller.subscribeClosed([&](auto) { ++closedCalls; });
-    controller.closePort();
+    const auto subscription = portController.subscribeClosed([&](auto) { ++closedCalls; });
+    portController.closePort();
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(com1->open);
     EXPECT_EQ(link.settings.portNumber, 0);
@@ -192,7 +175,7 @@ TEST_F(PortControllerTest, closingSetsOnlyPanelThreeAndASecondCloseDoesNothing)
     EXPECT_EQ(status.text(StatusPanel::SerialMode), "2400-N-1");
     EXPECT_FALSE(receivePoll.isActive());
     status.setText(StatusPanel::Connection, "unchanged");
-    controller.closePort();
+    portController.closePort();
     EXPECT_EQ(status.text(StatusPanel::Connection), "unchanged");
     EXPECT_EQ(closedCalls, 1);
 }
@@ -215,7 +198,7 @@ TEST_F(PortControllerTest, theDialogShowsWhatStandsBehindEachName)
     com1->device.byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
     com1->device.vendorId = "0403";
     com1->device.productId = "6001";
-    controller.portDialogShown();
+    portController.portDialogShown();
     EXPECT_EQ(ports.refreshes, 1) << "the devices are looked at each time the dialog shows";
     EXPECT_EQ(portView.device, "/dev/ttyFAKE1 — FT232R USB UART (A50285BI)");
     EXPECT_EQ(portView.tips[0],
@@ -225,13 +208,13 @@ TEST_F(PortControllerTest, theDialogShowsWhatStandsBehindEachName)
     EXPECT_EQ(portView.tips[7], "无设备");
 
     portView.port = 2;
-    controller.showSelectedDevice();
+    portController.showSelectedDevice();
     EXPECT_EQ(portView.device, "无设备");
 
     // Unplugged while the dialog is shown: the line says so at once.
     portView.port = 0;
     com1->vanished = true;
-    controller.devicesChanged();
+    portController.devicesChanged();
     EXPECT_EQ(portView.device, "无设备(/dev/ttyFAKE1 — FT232R USB UART (A50285BI) 已拔出)");
 }
 
@@ -260,7 +243,7 @@ protected:
 TEST_F(LostAdapterTest, theSameDeviceComingBackIsOpenedAgainAtTheOldSettings)
 {
     com2->vanished = false;
-    controller.devicesChanged();
+    portController.devicesChanged();
     ASSERT_TRUE(link.handle.isValid());
     EXPECT_TRUE(com2->open);
     ASSERT_EQ(com2->applied.size(), 1u);
@@ -275,7 +258,7 @@ TEST_F(LostAdapterTest, theSameDeviceComingBackIsOpenedAgainAtTheOldSettings)
     EXPECT_EQ(dialogs.shown.size(), 1u) << "only the message that the device went";
 
     // Once back, later notices leave the open port alone.
-    controller.devicesChanged();
+    portController.devicesChanged();
     EXPECT_EQ(com2->applied.size(), 1u);
 }
 
@@ -283,7 +266,7 @@ TEST_F(LostAdapterTest, anotherDeviceUnderTheSameNameIsNotOpened)
 {
     com2->vanished = false;
     com2->device.identity = "usb-0403:6001-OTHER-if00";
-    controller.devicesChanged();
+    portController.devicesChanged();
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_FALSE(com2->open);
 }
@@ -294,30 +277,30 @@ TEST_F(LostAdapterTest, aDeviceBackButHeldIsTriedEverySecondSayingWhyInTheStatus
     com2->refuseOpen = platform::OpenError::Busy;
     com2->holder = "socat";
     com2->holderPid = 4242;
-    controller.devicesChanged();
+    portController.devicesChanged();
     EXPECT_FALSE(link.handle.isValid());
     EXPECT_TRUE(reopenTimer.isActive());
     EXPECT_EQ(status.text(StatusPanel::Connection), "已断开");
     EXPECT_EQ(status.tip(StatusPanel::Connection),
         "COM2 已插回但无法打开,每秒重试。\n/dev/ttyFAKE2 正被其他程序占用:socat(进程 4242)。");
-    controller.retryReopen();
-    controller.retryReopen();
+    portController.retryReopen();
+    portController.retryReopen();
     EXPECT_EQ(ports.attempts.size(), 4u) << "one open a tick";
     EXPECT_EQ(dialogs.shown.size(), 1u) << "no message for a reopen that did not happen";
 
     // Unplugged again: nothing to try until it is back.
     com2->vanished = true;
-    controller.devicesChanged();
+    portController.devicesChanged();
     EXPECT_FALSE(reopenTimer.isActive());
     EXPECT_EQ(status.tip(StatusPanel::Connection), "");
 
     com2->vanished = false;
     com2->refuseOpen = platform::OpenError::PermissionDenied;
-    controller.devicesChanged();
+    portController.devicesChanged();
     EXPECT_NE(status.tip(StatusPanel::Connection).find("dialout"), std::string::npos)
         << status.tip(StatusPanel::Connection);
     com2->refuseOpen = platform::OpenError::None;
-    controller.retryReopen();
+    portController.retryReopen();
     EXPECT_TRUE(link.handle.isValid());
     EXPECT_FALSE(reopenTimer.isActive());
     EXPECT_EQ(status.tip(StatusPanel::Connection), "");
@@ -327,21 +310,21 @@ TEST_F(LostAdapterTest, closingOrOpeningAPortMeanwhileGivesTheLostOneUp)
 {
     com2->vanished = false;
     com2->refuseOpen = platform::OpenError::Busy;
-    controller.devicesChanged();
+    portController.devicesChanged();
     ASSERT_TRUE(reopenTimer.isActive());
-    controller.closePort();
+    portController.closePort();
     EXPECT_FALSE(reopenTimer.isActive());
     EXPECT_EQ(status.tip(StatusPanel::Connection), "");
     com2->refuseOpen = platform::OpenError::None;
-    controller.retryReopen();
-    controller.devicesChanged();
+    portController.retryReopen();
+    portController.devicesChanged();
     EXPECT_FALSE(link.handle.isValid());
 
     open(0);
     pull(*com1);
     com1->vanished = false;
     com1->refuseOpen = platform::OpenError::Busy;
-    controller.devicesChanged();
+    portController.devicesChanged();
     ASSERT_TRUE(reopenTimer.isActive());
     com1->refuseOpen = platform::OpenError::None;
     open(1);
@@ -367,7 +350,7 @@ TEST_F(PortControllerTest, aVanishedDeviceIsReportedOnceFromTheEventLoop)
     int closedCalls = 0;
     int goneCalls = 0;
     std::optional<serial::PortController::Subscription> subscription
-        = controller.subscribeClosed([&](auto reason) {
+        = portController.subscribeClosed([&](auto reason) {
               ++closedCalls;
               goneCalls += reason == serial::PortController::CloseReason::DeviceGone;
           });
