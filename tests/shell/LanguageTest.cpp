@@ -31,6 +31,7 @@ const TextRow kMainWindow[] = {
     {"Seri_M", "Edit(&E)", "电台(&E)"},
     {"Seri_C_M", "Close Port(&C)", "关闭串口(&C)"},
     {"Seri_O_M", "Open Port(&O)", "打开串口(&O)"},
+    {"Seri_V_M", "Verify after write(&V)", "写后回读校验(&V)"},
     {"Help_M", "Help(&H)", "帮助(&H)"},
     {"Help_U_M", "Manual(&M)", "使用说明(&M)"},
     {"Help_A_M", "About(&A)", "关于(&A)"},

@@ -163,10 +163,9 @@ TEST_F(ProgramTest, checkingAutoSendThroughItsViewRunsItsHandler)
     EXPECT_EQ(dialogs.shown[0].text, "串口未打开");
 }
 
-TEST_F(ProgramTest, verifyAfterWriteIsAnEditMenuItemTickedByDefault)
+TEST_F(ProgramTest, verifyAfterWriteIsTickedByDefault)
 {
     chooseLanguage(true);
-    EXPECT_EQ(program.mainWindow->verifyAfterWriteAction->text(), "Verify after write(&V)");
     EXPECT_TRUE(program.parameterPanel->verifyAfterWrite());
     program.mainWindow->verifyAfterWriteAction->trigger();
     EXPECT_FALSE(program.parameterPanel->verifyAfterWrite());
