@@ -2,7 +2,7 @@
 
 #include "PortTargets.h"
 #include "TextWrap.h"
-#include "radio/SettingsFile.h"
+#include "radio/RadioSettings.h"
 #include "serial/PortTexts.h"
 
 #include <QJsonArray>

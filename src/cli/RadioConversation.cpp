@@ -1,6 +1,7 @@
 #include "RadioConversation.h"
 
 #include "Interrupt.h"
+#include "core/LocalTime.h"
 #include "core/PrintableText.h"
 #include "platform/System.h"
 #include "radio/RadioSession.h"
@@ -271,7 +272,7 @@ void readRadio(serial::SerialLink& link, const Approach& approach, const core::L
     }
     noteProgress(talk, result);
     result.before = readingOf(talk.session(), link);
-    result.readAt = radio::localTimestamp();
+    result.readAt = core::localTimestamp();
 }
 
 void writeRadio(serial::SerialLink& link, const Approach& approach,
@@ -285,7 +286,7 @@ void writeRadio(serial::SerialLink& link, const Approach& approach,
         return;
     }
     result.before = readingOf(talk.session(), link);
-    result.readAt = radio::localTimestamp();
+    result.readAt = core::localTimestamp();
     const radio::WriteValues values = radio::applySettings(result.before->held, change);
     if (values == result.before->held) {
         noteProgress(talk, result);

@@ -3,7 +3,7 @@
 #include "core/Language.h"
 #include "radio/ExchangeTexts.h"
 #include "radio/RadioParameters.h"
-#include "radio/SettingsFile.h"
+#include "radio/RadioSettings.h"
 #include "serial/SerialLink.h"
 
 #include <chrono>

@@ -1,6 +1,7 @@
 #include "Record.h"
 
 #include "Output.h"
+#include "core/LocalTime.h"
 
 #include <QJsonObject>
 
@@ -85,7 +86,7 @@ std::string Record::line(int unit, const PortResult& result, bool json)
     if (json) {
         QJsonObject object = resultJson(result);
         object["format"] = kJsonFormat;
-        object["time"] = QString::fromStdString(radio::localTimestamp());
+        object["time"] = QString::fromStdString(core::localTimestamp());
         object["result"] = QString::fromStdString(resultKey(result));
         if (unit > 0)
             object["unit"] = unit;
@@ -99,7 +100,7 @@ std::string Record::line(int unit, const PortResult& result, bool json)
         after = heldTexts(result);
         model = radio::modelVersionText(result.before->version);
     }
-    std::string line = csvField(radio::localTimestamp()) + ","
+    std::string line = csvField(core::localTimestamp()) + ","
         + (unit > 0 ? std::to_string(unit) : "") + "," + csvField(printable(result.port)) + ","
         + csvField(printable(result.identity)) + "," + csvField(model);
     for (const auto* values : {&before, &after}) {

@@ -1,6 +1,6 @@
 #include "ChangePreview.h"
 
-#include "SettingsFile.h"
+#include "RadioSettings.h"
 
 namespace radio {
 

@@ -1,6 +1,6 @@
 #include "ParameterExchange.h"
 
-#include "SettingsFile.h"
+#include "core/LocalTime.h"
 
 // How the Read and Write commands end: what is kept of the radio, and what the user is told.
 
@@ -42,8 +42,8 @@ void ParameterExchange::keepRead()
 {
     RadioParameters shown = m_session.radio();
     FillParameterControls(shown, m_link.settings, m_view);
-    m_lastRead
-        = LastRead {shown.version, radio::heldValues(shown, m_link.settings), localTimestamp()};
+    m_lastRead = LastRead {
+        shown.version, radio::heldValues(shown, m_link.settings), core::localTimestamp()};
 }
 
 // The radio acknowledged every value of the write: they are its own now, and the next write

@@ -3,12 +3,8 @@
 #include "core/PrintableText.h"
 #include "core/Suggestion.h"
 #include "platform/RegularFile.h"
-#include "serial/SerialLink.h"
 
 #include <cerrno>
-#include <charconv>
-#include <cstdio>
-#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <map>
@@ -19,9 +15,6 @@ namespace radio {
 
 namespace {
 
-constexpr int kHighestFileChannel = 32; // the channel box's list
-constexpr int kHighestFileAirRate = 4; // the air rate box's list: 19200 to 1200 bit/s
-
 using Parsed = std::variant<RadioSettings, SettingsError>;
 
 std::string_view trimmed(std::string_view text)
@@ -30,50 +23,6 @@ std::string_view trimmed(std::string_view text)
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-// Decimal digits only, no sign, at most high.
-std::optional<int> parseDecimal(std::string_view text, int high)
-{
-    int value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || text[0] == '-' || ec != std::errc() || ptr != end || value > high)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<SerialMode> parseSerialMode(std::string_view text)
-{
-    const auto dash = text.find('-');
-    if (dash == std::string_view::npos || dash + 2 != text.size())
-        return std::nullopt;
-    const auto baud = parseDecimal(text.substr(0, dash), 19200);
-    const auto letter = static_cast<char>(text[dash + 1]);
-    SerialMode mode;
-    for (mode.parityIndex = 0; mode.parityIndex < 3; ++mode.parityIndex) {
-        if (serial::parityLetterForIndex(mode.parityIndex) == letter)
-            break;
-    }
-    for (mode.speedIndex = 0; baud && mode.parityIndex < 3 && mode.speedIndex < serial::kSpeedCount;
-         ++mode.speedIndex) {
-        if (serial::baudForSpeedIndex(mode.speedIndex) == static_cast<std::uint32_t>(*baud))
-            return mode;
-    }
-    return std::nullopt;
-}
-
-std::optional<IdBytes> parseId(std::string_view text)
-{
-    const bool raw = text.size() == 8 && text.substr(0, 2) == "0x";
-    const std::string_view digits = raw ? text.substr(2) : text;
-    const char* allowed = raw ? "0123456789abcdefABCDEF" : "0123456789";
-    if (digits.size() != 6 || digits.find_first_not_of(allowed) != std::string_view::npos)
-        return std::nullopt;
-    IdBytes id {};
-    for (std::size_t i = 0; i < id.size(); ++i)
-        std::from_chars(digits.data() + 2 * i, digits.data() + 2 * i + 2, id[i], 16);
-    return id;
 }
 
 SettingsError refusal(int line, std::string key, std::string english, std::string chinese)
@@ -124,13 +73,13 @@ const std::map<std::string, Key, std::less<>>& keys()
         {"channel",
             {into(&RadioSettings::channel,
                  [](std::string_view text) {
-                     const auto channel = parseDecimal(text, kHighestFileChannel);
+                     const auto channel = parseDecimal(text, kHighestSettingsChannel);
                      return channel > 0 ? channel : std::nullopt;
                  }),
                 {"the channel is 1 to 32", "信道号为 1 至 32"}}},
         {"air-rate",
             {into(&RadioSettings::airRate,
-                 [](std::string_view text) { return parseDecimal(text, kHighestFileAirRate); }),
+                 [](std::string_view text) { return parseDecimal(text, kHighestSettingsAirRate); }),
                 {"the air rate is an index 0 to 4 (19200, 9600, 4800, 2400, 1200 bit/s)",
                     "空中速率为序号 0 至 4(19200、9600、4800、2400、1200 bit/s)"}}},
         {"serial",
@@ -163,57 +112,6 @@ std::string settingsErrorText(const SettingsError& error, const core::Language& 
         where += (where.empty() ? "" : language.pick(", ", " ")) + core::printable(error.key);
     return where.empty() ? error.reason.in(language)
                          : where + language.pick(": ", ":") + error.reason.in(language);
-}
-
-std::string idText(const IdBytes& id)
-{
-    const bool bcd = std::all_of(id.begin(), id.end(),
-        [](std::uint8_t byte) { return (byte >> 4) <= 9 && (byte & 0x0F) <= 9; });
-    if (bcd)
-        return idBytesToText(id);
-    char hex[9];
-    std::snprintf(hex, sizeof hex, "0x%02X%02X%02X", id[0], id[1], id[2]);
-    return hex;
-}
-
-std::string serialModeText(const SerialMode& mode)
-{
-    return serial::speedTextForIndex(mode.speedIndex) + "-"
-        + serial::parityLetterForIndex(mode.parityIndex);
-}
-
-RadioSettings settingsFromRead(std::uint8_t version, const WriteValues& held,
-    std::uint8_t portNumber, const std::string& device, const std::string& readAt)
-{
-    RadioSettings settings = settingsOf(held);
-    settings.model = modelVersionText(version);
-    settings.port
-        = serial::portNameForListIndex(portNumber - 1) + (device.empty() ? "" : " " + device);
-    settings.readAt = readAt;
-    return settings;
-}
-
-RadioSettings settingsOf(const WriteValues& held)
-{
-    RadioSettings settings;
-    if (held.channel >= 1 && held.channel <= kHighestFileChannel)
-        settings.channel = held.channel;
-    if (held.airRate <= kHighestFileAirRate)
-        settings.airRate = held.airRate;
-    settings.serial = SerialMode {held.speedIndex, held.parityIndex};
-    settings.id = held.id;
-    return settings;
-}
-
-WriteValues applySettings(WriteValues held, const RadioSettings& settings)
-{
-    held = applyOverride(held, {settings.airRate, settings.id});
-    held.channel = settings.channel.value_or(held.channel);
-    if (settings.serial) {
-        held.speedIndex = settings.serial->speedIndex;
-        held.parityIndex = settings.serial->parityIndex;
-    }
-    return held;
 }
 
 std::string serializeSettings(const RadioSettings& settings)
@@ -352,15 +250,6 @@ std::string loadFailureText(
 {
     return language.pick("Could not load settings from ", "载入参数失败: ") + core::printable(path)
         + "\n" + settingsErrorText(error, language);
-}
-
-std::string localTimestamp()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    char text[40];
-    return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local));
 }
 
 } // namespace radio

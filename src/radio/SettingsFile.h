@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RadioParameters.h"
+#include "RadioSettings.h"
 #include "core/Language.h"
 #include "platform/AtomicFile.h"
 #include "serial/SerialLink.h"
@@ -31,32 +31,9 @@ namespace radio {
 // letter N, O or E) and id (six digits, or 0x and six hex digits for bytes that are no packed
 // BCD) may each be left out: the radio then keeps its own value. model, port and read-at are
 // for information only and never reach a radio.
-constexpr int kSettingsFormat = 1;
 constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024;
 // A line holds at most this much, so that whatever loads is saved again within the file's limit.
 constexpr std::size_t kMaxSettingsLineBytes = 8 * 1024;
-
-struct SerialMode
-{
-    std::uint8_t speedIndex = 0; // 0 19200 .. 5 300 bit/s
-    std::uint8_t parityIndex = 0; // 0 none, 1 odd, 2 even
-
-    bool operator==(const SerialMode&) const = default;
-};
-
-struct RadioSettings
-{
-    int format = kSettingsFormat;
-    std::optional<std::uint8_t> channel;
-    std::optional<std::uint8_t> airRate;
-    std::optional<SerialMode> serial;
-    std::optional<IdBytes> id;
-    std::string model;
-    std::string port;
-    std::string readAt;
-
-    bool operator==(const RadioSettings&) const = default;
-};
 
 // Why a file was refused: the line (0 when the fault is the file as a whole) and the key it is
 // about (empty when none), and the reason.
@@ -70,22 +47,6 @@ struct SettingsError
 // "Line 3, channel: ..." / "第 3 行 channel:...".
 std::string settingsErrorText(const SettingsError& error, const core::Language& language);
 
-// The ID as the file and the change preview show it: six digits when every nibble is a decimal
-// digit, else "0x" and the three bytes in hex.
-std::string idText(const IdBytes& id);
-// "9600-N".
-std::string serialModeText(const SerialMode& mode);
-
-// Settings holding each of the radio's values that a file can carry; a channel or air rate
-// outside the window's lists is left out, so the file loads again.
-RadioSettings settingsOf(const WriteValues& held);
-// settingsOf the held values, with the model/version text, the port ("COM1 /dev/ttyUSB0", the
-// device left out when empty) and the time of the read for information.
-RadioSettings settingsFromRead(std::uint8_t version, const WriteValues& held,
-    std::uint8_t portNumber, const std::string& device, const std::string& readAt);
-// The values a write sends when the file's values take the place of the radio's own.
-WriteValues applySettings(WriteValues held, const RadioSettings& settings);
-
 // Sets one value by its file key, as a file line "key = value" would; the refusal (without a
 // line) when the key is unknown or the value out of range.
 std::optional<SettingsError> setSettingsValue(
@@ -93,8 +54,6 @@ std::optional<SettingsError> setSettingsValue(
 
 std::string serializeSettings(const RadioSettings& settings);
 
-// The local time now as ISO 8601 with its offset from UTC, e.g. 2026-12-08T12:30:16+0800.
-std::string localTimestamp();
 // Strict: an unknown or repeated key, a line without '=', a missing or unknown format, a value
 // out of range, text that is no UTF-8 or longer than kMaxSettingsFileBytes, a line longer than
 // kMaxSettingsLineBytes is refused.

@@ -1,6 +1,7 @@
 #include "SettingsFileCommands.h"
 
 #include "ChangePreview.h"
+#include "SettingsFile.h"
 #include "core/PrintableText.h"
 
 namespace radio {

@@ -3,7 +3,7 @@
 #include "ParameterExchange.h"
 #include "ParameterView.h"
 #include "RadioParameters.h"
-#include "SettingsFile.h"
+#include "RadioSettings.h"
 #include "core/Language.h"
 #include "core/StatusBar.h"
 #include "platform/Dialogs.h"

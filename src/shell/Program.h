@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Language.h"
-#include "radio/SettingsFile.h"
+#include "radio/RadioSettings.h"
 #include "serial/SerialLink.h"
 
 #include <QString>

@@ -2,6 +2,7 @@
 #include "ProgramFixture.h"
 #include "TempDir.h"
 #include "radio/ParameterExchange.h"
+#include "radio/SettingsFile.h"
 #include "radio/SettingsFileCommands.h"
 #include "windows/PortDialog.h"
 
