@@ -125,7 +125,7 @@ void Program::wire()
     f.onClose = [this] { exitSteps(); };
     onClick(f.registerTestAction, [this] { showTestWindow(*registerWindow); });
     onClick(f.linkTestAction, [this] { openLinkTest(); });
-    onClick(f.blankButton2, [this] { gesture->revealHidden(); });
+    onClick(f.revealButton, [this] { gesture->revealHidden(); });
 
     QObject::connect(f.requestTimer, &QTimer::timeout, [this] { exchange->sendTick(); });
     QObject::connect(f.answerTimer, &QTimer::timeout, [this] { exchange->receiveTick(); });
@@ -146,8 +146,8 @@ void Program::wire()
     onClick(f.saveReceivedAction, [this] { terminal->receiver.saveReceived(); });
     onClick(f.logToFileAction, [this] { terminal->receiver.toggleSessionLog(); });
     onClick(f.errorTestButton, [this] { terminal->errorRate.toggle(); });
-    onClick(f.leftBlankPanel, [this] { gesture->completeGesture(); });
-    onClick(f.rightBlankPanel, [this] { gesture->armGesture(); });
+    onClick(f.gestureCompletePanel, [this] { gesture->completeGesture(); });
+    onClick(f.gestureArmPanel, [this] { gesture->armGesture(); });
 
     onClick(portDialog->okButton, [this] { portController->openFromDialog(); });
     QObject::connect(portDialog->portCombo, &QComboBox::currentIndexChanged,

@@ -112,9 +112,9 @@ void MainWindow::buildToolbar(QWidget* client)
     closePortButton = button("Speed_C", windows::Glyph::Close, "关闭串口", 101, 4, 26, 26);
     aboutButton = button("BitBtn1", windows::Glyph::About, "About", 144, 4, 25, 26);
     exitButton = button("Speed_E", windows::Glyph::Exit, "退出", 185, 4, 27, 26);
-    blankButton1 = button("SpeedButton1", windows::Glyph::Blank, QString(), 352, 0, 25, 25);
-    blankButton2 = button("SpeedButton2", windows::Glyph::Blank, QString(), 383, -1, 25, 25);
-    for (QToolButton* flat : {blankButton1, blankButton2}) {
+    blankButton = button("SpeedButton1", windows::Glyph::Blank, QString(), 352, 0, 25, 25);
+    revealButton = button("SpeedButton2", windows::Glyph::Blank, QString(), 383, -1, 25, 25);
+    for (QToolButton* flat : {blankButton, revealButton}) {
         flat->setAutoRaise(true);
         flat->setVisible(false);
     }
@@ -306,11 +306,11 @@ void MainWindow::buildStatusBar(QWidget* client)
         statusPanels[static_cast<std::size_t>(i)] = panel;
         x += kWidths[i];
     }
-    leftBlankPanel
+    gestureCompletePanel
         = named(place(new windows::ClickPanel(QString(), client), 616, 461, 45, 24), "Panel10");
-    rightBlankPanel
+    gestureArmPanel
         = named(place(new windows::ClickPanel(QString(), client), 664, 461, 40, 24), "Panel11");
-    for (auto* blank : {leftBlankPanel, rightBlankPanel})
+    for (auto* blank : {gestureCompletePanel, gestureArmPanel})
         blank->setFrameShadow(QFrame::Sunken);
 }
 

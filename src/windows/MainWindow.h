@@ -33,7 +33,7 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget* parent = nullptr);
 
-    // Writes the English texts over the built Chinese ones (in MainFormEnglish.cpp).
+    // Writes the English texts over the built Chinese ones (in MainWindowEnglish.cpp).
     void applyEnglish();
     // Fits the window to its visible contents again.
     void fitToContents();
@@ -52,8 +52,8 @@ public:
     QToolButton* closePortButton;
     QToolButton* aboutButton;
     QToolButton* exitButton;
-    QToolButton* blankButton1;
-    QToolButton* blankButton2;
+    QToolButton* blankButton;
+    QToolButton* revealButton;
     // menu
     QMenu* fileMenu;
     QAction* readAction;
@@ -114,8 +114,8 @@ public:
     // status bar and the blank panels beside it
     QFrame* statusStrip;
     std::array<QLabel*, 6> statusPanels;
-    windows::ClickPanel* leftBlankPanel;
-    windows::ClickPanel* rightBlankPanel;
+    windows::ClickPanel* gestureCompletePanel;
+    windows::ClickPanel* gestureArmPanel;
     // error-rate test strip
     QFrame* errorRateStrip;
     windows::ClickPanel* errorTestButton;

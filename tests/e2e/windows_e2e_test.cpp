@@ -147,8 +147,8 @@ TEST_F(WindowsEndToEnd, echoTestBetweenTwoWindowsReachesAFullSuccessRate)
     Station echo(2);
     for (Station* s : {&measuring, &echo}) {
         // The reveal gesture, right away after start.
-        s->program.mainWindow->rightBlankPanel->clicked();
-        s->program.mainWindow->leftBlankPanel->clicked();
+        s->program.mainWindow->gestureArmPanel->clicked();
+        s->program.mainWindow->gestureCompletePanel->clicked();
         ASSERT_TRUE(s->program.mainWindow->errorRateStrip->isVisible());
         s->openPort();
         s->program.mainWindow->sendText->setPlainText("ECHO TEST 0123456789");

@@ -86,8 +86,8 @@ TEST_F(ProgramTest, mainWindowStartsAtItsPlaceWithItsStartStates)
     EXPECT_FALSE(f.airRateCombo->isEnabled());
     EXPECT_FALSE(f.idEdit->isVisible());
     EXPECT_FALSE(f.modelVersionEdit->isEnabled());
-    EXPECT_FALSE(f.blankButton1->isVisible());
-    EXPECT_FALSE(f.blankButton2->isVisible());
+    EXPECT_FALSE(f.blankButton->isVisible());
+    EXPECT_FALSE(f.revealButton->isVisible());
     EXPECT_TRUE(f.autoClearCheck->isChecked());
     EXPECT_EQ(f.autoSendPeriodEdit->text(), "1000");
     for (QComboBox* box : {f.channelCombo, f.airRateCombo, f.radioSpeedCombo, f.radioParityCombo}) {
