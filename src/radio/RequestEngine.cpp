@@ -70,6 +70,8 @@ bool RequestEngine::sendRest(platform::SerialPort& port)
     return true;
 }
 
+// A request that ends without its answer asks whether the device is still there: a device that
+// went as the deadline passed is reported gone, not as a radio that did not answer.
 RequestEngine::Status RequestEngine::fail(platform::SerialPort& port)
 {
     m_status = port.isGone() ? Status::Gone : Status::TimedOut;
@@ -100,10 +102,10 @@ RequestEngine::Status RequestEngine::poll(platform::SerialPort& port)
         if (m_sent == m_request.frame.size() && queued == 0 && now >= m_wireEndAt)
             m_leftAt = m_wireEndAt;
         else if (now > m_sendDeadline)
-            return m_status = Status::TimedOut;
+            return fail(port);
     }
     if (!m_request.answerWinsAtDeadline && deadlinePassed(now))
-        return m_status = Status::TimedOut;
+        return fail(port);
     platform::CommStatus comm;
     if (!port.clearErrors(comm))
         return fail(port);
@@ -113,7 +115,7 @@ RequestEngine::Status RequestEngine::poll(platform::SerialPort& port)
     if (whole())
         return m_status = Status::Answered;
     if (deadlinePassed(now))
-        return m_status = Status::TimedOut;
+        return fail(port);
     return m_status;
 }
 
