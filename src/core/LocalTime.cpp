@@ -22,11 +22,7 @@ std::string localTime(const char* format, std::int64_t wallMs, bool withMillis)
 
 std::string localTimestamp()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    localtime_r(&now, &local);
-    char text[40];
-    return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local));
+    return localTime("%Y-%m-%dT%H:%M:%S%z", std::int64_t {std::time(nullptr)} * 1000, false);
 }
 
 } // namespace core
